@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/Services.h"
+#include "engine/TagsCommaList.h"
+
+namespace quorvane {
+
+struct TCompressionStats {
+  bool Modified = false;
+  uint8_t Percent = 0;  // share of the text saved
+  int32_t Saved = 0;    // characters saved
+};
+
+// Compresses one document: include directives, line breaks, " />" endings, marked blocks, then
+// the compaction of every segment outside "<PRE>" blocks. Returns true when it stopped early
+// (cancel request or an unterminated directive); `text` is then left as it was.
+bool CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                  TCompressionStats& stats, TEngineServices& services);
+
+// The steps of the pass, each returning whether it changed the text.
+// Carriage returns, alone or before a line feed, become one line feed. A cancel request
+// leaves the text unchanged (and still reports whether a carriage return was seen).
+bool NormalizeLineBreaks(std::string& text, IProgress& progress);
+// The same, writing the result (or, after a cancel, the unchanged text) to `out`.
+bool NormalizeLineBreaks(std::string_view source, std::string& out, IProgress& progress);
+// " />" becomes ">"; a stop request through KeepRunning ends the replacing and counts as no
+// change.
+bool ShortenTagEndings(std::string& text, IProgress& progress);
+// Deletes every "<!--DEL" ... "DEL-->" block, markers included.
+bool DeleteMarkedBlocks(std::string& text);
+
+}  // namespace quorvane

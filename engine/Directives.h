@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "engine/Services.h"
+
+namespace quorvane {
+
+// No expansion may make a document larger than this, however its includes nest.
+inline constexpr size_t kMaxExpandedSize = size_t{256} << 20;
+
+// Directives may nest (inside each other and through includes) at most this deep.
+inline constexpr int kMaxDirectiveDepth = 100;
+
+// Replaces every <#quorvane include="name">...</#quorvane> directive by the content of the
+// named file, whose own directives are expanded first; problems are reported as the
+// directive's content. Relative names are resolved against the directory of `fileName`.
+// Sets `modified` when a directive was replaced. Returns true when the expansion stopped: on
+// a cancel request or an unterminated directive.
+bool ExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
+                      TEngineServices& services);
+// The same, leaving `text` as it is: when `modified` is set, `expanded` holds the result.
+bool ExpandDirectives(std::string_view text, std::string& expanded, const std::string& fileName,
+                      bool& modified, TEngineServices& services);
+
+}  // namespace quorvane

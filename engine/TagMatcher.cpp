@@ -1,0 +1,60 @@
+#include "engine/TagMatcher.h"
+
+#include <algorithm>
+
+#include "support/Win1252.h"
+
+namespace quorvane {
+
+TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes_(1) {
+  for (uint32_t index = 0; index < definitions.size(); ++index) {
+    uint32_t node = Root();
+    for (const char c : definitions[index].Name) {
+      node = AddChild(node, static_cast<unsigned char>(UpperChar(c)));
+    }
+    nodes_[node].ending.push_back(index);
+  }
+}
+
+bool TTagMatcher::CanStream(const std::vector<TTagDefinition>& definitions) {
+  return std::none_of(definitions.begin(), definitions.end(), [](const TTagDefinition& d) {
+    return std::any_of(d.Name.begin(), d.Name.end(), [](char c) {
+      return IsWhiteSpace(c) || c == '<' || c == '>' || c == '*' || c == '?' || c == '[' ||
+             c == '\\';
+    });
+  });
+}
+
+uint32_t TTagMatcher::AddChild(uint32_t node, unsigned char c) {
+  if (const uint32_t existing = Child(node, static_cast<char>(c)); existing != kNone) {
+    return existing;
+  }
+  const auto created = static_cast<uint32_t>(nodes_.size());
+  nodes_.emplace_back();
+  if (node == Root()) {
+    rootChildren_[c] = created;
+  } else {
+    auto& children = nodes_[node].children;
+    const auto at = std::lower_bound(children.begin(), children.end(), std::make_pair(c, 0u));
+    children.insert(at, {c, created});
+  }
+  return created;
+}
+
+uint32_t TTagMatcher::Child(uint32_t node, char c) const {
+  const auto key = static_cast<unsigned char>(UpperChar(c));
+  if (node == Root()) {
+    return rootChildren_[key];
+  }
+  for (const auto& [ch, child] : nodes_[node].children) {
+    if (ch == key) {
+      return child;
+    }
+    if (ch > key) {
+      break;
+    }
+  }
+  return kNone;
+}
+
+}  // namespace quorvane

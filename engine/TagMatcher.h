@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "engine/TagsCommaList.h"
+
+namespace quorvane {
+
+// A trie of the upper-cased tag names, so that one walk from a "<" finds every definition
+// whose name the text continues with.
+class TTagMatcher {
+ public:
+  explicit TTagMatcher(const std::vector<TTagDefinition>& definitions);
+
+  // Names that hold white space, angle brackets or pattern syntax make the occurrences of the
+  // searches depend on earlier deletions; such lists need the step-by-step compaction.
+  static bool CanStream(const std::vector<TTagDefinition>& definitions);
+
+  // No node: the root is never anybody's child, so its index can say so.
+  static constexpr uint32_t kNone = 0;
+  uint32_t Root() const { return 0; }
+  // The node reached from `node` by the text character `c`, compared without regard to case.
+  uint32_t Child(uint32_t node, char c) const;
+  // Indexes of the definitions whose name ends at `node`.
+  const std::vector<uint32_t>& DefinitionsAt(uint32_t node) const { return nodes_[node].ending; }
+
+ private:
+  struct Node {
+    std::vector<std::pair<unsigned char, uint32_t>> children;  // sorted by character
+    std::vector<uint32_t> ending;
+  };
+  uint32_t AddChild(uint32_t node, unsigned char c);
+
+  std::vector<Node> nodes_;
+  std::array<uint32_t, 256> rootChildren_{};
+};
+
+}  // namespace quorvane

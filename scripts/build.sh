@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds Quorvane into the directory given (default: build).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j "$(nproc)"

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+namespace detail {
+constexpr std::array<unsigned char, 256> MakeUpperTable() {
+  std::array<unsigned char, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[c] = static_cast<unsigned char>(c);
+  }
+  for (int c = 'a'; c <= 'z'; ++c) {
+    table[c] = static_cast<unsigned char>(c - 32);
+  }
+  for (int c = 0xE0; c <= 0xFE; ++c) {
+    if (c != 0xF7) {
+      table[c] = static_cast<unsigned char>(c - 32);
+    }
+  }
+  table[0x9A] = 0x8A;  // s caron
+  table[0x9C] = 0x8C;  // oe ligature
+  table[0x9E] = 0x8E;  // z caron
+  table[0xFF] = 0x9F;  // y diaeresis
+  return table;
+}
+inline constexpr std::array<unsigned char, 256> kUpperTable = MakeUpperTable();
+}  // namespace detail
+
+// The one Windows-1252 upper-casing behind every case-insensitive comparison of the engine.
+inline char UpperChar(char c) {
+  return static_cast<char>(detail::kUpperTable[static_cast<unsigned char>(c)]);
+}
+
+inline bool SameCharNoCase(char a, char b) {
+  return UpperChar(a) == UpperChar(b);
+}
+
+std::string UpperCase(std::string_view text);
+
+// Space, carriage return, line feed, tab, form feed and vertical tab.
+inline bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\v';
+}
+
+inline bool IsLineBreak(char c) {
+  return c == '\r' || c == '\n';
+}
+
+// Exact search of `needle` in `text` from `from`; npos when absent. Faster than
+// std::string_view::find when the needle's first character is frequent.
+size_t FindExact(std::string_view text, std::string_view needle, size_t from);
+
+// Case-insensitive search of `needle` in `text` from `from`; npos when absent.
+size_t FindNoCase(std::string_view text, std::string_view needle, size_t from);
+
+// Upper-cases the first character (ASCII letters and the accented letters of the code page
+// that have a capital form) and appends `suffix`. An empty text stays empty, without suffix.
+std::string CapText(std::string_view text, std::string_view suffix = {});
+
+}  // namespace quorvane

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "engine/CompressionPass.h"
+#include "support/TextIds.h"
+
+namespace quorvane {
+namespace {
+
+using testing::TFakeServices;
+
+struct Result {
+  std::string text;
+  TCompressionStats stats;
+  bool stopped;
+};
+
+Result Compress(TFakeServices& fake, std::string text,
+                const TTagsCommaList& tags = TTagsCommaList::Default()) {
+  Result r{std::move(text), {}, false};
+  r.stopped = CompressText(r.text, "/site/index.htm", tags, r.stats, fake.services);
+  return r;
+}
+
+TEST(CompressionPass, CompressesAWholeDocument) {
+  TFakeServices fake;
+  const std::string page =
+      "<HTML>\r\n<HEAD>\r\n  <TITLE> Test </TITLE>\r\n</HEAD>\r\n<BODY>\r\n"
+      "  <P>Hello   world</P>\r\n</BODY>\r\n</HTML>\r\n";
+  ASSERT_EQ(page.size(), 100u);
+  const Result r = Compress(fake, page);
+  EXPECT_FALSE(r.stopped);
+  EXPECT_EQ(r.text, "<HTML><HEAD><TITLE>Test</TITLE></HEAD><BODY><P>Hello world</P></BODY></HTML>");
+  EXPECT_EQ(r.stats.Percent, 24);
+  EXPECT_EQ(r.stats.Saved, 24);
+  EXPECT_TRUE(r.stats.Modified);
+}
+
+TEST(CompressionPass, LineBreaksTagEndingsAndMarkedBlocks) {
+  std::string text = "a\r\nb\rc\n";
+  TFakeServices fake;
+  EXPECT_TRUE(NormalizeLineBreaks(text, fake.progress));
+  EXPECT_EQ(text, "a\nb\nc\n");
+
+  text = "<br /><br  /><br/> / />";
+  EXPECT_TRUE(ShortenTagEndings(text, fake.progress));
+  EXPECT_EQ(text, "<br><br ><br/> />");  // the inserted ">" never starts a new match
+
+  text = "x<!--DEL a DEL-->y<!--DEL b DEL-->z<!--DEL-->";
+  EXPECT_TRUE(DeleteMarkedBlocks(text));
+  EXPECT_EQ(text, "xyz<!--DEL-->");
+  text = "<!--DEL<!--DELDEL-->DEL--><!--del x del-->";
+  EXPECT_TRUE(DeleteMarkedBlocks(text));
+  EXPECT_EQ(text, "DEL--><!--del x del-->");
+}
+
+TEST(CompressionPass, StatisticsRoundHalvesToEven) {
+  TFakeServices fake;
+  const Result empty = Compress(fake, "");
+  EXPECT_EQ(empty.stats.Percent, 0);
+  EXPECT_FALSE(empty.stats.Modified);
+  const Result eight = Compress(fake, "ab  cdef");
+  EXPECT_EQ(eight.stats.Percent, 12);
+  EXPECT_EQ(eight.stats.Saved, 1);
+  const Result quarter = Compress(fake, std::string(150, 'a') + std::string(50, ' ') + "b");
+  EXPECT_EQ(quarter.stats.Saved, 49);
+  EXPECT_EQ(quarter.stats.Percent, 24);  // 49 / 201
+}
+
+TEST(CompressionPass, PlansOneStagePerUnprotectedSegment) {
+  TFakeServices fake;
+  fake.texts.table[textid::kStageIncludes] = "include directives";
+  Compress(fake, "a<PRE> x </PRE>b<PRE> y </PRE>c");
+  ASSERT_EQ(fake.progress.stages.size(), 7u);
+  EXPECT_EQ(fake.progress.stages[0].name, "Include directives...");
+  EXPECT_EQ(fake.progress.stages[1].name, "String 30954F81 not found...");
+  for (size_t i = 4; i < 7; ++i) {
+    EXPECT_EQ(fake.progress.stages[i].weight, 27);
+  }
+  TFakeServices onlyPre;
+  const Result pre = Compress(onlyPre, "<PRE> x </PRE>");
+  EXPECT_EQ(pre.text, "<PRE> x </PRE>");
+  EXPECT_EQ(onlyPre.progress.stages.back().weight, 80);
+}
+
+TEST(CompressionPass, ACancelAtAnyCheckPointLeavesTheTextUntouched) {
+  TFakeServices counting;
+  counting.files.files["/site/part.htm"] = "<p> part </p>";
+  const std::string page =
+      "<#quorvane include='part.htm'></#quorvane>\r\n<html> <br /> <!--DEL x DEL-->"
+      "<pre>  </pre> <body> <p> text </p> </body>";
+  const Result full = Compress(counting, page);
+  ASSERT_FALSE(full.stopped);
+  const int checkPoints = counting.progress.checkPoints;
+  ASSERT_GT(checkPoints, 5);
+  for (int k = 0; k < checkPoints; ++k) {
+    TFakeServices fake;
+    fake.files = counting.files;
+    fake.progress.cancelAt = k;
+    const Result r = Compress(fake, page);
+    EXPECT_TRUE(r.stopped) << "check point " << k;
+    EXPECT_EQ(r.text, page) << "check point " << k;
+  }
+  TFakeServices unterminated;
+  const Result open = Compress(unterminated, "<#quorvane include='x'> no end \r\n");
+  EXPECT_TRUE(open.stopped);
+  EXPECT_EQ(open.text, "<#quorvane include='x'> no end \r\n");
+}
+
+}  // namespace
+}  // namespace quorvane

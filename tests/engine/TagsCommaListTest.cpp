@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "engine/PreSegments.h"
+#include "engine/TagsCommaList.h"
+
+namespace quorvane {
+namespace {
+
+TEST(TagsCommaList, ReadsOddTextsWithoutComplaint) {
+  TTagsCommaList list;
+  list.SetCommaText("br,0,BR,2");
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Names(0), "br");
+  EXPECT_EQ(list.MaxCount(0), 0u);
+
+  list.SetCommaText("P,0,B");
+  EXPECT_EQ(list.CommaText(), "P,0");
+  list.SetCommaText("X,,Y,3");
+  EXPECT_EQ(list.CommaText(), "X,0,Y,3");
+  list.SetCommaText("a, 0 ,b,1");
+  EXPECT_EQ(list.CommaText(), "a,0,b,1");
+  list.SetCommaText("");
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(TagsCommaList, CountsWrapAndTakeAnyCharacterAsDigit) {
+  EXPECT_EQ(ParseTagCount("4294967296"), 0u);
+  EXPECT_EQ(ParseTagCount("4294967297"), 1u);
+  EXPECT_EQ(ParseTagCount("1a"), 10u + ('a' - 48));
+  EXPECT_EQ(ParseTagCount(""), 0u);
+}
+
+TEST(TagsCommaList, KeepsSortedOrderAndRoundTripsTheDefault) {
+  TTagsCommaList list;
+  list.Add("TD", 0);
+  list.Add("A", 1);
+  list.Add("H1", 0);
+  list.Add("HEAD", 1);
+  list.Add("a", 5);  // present in another letter case: ignored
+  EXPECT_EQ(list.CommaText(), "A,1,H1,0,HEAD,1,TD,0");
+
+  const TTagsCommaList defaults = TTagsCommaList::Default();
+  EXPECT_EQ(defaults.Count(), 60);
+  EXPECT_EQ(defaults.CommaText(), kDefaultTagListText);
+  int ones = 0;
+  for (int i = 0; i < defaults.Count(); ++i) {
+    ones += defaults.MaxCount(i) == 1;
+  }
+  EXPECT_EQ(ones, 7);
+}
+
+TEST(TagsCommaList, NamesWithCommasSplitWhenReadBack) {
+  TTagsCommaList list;
+  list.Add("a b,c", 2);
+  EXPECT_EQ(list.CommaText(), "a b,c,2");
+  TTagsCommaList back;
+  back.SetCommaText(list.CommaText());
+  EXPECT_EQ(back.CommaText(), "a,50,c,2");  // "b" read as a count
+}
+
+TEST(TagsCommaList, EqualsIsCaseSensitiveAndLinesRoundTrip) {
+  TTagsCommaList upper;
+  upper.SetCommaText("P,0");
+  TTagsCommaList lower;
+  lower.SetCommaText("p,0");
+  EXPECT_FALSE(upper.Equals(lower));
+
+  std::vector<std::string> lines;
+  TTagsCommaList::Default().AssignTo(lines);
+  ASSERT_EQ(lines.size(), 60u);
+  EXPECT_EQ(lines[3], "BASE,1");
+  TTagsCommaList copy;
+  copy.Assign(lines);
+  EXPECT_TRUE(copy.Equals(TTagsCommaList::Default()));
+  copy.Assign({"X", "Y,3,4"});
+  EXPECT_EQ(copy.CommaText(), "X,0,Y,264");  // "3,4": (3 * 10 + 44 - 48) * 10 + 4
+  EXPECT_EQ(TagLineName("Y,3"), "Y");
+}
+
+struct Seg {
+  std::string text;
+  bool isProtected;
+  bool operator==(const Seg&) const = default;
+};
+
+std::vector<Seg> SplitToVector(std::string_view text) {
+  TStringListPreSegments segments;
+  segments.Split(text);
+  std::vector<Seg> result;
+  for (int i = 0; i < segments.Count(); ++i) {
+    result.push_back({segments.Segment(i), segments.IsProtected(i)});
+  }
+  EXPECT_EQ(segments.Join(), text);
+  return result;
+}
+
+TEST(PreSegments, SplitsAtPreBlocks) {
+  using V = std::vector<Seg>;
+  EXPECT_EQ(SplitToVector(""), (V{{"", false}}));
+  EXPECT_EQ(SplitToVector("a<pre>x  y</PRE>b"),
+            (V{{"a", false}, {"<pre>x  y</PRE>", true}, {"b", false}}));
+  EXPECT_EQ(SplitToVector("<PRE>x</PRE>"), (V{{"<PRE>x</PRE>", true}}));
+  EXPECT_EQ(SplitToVector("<PRE class=x>a"), (V{{"<PRE class=x>a", false}}));
+  EXPECT_EQ(SplitToVector("a<PRE>b"), (V{{"a", false}, {"<PRE>b", true}}));
+  EXPECT_EQ(SplitToVector("<PRE>a<PRE>b</PRE>c</PRE>"),
+            (V{{"<PRE>a<PRE>b</PRE>", true}, {"c</PRE>", false}}));
+}
+
+}  // namespace
+}  // namespace quorvane

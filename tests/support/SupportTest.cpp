@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "support/CommaText.h"
+#include "support/Paths.h"
+#include "support/Pattern.h"
+#include "support/Rounding.h"
+#include "support/TextFormat.h"
+#include "support/Win1252.h"
+
+namespace quorvane {
+namespace {
+
+TEST(Win1252, UpperCasingCoversAccentedLettersButNotDivisionSign) {
+  EXPECT_EQ(UpperCase("ab\xE4\xFE\xF7\x9A\x9C\x9E\xFF\xDF"), "AB\xC4\xDE\xF7\x8A\x8C\x8E\x9F\xDF");
+  EXPECT_EQ(FindNoCase("xx<pRe>", "<PRE>", 0), 2u);
+  EXPECT_EQ(FindNoCase("<\xE4", "<\xC4", 0), 0u);
+  EXPECT_EQ(FindNoCase("abc", "C", 3), std::string_view::npos);
+}
+
+TEST(Win1252, CapTextUpperCasesFirstLetterOnly) {
+  EXPECT_EQ(CapText("\xF6"
+                    "ffnen",
+                    "..."),
+            "\xD6"
+            "ffnen...");
+  EXPECT_EQ(CapText("\x9E"
+                    "x",
+                    ""),
+            "\x9E"
+            "x");  // not among the letters texts capitalise
+  EXPECT_EQ(CapText("", "..."), "");
+  EXPECT_EQ(CapText("1 a", ":"), "1 a:");
+}
+
+TEST(CommaText, SplitsLikeStoredListsWereAlwaysRead) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitCommaText("X,,Y,3"), (V{"X", "", "Y", "3"}));
+  EXPECT_EQ(SplitCommaText("a, 0 ,b,1"), (V{"a", "0", "b", "1"}));
+  EXPECT_EQ(SplitCommaText("  a b,"), (V{"a", "b"}));
+  EXPECT_EQ(SplitCommaText("\"a \"\"q\"\"\",x"), (V{"a \"q\"", "x"}));
+  EXPECT_EQ(SplitCommaText("\"open,end"), (V{"open,end"}));
+  EXPECT_EQ(SplitCommaText(std::string_view("a,b\0c", 5)), (V{"a", "b"}));
+  EXPECT_EQ(SplitCommaText(""), V{});
+  EXPECT_EQ(JoinCommaText({"Deutsch", "English (UK)", "a\"b"}),
+            "Deutsch,\"English (UK)\",\"a\"\"b\"");
+}
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(RoundHalfEven(12.5), 12);
+  EXPECT_EQ(RoundHalfEven(13.5), 14);
+  EXPECT_EQ(RoundHalfEven(26.6667), 27);
+  EXPECT_EQ(RoundHalfEven(-2.5), -2);
+}
+
+TEST(Paths, SplitsAtTheLastSlash) {
+  EXPECT_EQ(ExtractFilePath("/web/a/b.htm"), "/web/a/");
+  EXPECT_EQ(ExtractFilePath("b.htm"), "");
+  EXPECT_EQ(ExtractFileName("/web/a/b.htm"), "b.htm");
+  EXPECT_EQ(ResolveAgainst("/web/", "x/y.htm"), "/web/x/y.htm");
+  EXPECT_EQ(ResolveAgainst("/web/", "/abs.htm"), "/abs.htm");
+  EXPECT_EQ(ResolveAgainst("", "rel.htm"), "rel.htm");
+  EXPECT_EQ(MissingText(0x14806D8C), "String 14806D8C not found");
+  EXPECT_EQ(ReplaceAll("%s and %s", "%s", "x"), "x and x");
+}
+
+struct Found {
+  size_t pos;
+  size_t len;
+  bool operator==(const Found&) const = default;
+};
+
+std::optional<Found> Find(std::string_view pattern, std::string_view text, size_t from = 0,
+                          bool matchCase = false) {
+  auto compiled = TPattern::Compile(pattern);
+  EXPECT_TRUE(compiled.has_value()) << pattern;
+  if (!compiled) {
+    return std::nullopt;
+  }
+  auto match = compiled->Search(text, from, matchCase);
+  if (!match) {
+    return std::nullopt;
+  }
+  return Found{match->Position, match->Length};
+}
+
+TEST(Pattern, StarIsShortestAndTheTextRunningOutEndsTheMatch) {
+  EXPECT_EQ(Find("a*b", "xaxxbxb"), (Found{1, 4}));
+  EXPECT_EQ(Find("ab?", "xxab"), (Found{2, 2}));
+  EXPECT_EQ(Find("<P*>", "a <p class=x"), (Found{2, 10}));
+  EXPECT_EQ(Find("a**", "xa"), (Found{1, 1}));
+  EXPECT_EQ(Find("abc", "xab"), std::nullopt);  // literal text must be present in full
+  EXPECT_EQ(Find("<td*>", "<TD x>", 0, true), std::nullopt);
+  EXPECT_EQ(Find("x", "x", 1), std::nullopt);
+}
+
+TEST(Pattern, SetsRangesAndNegation) {
+  EXPECT_EQ(Find("[!0-9]", "12a"), (Found{2, 1}));
+  EXPECT_EQ(Find("[]]", "ab]"), (Found{2, 1}));
+  EXPECT_EQ(Find("[!]]", "]]x"), (Found{2, 1}));
+  EXPECT_EQ(Find("[z-a]", "az"), std::nullopt);  // a reversed range is empty
+  EXPECT_EQ(Find("[a-c]", "xB"), (Found{1, 1}));
+  EXPECT_EQ(Find("[a-c]", "xB", 0, true), std::nullopt);
+  EXPECT_EQ(Find("[\\t]", "a\tb"), (Found{1, 1}));
+  EXPECT_FALSE(TPattern::Compile("[abc").has_value());
+  EXPECT_FALSE(TPattern::Compile("").has_value());
+}
+
+TEST(Pattern, Escapes) {
+  EXPECT_EQ(Find("\\t", "a\tb"), (Found{1, 1}));
+  EXPECT_EQ(Find("\\65", "xA"), (Found{1, 1}));
+  EXPECT_EQ(Find("\\x:41", "xA"), (Found{1, 1}));
+  EXPECT_EQ(Find("\\X:41", "xA"), (Found{1, 1}));
+  EXPECT_EQ(Find("\\o:101", "xA"), (Found{1, 1}));
+  EXPECT_EQ(Find("\\300",
+                 "\x1E"
+                 "0"),
+            (Found{0, 2}));                       // code 30, then "0"
+  EXPECT_EQ(Find("\\*", "a\\*"), (Found{1, 2}));  // no escape: both characters
+  EXPECT_EQ(Find("\\T", "\\T"), (Found{0, 2}));   // escape letters are case-sensitive
+  EXPECT_EQ(Find("\\x:", "\\x:"), (Found{0, 3}));
+  EXPECT_EQ(Find("a\\", "a\\"), (Found{0, 2}));
+  EXPECT_EQ(Find("\\\\", "\\"), (Found{0, 1}));
+}
+
+}  // namespace
+}  // namespace quorvane
