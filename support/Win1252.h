@@ -60,4 +60,17 @@ size_t FindNoCase(std::string_view text, std::string_view needle, size_t from);
 // that have a capital form) and appends `suffix`. An empty text stays empty, without suffix.
 std::string CapText(std::string_view text, std::string_view suffix = {});
 
+// Windows-1252 text as UTF-8. The five bytes that the code page leaves undefined (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) become the code points of the same number, so every byte string survives
+// the round trip through Utf8ToWin1252.
+std::string Win1252ToUtf8(std::string_view text);
+
+// UTF-8 text as Windows-1252. A character without a Windows-1252 form, and each byte of a
+// malformed sequence, becomes "?".
+std::string Utf8ToWin1252(std::string_view text);
+
+// Whether the text is well-formed UTF-8 (no overlong forms, surrogates or code points above
+// U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 }  // namespace quorvane
