@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 // Every identifier of a user-visible text, in one place. Language files give their wording;
 // the test of the shipped language files checks that each of them is defined there.
@@ -146,5 +148,143 @@ inline constexpr uint32_t kYesToAll = 0x70466638;
 inline constexpr uint32_t kHelp = 0x405F39B8;                 // also the Help menu
 inline constexpr uint32_t kFileCannotBeCreated = 0x6FD24AE5;  // %s: file name
 inline constexpr uint32_t kMenuKeyNamesBase = 0x1EB5BBD2;     // + index of the key name
+
+// Every constant above, for checks over all texts. A new constant belongs here too; the tests
+// count the constants of this file against this list.
+inline constexpr uint32_t kAllTextIds[] = {
+    kFetchingText,
+    kFileCannotBeOpened,
+    kStatisticsUnit,
+    kFileWriteError,
+    kStageIncludes,
+    kStageLineBreaks,
+    kStageTagEndings,
+    kStageMarkedBlocks,
+    kCollapsingWhiteSpace,
+    kTrimmingBeforeClosingTags,
+    kTreatingTagDefinition,
+    kRecursiveInclude,
+    kDirectoryMissing,
+    kFileWriteProtected,
+    kCancelBatchQuestion,
+    kCompress,
+    kRegistryWriteError,
+    kRegistryRemoveError,
+    kRegistryErrorKey,
+    kDoctypesAvailable,
+    kDoctypesAssigned,
+    kAssignedExtensions,
+    kContextMenuName,
+    kAdd,
+    kRemove,
+    kSearchExtension,
+    kEditContextMenu,
+    kNoExtensions,
+    kExtensionTypeNotListed,
+    kExtensions,
+    kChooseExtension,
+    kUnnamedDocument,
+    kSaveQuestion,
+    kSaveQuestionUnnamed,
+    kReloadQuestion,
+    kFileReadError,
+    kStatusModified,
+    kStatusInsert,
+    kStatusOverwrite,
+    kFilterDescription,
+    kFilterMask,
+    kLanguageChanged,
+    kMenuFile,
+    kNew,
+    kOpen,
+    kSaveAs,
+    kQuit,
+    kEdit,
+    kUndo,
+    kRedo,
+    kCut,
+    kCopy,
+    kPaste,
+    kDelete,
+    kSelectAll,
+    kSearch,
+    kSearchNext,
+    kReplace,
+    kReplaceNext,
+    kMenuView,
+    kFont,
+    kLanguage,
+    kLineBreak,
+    kSymbolBar,
+    kStatusBar,
+    kViewWithBrowser,
+    kMenuExtras,
+    kTagList,
+    kOptions,
+    kHelpWithBrowser,
+    kAbout,
+    kInvalidPattern,
+    kNotFound,
+    kReplacedCount,
+    kNoPreviewName,
+    kClose,
+    kCancelRequested,
+    kPleaseWait,
+    kReset,
+    kResetHint,
+    kTagsLabel,
+    kName,
+    kMaxTreat,
+    kTreatAll,
+    kNewTagCaption,
+    kEditTagCaption,
+    kTagNameEmpty,
+    kTagNameExists,
+    kAllText,
+    kBrowse,
+    kHtmlHelpDir,
+    kAutomatic,
+    kUserDefined,
+    kDisplayDelay,
+    kDisplayDelayHint,
+    kChooseDirectory,
+    kChooseLanguageLabel,
+    kDirectory,
+    kChange,
+    kChooseLanguageDir,
+    kLanguagesPrefix,
+    kNoLanguagesFound,
+    kCaptionWarning,
+    kCaptionError,
+    kCaptionInformation,
+    kCaptionConfirmation,
+    kYes,
+    kNo,
+    kOk,
+    kCancel,
+    kAbort,
+    kRetry,
+    kIgnore,
+    kAll,
+    kNoToAll,
+    kYesToAll,
+    kHelp,
+    kFileCannotBeCreated,
+    kMenuKeyNamesBase,
+};
+
+namespace detail {
+constexpr bool AllDistinct() {
+  for (size_t i = 0; i < std::size(kAllTextIds); ++i) {
+    for (size_t j = i + 1; j < std::size(kAllTextIds); ++j) {
+      if (kAllTextIds[i] == kAllTextIds[j]) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+}  // namespace detail
+static_assert(detail::AllDistinct(), "two text constants share one identifier");
 
 }  // namespace quorvane::textid
