@@ -1,0 +1,85 @@
+#include "lang/Accelerators.h"
+
+#include <bitset>
+#include <optional>
+
+namespace quorvane {
+
+namespace {
+
+// The caption without its "&" marks; each "&&" pair becomes one "&", which never qualifies as
+// an accelerator and is doubled again when the caption is written back.
+std::string StripMarks(const std::string& caption) {
+  std::string plain;
+  plain.reserve(caption.size());
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] != '&') {
+      plain += caption[i];
+    } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
+      plain += '&';
+      ++i;
+    }
+  }
+  return plain;
+}
+
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+bool Qualifies(char c, const std::bitset<256>& used) {
+  const bool letterOrDigit =
+      (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  return letterOrDigit && !used[static_cast<unsigned char>(AsciiUpper(c))];
+}
+
+std::optional<size_t> ChooseAccelerator(const std::string& plain, const std::bitset<256>& used) {
+  if (plain.empty()) {
+    return std::nullopt;
+  }
+  if (Qualifies(plain[0], used)) {
+    return 0;
+  }
+  for (size_t i = 1; i < plain.size(); ++i) {
+    if (plain[i - 1] == ' ' && Qualifies(plain[i], used)) {
+      return i;
+    }
+  }
+  for (size_t i = 1; i < plain.size(); ++i) {
+    if (Qualifies(plain[i], used)) {
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string WithMark(const std::string& plain, std::optional<size_t> accelerator) {
+  std::string caption;
+  caption.reserve(plain.size() + 2);
+  for (size_t i = 0; i < plain.size(); ++i) {
+    if (accelerator == i) {
+      caption += '&';
+    }
+    caption += plain[i];
+    if (plain[i] == '&') {
+      caption += '&';
+    }
+  }
+  return caption;
+}
+
+}  // namespace
+
+void AssignAccelerators(std::vector<std::string>& captions) {
+  std::bitset<256> used;
+  for (std::string& caption : captions) {
+    const std::string plain = StripMarks(caption);
+    const std::optional<size_t> accelerator = ChooseAccelerator(plain, used);
+    if (accelerator) {
+      used.set(static_cast<unsigned char>(AsciiUpper(plain[*accelerator])));
+    }
+    caption = WithMark(plain, accelerator);
+  }
+}
+
+}  // namespace quorvane

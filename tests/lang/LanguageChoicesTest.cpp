@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempDir.h"
+#include "lang/Language.h"
+#include "lang/LanguageChoices.h"
+
+namespace quorvane {
+namespace {
+
+class LanguageChoicesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitLanguage("", "");
+    dir_.Write("STATE_DE.nls", "COUNTRY=Deutschland\n");
+    dir_.Write("STATE_AT.nls", "COUNTRY=\xD6sterreich\n");
+  }
+
+  std::vector<std::string> Names(const std::vector<TLanguageEntry>& entries) {
+    std::vector<std::string> names;
+    for (const TLanguageEntry& entry : entries) {
+      names.push_back(entry.DisplayName);
+    }
+    return names;
+  }
+
+  testing::TTempDir dir_;
+};
+
+TEST_F(LanguageChoicesTest, OffersEachCountryFromTheEndUpToAnEmptyCode) {
+  const std::string german = dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=de,AT\n");
+  const auto entries = FindLanguages(dir_.Path(), "Quorvane_");
+  ASSERT_EQ(Names(entries),
+            (std::vector<std::string>{"Deutsch (\xD6sterreich)", "Deutsch (Deutschland)"}));
+  EXPECT_EQ(entries[1].CountryFile, dir_.Path() + "STATE_DE.nls");
+  EXPECT_EQ(entries[1].LanguageFile, german);
+
+  dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=DE,,AT\n");
+  EXPECT_EQ(Names(FindLanguages(dir_.Path(), "Quorvane_")),
+            (std::vector<std::string>{"Deutsch (\xD6sterreich)"}));
+
+  // Without the trailing slash, and blanks around the codes.
+  dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=DE, XX ,AT \n");
+  std::string noSlash = dir_.Path();
+  noSlash.pop_back();
+  EXPECT_EQ(Names(FindLanguages(noSlash, "Quorvane_")),
+            (std::vector<std::string>{"Deutsch (\xD6sterreich)", "Deutsch (Deutschland)"}));
+}
+
+TEST_F(LanguageChoicesTest, SkipsFilesThatDoNotQualify) {
+  dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\n");              // no COUNTRIES
+  dir_.Write("Quorvane_at.nls", "COUNTRIES=AT\n");                  // no LANGUAGE
+  dir_.Write("quorvane_xx.nls", "LANGUAGE=Lower\nCOUNTRIES=DE\n");  // prefix case differs
+  dir_.Write("Quorvane_xyz.nls", "LANGUAGE=Long\nCOUNTRIES=DE\n");
+  dir_.Write("Quorvane_xx.NLS", "LANGUAGE=Upper\nCOUNTRIES=DE\n");
+  dir_.Write("Quorvane_ch.nls", "LANGUAGE=Schwyzerd\xFC\x74sch\nCOUNTRIES=CH\n");  // no STATE_CH
+  std::filesystem::create_directory(dir_.Path() + "Quorvane_zz.nls");
+  EXPECT_TRUE(FindLanguages(dir_.Path(), "Quorvane_").empty());
+  EXPECT_TRUE(FindLanguages(dir_.Path() + "missing", "Quorvane_").empty());
+}
+
+TEST_F(LanguageChoicesTest, SummaryNamesTheLanguagesSortedByFileName) {
+  EXPECT_EQ(LanguageSummary("", "Quorvane_").Found, false);
+  EXPECT_EQ(LanguageSummary("", "Quorvane_").Text, "");
+  const TLanguageSummary none = LanguageSummary(dir_.Path(), "Quorvane_");
+  EXPECT_FALSE(none.Found);
+  EXPECT_EQ(none.Text, "No languages found.");
+
+  dir_.Write("Quorvane_en.nls", "LANGUAGE=English (UK)\n");
+  dir_.Write("Quorvane_DE.nls", "LANGUAGE=Deutsch\n");
+  dir_.Write("Quorvane_fr.nls", "LANGUAGE=\n");
+  const TLanguageSummary some = LanguageSummary(dir_.Path(), "Quorvane_");
+  EXPECT_TRUE(some.Found);
+  EXPECT_EQ(some.Text, "Languages: Deutsch,\"English (UK)\"");
+}
+
+TEST_F(LanguageChoicesTest, SummaryIsCutAtOneHundredCharactersInTheLanguage) {
+  const std::string texts = dir_.Write("texts.nls", "7D8C3B71=sprachen\n6679002D=keine\n");
+  ASSERT_EQ(InitLanguage("", texts), 0);
+  EXPECT_EQ(LanguageSummary(dir_.Path(), "L_").Text, "Keine.");
+  for (char c = 'a'; c <= 'l'; ++c) {
+    dir_.Write(std::string("L_") + c + "x.nls", std::string("LANGUAGE=Language") + c + "\n");
+  }
+  const TLanguageSummary summary = LanguageSummary(dir_.Path(), "L_");
+  EXPECT_TRUE(summary.Found);
+  ASSERT_EQ(summary.Text.size(), 103u);
+  EXPECT_EQ(summary.Text.substr(0, 29), "Sprachen: Languagea,Languageb");
+  EXPECT_EQ(summary.Text.substr(90), "Languagei,...");
+}
+
+}  // namespace
+}  // namespace quorvane

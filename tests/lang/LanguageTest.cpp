@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "TempDir.h"
+#include "lang/Language.h"
+#include "support/TextIds.h"
+
+namespace quorvane {
+namespace {
+
+class LanguageTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    SetMemoryLoadProvider(nullptr);
+    InitLanguage("", "");
+    FormatSettings() = TFormatSettings{};
+  }
+
+  testing::TTempDir dir_;
+};
+
+TEST_F(LanguageTest, WithoutFilesLookupsFallBack) {
+  EXPECT_EQ(InitLanguage("", ""), ENOENT);
+  EXPECT_TRUE(LanguageInitialised());
+  EXPECT_EQ(InitLanguage(dir_.Path() + "STATE_XX.nls", dir_.Path() + "Quorvane_xx.nls"), ENOENT);
+  EXPECT_EQ(CurrentLanguageFile(), dir_.Path() + "Quorvane_xx.nls");
+  EXPECT_EQ(CurrentCountryFile(), dir_.Path() + "STATE_XX.nls");
+  EXPECT_EQ(GetText(textid::kTagNameEmpty), "String 14806D8C not found");
+  EXPECT_EQ(GetText(textid::kCancel, "Cancel"), "Cancel");
+  EXPECT_EQ(LanguageTexts().GetText(0xA), "String 0000000A not found");
+}
+
+TEST_F(LanguageTest, LoadsDecodedTextsAndTheFirstDefinitionWins) {
+  const std::string language = dir_.Write("Quorvane_de.nls",
+                                          "4560CF28 = Abbrechen\n"
+                                          "655c77aa=\"OK\"\n"
+                                          "1=&Auml;nderung\n"
+                                          "1=second\n"
+                                          "FFFFFFFF=last\n"
+                                          "0=zero\n"
+                                          "123456789=too long\n");
+  EXPECT_EQ(InitLanguage("", language), 0);
+  EXPECT_TRUE(TextsInMemory());
+  EXPECT_EQ(GetText(0x4560CF28, "Cancel"), " Abbrechen");
+  EXPECT_EQ(GetText(0x655C77AA), "OK");
+  EXPECT_EQ(GetText(1), "\xC4nderung");
+  EXPECT_EQ(GetText(0xFFFFFFFF), "last");
+  EXPECT_EQ(GetText(0), "zero");
+  EXPECT_EQ(GetText(0x23456789), "String 23456789 not found");
+  EXPECT_EQ(LanguageTexts().GetText(1), "\xC4nderung");
+}
+
+TEST_F(LanguageTest, CachedLookupsStayRightWhileTheTableGrows) {
+  const std::string first = dir_.Write("a.nls", "10=ten\n30=thirty\n");
+  const std::string second = dir_.Write("b.nls", "20=twenty\n5=five\n40=forty\n");
+  ASSERT_EQ(InitLanguage("", first), 0);
+  EXPECT_EQ(GetText(0x10), "ten");
+  EXPECT_EQ(GetText(0x30), "thirty");
+  // Inserting before cached entries moves them.
+  ASSERT_EQ(LoadLanguageFile(second), 0);
+  const std::pair<uint32_t, const char*> expected[] = {
+      {0x30, "thirty"}, {0x10, "ten"},  {0x5, "five"},    {0x20, "twenty"},
+      {0x40, "forty"},  {0x10, "ten"},  {0x30, "thirty"}, {0x5, "five"},
+      {0x40, "forty"},  {0x7, nullptr}, {0x20, "twenty"}, {0x10, "ten"}};
+  for (const auto& [id, text] : expected) {
+    EXPECT_EQ(GetText(id, "-"), text ? text : "-") << id;
+  }
+}
+
+TEST_F(LanguageTest, CountryTextsWinInMemoryButOnlyTheLanguageFileIsReadAgain) {
+  const std::string country =
+      dir_.Write("STATE_AT.nls", "COUNTRY=Austria\n745A3E03=Landessprache\n");
+  const std::string language = dir_.Write("Quorvane_de.nls",
+                                          "745A3E03=Sprache\r\n"
+                                          "64DAD32C=Verz\\x:65ichnis\r\n");
+  ASSERT_EQ(InitLanguage(country, language), 0);
+  EXPECT_EQ(GetText(textid::kLanguage), "Landessprache");
+
+  SetMemoryLoadProvider([] { return 100; });
+  ASSERT_EQ(InitLanguage(country, language), 0);
+  EXPECT_FALSE(TextsInMemory());
+  EXPECT_EQ(GetText(textid::kLanguage), "Sprache");
+  EXPECT_EQ(GetText(textid::kDirectory), "Verzeichnis");
+  EXPECT_EQ(GetText(textid::kChange, "Change"), "Change");
+  // Each lookup reads the file as it is now.
+  dir_.Write("Quorvane_de.nls", "745A3E03=Neu\n");
+  EXPECT_EQ(GetText(textid::kLanguage), "Neu");
+  std::remove(language.c_str());
+  EXPECT_EQ(GetText(textid::kLanguage), "String 745A3E03 not found");
+
+  SetMemoryLoadProvider([] { return 99; });
+  InitLanguage(country, language);
+  EXPECT_TRUE(TextsInMemory());
+}
+
+TEST_F(LanguageTest, FormatKeysSetTheProcessFormats) {
+  const std::string country = dir_.Write("STATE_DE.nls",
+                                         "shortdateformat=dd.mm.yyyy\n"
+                                         "SHORTTIMEFORMAT=hh\\x:3Ann\n"
+                                         "DECIMALSEPARATOR=,\n"
+                                         "THOUSANDSEPARATOR=. \n");
+  ASSERT_EQ(InitLanguage(country, ""), ENOENT);
+  const TFormatSettings& formats = FormatSettings();
+  EXPECT_EQ(formats.ShortDateFormat, "dd.mm.yyyy");
+  EXPECT_EQ(formats.DateSeparator, '.');
+  EXPECT_EQ(formats.ShortTimeFormat, "hh:nn");
+  EXPECT_EQ(formats.TimeSeparator, ':');
+  EXPECT_EQ(formats.DecimalSeparator, ',');
+  EXPECT_EQ(formats.ThousandSeparator, ',');  // ". " is two characters: ignored
+
+  // Also honoured in a language file; keys match on their first 17 characters.
+  const std::string language = dir_.Write("Quorvane_de.nls",
+                                          "THOUSANDSEPARATORS=.\n"
+                                          "SHORTDATEFORMAT=yyyymmdd\n"
+                                          "DECIMALSEPARATOR=\n");
+  ASSERT_EQ(InitLanguage("", language), 0);
+  EXPECT_EQ(formats.ThousandSeparator, '.');
+  EXPECT_EQ(formats.ShortDateFormat, "yyyymmdd");
+  EXPECT_EQ(formats.DateSeparator, '.');  // no separator in the format: unchanged
+  EXPECT_EQ(formats.DecimalSeparator, ',');
+}
+
+TEST_F(LanguageTest, ReportsAnUnreadableLanguageFile) {
+  const std::string language = dir_.Write("Quorvane_de.nls", "1=x\n");
+  ASSERT_EQ(chmod(language.c_str(), 0), 0);
+  if (std::FILE* probe = std::fopen(language.c_str(), "rb")) {
+    std::fclose(probe);
+    GTEST_SKIP() << "permissions do not restrict this user";
+  }
+  EXPECT_EQ(InitLanguage("", language), EACCES);
+  EXPECT_EQ(GetText(1), "String 00000001 not found");
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "lang/Language.h"
+#include "lang/LanguageChoices.h"
+#include "lang/LanguageFile.h"
+#include "support/TextFormat.h"
+#include "support/TextIds.h"
+
+namespace quorvane {
+namespace {
+
+const std::string kDataDir = QUORVANE_SOURCE_DIR "/data/";
+
+std::map<uint32_t, std::string> TextsOf(const std::string& file) {
+  std::map<uint32_t, std::string> texts;
+  EXPECT_EQ(
+      ForEachLanguageEntry(file,
+                           [&](const std::string& key, const std::string& value) {
+                             if (auto id = ParseTextId(key)) {
+                               EXPECT_TRUE(texts.emplace(*id, DecodeLanguageValue(value)).second)
+                                   << file << ": " << key << " defined twice";
+                             }
+                             return true;
+                           }),
+      0)
+      << file;
+  return texts;
+}
+
+size_t Count(const std::string& text, std::string_view part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(TextIds, TheListHoldsEveryConstant) {
+  std::ifstream header(QUORVANE_SOURCE_DIR "/support/TextIds.h");
+  std::stringstream content;
+  content << header.rdbuf();
+  const std::string text = content.str();
+  const std::regex constant(R"(inline constexpr uint32_t k\w+ = 0x[0-9A-Fa-f]+;)");
+  const auto constants = std::distance(std::sregex_iterator(text.begin(), text.end(), constant),
+                                       std::sregex_iterator());
+  EXPECT_EQ(static_cast<size_t>(constants), std::size(textid::kAllTextIds));
+}
+
+class ShippedLanguageFile : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
+  const auto texts = TextsOf(kDataDir + GetParam());
+  // The texts formatted with one file name, directory, count, extension or key path.
+  const uint32_t withParameter[] = {textid::kFileCannotBeOpened, textid::kDirectoryMissing,
+                                    textid::kFileWriteProtected, textid::kFileCannotBeCreated,
+                                    textid::kSaveQuestion,       textid::kReloadQuestion,
+                                    textid::kNotFound,           textid::kReplacedCount,
+                                    textid::kNoPreviewName,      textid::kExtensionTypeNotListed,
+                                    textid::kRegistryErrorKey};
+  for (const uint32_t id : textid::kAllTextIds) {
+    const auto it = texts.find(id);
+    ASSERT_NE(it, texts.end()) << TextIdHex(id) << " missing";
+    const std::string& text = it->second;
+    EXPECT_FALSE(text.empty()) << TextIdHex(id);
+    const bool formatted = std::find(std::begin(withParameter), std::end(withParameter), id) !=
+                           std::end(withParameter);
+    // Any other "%" would be taken for a placeholder by the formatting of the registry message.
+    EXPECT_EQ(Count(text, "%"), formatted ? 1u : 0u) << TextIdHex(id) << ": " << text;
+    EXPECT_EQ(Count(text, "%s"), formatted ? 1u : 0u) << TextIdHex(id) << ": " << text;
+    // Suffixes such as "..." and ":" are the program's, except for the one label taken as it is.
+    const bool ownColon = id == textid::kChooseLanguageLabel;
+    EXPECT_FALSE(text.ends_with("...") || text.ends_with(":") != ownColon || text.ends_with(" "))
+        << TextIdHex(id) << ": " << text;
+    EXPECT_EQ(text.find('\\'), std::string::npos) << TextIdHex(id) << ": " << text;
+  }
+  EXPECT_EQ(texts.size(), std::size(textid::kAllTextIds));
+  EXPECT_EQ(texts.at(textid::kRecursiveInclude).find_first_of("<>&\""), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, ShippedLanguageFile,
+                         ::testing::Values("Quorvane_en.nls", "Quorvane_de.nls"));
+
+TEST(ShippedFiles, OfferEveryLanguageAndCountry) {
+  InitLanguage("", "");
+  std::vector<std::string> names;
+  for (const TLanguageEntry& entry : FindLanguages(kDataDir, "Quorvane_")) {
+    names.push_back(entry.DisplayName);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Deutsch (Schweiz)", "Deutsch (\xD6sterreich)",
+                                             "Deutsch (Deutschland)", "English (United States)",
+                                             "English (United Kingdom)"}));
+  EXPECT_EQ(LanguageSummary(kDataDir, "Quorvane_").Text, "Languages: Deutsch,English");
+}
+
+TEST(ShippedFiles, CountryFilesSetTheirFormats) {
+  struct TExpected {
+    const char* Code;
+    const char* Date;
+    char DateSeparator;
+    char TimeSeparator;
+    char Decimal;
+    char Thousand;
+  };
+  const TExpected countries[] = {{"GB", "dd/mm/yyyy", '/', ':', '.', ','},
+                                 {"US", "m/d/yyyy", '/', ':', '.', ','},
+                                 {"DE", "dd.mm.yyyy", '.', ':', ',', '.'},
+                                 {"AT", "dd.mm.yyyy", '.', ':', ',', '.'},
+                                 {"CH", "dd.mm.yyyy", '.', ':', '.', '\''}};
+  for (const TExpected& expected : countries) {
+    FormatSettings() = TFormatSettings{};
+    const std::string file = kDataDir + "STATE_" + expected.Code + ".nls";
+    InitLanguage(file, kDataDir + "Quorvane_en.nls");
+    const TFormatSettings& formats = FormatSettings();
+    EXPECT_EQ(formats.ShortDateFormat, expected.Date) << expected.Code;
+    EXPECT_EQ(formats.DateSeparator, expected.DateSeparator) << expected.Code;
+    EXPECT_EQ(formats.TimeSeparator, expected.TimeSeparator) << expected.Code;
+    EXPECT_EQ(formats.DecimalSeparator, expected.Decimal) << expected.Code;
+    EXPECT_EQ(formats.ThousandSeparator, expected.Thousand) << expected.Code;
+    EXPECT_FALSE(ReadLanguageValue(file, "COUNTRY").empty()) << expected.Code;
+  }
+  FormatSettings() = TFormatSettings{};
+  InitLanguage("", "");
+}
+
+TEST(ShippedFiles, AreCopiedIntoTheBuildTree) {
+  for (const auto& entry : std::filesystem::directory_iterator(kDataDir)) {
+    if (entry.path().extension() == ".nls") {
+      EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(QUORVANE_BUILD_DATA_DIR) /
+                                          entry.path().filename()))
+          << entry.path();
+    }
+  }
+}
+
+TEST(ShippedFiles, GermanTextsDecodeTheirUmlauts) {
+  InitLanguage(kDataDir + "STATE_DE.nls", kDataDir + "Quorvane_de.nls");
+  EXPECT_EQ(GetText(textid::kOpen),
+            "\xF6"
+            "ffnen");
+  EXPECT_EQ(GetText(textid::kClose),
+            "schlie\xDF"
+            "en");
+  EXPECT_EQ(GetText(textid::kChooseLanguageLabel), "Bitte &Sprache ausw\xE4hlen:");
+  FormatSettings() = TFormatSettings{};
+  InitLanguage("", "");
+}
+
+}  // namespace
+}  // namespace quorvane
