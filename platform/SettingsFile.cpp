@@ -122,6 +122,7 @@ TSettingsFile::~TSettingsFile() = default;
 void TSettingsFile::Open() {
   settings_ = std::make_unique<QSettings>(QFile::decodeName(QByteArray::fromStdString(filePath_)),
                                           QSettings::IniFormat);
+  settings_->childGroups();  // QSettings parses on first use; damage is reported now
   WarnIfUnreadable();
 }
 
