@@ -10,14 +10,6 @@ namespace {
 
 using test::TScopedEnvironment;
 
-TEST(Clock, TickCountFollowsTheSleep) {
-  const uint32_t start = TickCount();
-  SleepMilliseconds(50);
-  const uint32_t elapsed = TickCount() - start;
-  EXPECT_GE(elapsed, 50u);
-  EXPECT_LT(elapsed, 5000u);
-}
-
 TEST(MemoryLoad, IsTheShareOfMemoryNotAvailable) {
   EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal:       1000 kB\nMemFree:  10 kB\n"
                                   "MemAvailable:    250 kB\n"),
