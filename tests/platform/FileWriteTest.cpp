@@ -175,16 +175,23 @@ class InterruptedWriterTest : public testing::Test {
   void SetUp() override { WriteBytes(file_, oldContent_); }
 
   pid_t StartWriter(bool watchInterrupts) {
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     if (child == 0) {
       std::optional<TInterruptWatch> watch;
       if (watchInterrupts) {
         watch.emplace();
       }
+      ::write(ready[1], "r", 1);  // signals sent from now on meet the watch
       for (bool turn = false;; turn = !turn) {
         WriteFileReplacing(file_, turn ? oldContent_ : newContent_);
       }
     }
+    ::close(ready[1]);
+    char byte;
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+    ::close(ready[0]);
     std::this_thread::sleep_for(std::chrono::microseconds(random_() % 30000));
     return child;
   }

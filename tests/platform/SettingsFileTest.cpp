@@ -14,6 +14,10 @@ using test::RunUnprivileged;
 using test::TTempDir;
 using test::WriteBytes;
 
+std::string Numbered(const char* prefix, size_t number) {
+  return std::string(prefix).append(std::to_string(number));
+}
+
 class SettingsFileTest : public testing::Test {
  protected:
   void SetUp() override { environment_.Set("XDG_CONFIG_HOME", config_); }
@@ -69,20 +73,20 @@ TEST_F(SettingsFileTest, StringsAndIntegersComeBackExactly) {
   {
     TSettingsFile settings;
     for (size_t i = 0; i < strings.size(); ++i) {
-      settings.WriteString("1/7", "S" + std::to_string(i), strings[i]);
+      settings.WriteString("1/7", Numbered("S", i), strings[i]);
     }
     for (size_t i = 0; i < integers.size(); ++i) {
-      settings.WriteInteger("1/7/Font", "I" + std::to_string(i), integers[i]);
+      settings.WriteInteger("1/7/Font", Numbered("I", i), integers[i]);
     }
     ASSERT_TRUE(settings.Sync());
   }
   ASSERT_TRUE(std::filesystem::exists(ProgramFile()));
   const TSettingsFile settings;
   for (size_t i = 0; i < strings.size(); ++i) {
-    EXPECT_EQ(settings.ReadString("1/7", "S" + std::to_string(i)), strings[i]) << i;
+    EXPECT_EQ(settings.ReadString("1/7", Numbered("S", i)), strings[i]) << i;
   }
   for (size_t i = 0; i < integers.size(); ++i) {
-    EXPECT_EQ(settings.ReadInteger("1/7/Font", "I" + std::to_string(i)), integers[i]);
+    EXPECT_EQ(settings.ReadInteger("1/7/Font", Numbered("I", i)), integers[i]);
   }
   EXPECT_EQ(settings.ReadString("1/7", "Missing"), std::nullopt);
 }
@@ -91,17 +95,17 @@ TEST_F(SettingsFileTest, AValueThatIsNoIntegerCountsAsAbsentWithOneWarning) {
   TSettingsFile settings;
   const std::vector<std::string> bad = {"abc", "99999999999", "12x", "", "1.5"};
   for (size_t i = 0; i < bad.size(); ++i) {
-    settings.WriteString("1/7", "V" + std::to_string(i), bad[i]);
+    settings.WriteString("1/7", Numbered("V", i), bad[i]);
   }
   settings.WriteString("1/7", "Padded", " 42 ");
   for (size_t i = 0; i < bad.size(); ++i) {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(settings.ReadInteger("1/7", "V" + std::to_string(i)), std::nullopt);
+    EXPECT_EQ(settings.ReadInteger("1/7", Numbered("V", i)), std::nullopt);
     const std::string warning = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
     EXPECT_NE(warning.find(ProgramFile()), std::string::npos) << warning;
     EXPECT_NE(warning.find("[1/7]"), std::string::npos) << warning;
-    EXPECT_NE(warning.find("V" + std::to_string(i)), std::string::npos) << warning;
+    EXPECT_NE(warning.find(Numbered("V", i)), std::string::npos) << warning;
   }
   testing::internal::CaptureStderr();
   EXPECT_EQ(settings.ReadInteger("1/7", "Padded"), 42);
