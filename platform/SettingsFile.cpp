@@ -127,7 +127,7 @@ void TSettingsFile::Open() {
 }
 
 std::string TSettingsFile::ConfigDirectory() {
-  // The base directory specification ignores a relative XDG_CONFIG_HOME.
+  // A relative XDG_CONFIG_HOME is to be ignored, as the XDG base directories demand.
   const char* configured = std::getenv("XDG_CONFIG_HOME");
   std::string directory = configured != nullptr && configured[0] == '/'
                               ? std::string(configured)
