@@ -25,7 +25,9 @@ struct TWriteOptions {
 // permission bits, owner and group (where the process may set them) and extended attributes; a
 // symbolic link stays a link and its final target is rewritten. A file with several hard links,
 // one in a directory that is not writable, or one whose owner cannot be kept is written in place
-// instead. On any failure the file keeps its old content and no temporary file remains.
+// instead. On any failure the file keeps its old content and no temporary file remains. Only a
+// process killed outright (SIGKILL) can leave its hidden temporary file behind; later writes do
+// not remove it, and the file walk never lists it.
 TFileError WriteFileReplacing(const std::string& path, std::string_view data,
                               const TWriteOptions& options = {});
 
