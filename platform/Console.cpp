@@ -1,0 +1,138 @@
+#include "platform/Console.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/FileDescriptor.h"
+
+namespace quorvane {
+namespace {
+
+std::string_view Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string_view() : std::string_view(value);
+}
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// One line from `input` without its line end; nothing at the end of the input.
+std::optional<std::string> ReadLine(int input) {
+  std::string line;
+  char c;
+  for (;;) {
+    const ssize_t count = ::read(input, &c, 1);
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count <= 0) {
+      return line.empty() ? std::nullopt : std::optional<std::string>(line);
+    }
+    if (c == '\n') {
+      return line;
+    }
+    line += c;
+  }
+}
+
+std::optional<bool> ParseAnswer(std::string_view answer) {
+  const size_t first = answer.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) {
+    return std::nullopt;
+  }
+  answer = answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
+  std::string lower;
+  for (char c : answer) {
+    lower += LowerAscii(c);
+  }
+  if (lower == "y" || lower == "yes" || lower == "j" || lower == "ja") {
+    return true;
+  }
+  if (lower == "n" || lower == "no" || lower == "nein") {
+    return false;
+  }
+  return std::nullopt;
+}
+
+void WriteText(int output, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t count = ::write(output, text.data(), text.size());
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count <= 0) {
+      return;
+    }
+    text.remove_prefix(static_cast<size_t>(count));
+  }
+}
+
+}  // namespace
+
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool UseConsoleUi() {
+  const std::string_view choice = Environment("QUORVANE_UI");
+  if (choice == "console") {
+    return true;
+  }
+  if (choice == "gui") {
+    return false;
+  }
+  return StandardErrorIsTerminal() ||
+         (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty());
+}
+
+std::string LocaleLanguageCode() {
+  std::string_view locale;
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    locale = Environment(name);
+    if (!locale.empty()) {
+      break;
+    }
+  }
+  // A language code of exactly two letters, followed by the end or a territory, codeset or
+  // modifier; "C", "POSIX" and three-letter codes have no two-letter language.
+  const bool twoLetters =
+      locale.size() >= 2 && IsAsciiLetter(locale[0]) && IsAsciiLetter(locale[1]) &&
+      (locale.size() == 2 || std::string_view("_.@").find(locale[2]) != std::string_view::npos);
+  if (!twoLetters) {
+    return {};
+  }
+  return {LowerAscii(locale[0]), LowerAscii(locale[1])};
+}
+
+std::optional<bool> AskYesNo(int input, int output, const std::string& question) {
+  for (;;) {
+    WriteText(output, question + " [y/n] ");
+    const std::optional<std::string> line = ReadLine(input);
+    if (!line) {
+      WriteText(output, "\n");
+      return std::nullopt;
+    }
+    if (const std::optional<bool> answer = ParseAnswer(*line)) {
+      return answer;
+    }
+  }
+}
+
+std::optional<bool> AskYesNoOnTerminal(const std::string& question) {
+  TFileDescriptor terminal(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!terminal.Valid()) {
+    return std::nullopt;
+  }
+  return AskYesNo(terminal.Get(), terminal.Get(), question);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+// Whether batch mode talks through the terminal rather than windows: QUORVANE_UI=console or
+// QUORVANE_UI=gui decides; otherwise the terminal when standard error is one, or when there is
+// no display (neither DISPLAY nor WAYLAND_DISPLAY set).
+bool UseConsoleUi();
+
+bool StandardErrorIsTerminal();
+
+// The two-letter language of the user's locale, lower case, from the first of LC_ALL,
+// LC_MESSAGES and LANG that is set ("de_AT.UTF-8" gives "de"); "" for C, POSIX or none.
+std::string LocaleLanguageCode();
+
+// Asks a yes/no question on the controlling terminal until it gets an answer (y, yes, j, ja;
+// n, no, nein; any letter case). Nothing when there is no terminal or its input ends.
+std::optional<bool> AskYesNoOnTerminal(const std::string& question);
+
+// The same dialogue over any pair of descriptors.
+std::optional<bool> AskYesNo(int input, int output, const std::string& question);
+
+}  // namespace quorvane

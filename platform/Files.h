@@ -1,0 +1,8 @@
+#pragma once
+
+// The file system as the program sees it: whole-file read and safe replacement, attributes,
+// dates, and the walk over directories.
+#include "platform/DirectoryWalk.h"
+#include "platform/FileAttributes.h"
+#include "platform/FileContent.h"
+#include "platform/TemporaryFile.h"

@@ -1,0 +1,201 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "TestSupport.h"
+#include "platform/Files.h"
+
+namespace quorvane {
+namespace {
+
+using test::TTempDir;
+using test::WriteBytes;
+
+std::set<std::string> Names(const std::vector<TDirEntry>& entries) {
+  std::set<std::string> names;
+  for (const TDirEntry& entry : entries) {
+    names.insert(entry.Name);
+  }
+  return names;
+}
+
+TEST(ReadWholeFile, ReadsEveryByteOfLargeFiles) {
+  TTempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 3 * 1024 * 1024 + 7; ++i) {
+    bytes += static_cast<char>(i * 7 % 256);
+  }
+  WriteBytes(dir / "big.htm", bytes);
+  std::string content;
+  EXPECT_EQ(ReadWholeFile(dir / "big.htm", content).Error, TFileError::None);
+  EXPECT_TRUE(content == bytes);
+}
+
+TEST(ReadWholeFile, ReadsFilesThatReportNoSize) {
+  std::string content;
+  EXPECT_EQ(ReadWholeFile("/proc/self/status", content).Error, TFileError::None);
+  EXPECT_NE(content.find("Name:"), std::string::npos);
+}
+
+TEST(ReadWholeFile, RefusesAtOnceWhatIsNoRegularFile) {
+  TTempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe.htm").c_str(), 0644), 0);
+  std::string content = "stale";
+  EXPECT_EQ(ReadWholeFile(dir / "pipe.htm", content).Error, TFileError::NotRegular);
+  EXPECT_EQ(content, "");
+  EXPECT_EQ(ReadWholeFile(dir.Path(), content).Error, TFileError::NotRegular);
+  const TReadResult missing = ReadWholeFile(dir / "missing.htm", content);
+  EXPECT_EQ(missing.Error, TFileError::NotFound);
+  EXPECT_EQ(missing.Errno, ENOENT);
+}
+
+TEST(FileTime, RoundTripsWithNanosecondsAndLeavesTheAccessTime) {
+  TTempDir dir;
+  const std::string file = dir / "a.htm";
+  WriteBytes(file, "x");
+  const timespec times[2] = {{1000000000, 5}, {0, UTIME_OMIT}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  const TFileTime stamp{1700000000, 123456789};
+  ASSERT_TRUE(SetFileTime(file, stamp));
+  EXPECT_EQ(GetFileTime(file), stamp);
+  struct stat status;
+  ASSERT_EQ(::stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_atim.tv_sec, 1000000000);
+  EXPECT_EQ(status.st_atim.tv_nsec, 5);
+  EXPECT_FALSE(GetFileTime(dir / "missing.htm"));
+  EXPECT_FALSE(SetFileTime(dir / "missing.htm", stamp));
+}
+
+TEST(FileAttributes, ReadOnlyHiddenAndExistence) {
+  TTempDir dir;
+  WriteBytes(dir / "a.htm", "x");
+  ASSERT_EQ(::symlink("a.htm", (dir / "link.htm").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "pipe.htm").c_str(), 0644), 0);
+  EXPECT_FALSE(IsReadOnlyFile(dir / "a.htm"));
+  ASSERT_EQ(::chmod((dir / "a.htm").c_str(), 0444), 0);
+  EXPECT_TRUE(IsReadOnlyFile(dir / "a.htm"));  // also for root, who may write it anyway
+  EXPECT_TRUE(FileExists(dir / "a.htm"));
+  EXPECT_TRUE(FileExists(dir / "link.htm"));
+  EXPECT_FALSE(FileExists(dir / "pipe.htm"));
+  EXPECT_FALSE(FileExists(dir.Path()));
+  EXPECT_TRUE(DirectoryExists(dir.Path()));
+  EXPECT_FALSE(DirectoryExists(dir / "a.htm"));
+  EXPECT_TRUE(IsHiddenName(".a.htm"));
+  EXPECT_FALSE(IsHiddenName("a.htm"));
+  EXPECT_FALSE(IsHiddenName(""));
+}
+
+TEST(ArchiveAttribute, IsSetUntilClearedAndAgainAfterAnyChange) {
+  TTempDir dir;
+  const std::string file = dir / "a.htm";
+  WriteBytes(file, "12345");
+  if (!UserXattrsSupported(file)) {
+    GTEST_SKIP() << "no user extended attributes on " << dir.Path();
+  }
+  EXPECT_TRUE(ArchiveAttributeSet(file));
+  ClearArchiveAttribute(file);
+  EXPECT_FALSE(ArchiveAttributeSet(file));
+  EXPECT_FALSE(FindFiles(dir.Path(), "a.htm").at(0).Archive);
+
+  const TFileTime stamp = *GetFileTime(file);
+  ASSERT_TRUE(SetFileTime(file, {stamp.Seconds, (stamp.Nanoseconds + 1) % 1000000000}));
+  EXPECT_TRUE(ArchiveAttributeSet(file)) << "one nanosecond is a change";
+  ClearArchiveAttribute(file);
+  const TFileTime cleared = *GetFileTime(file);
+  WriteBytes(file, "123456");
+  ASSERT_TRUE(SetFileTime(file, cleared));
+  EXPECT_TRUE(ArchiveAttributeSet(file)) << "same time, other size";
+  ClearArchiveAttribute(file);
+  ASSERT_EQ(WriteFileReplacing(file, "new"), TFileError::None);
+  EXPECT_TRUE(ArchiveAttributeSet(file));
+}
+
+class FindFilesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a1.htm", "ab.htm", "abc.htm", "A1.htm", "b.HTM", ".hidden.htm"}) {
+      WriteBytes(dir_ / name, "x");
+    }
+    ASSERT_EQ(::chmod((dir_ / "ab.htm").c_str(), 0444), 0);
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.htm").c_str(), 0644), 0);
+    ASSERT_EQ(::mkdir((dir_ / "dir.htm").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("a1.htm", (dir_ / "link.htm").c_str()), 0);
+    ASSERT_EQ(::symlink("missing", (dir_ / "dangling.htm").c_str()), 0);
+  }
+  TTempDir dir_;
+};
+
+TEST_F(FindFilesTest, MatchesMasksInExactCaseAndListsOnlyVisibleRegularFiles) {
+  using Set = std::set<std::string>;
+  EXPECT_EQ(Names(FindFiles(dir_.Path(), "*.htm")),
+            (Set{"a1.htm", "ab.htm", "abc.htm", "A1.htm", "link.htm"}));
+  EXPECT_EQ(Names(FindFiles(dir_.Path(), "a?.htm")), (Set{"a1.htm", "ab.htm"}));
+  EXPECT_EQ(Names(FindFiles(dir_.Path(), "*.HTM")), (Set{"b.HTM"}));
+  EXPECT_EQ(Names(FindFiles(dir_.Path(), "A1.htm")), (Set{"A1.htm"}));
+  EXPECT_EQ(Names(FindFiles(dir_.Path(), "link.htm")), (Set{"link.htm"}));
+  for (const char* none : {"a2.htm", ".hidden.htm", ".*", "pipe.htm", "dir.htm", "dangling.htm"}) {
+    EXPECT_TRUE(FindFiles(dir_.Path(), none).empty()) << none;
+  }
+  EXPECT_TRUE(FindFiles(dir_ / "missing/", "*").empty());
+}
+
+TEST_F(FindFilesTest, ReportsReadOnlyEntriesAndReadsTheCurrentDirectoryForAnEmptyOne) {
+  const std::string previous = std::filesystem::current_path();
+  ASSERT_EQ(::chdir(dir_.Path().c_str()), 0);
+  const std::vector<TDirEntry> entries = FindFiles("", "a*.htm");
+  ASSERT_EQ(::chdir(previous.c_str()), 0);
+  ASSERT_EQ(entries.size(), 3u);
+  for (const TDirEntry& entry : entries) {
+    EXPECT_EQ(entry.ReadOnly, entry.Name == "ab.htm") << entry.Name;
+  }
+}
+
+TEST(FindEnterableDirectories, EntersOnlyRealVisibleWritableDirectories) {
+  TTempDir dir;
+  for (const char* name : {"sub", ".hidden", "readonly"}) {
+    ASSERT_EQ(::mkdir((dir / name).c_str(), 0755), 0);
+  }
+  ASSERT_EQ(::chmod((dir / "readonly").c_str(), 0555), 0);
+  ASSERT_EQ(::symlink("sub", (dir / "link").c_str()), 0);
+  WriteBytes(dir / "file", "x");
+  EXPECT_EQ(FindEnterableDirectories(dir.Path()), std::vector<std::string>{"sub"});
+  EXPECT_TRUE(FindEnterableDirectories(dir / "missing").empty());
+}
+
+TEST(WildcardMatch, MatchesWholeNamesInExactCase) {
+  struct Case {
+    const char* mask;
+    const char* name;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"*", "", true},
+      {"*", "a.htm", true},
+      {"*.htm", "a.htm", true},
+      {"*.htm", "a.html", false},
+      {"*.htm", "a.HTM", false},
+      {"a?c", "abc", true},
+      {"a?c", "ac", false},
+      {"?", "", false},
+      {"a*b*c", "aXbYbc", true},
+      {"a*b*c", "aXbYb", false},
+      {"*a", "aaa", true},
+      {"**", "x", true},
+      {"abc", "abc", true},
+      {"abc", "abcd", false},
+      {"", "", true},
+      {"", "a", false},
+      {"*.*", "README", false},
+      {"*x*", "ax.b", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WildcardMatch(c.mask, c.name), c.matches) << c.mask << " / " << c.name;
+  }
+  // A run of stars against a long name that nearly matches must not take exponential time.
+  EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", std::string(5000, 'a')));
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quorvane::test {
+
+// A fresh directory (path ending in "/"), removed with all it holds, also where a test took
+// away write permission.
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw std::runtime_error("cannot create a temporary directory");
+    }
+    path_ = pattern + "/";
+  }
+  ~TTempDir() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, error);
+    for (auto it = fs::recursive_directory_iterator(
+             path_, fs::directory_options::skip_permission_denied, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+      if (it->is_directory() && !it->is_symlink()) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+      }
+    }
+    fs::remove_all(path_, error);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// The names in a directory, sorted.
+inline std::vector<std::string> EntryNames(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+inline constexpr int kCannotDropPrivileges = 77;
+
+// Runs `body` in a child process that cannot override permission bits (as root it becomes the
+// user nobody). Returns the child's exit code: 0 when its expectations held.
+inline int RunUnprivileged(const std::function<void()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(kCannotDropPrivileges);
+    }
+    body();
+    ::_exit(testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Sets or unsets environment variables for a scope.
+class TScopedEnvironment {
+ public:
+  ~TScopedEnvironment() {
+    for (const auto& [name, value] : saved_) {
+      Apply(name, value);
+    }
+  }
+  void Set(const std::string& name, const std::optional<std::string>& value) {
+    if (saved_.find(name) == saved_.end()) {
+      const char* old = std::getenv(name.c_str());
+      saved_[name] = old == nullptr ? std::nullopt : std::optional<std::string>(old);
+    }
+    Apply(name, value);
+  }
+
+ private:
+  static void Apply(const std::string& name, const std::optional<std::string>& value) {
+    if (value) {
+      ::setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      ::unsetenv(name.c_str());
+    }
+  }
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+}  // namespace quorvane::test
