@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace quorvane {
 
 std::string UpperCase(std::string_view text) {
@@ -29,20 +31,29 @@ size_t FindNoCase(std::string_view text, std::string_view needle, size_t from) {
   if (m == 0) {
     return from;
   }
-  // Horspool's search over upper-cased characters: the shift after a mismatch depends on the
-  // text character under the needle's last position.
+  // Horspool's search without regard to case: the shift after each attempt depends on the
+  // text byte under the needle's last position, folded into the table itself.
   const std::string upper = UpperCase(needle);
-  std::array<size_t, 256> shift;
-  shift.fill(m);
+  std::array<int, 256> lastAt;  // the last position before the end of each folded byte
+  lastAt.fill(-1);
   for (size_t k = 0; k + 1 < m; ++k) {
-    shift[static_cast<unsigned char>(upper[k])] = m - 1 - k;
+    lastAt[static_cast<unsigned char>(upper[k])] = static_cast<int>(k);
+  }
+  // Shifts are capped at 255: a shorter shift than possible is always safe.
+  std::array<uint8_t, 256> shift;
+  for (int b = 0; b < 256; ++b) {
+    const int at = lastAt[static_cast<unsigned char>(UpperChar(static_cast<char>(b)))];
+    const size_t distance = at < 0 ? m : m - 1 - static_cast<size_t>(at);
+    shift[b] = static_cast<uint8_t>(std::min<size_t>(distance, 255));
   }
   const char last = upper[m - 1];
-  for (size_t i = from; i + m <= text.size();) {
-    const char c = UpperChar(text[i + m - 1]);
-    if (c == last) {
+  const char* const data = text.data();
+  const size_t end = text.size() - m;
+  for (size_t i = from; i <= end;) {
+    const char c = data[i + m - 1];
+    if (UpperChar(c) == last) {
       size_t k = 0;
-      while (k + 1 < m && UpperChar(text[i + k]) == upper[k]) {
+      while (k + 1 < m && UpperChar(data[i + k]) == upper[k]) {
         ++k;
       }
       if (k + 1 == m) {

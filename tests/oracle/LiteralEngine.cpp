@@ -392,7 +392,7 @@ bool LiteralCompressText(std::string& text, const std::string& fileName, const T
   }
   t = lines;
   for (size_t p = t.find(" />"); p != std::string::npos; p = t.find(" />", p + 1)) {
-    t.replace(p, 3, ">");
+    t = t.substr(0, p) + '>' + t.substr(p + 3);
     modified = true;
   }
   for (size_t p = 0;;) {

@@ -1,0 +1,86 @@
+// Start-up: reads the command line and takes the road it asks for.
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/ApplicationReg.h"
+#include "batch/Batch.h"
+#include "batch/CommandLine.h"
+#include "batch/ConsoleProgress.h"
+#include "batch/EventPump.h"
+#include "batch/LanguageStartup.h"
+#include "batch/MainSettings.h"
+#include "batch/Messages.h"
+#include "batch/ProgressModel.h"
+#include "lang/Language.h"
+#include "platform/System.h"
+
+namespace {
+
+using namespace quorvane;
+
+void ShowBatchHelp(bool asError) {
+  const std::string text = TerminalText(std::string(kBatchHelpText));
+  std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
+}
+
+// Ctrl+C in the terminal acts as the progress window's Cancel button.
+void WatchInterrupts() {
+  static bool handled = false;
+  if (TInterruptWatch::Requested() && !handled && ProgressFormExists()) {
+    handled = true;
+    ProgressForm().ButtonCancelClick();
+  }
+}
+
+int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
+  QCoreApplication application(argc, argv);
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  TInterruptWatch interrupts;
+  SetEventHook(WatchInterrupts);
+  TConsoleProgressView view(StandardErrorIsTerminal());
+  ProgressForm().SetView(&view);
+
+  TDocument document;
+  TWindowSettings window;
+  auto createDocument = [&]() -> TDocument& {
+    document.WaitAfterFile = false;  // a terminal keeps its lines
+    LoadMainSettings(ApplicationReg(), document, window);
+    StartLanguage(ApplicationReg(), window, ChooseLanguageForLocale);
+    return document;
+  };
+  const int code = RunBatch(std::move(job), createDocument);
+  ProgressForm().SetView(nullptr);
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  auto job = std::make_unique<TJob>();
+  switch (CheckCommandLine(args, *job)) {
+    case TStartAction::Editor:
+      std::fprintf(stderr,
+                   "quorvane: the editor window is not part of this build yet; "
+                   "see quorvane -h for the batch mode\n");
+      return 1;
+    case TStartAction::Help:
+      ShowBatchHelp(false);
+      return 0;
+    case TStartAction::HelpError:
+      ShowBatchHelp(true);
+      return 0;
+    case TStartAction::Install:
+    case TStartAction::Deinstall:
+      std::fprintf(stderr,
+                   "quorvane: installing and removing the file manager verb is not "
+                   "part of this build yet\n");
+      return 1;
+    case TStartAction::Batch:
+      return RunBatchMode(argc, argv, std::move(job));
+  }
+  return 0;
+}

@@ -1,0 +1,110 @@
+#include "batch/Batch.h"
+
+#include "batch/ClientServer.h"
+#include "batch/EventPump.h"
+#include "batch/Messages.h"
+#include "batch/ProgressModel.h"
+#include "lang/Language.h"
+#include "platform/Files.h"
+#include "support/Paths.h"
+#include "support/TextIds.h"
+
+namespace quorvane {
+
+namespace {
+// The directory part of a path, ending in "/" (empty when the path names none).
+std::string DirectoryOf(const std::string& path) {
+  return IncludeTrailingSlash(ExtractFilePath(path));
+}
+
+// After a cancel: with other instances' jobs queued the user decides, else the batch ends.
+bool CancelEndsBatch() {
+  if (!ProgressForm().CancelRequest()) {
+    return false;
+  }
+  if (JobList().Count() <= 1) {
+    return true;
+  }
+  return Messages().AskYesNo(GetText(textid::kCancelBatchQuestion), "Quorvane");
+}
+}  // namespace
+
+int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& createDocument) {
+  if (job->ClientServer) {
+    HandOverJob(*job);
+    if (job->Sent) {
+      return 0;
+    }
+  }
+  JobList().Add(std::move(job));
+  struct TCloseChannel {
+    ~TCloseChannel() {
+      JobList().CloseMailslot();
+      SyncWrittenFileSystems();
+    }
+  } closeChannel;
+  ProcessQueue(createDocument());
+  return 0;
+}
+
+bool ProcessQueue(TDocument& document) {
+  TJobList& list = JobList();
+  for (list.Current = 0; list.Current < list.Count(); ++list.Current) {
+    TJob& job = list.Items(list.Current);
+    for (int i = 0; i < job.Count(); ++i) {
+      if (ProcessPath(job.Path(i), job, document)) {
+        return true;
+      }
+      list.ReadMailslot();
+    }
+  }
+  return false;
+}
+
+bool ProcessPath(const std::string& path, TJob& job, TDocument& document) {
+  if (ProcessFileMask(path, job, document)) {
+    return true;
+  }
+  if (!job.Recursive) {
+    return false;
+  }
+  const std::string dir = DirectoryOf(path);
+  const std::string mask(ExtractFileName(path));
+  for (const std::string& name : FindEnterableDirectories(dir)) {
+    if (ProcessPath(dir + name + "/" + mask, job, document)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ProcessFileMask(const std::string& path, TJob& job, TDocument& document) {
+  const std::string dir = DirectoryOf(path);
+  if (!dir.empty() && !DirectoryExists(dir)) {
+    ShowErrorMessage(textid::kDirectoryMissing, dir);
+    return false;
+  }
+  for (const TDirEntry& entry : FindFiles(dir, std::string(ExtractFileName(path)))) {
+    const std::string file = dir + entry.Name;
+    if (entry.ReadOnly) {
+      ShowErrorMessage(textid::kFileWriteProtected, file);
+      continue;
+    }
+    if (job.ArchiveMode != 0 && !entry.Archive) {
+      continue;
+    }
+    document.SetFileName(file);
+    document.Compress(file, job.KeepDate);
+    // Only a file that was really compressed counts as done for the next run.
+    if (job.ArchiveMode == 2 && document.LastFileDone()) {
+      ClearArchiveAttribute(file);
+    }
+    if (CancelEndsBatch()) {
+      return true;
+    }
+    ProcessPendingEvents(true);
+  }
+  return false;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,197 @@
+#include "batch/Document.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "batch/ClientServer.h"
+#include "batch/EventPump.h"
+#include "batch/Job.h"
+#include "batch/Messages.h"
+#include "batch/ProgressModel.h"
+#include "lang/Language.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+#include "support/TextFormat.h"
+#include "support/TextIds.h"
+#include "support/Win1252.h"
+
+namespace quorvane {
+
+namespace {
+
+// The engine's progress and idle hooks on the program's progress window.
+class TRunProgress : public IProgress {
+ public:
+  explicit TRunProgress(TDocument& document) : document_(document) {}
+  int AddStage(const std::string& name, uint8_t weight) override {
+    return ProgressForm().AddStage(name, weight);
+  }
+  int NextStage() override { return ProgressForm().NextStage(); }
+  uint8_t StageWeight(int index) const override { return ProgressForm().StageWeight(index); }
+  void SetStageWeight(int index, uint8_t weight) override {
+    ProgressForm().SetStageWeight(index, weight);
+  }
+  void SetAdditionalText(const std::string& text) override {
+    ProgressForm().SetAdditionalText(text);
+  }
+  bool SetSubProgress(int8_t percent) override { return ProgressForm().SetSubProgress(percent); }
+  bool KeepRunning() override { return document_.KeepRunning(); }
+  void CheckMailslot() override { quorvane::CheckMailslot(); }
+
+ private:
+  TDocument& document_;
+};
+
+// Gives the progress window back on every way out of an editor run.
+class TFinishGuard {
+ public:
+  ~TFinishGuard() { ProgressForm().Finish(); }
+};
+
+}  // namespace
+
+std::string StatisticsLine(const TCompressionStats& stats) {
+  return std::to_string(stats.Percent) + " % (" + std::to_string(stats.Saved) + " " +
+         CapText(GetText(textid::kStatisticsUnit)) + ")";
+}
+
+void TDocument::SetFileName(const std::string& name) {
+  if (name != fileName_) {
+    fileName_ = name;
+    if (NameChanged) {
+      NameChanged();
+    }
+  }
+}
+
+bool TDocument::GetModified() const {
+  return host_ ? host_->EditorModified() : modified_;
+}
+
+void TDocument::SetModified(bool value) {
+  if (GetModified() == value) {
+    return;
+  }
+  if (host_ != nullptr) {
+    host_->SetEditorModified(value);
+  } else {
+    modified_ = value;
+  }
+}
+
+bool TDocument::KeepRunning() {
+  CheckMailslot();
+  if (ProgressFormExists() && ProgressForm().Visible()) {
+    return !ProgressForm().SetProgress(-1);
+  }
+  return true;
+}
+
+bool TDocument::CompressText(std::string& text, const std::string& fileName,
+                             TCompressionStats& stats) {
+  TRunProgress progress(*this);
+  TFileSystemIncludes files;
+  TEngineServices services{progress, LanguageTexts(), files};
+  return quorvane::CompressText(text, fileName, TagList, stats, services);
+}
+
+void TDocument::StartProgress(const std::string& fileName, void* owner) {
+  TProgressModel& progress = ProgressForm();
+  progress.Reset();
+  if (!fileName.empty()) {
+    progress.SetFileNameLabel(fileName);
+    progress.Start(
+        owner, JobCaption(),
+        TProgressModel::kFileName | TProgressModel::kAdditionalText | TProgressModel::kSubBar,
+        !progress.Visible());
+  } else if (!progress.Visible()) {
+    progress.Start(owner, JobCaption(), TProgressModel::kAdditionalText | TProgressModel::kSubBar,
+                   true);
+  }
+  progress.SetAdditionalText(CapText(GetText(textid::kFetchingText), "..."));
+  ProcessPendingEvents(true);
+}
+
+bool TDocument::Compress(const std::string& fileName, bool keepDate) {
+  return host_ != nullptr ? CompressEditor(fileName) : CompressFile(fileName, keepDate);
+}
+
+bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
+  lastFileDone_ = false;
+  StartProgress(fileName, nullptr);
+  TProgressModel& progress = ProgressForm();
+  std::string text;
+  std::optional<TFileTime> stamp;
+  bool failed = false;
+  if (ReadWholeFile(fileName, text).Error == TFileError::None) {
+    CheckMailslot();
+    // The date can only be given back to a file that may be written.
+    if (keepDate && !IsReadOnlyFile(fileName)) {
+      stamp = GetFileTime(fileName);
+    }
+  } else {
+    text.clear();
+    failed = true;
+    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", fileName)));
+  }
+  TCompressionStats stats;
+  if (CompressText(text, fileName, stats)) {
+    return true;
+  }
+  progress.SetAdditionalText(StatisticsLine(stats));
+  // A cancel that came after the pass still leaves the file as it was.
+  if (stats.Modified && progress.CancelRequest()) {
+    failed = true;
+  } else if (stats.Modified && WriteFileReplacing(fileName, text) != TFileError::None) {
+    failed = true;
+    Messages().Error(CapText(GetText(textid::kFileWriteError)));
+  }
+  lastFileDone_ = !failed;
+  progress.SetFinished();
+  WaitAfterFinishedFile();
+  if (stats.Modified) {
+    SetModified(true);
+  }
+  if (keepDate && stamp) {
+    SetFileTime(fileName, *stamp);
+  }
+  return false;
+}
+
+void TDocument::WaitAfterFinishedFile() {
+  if (!WaitAfterFile) {
+    return;
+  }
+  TProgressModel& progress = ProgressForm();
+  const uint32_t start = TickCount();
+  const auto wait = static_cast<uint32_t>(std::max<int32_t>(Waittime, 0));
+  while (!progress.CancelRequest() && TickCount() - start < wait) {
+    CheckMailslot();
+    if (TickCount() - start < wait + 100) {
+      SleepMilliseconds(100);
+    }
+  }
+}
+
+bool TDocument::CompressEditor(const std::string& fileName) {
+  TFinishGuard finish;
+  StartProgress(fileName, host_->OwnerWindow());
+  std::string text = host_->EditorText();
+  TCompressionStats stats;
+  if (CompressText(text, fileName, stats)) {
+    return true;
+  }
+  TProgressModel& progress = ProgressForm();
+  progress.SetAdditionalText(StatisticsLine(stats));
+  if (host_->EditorText() != text) {
+    host_->SetEditorText(text);
+  }
+  progress.SetFinished();
+  host_->WaitUntilProgressClosed();
+  if (stats.Modified) {
+    SetModified(true);
+  }
+  return false;
+}
+
+}  // namespace quorvane

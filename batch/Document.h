@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/CompressionPass.h"
+#include "engine/TagsCommaList.h"
+
+namespace quorvane {
+
+// The editor window, as far as the document needs it. Without one, the document works on
+// files (the batch).
+class IEditorHost {
+ public:
+  virtual ~IEditorHost() = default;
+  virtual std::string EditorText() = 0;
+  virtual void SetEditorText(const std::string& text) = 0;
+  virtual bool EditorModified() const = 0;
+  virtual void SetEditorModified(bool value) = 0;
+  // The window the progress window disables while it works.
+  virtual void* OwnerWindow() = 0;
+  // Handles events until the user has closed the finished progress window.
+  virtual void WaitUntilProgressClosed() = 0;
+};
+
+// The document and the settings the compression needs: the part of the main window that works
+// without any widget, so that the batch never needs a display.
+class TDocument {
+ public:
+  TDocument() : TagList(TTagsCommaList::Default()) {}
+
+  TTagsCommaList TagList;
+  int32_t Waittime = 1000;    // how long a finished batch file stays on screen, milliseconds
+  std::string HelpDir;        // chosen by the user, with a trailing "/"
+  bool HelpDirAuto = true;    // the help directory is found automatically
+  bool WaitAfterFile = true;  // false in a terminal: its lines stay readable by themselves
+
+  void SetEditorHost(IEditorHost* host) { host_ = host; }
+  const std::string& FileName() const { return fileName_; }
+  // Changes the document's name; `NameChanged` runs when it really changed.
+  void SetFileName(const std::string& name);
+  std::function<void()> NameChanged;
+
+  bool GetModified() const;
+  void SetModified(bool value);
+
+  // Compresses the editor's text, or the file `fileName` when there is no editor. Returns true
+  // when the run was cancelled.
+  bool Compress(const std::string& fileName, bool keepDate);
+  bool CompressText(std::string& text, const std::string& fileName, TCompressionStats& stats);
+  // A poll for long loops: false when the user asked to stop.
+  bool KeepRunning();
+  // Whether the last file run read, compressed and (when needed) wrote its file.
+  bool LastFileDone() const { return lastFileDone_; }
+
+ private:
+  bool CompressFile(const std::string& fileName, bool keepDate);
+  bool CompressEditor(const std::string& fileName);
+  void StartProgress(const std::string& fileName, void* owner);
+  void WaitAfterFinishedFile();
+
+  IEditorHost* host_ = nullptr;
+  std::string fileName_;
+  bool modified_ = false;
+  bool lastFileDone_ = false;
+};
+
+// "24 % (24 Characters)": the statistics line of a run.
+std::string StatisticsLine(const TCompressionStats& stats);
+
+}  // namespace quorvane

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+class TJobList;
+
+// One command line's worth of work: paths (file names or masks) and how to treat them.
+class TJob {
+ public:
+  explicit TJob(TJobList* owner = nullptr) : owner_(owner) {}
+
+  uint8_t ArchiveMode = 0;  // 0 all files; 1 changed files; 2 changed files, then marked done
+  bool KeepDate = false;
+  bool Recursive = false;
+  bool ClientServer = false;
+  bool Sent = false;  // handed to another instance
+
+  void Clear();
+  // Ignores an empty path and one already present (compared as file names).
+  void AddPath(const std::string& path);
+  int Count() const { return static_cast<int>(paths_.size()); }
+  const std::string& Path(int index) const { return paths_[index]; }
+  TJobList* Owner() const { return owner_; }
+  void SetOwner(TJobList* owner) { owner_ = owner; }
+
+ private:
+  std::vector<std::string> paths_;
+  TJobList* owner_;
+};
+
+// The queue of jobs of this instance; other instances may append to it while it works.
+class TJobList {
+ public:
+  TJobList() = default;
+  ~TJobList();
+  TJobList(const TJobList&) = delete;
+  TJobList& operator=(const TJobList&) = delete;
+
+  void Add(std::unique_ptr<TJob> job);
+  void Delete(int index);
+  void Clear();
+  int Count() const { return static_cast<int>(jobs_.size()); }
+  TJob& Items(int index) { return *jobs_[index]; }
+  // Called after every change of the queue or of a queued job's paths.
+  void Changed();
+
+  int Current = 0;  // the job being processed
+
+  // The channel this instance reads other instances' jobs from (client/server mode).
+  int Mailslot = -1;
+  bool HasMailslot() const { return Mailslot != 0 && Mailslot != -1; }
+  // Takes every waiting message as a new job at the end of the queue.
+  void ReadMailslot();
+  void CloseMailslot();
+
+ private:
+  std::vector<std::unique_ptr<TJob>> jobs_;
+  bool destroying_ = false;
+};
+
+// The job list of this process, created on first use.
+TJobList& JobList();
+bool JobListExists();
+
+// "<text 590B2534>: Job n/m", the progress caption during batch work.
+std::string JobCaption();
+
+}  // namespace quorvane

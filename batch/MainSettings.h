@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "batch/ApplicationReg.h"
+#include "batch/Document.h"
+#include "support/HistoryList.h"
+
+namespace quorvane {
+
+// The settings that only the editor window uses; the batch loads them and never saves.
+struct TWindowSettings {
+  std::optional<bool> LineBreak;
+  std::optional<bool> ViewSymbolbar;
+  std::optional<bool> ViewStatusbar;
+  std::optional<TFontSettings> Font;
+  std::string ContextmenuCaption;  // kept as stored; nothing else uses it
+  THistoryList History;
+  std::string LanguageFile;  // the language choice, saved for the next start
+  std::string CountryFile;
+};
+
+// Loads the document's settings (tag list, help directory, wait time) and the window's.
+void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings& window);
+
+// Saves them all, the window's placement first. Throws TRegistryError when refused.
+void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
+                      const TWindowSettings& window);
+
+// Loads the stored language and country files unless a language is loaded already. Returns
+// the load's result, or -1 when there are no settings.
+int LoadLanguageSettings(TApplicationReg* reg, TWindowSettings* window = nullptr);
+
+}  // namespace quorvane

@@ -1,0 +1,50 @@
+#include "batch/Messages.h"
+
+#include <cstdio>
+
+#include "lang/Language.h"
+#include "platform/System.h"
+#include "support/TextFormat.h"
+#include "support/Win1252.h"
+
+namespace quorvane {
+
+namespace {
+std::unique_ptr<IMessages>& Instance() {
+  static std::unique_ptr<IMessages> instance = std::make_unique<TConsoleMessages>();
+  return instance;
+}
+}  // namespace
+
+IMessages& Messages() {
+  return *Instance();
+}
+
+void SetMessages(std::unique_ptr<IMessages> messages) {
+  Instance() = std::move(messages);
+}
+
+std::string TerminalText(const std::string& text) {
+  std::string lines = ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n");
+  return Win1252ToUtf8(lines);
+}
+
+void TConsoleMessages::Error(const std::string& text) {
+  std::fprintf(stderr, "quorvane: %s\n", TerminalText(text).c_str());
+  std::fflush(stderr);
+}
+
+void TConsoleMessages::Information(const std::string& text, const std::string&) {
+  std::fprintf(stdout, "%s\n", TerminalText(text).c_str());
+  std::fflush(stdout);
+}
+
+bool TConsoleMessages::AskYesNo(const std::string& question, const std::string&) {
+  return AskYesNoOnTerminal(TerminalText(question)).value_or(true);
+}
+
+void ShowErrorMessage(uint32_t textId, const std::string& parameter) {
+  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", parameter)));
+}
+
+}  // namespace quorvane

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quorvane {
+
+// How the batch shows its messages and asks its questions: message boxes when a display is
+// used, the terminal otherwise. Texts are Windows-1252.
+class IMessages {
+ public:
+  virtual ~IMessages() = default;
+  virtual void Error(const std::string& text) = 0;
+  virtual void Information(const std::string& text, const std::string& caption) = 0;
+  // A Yes/No question; true for Yes.
+  virtual bool AskYesNo(const std::string& question, const std::string& caption) = 0;
+};
+
+// Messages on standard error; questions on the terminal when one is attached, else "Yes".
+class TConsoleMessages : public IMessages {
+ public:
+  void Error(const std::string& text) override;
+  void Information(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& question, const std::string& caption) override;
+};
+
+IMessages& Messages();
+void SetMessages(std::unique_ptr<IMessages> messages);
+
+// A text of the program as the terminal shows it: UTF-8, line breaks as line feeds.
+std::string TerminalText(const std::string& text);
+
+// The batch's error message: the text `textId` with "%s" replaced by `parameter`, capitalised.
+void ShowErrorMessage(uint32_t textId, const std::string& parameter);
+
+}  // namespace quorvane

@@ -1,0 +1,95 @@
+// Times the batch tool as a process over a generated tree of pages, next to cp -r of the same
+// tree, and a second run with -m that finds nothing to do.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "PageGenerator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Run(const std::vector<std::string>& command) {
+  const auto start = Clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    std::vector<char*> argv;
+    for (const std::string& arg : command) {
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+      _exit(127);
+    }
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed\n", command[0].c_str());
+    std::exit(1);
+  }
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+size_t MakeTree(const fs::path& root, int pages, size_t totalBytes) {
+  size_t bytes = 0;
+  for (int i = 0; i < pages; ++i) {
+    const fs::path dir =
+        root / ("section" + std::to_string(i % 10)) / ("part" + std::to_string((i / 10) % 20));
+    fs::create_directories(dir);
+    // Sizes vary from a fifth to nearly twice the mean, as on real sites.
+    const size_t mean = totalBytes / pages;
+    const size_t size = mean / 5 + (static_cast<size_t>(i) * 7919 % (mean * 9 / 5));
+    const std::string page = quorvane::bench::GeneratePage(size, static_cast<uint32_t>(i));
+    std::ofstream(dir / ("page" + std::to_string(i) + ".htm"), std::ios::binary) << page;
+    bytes += page.size();
+  }
+  return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: quorvane-batch-bench PATH-TO-QUORVANE [pages] [MiB]\n");
+    return 2;
+  }
+  const std::string program = fs::absolute(argv[1]).string();
+  const int pages = argc > 2 ? std::atoi(argv[2]) : 2000;
+  const size_t mib = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 50;
+  const fs::path work =
+      fs::temp_directory_path() / ("quorvane-batch-bench-" + std::to_string(getpid()));
+  const fs::path source = work / "source";
+  const size_t bytes = MakeTree(source, pages, mib << 20);
+  std::printf("tree: %d pages, %.1f MiB\n", pages, bytes / 1048576.0);
+
+  const std::string config = (work / "config").string();
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  setenv("QUORVANE_UI", "console", 1);
+
+  std::fflush(stdout);
+  const double copy = Run({"cp", "-r", source.string(), (work / "copy").string()});
+  Run({"cp", "-r", source.string(), (work / "batch").string()});
+  const double first = Run({program, "-m", "-r", (work / "batch" / "*.htm").string()});
+  const double second = Run({program, "-m", "-r", (work / "batch" / "*.htm").string()});
+  std::printf("cp -r:                    %8.3f s\n", copy);
+  std::printf("quorvane -m -r (compress): %8.3f s  (%.2fx the copy; bound: at most 4x)\n", first,
+              first / copy);
+  std::printf("quorvane -m -r (nothing):  %8.3f s  (%.1fx faster than the first run)\n", second,
+              first / second);
+  if (std::getenv("QUORVANE_BENCH_KEEP") == nullptr) {
+    fs::remove_all(work);
+  }
+  return first / copy <= 4 ? 0 : 1;
+}
