@@ -26,11 +26,10 @@ void ShowBatchHelp(bool asError) {
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
 }
 
-// Ctrl+C in the terminal acts as the progress window's Cancel button.
+// Ctrl+C in the terminal acts as the progress window's Cancel button. The request stays until
+// the batch has seen it, so one that comes between two files stops the next one.
 void WatchInterrupts() {
-  static bool handled = false;
-  if (TInterruptWatch::Requested() && !handled && ProgressFormExists()) {
-    handled = true;
+  if (TInterruptWatch::Requested() && ProgressFormExists() && !ProgressForm().CancelRequest()) {
     ProgressForm().ButtonCancelClick();
   }
 }

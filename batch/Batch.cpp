@@ -6,6 +6,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
+#include "platform/System.h"
 #include "support/Paths.h"
 #include "support/TextIds.h"
 
@@ -25,7 +26,11 @@ bool CancelEndsBatch() {
   if (JobList().Count() <= 1) {
     return true;
   }
-  return Messages().AskYesNo(GetText(textid::kCancelBatchQuestion), "Quorvane");
+  if (Messages().AskYesNo(GetText(textid::kCancelBatchQuestion), "Quorvane")) {
+    return true;
+  }
+  TInterruptWatch::Reset();  // the user goes on: a further Ctrl+C asks again
+  return false;
 }
 }  // namespace
 

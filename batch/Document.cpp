@@ -92,7 +92,10 @@ bool TDocument::CompressText(std::string& text, const std::string& fileName,
   TRunProgress progress(*this);
   TFileSystemIncludes files;
   TEngineServices services{progress, LanguageTexts(), files};
-  return quorvane::CompressText(text, fileName, TagList, stats, services);
+  if (!preparedTags_ || !preparedTags_->Tags().Equals(TagList)) {
+    preparedTags_ = std::make_unique<TPreparedTags>(TagList);
+  }
+  return quorvane::CompressText(text, fileName, *preparedTags_, stats, services);
 }
 
 void TDocument::StartProgress(const std::string& fileName, void* owner) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/CompressionPass.h"
@@ -61,6 +62,7 @@ class TDocument {
   void WaitAfterFinishedFile();
 
   IEditorHost* host_ = nullptr;
+  std::unique_ptr<TPreparedTags> preparedTags_;  // for TagList as it was when last used
   std::string fileName_;
   bool modified_ = false;
   bool lastFileDone_ = false;

@@ -165,10 +165,10 @@ bool CompactStepByStep(std::string& segment, bool& changed, const TTagsCommaList
 // decided where it stands; the limits count occurrences in text order as the searches would.
 class TSegmentCompactor::TStreaming {
  public:
-  TStreaming(const TTagsCommaList& tags, TEngineServices& services)
-      : tags_(tags),
-        matcher_(tags.Definitions()),
-        state_(tags.Definitions().size()),
+  TStreaming(const TPreparedTags& prepared, TEngineServices& services)
+      : tags_(prepared.Tags()),
+        matcher_(*prepared.Matcher()),
+        state_(tags_.Definitions().size()),
         services_(services) {}
 
   bool Run(char* buffer, size_t begin, size_t end, size_t out, size_t& outEnd, bool& changed);
@@ -195,7 +195,7 @@ class TSegmentCompactor::TStreaming {
   static constexpr size_t kReportInterval = size_t{1} << 20;
 
   const TTagsCommaList& tags_;
-  TTagMatcher matcher_;
+  const TTagMatcher& matcher_;
   std::vector<TCounts> state_;
   TEngineServices& services_;
   uint64_t gtCount_ = 0;  // ">" characters passed so far
@@ -329,9 +329,17 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   return tags_.Count() > 0 && progress.SetSubProgress(100);
 }
 
-TSegmentCompactor::TSegmentCompactor(const TTagsCommaList& tags, TEngineServices& services)
-    : tags_(tags), services_(services) {
+TPreparedTags::TPreparedTags(const TTagsCommaList& tags) : tags_(tags) {
   if (TTagMatcher::CanStream(tags.Definitions())) {
+    matcher_ = std::make_unique<TTagMatcher>(tags.Definitions());
+  }
+}
+
+TPreparedTags::~TPreparedTags() = default;
+
+TSegmentCompactor::TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services)
+    : tags_(tags), services_(services) {
+  if (tags.Matcher() != nullptr) {
     streaming_ = std::make_unique<TStreaming>(tags, services);
   }
 }
@@ -344,7 +352,7 @@ bool TSegmentCompactor::Compact(char* buffer, size_t begin, size_t end, size_t o
     return streaming_->Run(buffer, begin, end, out, outEnd, changed);
   }
   std::string segment(buffer + begin, end - begin);
-  const bool cancelled = CompactStepByStep(segment, changed, tags_, services_);
+  const bool cancelled = CompactStepByStep(segment, changed, tags_.Tags(), services_);
   std::memcpy(buffer + out, segment.data(), segment.size());  // it never grows
   outEnd = out + segment.size();
   return cancelled;
@@ -359,7 +367,8 @@ bool TSegmentCompactor::Compact(std::string& segment, bool& changed) {
 
 bool CompactSegment(std::string& segment, bool& changed, const TTagsCommaList& tags,
                     TEngineServices& services) {
-  return TSegmentCompactor(tags, services).Compact(segment, changed);
+  const TPreparedTags prepared(tags);
+  return TSegmentCompactor(prepared, services).Compact(segment, changed);
 }
 
 }  // namespace quorvane

@@ -23,10 +23,27 @@ bool CollapseWhiteSpace(std::string& text);
 uint32_t TrimAroundMatches(std::string& segment, bool& changed, std::string_view search,
                            TTrimSide side, TSearchKind kind, bool matchCase, uint32_t limit);
 
-// Compacts segment after segment, preparing the tag list once.
+class TTagMatcher;
+
+// A tag definition list made ready for the compaction; worth keeping while the list stays the
+// same.
+class TPreparedTags {
+ public:
+  explicit TPreparedTags(const TTagsCommaList& tags);
+  ~TPreparedTags();
+  const TTagsCommaList& Tags() const { return tags_; }
+  // None when the list needs the step-by-step road.
+  const TTagMatcher* Matcher() const { return matcher_.get(); }
+
+ private:
+  TTagsCommaList tags_;
+  std::unique_ptr<TTagMatcher> matcher_;
+};
+
+// Compacts segment after segment.
 class TSegmentCompactor {
  public:
-  TSegmentCompactor(const TTagsCommaList& tags, TEngineServices& services);
+  TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services);
   ~TSegmentCompactor();
 
   // Compacts buffer[begin, end) and writes the result from buffer[out] on (out <= begin: the
@@ -37,7 +54,7 @@ class TSegmentCompactor {
 
  private:
   class TStreaming;
-  const TTagsCommaList& tags_;
+  const TPreparedTags& tags_;
   TEngineServices& services_;
   std::unique_ptr<TStreaming> streaming_;  // none when the list needs the step-by-step road
 };

@@ -27,7 +27,7 @@ std::string StageName(TEngineServices& services, uint32_t id) {
 
 // Compacts every unprotected segment in place; the last stage of the plan is shared among
 // them.
-bool CompactSegments(std::string& text, const TTagsCommaList& tags, int lastStage, bool& modified,
+bool CompactSegments(std::string& text, const TPreparedTags& tags, int lastStage, bool& modified,
                      TEngineServices& services) {
   IProgress& progress = services.Progress;
   const std::vector<TSegmentBounds> segments = FindPreSegments(text);
@@ -165,6 +165,11 @@ bool DeleteMarkedBlocks(std::string& text) {
 }
 
 bool CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                  TCompressionStats& stats, TEngineServices& services) {
+  return CompressText(text, fileName, TPreparedTags(tags), stats, services);
+}
+
+bool CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
                   TCompressionStats& stats, TEngineServices& services) {
   IProgress& progress = services.Progress;
   bool modified = false;

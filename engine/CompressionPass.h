@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Compaction.h"
 #include "engine/Services.h"
 #include "engine/TagsCommaList.h"
 
@@ -19,6 +20,9 @@ struct TCompressionStats {
 // the compaction of every segment outside "<PRE>" blocks. Returns true when it stopped early
 // (cancel request or an unterminated directive); `text` is then left as it was.
 bool CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                  TCompressionStats& stats, TEngineServices& services);
+// The same with a tag list prepared once for many documents.
+bool CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
                   TCompressionStats& stats, TEngineServices& services);
 
 // The steps of the pass, each returning whether it changed the text.

@@ -14,6 +14,20 @@ TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes
     }
     nodes_[node].ending.push_back(index);
   }
+  BuildDenseTable();
+}
+
+void TTagMatcher::BuildDenseTable() {
+  if (nodes_.size() > kMaxDenseNodes) {
+    return;
+  }
+  std::vector<uint16_t> table(nodes_.size() * 256);
+  for (uint32_t node = 0; node < nodes_.size(); ++node) {
+    for (int c = 0; c < 256; ++c) {
+      table[node * 256 + c] = static_cast<uint16_t>(SparseChild(node, static_cast<char>(c)));
+    }
+  }
+  dense_ = std::move(table);
 }
 
 bool TTagMatcher::CanStream(const std::vector<TTagDefinition>& definitions) {
@@ -26,7 +40,7 @@ bool TTagMatcher::CanStream(const std::vector<TTagDefinition>& definitions) {
 }
 
 uint32_t TTagMatcher::AddChild(uint32_t node, unsigned char c) {
-  if (const uint32_t existing = Child(node, static_cast<char>(c)); existing != kNone) {
+  if (const uint32_t existing = SparseChild(node, static_cast<char>(c)); existing != kNone) {
     return existing;
   }
   const auto created = static_cast<uint32_t>(nodes_.size());
@@ -41,7 +55,7 @@ uint32_t TTagMatcher::AddChild(uint32_t node, unsigned char c) {
   return created;
 }
 
-uint32_t TTagMatcher::Child(uint32_t node, char c) const {
+uint32_t TTagMatcher::SparseChild(uint32_t node, char c) const {
   const auto key = static_cast<unsigned char>(UpperChar(c));
   if (node == Root()) {
     return rootChildren_[key];

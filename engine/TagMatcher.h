@@ -23,7 +23,12 @@ class TTagMatcher {
   static constexpr uint32_t kNone = 0;
   uint32_t Root() const { return 0; }
   // The node reached from `node` by the text character `c`, compared without regard to case.
-  uint32_t Child(uint32_t node, char c) const;
+  uint32_t Child(uint32_t node, char c) const {
+    if (!dense_.empty()) {
+      return dense_[node * 256 + static_cast<unsigned char>(c)];
+    }
+    return SparseChild(node, c);
+  }
   // Indexes of the definitions whose name ends at `node`.
   const std::vector<uint32_t>& DefinitionsAt(uint32_t node) const { return nodes_[node].ending; }
 
@@ -33,9 +38,16 @@ class TTagMatcher {
     std::vector<uint32_t> ending;
   };
   uint32_t AddChild(uint32_t node, unsigned char c);
+  uint32_t SparseChild(uint32_t node, char c) const;
+  void BuildDenseTable();
+
+  // Lists of the usual size get a table of every node's child for every byte, case folding
+  // included, so that a walk costs one load per character.
+  static constexpr size_t kMaxDenseNodes = 4096;
 
   std::vector<Node> nodes_;
   std::array<uint32_t, 256> rootChildren_{};
+  std::vector<uint16_t> dense_;
 };
 
 }  // namespace quorvane

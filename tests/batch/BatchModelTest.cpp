@@ -101,18 +101,20 @@ TEST(ProgressModel, CancelAndClose) {
 TEST(ProgressModel, SpinsAtMostEveryThreeHundredMilliseconds) {
   TProgressModel model;
   model.Reset();
-  int turns = 0;
+  std::vector<uint32_t> turns;
   std::string last = model.Progressor();
   const uint32_t start = TickCount();
-  while (TickCount() - start < 650) {
+  while (TickCount() - start < 700) {
     model.SetSubProgress(-1);
     if (model.Progressor() != last) {
       last = model.Progressor();
-      ++turns;
+      turns.push_back(TickCount());
     }
   }
-  EXPECT_GE(turns, 2);
-  EXPECT_LE(turns, 3);
+  ASSERT_GE(turns.size(), 2u);
+  for (size_t i = 1; i < turns.size(); ++i) {
+    EXPECT_GE(turns[i] - turns[i - 1], 300u);
+  }
 }
 
 TEST(JobList, CountsJobsForTheCaption) {

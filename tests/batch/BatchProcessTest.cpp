@@ -226,7 +226,8 @@ TEST_F(BatchProcess, InterruptLeavesEveryFileOldOrNew) {
   process.setWorkingDirectory(Q(site));
   process.start(QUORVANE_BINARY, {"*.htm"});
   ASSERT_TRUE(process.waitForStarted());
-  ::usleep(150000);
+  // The first statistics line shows that the program watches for the signal by now.
+  ASSERT_TRUE(process.waitForReadyRead(60000));
   ::kill(static_cast<pid_t>(process.processId()), SIGINT);
   ASSERT_TRUE(process.waitForFinished(60000));
   EXPECT_EQ(process.exitCode(), 0);
