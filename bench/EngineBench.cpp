@@ -165,7 +165,7 @@ bool IsPage(const std::filesystem::path& path) {
 
 int RunCorpus(const std::filesystem::path& dir, const std::filesystem::path& outDir) {
   namespace fs = std::filesystem;
-  const TTagsCommaList tags = TTagsCommaList::Default();
+  const TPreparedTags tags(TTagsCommaList::Default());
   std::vector<fs::path> pages;
   std::error_code error;
   for (auto it = fs::recursive_directory_iterator(dir, error); !error && it != fs::end(it);

@@ -118,9 +118,28 @@ void MoveDown(std::string& text, size_t& w, size_t from, size_t to) {
 }
 }  // namespace
 
+namespace {
+// The next " />" at or after `from`, found through its "/", the rarest of its characters.
+size_t FindTagEnding(const std::string& text, size_t from) {
+  const char* const data = text.data();
+  for (size_t i = from + 1; i + 1 < text.size();) {
+    const void* hit = std::memchr(data + i, '/', text.size() - 1 - i);
+    if (hit == nullptr) {
+      break;
+    }
+    i = static_cast<size_t>(static_cast<const char*>(hit) - data);
+    if (data[i + 1] == '>' && data[i - 1] == ' ') {
+      return i - 1;
+    }
+    ++i;
+  }
+  return std::string::npos;
+}
+}  // namespace
+
 bool ShortenTagEndings(std::string& text, IProgress& progress) {
-  constexpr std::string_view kEnding = " />";
-  size_t at = FindExact(text, kEnding, 0);
+  constexpr size_t kEndingLength = 3;  // " />"
+  size_t at = FindTagEnding(text, 0);
   size_t w = 0;
   size_t in = 0;
   bool stopped = false;
@@ -128,12 +147,12 @@ bool ShortenTagEndings(std::string& text, IProgress& progress) {
   while (at != std::string::npos) {
     MoveDown(text, w, in, at);
     text[w++] = '>';
-    in = at + kEnding.size();
+    in = at + kEndingLength;
     if (!progress.KeepRunning()) {
       stopped = true;
       break;
     }
-    at = FindExact(text, kEnding, in);
+    at = FindTagEnding(text, in);
   }
   MoveDown(text, w, in, text.size());
   text.resize(w);
