@@ -133,10 +133,23 @@ TEST(ShippedFiles, CountryFilesSetTheirFormats) {
 
 TEST(ShippedFiles, AreCopiedIntoTheBuildTree) {
   for (const auto& entry : std::filesystem::directory_iterator(kDataDir)) {
-    if (entry.path().extension() == ".nls") {
+    if (entry.path().extension() == ".nls" || entry.path().extension() == ".htm") {
       EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(QUORVANE_BUILD_DATA_DIR) /
                                           entry.path().filename()))
           << entry.path();
+    }
+  }
+}
+
+// The dialogs' help buttons open the help page at these anchors; the page of every language
+// offered must have them.
+TEST(ShippedFiles, HelpPagesHaveTheDialogsAnchors) {
+  for (const char* code : {"en", "de"}) {
+    std::ifstream in(kDataDir + "Quorvane_" + code + ".htm");
+    std::stringstream page;
+    page << in.rdbuf();
+    for (const char* anchor : {"id=\"contextmenu\"", "id=\"tagdefinition\""}) {
+      EXPECT_NE(page.str().find(anchor), std::string::npos) << code << ": " << anchor;
     }
   }
 }
