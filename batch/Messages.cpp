@@ -43,6 +43,13 @@ bool TConsoleMessages::AskYesNo(const std::string& question, const std::string&)
   return AskYesNoOnTerminal(TerminalText(question)).value_or(true);
 }
 
+// Without anybody to ask, an error stops the work rather than being passed over.
+IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string& text,
+                                                              const std::string&) {
+  Error(text);
+  return TErrorChoice::Abort;
+}
+
 void ShowErrorMessage(uint32_t textId, const std::string& parameter) {
   Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", parameter)));
 }

@@ -10,11 +10,15 @@ namespace quorvane {
 // used, the terminal otherwise. Texts are Windows-1252.
 class IMessages {
  public:
+  enum class TErrorChoice { Abort, Retry, Ignore };
+
   virtual ~IMessages() = default;
   virtual void Error(const std::string& text) = 0;
   virtual void Information(const std::string& text, const std::string& caption) = 0;
   // A Yes/No question; true for Yes.
   virtual bool AskYesNo(const std::string& question, const std::string& caption) = 0;
+  // An error the user may abort on, retry or ignore.
+  virtual TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) = 0;
 };
 
 // Messages on standard error; questions on the terminal when one is attached, else "Yes".
@@ -23,6 +27,7 @@ class TConsoleMessages : public IMessages {
   void Error(const std::string& text) override;
   void Information(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& question, const std::string& caption) override;
+  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override;
 };
 
 IMessages& Messages();
