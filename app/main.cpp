@@ -1,5 +1,7 @@
 // Start-up: reads the command line and takes the road it asks for.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +18,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/System.h"
+#include "ui/FormMain.h"
 
 namespace {
 
@@ -55,6 +58,16 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
+int RunEditor(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Quorvane");
+  QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  TFormMain window;
+  window.show();
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,10 +75,7 @@ int main(int argc, char** argv) {
   auto job = std::make_unique<TJob>();
   switch (CheckCommandLine(args, *job)) {
     case TStartAction::Editor:
-      std::fprintf(stderr,
-                   "quorvane: the editor window is not part of this build yet; "
-                   "see quorvane -h for the batch mode\n");
-      return 1;
+      return RunEditor(argc, argv);
     case TStartAction::Help:
       ShowBatchHelp(false);
       return 0;
