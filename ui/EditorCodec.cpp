@@ -110,6 +110,10 @@ TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding
   lines.append(bytes.substr(start));
   if (encoding == TTextEncoding::Utf8) {
     result.Text = QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size()));
+    // The conversion drops a leading byte order mark; the document keeps it.
+    if (lines.compare(0, 3, "\xEF\xBB\xBF") == 0 && !result.Text.startsWith(QChar(0xFEFF))) {
+      result.Text.prepend(QChar(0xFEFF));
+    }
   } else {
     const auto& chars = Win1252Chars();
     result.Text.resize(static_cast<qsizetype>(lines.size()));
