@@ -125,7 +125,6 @@ void TFormMain::FormCreate(const TLanguageChooser& chooseLanguage) {
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
-  CreateSearchDialogs();
 
   ApplicationReg().SetForm(this);
   ApplicationReg().RestorePlacement();
@@ -141,6 +140,7 @@ void TFormMain::FormCreate(const TLanguageChooser& chooseLanguage) {
 
   ApplyTexts();
   AssignMenuAccelerators();
+  CreateSearchDialogs();
 
   connect(Edit, &TRichEditEx::Changed, this, &TFormMain::EditChanged);
   connect(Edit, &TRichEditEx::ModifiedChanged, this, &TFormMain::EditModifiedChanged);
@@ -584,9 +584,9 @@ void TFormMain::WaitUntilProgressClosed() {
     progressWaiter_();
     return;
   }
-  while (!ProgressForm().CancelRequest()) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
+  // Without a progress window to close, the statistics are shown in a message box.
+  dialogs_->Message(UiText(ProgressForm().AdditionalText()));
+  ProgressForm().CloseRequested();
 }
 
 bool TFormMain::Compress(const std::string& fileName, bool keepDate) {
