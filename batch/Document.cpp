@@ -179,14 +179,17 @@ void TDocument::WaitAfterFinishedFile() {
 bool TDocument::CompressEditor(const std::string& fileName) {
   TFinishGuard finish;
   StartProgress(fileName, host_->OwnerWindow());
-  std::string text = host_->EditorText();
+  // The editor cannot change while the run works (the progress window disables it), so the
+  // text fetched once tells whether the result differs.
+  const std::string original = host_->EditorText();
+  std::string text = original;
   TCompressionStats stats;
   if (CompressText(text, fileName, stats)) {
     return true;
   }
   TProgressModel& progress = ProgressForm();
   progress.SetAdditionalText(StatisticsLine(stats));
-  if (host_->EditorText() != text) {
+  if (original != text) {
     host_->SetEditorText(text);
   }
   progress.SetFinished();

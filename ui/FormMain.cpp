@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -430,8 +431,9 @@ void TFormMain::CreateStatusBar() {
   }
   StatusPanels[1]->setText("1");
   StatusPanels[2]->setText("1");
-  StatusBar1->setFixedHeight(std::max(StatusBar1->font().pointSize(), 8) + 10 +
-                             StatusBar1->fontMetrics().height() / 2);
+  // The font's point size plus 10, and never less than the panels' text needs.
+  StatusBar1->setFixedHeight(
+      std::max(StatusBar1->font().pointSize() + 10, StatusBar1->fontMetrics().height() + 10));
 }
 
 void TFormMain::ApplyTexts() {
@@ -590,6 +592,18 @@ void TFormMain::WaitUntilProgressClosed() {
 }
 
 bool TFormMain::Compress(const std::string& fileName, bool keepDate) {
+  // The run lets events through; the progress window keeps the user from starting a second
+  // run or typing into the text being compressed, and this guard holds even without one.
+  if (compressing_) {
+    return true;
+  }
+  compressing_ = true;
+  const bool readOnly = Edit->isReadOnly();
+  Edit->setReadOnly(true);
+  const auto restore = qScopeGuard([&] {
+    Edit->setReadOnly(readOnly);
+    compressing_ = false;
+  });
   return document_.Compress(fileName, keepDate);
 }
 
@@ -723,6 +737,10 @@ void TFormMain::HistoryFileClick(const std::string& path) {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (compressing_) {
+    event->ignore();
+    return;
+  }
   bool mayClose = !GetModified();
   if (!mayClose) {
     RunCommand([&] { mayClose = AskSaveChanges(); });
@@ -736,7 +754,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 
 bool TFormMain::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {
-    FormActivate();
+    // After the activation is done: the reload question is a window of its own.
+    QMetaObject::invokeMethod(this, &TFormMain::FormActivate, Qt::QueuedConnection);
   }
   return QMainWindow::event(event);
 }

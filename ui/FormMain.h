@@ -225,6 +225,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   bool previewOutdated_ = false;
   bool creating_ = true;
   bool activating_ = false;
+  bool compressing_ = false;
   std::vector<TCommandText> commandTexts_;
 
  public:
