@@ -166,5 +166,41 @@ TEST_F(FormMainTest, CompressionReplacesTheEditorTextAndWaitsForTheProgressWindo
   EXPECT_FALSE(form->MainMenuEditUndo->isEnabled());
 }
 
+TEST_F(FormMainTest, CompressionWorksOnTheDocumentsBytes) {
+  form->SetProgressWaiter([] { ProgressForm().CloseRequested(); });
+  // A Windows-1252 page that includes a part: the result keeps every byte as it was.
+  WriteBytes(dir / "part.inc",
+             "<b>Gr\xFC\xDF"
+             "e</b>");
+  const std::string page = dir / "page.htm";
+  WriteBytes(page, "<p>\xE4</p>\r\n<#quorvane include=\"part.inc\"></#quorvane>\r\n");
+  form->LoadFile(page);
+  form->MainmenuFileCompressClick();
+  const std::string compressed = Text();
+  EXPECT_NE(compressed.find("<p>\xE4</p>"), std::string::npos) << compressed;
+  EXPECT_NE(compressed.find("Gr\xFC\xDF"
+                            "e"),
+            std::string::npos)
+      << compressed;
+  EXPECT_EQ(compressed.find('\r'), std::string::npos);
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
+  EXPECT_EQ(form->SaveFile(page), 0);
+  EXPECT_EQ(Read(page), compressed);
+
+  // A UTF-8 page with a Windows-1252 part is no UTF-8 any more: shown as Windows-1252, and
+  // still written back byte for byte.
+  WriteBytes(page, "<p>\xC3\xA4</p> <#quorvane include=\"part.inc\"></#quorvane>\n");
+  form->LoadFile(page);
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf8);
+  form->MainmenuFileCompressClick();
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
+  const std::string mixed = Text();
+  EXPECT_NE(mixed.find("<p>\xC3\xA4</p>"), std::string::npos) << mixed;
+  EXPECT_NE(mixed.find("Gr\xFC\xDF"
+                       "e"),
+            std::string::npos)
+      << mixed;
+}
+
 }  // namespace
 }  // namespace quorvane::test

@@ -344,5 +344,27 @@ TEST_F(FormMainTest, AFileThatCannotBeReadLeavesTheDocumentAsItWas) {
   EXPECT_EQ(form->FileName(), "");
 }
 
+TEST_F(FormMainTest, PlacementAndFontComeBackAfterARestart) {
+  form->setGeometry(40, 50, 600, 400);
+  QFont font("Monospace");
+  font.setPointSize(13);
+  font.setBold(true);
+  form->SetEditorFont(font);
+  DestroyWindow();
+  CreateWindow();
+  EXPECT_EQ(form->geometry(), QRect(40, 50, 600, 400));
+  EXPECT_EQ(form->Edit->font().pointSize(), 13);
+  EXPECT_TRUE(form->Edit->font().bold());
+}
+
+TEST_F(FormMainTest, WordWrapKeepsTheSelection) {
+  SetText("one two three four five");
+  Edit().SetSelection(4, 9);
+  form->MainmenuViewLinebreak->trigger();
+  EXPECT_EQ(Edit().SelStart(), 4);
+  EXPECT_EQ(Edit().SelLength(), 9);
+  EXPECT_TRUE(form->MainmenuViewLinebreak->isChecked());
+}
+
 }  // namespace
 }  // namespace quorvane::test
