@@ -28,42 +28,15 @@
 #include "ui/MenuHistoryFiles.h"
 #include "ui/RichEditEx.h"
 #include "ui/ToolBarIcons.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
+#include "ui/WaitCursor.h"
 
 namespace quorvane {
 
 namespace {
 
 constexpr char kApplicationTitle[] = "Quorvane";
-
-// Shows the hourglass until the scope ends, however it ends.
-class TWaitCursor {
- public:
-  TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
-QString PathText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-QString Capitalised(QString text) {
-  if (!text.isEmpty()) {
-    text[0] = text[0].toUpper();
-  }
-  return text;
-}
-
-// The language text `id` with "%s" replaced by `parameter`, capitalised.
-QString Formatted(uint32_t id, const QString& parameter) {
-  return Capitalised(UiText(GetText(id)).replace("%s", parameter));
-}
-
-QString CapUiText(uint32_t id, const char* suffix = "") {
-  return UiText(CapText(GetText(id), suffix));
-}
 
 TFontSettings FontSettingsOf(const QFont& font, const TFontSettings& previous) {
   TFontSettings settings = previous;
@@ -115,7 +88,6 @@ void TFormMain::SetUserDialogs(std::unique_ptr<IUserDialogs> dialogs) {
 void TFormMain::FormCreate(const TLanguageChooser& chooseLanguage) {
   setObjectName("FormMain");
   setWindowTitle(kApplicationTitle);
-  QGuiApplication::setApplicationDisplayName(QString());
   resize(720, 520);
   document_.SetEditorHost(this);
   document_.NameChanged = [this] { UpdateTitle(); };
@@ -636,7 +608,7 @@ int TFormMain::WriteDocument(const std::string& name, bool durable) {
   TWaitCursor wait;
   const TFileError error = WriteFileReplacing(name, Edit->DocumentBytes(), {durable});
   if (error == TFileError::AccessDenied) {
-    throw TEditorError(Formatted(textid::kFileWriteProtected, PathText(name)));
+    throw TEditorError(FormattedUiText(textid::kFileWriteProtected, PathText(name)));
   }
   if (error != TFileError::None) {
     throw TEditorError(CapUiText(textid::kFileWriteError));
@@ -686,7 +658,7 @@ QString TFormMain::FileFilter() const {
 bool TFormMain::AskSaveChanges() {
   const QString name = FileName().empty() ? UiText(GetText(textid::kSaveQuestionUnnamed))
                                           : "\"" + PathText(FileName()) + "\"";
-  switch (dialogs_->AskYesNoCancel(Formatted(textid::kSaveQuestion, name) + "?")) {
+  switch (dialogs_->AskYesNoCancel(FormattedUiText(textid::kSaveQuestion, name) + "?")) {
     case IUserDialogs::TAnswer::Cancel:
       return false;
     case IUserDialogs::TAnswer::Yes:
@@ -715,7 +687,7 @@ void TFormMain::MainmenuFileOpenClick() {
     return;
   }
   if (const auto name = dialogs_->OpenFileName(FileFilter())) {
-    LoadFile(QFile::encodeName(*name).toStdString());
+    LoadFile(FilePath(*name));
   }
 }
 
@@ -724,7 +696,7 @@ int TFormMain::MainmenuFileSaveasClick() {
   if (!name) {
     return -1;
   }
-  return SaveFile(QFile::encodeName(*name).toStdString());
+  return SaveFile(FilePath(*name));
 }
 
 void TFormMain::HistoryFileClick(const std::string& path) {
@@ -767,7 +739,7 @@ void TFormMain::FormActivate() {
     return;
   }
   activating_ = true;
-  const QString question = Formatted(textid::kReloadQuestion, PathText(FileName()));
+  const QString question = FormattedUiText(textid::kReloadQuestion, PathText(FileName()));
   if (dialogs_->AskYesNo(question)) {
     bool loaded = false;
     RunCommand([&] {

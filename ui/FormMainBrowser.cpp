@@ -11,23 +11,13 @@
 #include "support/Paths.h"
 #include "support/TextIds.h"
 #include "ui/FormMain.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
+#include "ui/WaitCursor.h"
 
 namespace quorvane {
 
 namespace {
-
-QString PathText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-QString Formatted(uint32_t id, const QString& parameter) {
-  QString text = UiText(GetText(id)).replace("%s", parameter);
-  if (!text.isEmpty()) {
-    text[0] = text[0].toUpper();
-  }
-  return text;
-}
 
 bool PathExists(const std::string& path) {
   std::error_code error;
@@ -54,14 +44,6 @@ std::string HelpPageName() {
   const std::string code = name.size() > 2 ? name.substr(name.size() - 2) : name;
   return "Quorvane_" + (code.empty() ? std::string("en") : code) + ".htm";
 }
-
-class TWaitCursor {
- public:
-  TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -106,7 +88,7 @@ bool TFormMain::OpenInBrowser(const std::string& path, const std::string& anchor
       return true;
     }
   }
-  dialogs_->Error(Formatted(textid::kFileCannotBeOpened, PathText(path)) + ".");
+  dialogs_->Error(FormattedUiText(textid::kFileCannotBeOpened, PathText(path)) + ".");
   return false;
 }
 
@@ -161,7 +143,7 @@ std::string TFormMain::PreviewFile() {
     }
   }
   throw TEditorError(
-      Formatted(textid::kNoPreviewName, PathText(std::string(ExtractFilePath(FileName())))));
+      FormattedUiText(textid::kNoPreviewName, PathText(std::string(ExtractFilePath(FileName())))));
 }
 
 void TFormMain::MainmenuViewWithbrowserClick() {

@@ -10,22 +10,12 @@
 #include "ui/FindReplaceDialog.h"
 #include "ui/FormMain.h"
 #include "ui/RichEditEx.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
 
 namespace {
-QString Capitalised(QString text) {
-  if (!text.isEmpty()) {
-    text[0] = text[0].toUpper();
-  }
-  return text;
-}
-
-QString Formatted(uint32_t id, const QString& parameter) {
-  return Capitalised(UiText(GetText(id)).replace("%s", parameter));
-}
-
 // The dialog's search text as the byte-wise pattern routine takes it, one byte per editor
 // position (as the editor's search bytes).
 std::optional<TPattern> CompiledSearchText(const TFindReplaceDialog& dialog) {
@@ -120,7 +110,7 @@ bool TFormMain::SearchText(TFindReplaceDialog* dialog) {
 
 void TFormMain::SearchOrReport(TFindReplaceDialog* dialog) {
   if (!SearchText(dialog)) {
-    dialogs_->Message(Formatted(textid::kNotFound, dialog->FindText()));
+    dialogs_->Message(FormattedUiText(textid::kNotFound, dialog->FindText()));
   }
 }
 
@@ -202,7 +192,7 @@ void TFormMain::ReplaceAllMatches() {
       Edit->setTextCursor(cursor);
     }
   }
-  dialogs_->Message(Formatted(textid::kReplacedCount, QString::number(count)));
+  dialogs_->Message(FormattedUiText(textid::kReplacedCount, QString::number(count)));
 }
 
 }  // namespace quorvane

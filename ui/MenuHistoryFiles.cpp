@@ -1,8 +1,8 @@
 #include "ui/MenuHistoryFiles.h"
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
+#include "ui/UiFormat.h"
 
 namespace quorvane {
 
@@ -34,8 +34,7 @@ void TMenuHistoryFiles::Rebuild() {
   separator->setObjectName("HistorySeparator");
   menu_->insertAction(anchor_, separator);
   for (size_t i = 0; i < items.size(); ++i) {
-    QString caption =
-        QString::number(i + 1) + " " + QFile::decodeName(QByteArray::fromStdString(items[i]));
+    QString caption = QString::number(i + 1) + " " + PathText(items[i]);
     caption.replace("&", "&&");
     auto* action = new QAction(caption, menu_);
     action->setProperty(kPathProperty, QString::fromStdString(items[i]));
