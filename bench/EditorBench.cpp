@@ -1,6 +1,6 @@
 // Times the editor window on a large document: load, typing, search, compression (with the
 // longest stretch in which the window handled no events), encoding and save.
-//   quorvane-editor-bench [MEGABYTES]
+//   quorvane-editor-bench [MEGABYTES] [--one-line]
 // Runs without a display (offscreen) unless QT_QPA_PLATFORM says otherwise.
 #include <stdlib.h>
 
@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -74,10 +75,16 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   using namespace quorvane;
 
-  const std::string page = bench::GeneratePage(static_cast<size_t>(megabytes * 1024 * 1024), 1);
+  std::string page = bench::GeneratePage(static_cast<size_t>(megabytes * 1024 * 1024), 1);
+  // A page as minifiers leave it: all on one line.
+  const bool oneLine = argc > 2 && std::string(argv[2]) == "--one-line";
+  if (oneLine) {
+    std::replace(page.begin(), page.end(), '\r', ' ');
+    std::replace(page.begin(), page.end(), '\n', ' ');
+  }
   const std::string path = temp.filePath("large.htm").toStdString();
   std::ofstream(path, std::ios::binary) << page;
-  std::printf("document: %zu bytes, CR LF line ends\n", page.size());
+  std::printf("document: %zu bytes, %s\n", page.size(), oneLine ? "one line" : "CR LF line ends");
 
   TFormMain window([](std::string& country, std::string& language) {
     country = FindDataFile("STATE_GB.nls");

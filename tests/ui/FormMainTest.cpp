@@ -366,5 +366,35 @@ TEST_F(FormMainTest, WordWrapKeepsTheSelection) {
   EXPECT_TRUE(form->MainmenuViewLinebreak->isChecked());
 }
 
+TEST_F(FormMainTest, MenusToolBarAndPopupHoldTheirCommandsInOrder) {
+  const auto names = [](const QList<QAction*>& actions) {
+    std::vector<std::string> result;
+    for (QAction* action : actions) {
+      result.push_back(action->isSeparator() ? "-" : action->objectName().toStdString());
+    }
+    return result;
+  };
+  EXPECT_EQ(names(form->ToolBar1->actions()),
+            (std::vector<std::string>{
+                "ToolButtonNew", "ToolButtonOpen", "ToolButtonSaveas", "-", "ToolButtonCompress",
+                "-", "ToolButtonCopy", "ToolButtonPaste", "ToolButtonCut", "-", "ToolButtonUndo",
+                "ToolButtonRedo", "-", "ToolButtonSearch", "ToolButtonSearchContinue"}));
+  EXPECT_EQ(names(form->PopupMenuEdit->actions()),
+            (std::vector<std::string>{"PopupMenuEditUndo", "PopupMenuEditRedo", "-",
+                                      "PopupMenuEditCut", "PopupMenuEditPaste", "PopupMenuEditCopy",
+                                      "PopupMenuEditDelete", "-", "PopupMenuEditCompress"}));
+  EXPECT_EQ(form->MainmenuFileOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+  EXPECT_EQ(form->MainmenuFileCompress->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F9));
+  EXPECT_EQ(form->MainmenuFileSaveas->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(form->MainMenuSearchSearch->shortcut(), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(form->MainMenuSearchReplacemore->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F8));
+  EXPECT_EQ(form->MainMenuHelpHelpwithbrowser->shortcut(), QKeySequence(Qt::Key_F1));
+
+  // No text limit: a long text typed in one go stays whole.
+  const QString typed(300, 'x');
+  Type(typed);
+  EXPECT_EQ(Edit().TextLength(), 300);
+}
+
 }  // namespace
 }  // namespace quorvane::test
