@@ -56,6 +56,9 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
     std::function<bool(TFormMain&)> Language;
   };
 
+  // The application title, first in the window's caption.
+  static constexpr char kApplicationTitle[] = "Quorvane";
+
   // `chooseLanguage` asks for a language at a first start (no language stored).
   explicit TFormMain(const TLanguageChooser& chooseLanguage = {}, QWidget* parent = nullptr);
   ~TFormMain() override;
