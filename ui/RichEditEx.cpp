@@ -1,6 +1,7 @@
 #include "ui/RichEditEx.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -177,12 +178,50 @@ void TRichEditEx::keyPressEvent(QKeyEvent* event) {
     Redo();
     return;
   }
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // The editor leaves the line's end with the part before the new break; it belongs to the
+    // part after it.
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(cursor.selectionEnd());
+    const int lastState = cursor.block().userState();
+    const int first = textCursor().block().blockNumber();
+    QPlainTextEdit::keyPressEvent(event);
+    MarkInsertedLines(first, lastState);
+    return;
+  }
   if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
     setOverwriteMode(!overwriteMode());
     emit OverwriteChanged(overwriteMode());
     return;
   }
   QPlainTextEdit::keyPressEvent(event);
+}
+
+void TRichEditEx::insertFromMimeData(const QMimeData* source) {
+  if (source == nullptr || !source->hasText()) {
+    return;
+  }
+  QTextCursor cursor = textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  const int lastState = cursor.block().userState();
+  const int first = cursor.blockNumber();
+  cursor.insertText(source->text());
+  cursor.endEditBlock();
+  setTextCursor(cursor);
+  MarkInsertedLines(first, lastState);
+}
+
+void TRichEditEx::MarkInsertedLines(int first, int lastState) {
+  const QTextBlock last = textCursor().block();
+  if (last.blockNumber() == first) {
+    return;
+  }
+  for (QTextBlock block = document()->findBlockByNumber(first); block.isValid() && block != last;
+       block = block.next()) {
+    block.setUserState(kNoBreakState);
+  }
+  QTextBlock(last).setUserState(lastState);
 }
 
 }  // namespace quorvane

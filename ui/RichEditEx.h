@@ -62,10 +62,14 @@ class TRichEditEx : public QPlainTextEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
   void ContentsChange(int position, int removed, int added);
   void StoreLineBreaks(const std::vector<TLineBreak>& breaks);
+  // After new lines were put in from block `first` to the cursor's block: the new line ends
+  // are the document's usual ones, and the last line keeps the line end it had.
+  void MarkInsertedLines(int first, int lastState);
   std::vector<TLineBreak> LineBreaks() const;
 
   TTextEncoding encoding_ = TTextEncoding::Utf8;

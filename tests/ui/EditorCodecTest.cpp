@@ -1,4 +1,6 @@
 // A document loaded and saved gives back its bytes, whatever its encoding and line breaks.
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTextCursor>
 
 #include "FormMainFixture.h"
@@ -87,6 +89,22 @@ TEST_F(FormMainTest, CharactersWindows1252CannotHoldAreSavedAsCharacterReference
   Edit().SetSelection(Edit().TextLength(), 0);
   Edit().insertPlainText(QString::fromUtf8("→ 😀"));
   EXPECT_EQ(Text(), "caf\xE9 &#8594; &#128512;");
+}
+
+TEST_F(FormMainTest, ANewLineGoesBeforeTheLineEndThatWasThere) {
+  SetText("ab\r\ncd\nef");
+  Edit().SetSelection(4, 0);  // between c and d
+  QTest::keyClick(form->Edit, Qt::Key_Return);
+  EXPECT_EQ(Text(), "ab\r\nc\r\nd\nef");
+
+  // Pasted lines likewise, with the document's usual line end.
+  SetText("ab\r\ncd\nef");
+  Edit().SetSelection(4, 0);
+  QGuiApplication::clipboard()->setText("1\n2");
+  form->MainMenuEditPaste->trigger();
+  EXPECT_EQ(Text(), "ab\r\nc1\r\n2d\nef");
+  form->MainMenuEditUndo->trigger();
+  EXPECT_EQ(Text(), "ab\r\ncd\nef");
 }
 
 TEST(EditorCodec, SearchBytesHaveOnePositionPerEditorPosition) {
