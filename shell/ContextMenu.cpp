@@ -9,6 +9,7 @@
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "shell/DesktopEntryText.h"
+#include "shell/MimeAppsDefaults.h"
 #include "shell/VerbEntries.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
@@ -151,6 +152,7 @@ bool RegisterContextMenu(const TClassList& classes, bool registering) {
 bool WriteClassVerbs(const TClassList& classes, bool registering, const std::string& pattern,
                      const std::string& caption, const std::string& command) {
   TVerbEntries entries;
+  TMimeAppsDefaults defaults;
   bool changed = false;
   bool aborted = false;
   for (const std::string& mimeType : classes) {
@@ -159,6 +161,9 @@ bool WriteClassVerbs(const TClassList& classes, bool registering, const std::str
     }
     TStepResult result = TStepResult::Done;
     if (registering) {
+      if (!entries.Exists(mimeType)) {
+        defaults.KeepCurrentDefault(mimeType, TVerbEntries::FileNameOf(mimeType));
+      }
       result = WriteVerb(entries, mimeType, pattern, caption, command, changed);
     } else if (entries.Exists(mimeType)) {
       result = RunStep(

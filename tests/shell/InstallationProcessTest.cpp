@@ -38,12 +38,15 @@ class InstallationProcess : public ::testing::Test {
   }
   fs::path SettingsFile() const { return Config() / "Brennik" / "Quorvane.conf"; }
 
+  fs::path System() const { return dir_.Path() / "system"; }
+
   // Runs the program without a terminal, so that nobody is there to answer a question.
   TRun Run(const fs::path& program, const QStringList& args) const {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_DATA_HOME", QString::fromStdString(Data().string()));
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(Config().string()));
+    env.insert("XDG_DATA_DIRS", QString::fromStdString(System().string() + ":/usr/share"));
     env.insert("LANG", "C");
     env.remove("LC_ALL");
     env.remove("LC_MESSAGES");
@@ -197,6 +200,24 @@ TEST_F(InstallationProcess, RemovalDeletesTheSettingsKeyAndOnlyTheParentsItLeave
   EXPECT_EQ(Run({"-d"}).ExitCode, 0);
   EXPECT_FALSE(fs::exists(Config() / "Brennik"));
   EXPECT_TRUE(fs::exists(Config())) << "nothing above the vendor's directory goes";
+}
+
+TEST_F(InstallationProcess, TheVerbDoesNotBecomeTheDefaultOpenerOfItsType) {
+  if (QStandardPaths::findExecutable("xdg-mime").isEmpty() &&
+      QStandardPaths::findExecutable("gio").isEmpty()) {
+    GTEST_SKIP() << "no tool tells the desktop's default applications";
+  }
+  test::WriteText(System() / "applications/browser.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Browser\nExec=/bin/true %u\n"
+                  "MimeType=text/html;text/x-server-parsed-html;\n");
+  test::WriteText(Config() / "mimeapps.list",
+                  "[Default Applications]\ntext/x-server-parsed-html=mine.desktop;\n");
+  ASSERT_EQ(Run({"-i"}).ExitCode, 0);
+  EXPECT_EQ(test::ReadText(Config() / "mimeapps.list"),
+            "[Default Applications]\ntext/x-server-parsed-html=mine.desktop;\n"
+            "text/html=browser.desktop;\n")
+      << "the default that applied is kept; the user's own choice stays";
+  EXPECT_EQ(EntryFiles(), NamesOf({"text/html", "text/x-server-parsed-html"}));
 }
 
 TEST_F(InstallationProcess, FailuresWithoutATerminalAbortAndEndWithExitCodeOne) {
