@@ -55,6 +55,8 @@ class ContextMenuTest : public ::testing::Test {
   static void SetUpTestSuite() {
     home_ = std::make_unique<test::TTempDir>();
     ::setenv("XDG_DATA_HOME", home_->Path().c_str(), 1);
+    // Registering may record the desktop's default applications in the user's configuration.
+    ::setenv("XDG_CONFIG_HOME", (home_->Path() / "config").c_str(), 1);
     test::WriteSampleMimeData(home_->Path());
   }
   static void TearDownTestSuite() { home_.reset(); }
