@@ -8,6 +8,7 @@
 
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
+#include "shell/ClassNames.h"
 #include "shell/DesktopEntryText.h"
 #include "shell/MimeAppsDefaults.h"
 #include "shell/VerbEntries.h"
@@ -23,19 +24,6 @@ constexpr char kCaption[] = "Quorvane";
 std::optional<std::string>& HeldCaption() {
   static std::optional<std::string> caption;
   return caption;
-}
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-}
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-  return !LessNoCase(a, b) && !LessNoCase(b, a);
 }
 
 // A path or system text among the program's Windows-1252 texts.
@@ -118,7 +106,7 @@ TClassList ClassesOfExtensions(const std::vector<std::string>& extensions) {
     }
     const std::string mimeType = type.name().toStdString();
     if (std::none_of(classes.begin(), classes.end(),
-                     [&](const std::string& known) { return SameNoCase(known, mimeType); })) {
+                     [&](const std::string& known) { return SameClassName(known, mimeType); })) {
       classes.push_back(mimeType);
     }
   }
@@ -136,8 +124,8 @@ TClassList FindRegisteredClasses(const std::string& commandLine) {
       classes.push_back(entry.Class);
     }
   }
-  std::sort(classes.begin(), classes.end(), LessNoCase);
-  classes.erase(std::unique(classes.begin(), classes.end(), SameNoCase), classes.end());
+  std::sort(classes.begin(), classes.end(), LessClassName);
+  classes.erase(std::unique(classes.begin(), classes.end(), SameClassName), classes.end());
   return classes;
 }
 

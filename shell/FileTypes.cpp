@@ -4,23 +4,11 @@
 #include <algorithm>
 #include <map>
 
+#include "shell/ClassNames.h"
 #include "shell/ContextMenu.h"
 
 namespace quorvane {
 namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool LessNoCase(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  return !LessNoCase(a, b) && !LessNoCase(b, a);
-}
 
 // "*.htm" gives "htm"; patterns that are more than a plain suffix give nothing.
 std::string ExtensionOfGlob(const QString& pattern) {
@@ -40,10 +28,10 @@ std::string ExtensionOfGlob(const QString& pattern) {
 }  // namespace
 
 void TFileTypeItem::AddExtension(const std::string& extension) {
-  const auto place =
-      std::lower_bound(Extensions.begin(), Extensions.end(), extension,
-                       [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
-  if (place == Extensions.end() || !SameNoCase(*place, extension)) {
+  const auto place = std::lower_bound(
+      Extensions.begin(), Extensions.end(), extension,
+      [](const std::string& a, const std::string& b) { return LessClassName(a, b); });
+  if (place == Extensions.end() || !SameClassName(*place, extension)) {
     Extensions.insert(place, extension);
   }
 }
@@ -60,7 +48,7 @@ std::string TFileTypeItem::ExtensionsText() const {
 }
 
 bool TFileTypeItem::HasName(std::string_view name) const {
-  return SameNoCase(Name, name);
+  return SameClassName(Name, name);
 }
 
 std::string ClassOfExtension(std::string_view extension) {
@@ -79,12 +67,12 @@ TDocumentTypes ReadDocumentTypes() {
     }
   }
   std::sort(extensions.begin(), extensions.end(), [](const std::string& a, const std::string& b) {
-    return LessNoCase(a, b) || (!LessNoCase(b, a) && a < b);
+    return LessClassName(a, b) || (!LessClassName(b, a) && a < b);
   });
   extensions.erase(std::unique(extensions.begin(), extensions.end()), extensions.end());
 
   TDocumentTypes result;
-  std::map<std::string, size_t> indexOfType;  // by lower-case name
+  std::map<std::string, size_t> indexOfType;  // by upper-case name
   for (const std::string& extension : extensions) {
     const QMimeType type = database.mimeTypeForFile(QString::fromStdString("x." + extension),
                                                     QMimeDatabase::MatchExtension);
@@ -93,7 +81,7 @@ TDocumentTypes ReadDocumentTypes() {
     }
     const std::string name = type.name().toStdString();
     std::string key = name;
-    std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
+    std::transform(key.begin(), key.end(), key.begin(), UpperChar);
     auto [known, added] = indexOfType.emplace(key, result.Types.size());
     if (added) {
       const QString comment = type.comment();

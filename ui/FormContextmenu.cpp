@@ -18,6 +18,7 @@
 #include "batch/Messages.h"
 #include "lang/Accelerators.h"
 #include "lang/Language.h"
+#include "shell/ClassNames.h"
 #include "shell/ContextMenu.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
@@ -42,10 +43,6 @@ std::string TrimWhiteSpace(const std::string& text) {
     --last;
   }
   return text.substr(first, last - first);
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;
 }
 
 // A panel with a label on top, a list, and a button below it.
@@ -302,7 +299,7 @@ void TFormContextmenu::FormHide() {
   for (int row = 0; row < ListBoxDoctypesAssigned->count(); ++row) {
     if (const TFileTypeItem* type = TypeOf(ListBoxDoctypesAssigned->item(row))) {
       const auto place =
-          std::lower_bound(chosenClasses_.begin(), chosenClasses_.end(), type->Name, LessNoCase);
+          std::lower_bound(chosenClasses_.begin(), chosenClasses_.end(), type->Name, LessClassName);
       if (place == chosenClasses_.end() || !type->HasName(*place)) {
         chosenClasses_.insert(place, type->Name);
       }
