@@ -168,7 +168,7 @@ std::optional<bool> AskYesNoOnTerminal(const std::string& question) {
 
 std::optional<TErrorAnswer> AskAbortRetryIgnore(int input, int output,
                                                 const std::string& question) {
-  return AskUntilAnswered(input, output, question + " [a]bort, [r]etry or [i]gnore? ",
+  return AskUntilAnswered(input, output, question + "\n[a]bort, [r]etry or [i]gnore? ",
                           ParseErrorAnswer);
 }
 

@@ -25,7 +25,7 @@ std::optional<bool> AskYesNo(int input, int output, const std::string& question)
 
 enum class TErrorAnswer { Abort, Retry, Ignore };
 
-// Asks whether to abort, retry or ignore after an error, on the controlling terminal, until it
+// Shows an error and asks whether to abort, retry or ignore, on the controlling terminal, until it
 // gets an answer (a, abort, abbrechen; r, retry, w, wiederholen; i, ignore, ignorieren; any
 // letter case). Nothing when there is no terminal or its input ends.
 std::optional<TErrorAnswer> AskAbortRetryIgnoreOnTerminal(const std::string& question);

@@ -130,7 +130,8 @@ TEST(Console, AskAbortRetryIgnoreKnowsEnglishAndGermanAnswers) {
   EXPECT_EQ(AskError("ignorieren\r\n").first, TErrorAnswer::Ignore);
   const auto [answer, shown] = AskError("yes\ni");
   EXPECT_EQ(answer, TErrorAnswer::Ignore);
-  EXPECT_EQ(shown, "Failed. [a]bort, [r]etry or [i]gnore? Failed. [a]bort, [r]etry or [i]gnore? ");
+  EXPECT_EQ(shown,
+            "Failed.\n[a]bort, [r]etry or [i]gnore? Failed.\n[a]bort, [r]etry or [i]gnore? ");
   EXPECT_EQ(AskError("").first, std::nullopt) << "no answer at all";
 }
 
