@@ -113,6 +113,7 @@ void TFormContextmenu::CreateComponents() {
   grid->addWidget(ButtonSearchExt, 0, 2);
   grid->addWidget(LabelEditContextmenuName, 1, 0);
   grid->addWidget(EditContextmenuCaption, 1, 1, 1, 2);
+  grid->setColumnStretch(1, 1);
   auto* buttons = new QHBoxLayout;
   grid->addLayout(buttons, 2, 0, 1, 3);
   for (QPushButton* button : {ButtonOK, ButtonCancel, ButtonHelp}) {
