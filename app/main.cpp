@@ -16,6 +16,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/System.h"
+#include "shell/Installation.h"
 
 namespace {
 
@@ -55,6 +56,12 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
+int RunInstallation(int argc, char** argv, bool deinstall) {
+  QCoreApplication application(argc, argv);
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  return InstallOrDeinstall(deinstall);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,11 +80,9 @@ int main(int argc, char** argv) {
       ShowBatchHelp(true);
       return 0;
     case TStartAction::Install:
+      return RunInstallation(argc, argv, false);
     case TStartAction::Deinstall:
-      std::fprintf(stderr,
-                   "quorvane: installing and removing the file manager verb is not "
-                   "part of this build yet\n");
-      return 1;
+      return RunInstallation(argc, argv, true);
     case TStartAction::Batch:
       return RunBatchMode(argc, argv, std::move(job));
   }
