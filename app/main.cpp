@@ -18,6 +18,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/System.h"
+#include "shell/Installation.h"
 #include "ui/FormMain.h"
 
 namespace {
@@ -68,6 +69,12 @@ int RunEditor(int argc, char** argv) {
   return QApplication::exec();
 }
 
+int RunInstallation(int argc, char** argv, bool deinstall) {
+  QCoreApplication application(argc, argv);
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  return InstallOrDeinstall(deinstall);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,11 +90,9 @@ int main(int argc, char** argv) {
       ShowBatchHelp(true);
       return 0;
     case TStartAction::Install:
+      return RunInstallation(argc, argv, false);
     case TStartAction::Deinstall:
-      std::fprintf(stderr,
-                   "quorvane: installing and removing the file manager verb is not "
-                   "part of this build yet\n");
-      return 1;
+      return RunInstallation(argc, argv, true);
     case TStartAction::Batch:
       return RunBatchMode(argc, argv, std::move(job));
   }

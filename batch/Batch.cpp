@@ -48,7 +48,9 @@ int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& creat
       SyncWrittenFileSystems();
     }
   } closeChannel;
-  ProcessQueue(createDocument());
+  TDocument& document = createDocument();
+  ProcessQueue(document);
+  document.FinishPendingFile();
   return 0;
 }
 
@@ -99,11 +101,9 @@ bool ProcessFileMask(const std::string& path, TJob& job, TDocument& document) {
       continue;
     }
     document.SetFileName(file);
-    document.Compress(file, job.KeepDate);
     // Only a file that was really compressed counts as done for the next run.
-    if (job.ArchiveMode == 2 && document.LastFileDone()) {
-      ClearArchiveAttribute(file);
-    }
+    document.MarkFilesDone = job.ArchiveMode == 2;
+    document.Compress(file, job.KeepDate);
     if (CancelEndsBatch()) {
       return true;
     }

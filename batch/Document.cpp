@@ -120,17 +120,19 @@ bool TDocument::Compress(const std::string& fileName, bool keepDate) {
 }
 
 bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
-  lastFileDone_ = false;
+  if (finisher_.PendingIs(fileName)) {
+    FinishPendingFile();  // never read a file while it is being written
+  }
   StartProgress(fileName, nullptr);
   TProgressModel& progress = ProgressForm();
   std::string text;
-  std::optional<TFileTime> stamp;
+  TFinishedFile finished{fileName, std::nullopt, std::nullopt, MarkFilesDone};
   bool failed = false;
   if (ReadWholeFile(fileName, text).Error == TFileError::None) {
     CheckMailslot();
     // The date can only be given back to a file that may be written.
     if (keepDate && !IsReadOnlyFile(fileName)) {
-      stamp = GetFileTime(fileName);
+      finished.Stamp = GetFileTime(fileName);
     }
   } else {
     text.clear();
@@ -145,20 +147,30 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   // A cancel that came after the pass still leaves the file as it was.
   if (stats.Modified && progress.CancelRequest()) {
     failed = true;
-  } else if (stats.Modified && WriteFileReplacing(fileName, text) != TFileError::None) {
-    failed = true;
+  } else if (stats.Modified) {
+    finished.Text = std::move(text);
+  }
+  const bool writeBehind = !WaitAfterFile && finished.Text;
+  if (writeBehind) {
+    FinishPendingFile();
+  } else if (!failed && !FinishFile(finished)) {
     Messages().Error(CapText(GetText(textid::kFileWriteError)));
   }
-  lastFileDone_ = !failed;
   progress.SetFinished();
+  if (writeBehind) {
+    finisher_.Start(std::move(finished));
+  }
   WaitAfterFinishedFile();
   if (stats.Modified) {
     SetModified(true);
   }
-  if (keepDate && stamp) {
-    SetFileTime(fileName, *stamp);
-  }
   return false;
+}
+
+void TDocument::FinishPendingFile() {
+  if (finisher_.Wait()) {
+    Messages().Error(CapText(GetText(textid::kFileWriteError)));
+  }
 }
 
 void TDocument::WaitAfterFinishedFile() {

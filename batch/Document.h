@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "batch/FileFinisher.h"
 #include "engine/CompressionPass.h"
 #include "engine/TagsCommaList.h"
 
@@ -32,10 +33,11 @@ class TDocument {
   TDocument() : TagList(TTagsCommaList::Default()) {}
 
   TTagsCommaList TagList;
-  int32_t Waittime = 1000;    // how long a finished batch file stays on screen, milliseconds
-  std::string HelpDir;        // chosen by the user, with a trailing "/"
-  bool HelpDirAuto = true;    // the help directory is found automatically
-  bool WaitAfterFile = true;  // false in a terminal: its lines stay readable by themselves
+  int32_t Waittime = 1000;     // how long a finished batch file stays on screen, milliseconds
+  std::string HelpDir;         // chosen by the user, with a trailing "/"
+  bool HelpDirAuto = true;     // the help directory is found automatically
+  bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
+  bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }
@@ -52,8 +54,9 @@ class TDocument {
   bool CompressText(std::string& text, const std::string& fileName, TCompressionStats& stats);
   // A poll for long loops: false when the user asked to stop.
   bool KeepRunning();
-  // Whether the last file run read, compressed and (when needed) wrote its file.
-  bool LastFileDone() const { return lastFileDone_; }
+  // Without a wait after each file, a file's write runs while the next one is compressed; this
+  // waits for the last one and reports its failure.
+  void FinishPendingFile();
 
  private:
   bool CompressFile(const std::string& fileName, bool keepDate);
@@ -65,7 +68,7 @@ class TDocument {
   std::unique_ptr<TPreparedTags> preparedTags_;  // for TagList as it was when last used
   std::string fileName_;
   bool modified_ = false;
-  bool lastFileDone_ = false;
+  TFileFinisher finisher_;
 };
 
 // "24 % (24 Characters)": the statistics line of a run.

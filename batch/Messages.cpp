@@ -46,7 +46,19 @@ bool TConsoleMessages::AskYesNo(const std::string& question, const std::string&)
 // Without anybody to ask, an error stops the work rather than being passed over.
 IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string& text,
                                                               const std::string&) {
-  Error(text);
+  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalText(text));
+  if (!answer) {
+    Error(text);
+    return TErrorChoice::Abort;
+  }
+  switch (*answer) {
+    case TErrorAnswer::Retry:
+      return TErrorChoice::Retry;
+    case TErrorAnswer::Ignore:
+      return TErrorChoice::Ignore;
+    case TErrorAnswer::Abort:
+      break;
+  }
   return TErrorChoice::Abort;
 }
 

@@ -21,7 +21,8 @@ class IMessages {
   virtual TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) = 0;
 };
 
-// Messages on standard error; questions on the terminal when one is attached, else "Yes".
+// Messages on standard error; questions on the terminal when one is attached, else "Yes", and
+// Abort for an error the user could act on.
 class TConsoleMessages : public IMessages {
  public:
   void Error(const std::string& text) override;

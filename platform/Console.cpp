@@ -44,21 +44,41 @@ std::optional<std::string> ReadLine(int input) {
   }
 }
 
-std::optional<bool> ParseAnswer(std::string_view answer) {
+// The answer without blanks around it, in lower case.
+std::string NormalAnswer(std::string_view answer) {
   const size_t first = answer.find_first_not_of(" \t\r");
   if (first == std::string_view::npos) {
-    return std::nullopt;
+    return {};
   }
   answer = answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
   std::string lower;
   for (char c : answer) {
     lower += LowerAscii(c);
   }
+  return lower;
+}
+
+std::optional<bool> ParseAnswer(std::string_view answer) {
+  const std::string lower = NormalAnswer(answer);
   if (lower == "y" || lower == "yes" || lower == "j" || lower == "ja") {
     return true;
   }
   if (lower == "n" || lower == "no" || lower == "nein") {
     return false;
+  }
+  return std::nullopt;
+}
+
+std::optional<TErrorAnswer> ParseErrorAnswer(std::string_view answer) {
+  const std::string lower = NormalAnswer(answer);
+  if (lower == "a" || lower == "abort" || lower == "abbrechen") {
+    return TErrorAnswer::Abort;
+  }
+  if (lower == "r" || lower == "retry" || lower == "w" || lower == "wiederholen") {
+    return TErrorAnswer::Retry;
+  }
+  if (lower == "i" || lower == "ignore" || lower == "ignorieren") {
+    return TErrorAnswer::Ignore;
   }
   return std::nullopt;
 }
@@ -74,6 +94,27 @@ void WriteText(int output, std::string_view text) {
     }
     text.remove_prefix(static_cast<size_t>(count));
   }
+}
+
+// Asks `prompt` until `parse` accepts a line; nothing when the input ends first.
+template <typename TParse>
+auto AskUntilAnswered(int input, int output, const std::string& prompt, TParse parse)
+    -> decltype(parse(std::string_view())) {
+  for (;;) {
+    WriteText(output, prompt);
+    const std::optional<std::string> line = ReadLine(input);
+    if (!line) {
+      WriteText(output, "\n");
+      return std::nullopt;
+    }
+    if (auto answer = parse(*line)) {
+      return answer;
+    }
+  }
+}
+
+TFileDescriptor OpenTerminal() {
+  return TFileDescriptor(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
 }
 
 }  // namespace
@@ -114,25 +155,29 @@ std::string LocaleLanguageCode() {
 }
 
 std::optional<bool> AskYesNo(int input, int output, const std::string& question) {
-  for (;;) {
-    WriteText(output, question + " [y/n] ");
-    const std::optional<std::string> line = ReadLine(input);
-    if (!line) {
-      WriteText(output, "\n");
-      return std::nullopt;
-    }
-    if (const std::optional<bool> answer = ParseAnswer(*line)) {
-      return answer;
-    }
-  }
+  return AskUntilAnswered(input, output, question + " [y/n] ", ParseAnswer);
 }
 
 std::optional<bool> AskYesNoOnTerminal(const std::string& question) {
-  TFileDescriptor terminal(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
+  const TFileDescriptor terminal = OpenTerminal();
   if (!terminal.Valid()) {
     return std::nullopt;
   }
   return AskYesNo(terminal.Get(), terminal.Get(), question);
+}
+
+std::optional<TErrorAnswer> AskAbortRetryIgnore(int input, int output,
+                                                const std::string& question) {
+  return AskUntilAnswered(input, output, question + "\n[a]bort, [r]etry or [i]gnore? ",
+                          ParseErrorAnswer);
+}
+
+std::optional<TErrorAnswer> AskAbortRetryIgnoreOnTerminal(const std::string& question) {
+  const TFileDescriptor terminal = OpenTerminal();
+  if (!terminal.Valid()) {
+    return std::nullopt;
+  }
+  return AskAbortRetryIgnore(terminal.Get(), terminal.Get(), question);
 }
 
 }  // namespace quorvane

@@ -23,4 +23,14 @@ std::optional<bool> AskYesNoOnTerminal(const std::string& question);
 // The same dialogue over any pair of descriptors.
 std::optional<bool> AskYesNo(int input, int output, const std::string& question);
 
+enum class TErrorAnswer { Abort, Retry, Ignore };
+
+// Shows an error and asks whether to abort, retry or ignore, on the controlling terminal, until it
+// gets an answer (a, abort, abbrechen; r, retry, w, wiederholen; i, ignore, ignorieren; any
+// letter case). Nothing when there is no terminal or its input ends.
+std::optional<TErrorAnswer> AskAbortRetryIgnoreOnTerminal(const std::string& question);
+
+// The same dialogue over any pair of descriptors.
+std::optional<TErrorAnswer> AskAbortRetryIgnore(int input, int output, const std::string& question);
+
 }  // namespace quorvane

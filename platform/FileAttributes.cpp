@@ -23,6 +23,14 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+std::optional<TFileId> FileIdentity(const std::string& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) {
+    return std::nullopt;
+  }
+  return TFileId{status.st_dev, status.st_ino};
+}
+
 bool DirectoryExists(const std::string& path) {
   struct stat status;
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);

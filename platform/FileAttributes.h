@@ -13,6 +13,15 @@ namespace quorvane {
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
+// Which file a name stands for (symbolic links followed): two names with the same identity
+// are one file.
+struct TFileId {
+  dev_t Device;
+  ino_t Inode;
+  friend bool operator==(const TFileId&, const TFileId&) = default;
+};
+std::optional<TFileId> FileIdentity(const std::string& path);
+
 // A file's modification time.
 struct TFileTime {
   int64_t Seconds;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -89,6 +90,12 @@ bool WriteAll(int fd, std::string_view data, off_t offset) {
 }
 
 // The file systems written to, each with a directory on it to open for syncfs.
+// Files may be written on another thread than the one that flushes them.
+std::mutex& WrittenFileSystemsLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 std::map<dev_t, std::string>& WrittenFileSystems() {
   static std::map<dev_t, std::string> fileSystems;
   return fileSystems;
@@ -98,6 +105,7 @@ void RememberFileSystem(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) {
     const std::string directory(ExtractFilePath(path));
+    const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
     WrittenFileSystems().try_emplace(st.st_dev, directory.empty() ? "." : directory);
   }
 }
@@ -323,6 +331,7 @@ TFileError WriteFileReplacing(const std::string& path, std::string_view data,
 }
 
 void SyncWrittenFileSystems() {
+  const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
   for (const auto& [device, directory] : WrittenFileSystems()) {
     TFileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) {

@@ -8,13 +8,14 @@
 
 namespace quorvane {
 
-std::string ProgramDirectory() {
+std::string ProgramFilePath() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) {
-    return {};
-  }
-  return std::string(ExtractFilePath(program.string()));
+  return error ? std::string() : program.string();
+}
+
+std::string ProgramDirectory() {
+  return std::string(ExtractFilePath(ProgramFilePath()));
 }
 
 std::vector<std::string> DataDirectories() {

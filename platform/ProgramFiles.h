@@ -5,6 +5,9 @@
 
 namespace quorvane {
 
+// The absolute path of the running executable, symbolic links resolved; empty when unknown.
+std::string ProgramFilePath();
+
 // The directory of the running executable, with a trailing "/"; empty when unknown.
 std::string ProgramDirectory();
 

@@ -21,6 +21,9 @@
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/ContextMenuEditing.h"
+#include "ui/FormChooseExt.h"
+#include "ui/FormContextmenu.h"
 #include "ui/MenuHistoryFiles.h"
 #include "ui/RichEditEx.h"
 #include "ui/ToolBarIcons.h"
@@ -640,11 +643,12 @@ void TFormMain::MainmenuViewLanguageClick() {
 // ---- Extras and about
 
 void TFormMain::MainmenuExtrasContextmenuClick() {
-  if (extras_.ContextMenu) {
-    extras_.ContextMenu(*this);
-  } else {
-    dialogs_->Message(CapUiText(textid::kNotAvailable, "."));
+  if (FormContextmenu == nullptr) {
+    FormChooseExt = new TFormChooseExt(this);
+    FormContextmenu = new TFormContextmenu(*FormChooseExt, this);
+    connect(FormContextmenu, &TFormContextmenu::HelpRequested, this, &TFormMain::DialogHelpClick);
   }
+  EditContextMenu(*FormContextmenu);
 }
 
 void TFormMain::MainmenuExtrasTaglistClick() {

@@ -24,6 +24,8 @@ class QStatusBar;
 namespace quorvane {
 
 class TFindReplaceDialog;
+class TFormChooseExt;
+class TFormContextmenu;
 class TMenuHistoryFiles;
 class TRichEditEx;
 
@@ -46,11 +48,9 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   Q_OBJECT
 
  public:
-  // The Extras commands whose dialogs live elsewhere. Each gets the window; the language
-  // command returns whether the user chose another language (after storing it with
-  // SetLanguageFiles).
+  // The commands whose dialogs live elsewhere. Each gets the window; the language command
+  // returns whether the user chose another language (after storing it with SetLanguageFiles).
   struct TExtrasCommands {
-    std::function<void(TFormMain&)> ContextMenu;
     std::function<void(TFormMain&)> TagList;
     std::function<void(TFormMain&)> Options;
     std::function<bool(TFormMain&)> Language;
@@ -239,6 +239,8 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   std::vector<QLabel*> StatusPanels;
   TFindReplaceDialog* FindDialog1 = nullptr;
   TFindReplaceDialog* ReplaceDialog1 = nullptr;
+  TFormContextmenu* FormContextmenu = nullptr;  // created on first use
+  TFormChooseExt* FormChooseExt = nullptr;
   QMenu* MainmenuFile = nullptr;
   QMenu* MainMenuEdit = nullptr;
   QMenu* MainMenuSearch = nullptr;

@@ -79,15 +79,17 @@ TEST(Console, LocaleLanguageCodeTakesTheFirstSetVariable) {
   EXPECT_EQ(code(nullptr, nullptr, nullptr), "");
 }
 
-// Feeds `input` to the question and returns the answer and what was shown.
-std::pair<std::optional<bool>, std::string> Ask(const std::string& input) {
+// Feeds `input` to a question over pipes and returns the answer and what was shown.
+template <typename TAsk>
+auto AskOverPipes(const std::string& input, TAsk ask)
+    -> std::pair<decltype(ask(0, 0)), std::string> {
   int in[2];
   int out[2];
   EXPECT_EQ(::pipe(in), 0);
   EXPECT_EQ(::pipe(out), 0);
   EXPECT_EQ(::write(in[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
   ::close(in[1]);
-  const std::optional<bool> answer = AskYesNo(in[0], out[1], "Stop?");
+  const auto answer = ask(in[0], out[1]);
   ::close(in[0]);
   ::close(out[1]);
   std::string shown;
@@ -97,6 +99,15 @@ std::pair<std::optional<bool>, std::string> Ask(const std::string& input) {
   }
   ::close(out[0]);
   return {answer, shown};
+}
+
+std::pair<std::optional<bool>, std::string> Ask(const std::string& input) {
+  return AskOverPipes(input, [](int in, int out) { return AskYesNo(in, out, "Stop?"); });
+}
+
+std::pair<std::optional<TErrorAnswer>, std::string> AskError(const std::string& input) {
+  return AskOverPipes(input,
+                      [](int in, int out) { return AskAbortRetryIgnore(in, out, "Failed."); });
 }
 
 TEST(Console, AskYesNoRepeatsTheQuestionUntilItGetsAnAnswer) {
@@ -109,6 +120,19 @@ TEST(Console, AskYesNoRepeatsTheQuestionUntilItGetsAnAnswer) {
   EXPECT_EQ(shown, "Stop? [y/n] Stop? [y/n] Stop? [y/n] ");
   EXPECT_EQ(Ask("").first, std::nullopt);
   EXPECT_EQ(Ask("what\n").first, std::nullopt) << "input ended without an answer";
+}
+
+TEST(Console, AskAbortRetryIgnoreKnowsEnglishAndGermanAnswers) {
+  EXPECT_EQ(AskError("a\n").first, TErrorAnswer::Abort);
+  EXPECT_EQ(AskError(" Abbrechen\n").first, TErrorAnswer::Abort);
+  EXPECT_EQ(AskError("RETRY\n").first, TErrorAnswer::Retry);
+  EXPECT_EQ(AskError("w\n").first, TErrorAnswer::Retry);
+  EXPECT_EQ(AskError("ignorieren\r\n").first, TErrorAnswer::Ignore);
+  const auto [answer, shown] = AskError("yes\ni");
+  EXPECT_EQ(answer, TErrorAnswer::Ignore);
+  EXPECT_EQ(shown,
+            "Failed.\n[a]bort, [r]etry or [i]gnore? Failed.\n[a]bort, [r]etry or [i]gnore? ");
+  EXPECT_EQ(AskError("").first, std::nullopt) << "no answer at all";
 }
 
 void CountingHandler(int) {}

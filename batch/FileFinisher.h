@@ -1,0 +1,53 @@
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/Files.h"
+
+namespace quorvane {
+
+// What is left to do for a compressed file once its new text is known.
+struct TFinishedFile {
+  std::string Name;
+  std::optional<std::string> Text;  // the new content, when it must be written
+  std::optional<TFileTime> Stamp;   // the date to give back
+  bool MarkDone = false;            // clear the archive attribute once the file is done
+};
+
+// Writes, dates and marks one file; false when the write failed.
+bool FinishFile(const TFinishedFile& file);
+
+// Finishes compressed files on a second thread, so that the next file is read and compressed
+// while the file system stores the last one. One file is in hand at a time.
+class TFileFinisher {
+ public:
+  TFileFinisher() = default;
+  ~TFileFinisher();
+  TFileFinisher(const TFileFinisher&) = delete;
+  TFileFinisher& operator=(const TFileFinisher&) = delete;
+
+  // Starts finishing `file`. The file handed over before must have been waited for.
+  void Start(TFinishedFile file);
+  // Whether a file is in hand, and which one.
+  bool PendingIs(const std::string& name) const;
+  // Waits for the file in hand; returns its name when its write failed.
+  std::optional<std::string> Wait();
+
+ private:
+  void Work();
+
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::optional<TFinishedFile> work_;   // waiting for the thread
+  std::optional<bool> result_;          // written by the thread: true when the write failed
+  std::optional<std::string> pending_;  // the name of the file in hand
+  std::optional<TFileId> pendingId_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,90 @@
+#include "shell/Installation.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "batch/ApplicationReg.h"
+#include "batch/LanguageStartup.h"
+#include "batch/MainSettings.h"
+#include "batch/Messages.h"
+#include "batch/ProgramId.h"
+#include "engine/TagsCommaList.h"
+#include "lang/Language.h"
+#include "platform/SettingsFile.h"
+#include "shell/ContextMenu.h"
+#include "support/Paths.h"
+#include "support/Win1252.h"
+
+namespace quorvane {
+namespace {
+
+// Messages in the user's language: the stored choice, else, as at a first start in batch
+// mode, the language of the locale, stored nowhere.
+void LoadLanguageForMessages() {
+  if (LoadLanguageSettings(nullptr) == 0) {
+    return;
+  }
+  std::string country;
+  std::string language;
+  if (ChooseLanguageForLocale(country, language)) {
+    InitLanguage(country, language);
+  }
+}
+
+void ReportSettingsError(const TRegistryError& error) {
+  const std::string text = error.what();
+  Messages().Error(IsValidUtf8(text) ? Utf8ToWin1252(text) : text);
+}
+
+void WriteDefaultTagList(TApplicationReg& reg) {
+  if (reg.OpenAppKey({}, true)) {
+    reg.Write("BreakTags", std::string(kDefaultTagListText));
+    reg.CloseKey();
+  }
+  reg.Flush();
+}
+
+// Removes the settings key; the groups above it, the file and the vendor directory go when
+// nothing else is left in them.
+void DeleteSettingsKey(TApplicationReg& reg) {
+  TSettingsFile& file = reg.File();
+  if (::access(file.FilePath().c_str(), F_OK) != 0) {
+    const std::string vendorDirectory(ExtractFilePath(file.FilePath()));
+    ::rmdir(vendorDirectory.c_str());  // fails, as it should, while it holds anything
+    return;
+  }
+  file.RemoveKeyAndEmptyParents(TSettingsFile::GroupForKey(reg.Key()));
+  reg.Flush();
+}
+
+}  // namespace
+
+int InstallOrDeinstall(bool deinstall) {
+  LoadLanguageForMessages();
+  TApplicationReg reg("Quorvane", ProgramVersionText());
+  bool settingsFailed = false;
+  TClassList classes;
+  if (!deinstall) {
+    try {
+      WriteDefaultTagList(reg);
+    } catch (const TRegistryError& error) {
+      ReportSettingsError(error);
+      return 1;
+    }
+    classes = DefaultExtensionClasses();
+  } else {
+    try {
+      DeleteSettingsKey(reg);
+    } catch (const TRegistryError& error) {
+      // The verb entries are still removed: they are what the user sees.
+      ReportSettingsError(error);
+      settingsFailed = true;
+    }
+    classes = FindRegisteredClasses(ContextMenuCommandLine());
+  }
+  const bool completed = RegisterContextMenu(classes, !deinstall);
+  return completed && !settingsFailed ? 0 : 1;
+}
+
+}  // namespace quorvane

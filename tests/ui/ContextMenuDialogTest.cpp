@@ -1,0 +1,265 @@
+// The context-menu dialog and the extension chooser, headless, on sample MIME data in a
+// temporary data directory.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "ShellTestSupport.h"
+#include "lang/Language.h"
+#include "platform/ProgramFiles.h"
+#include "shell/ContextMenu.h"
+#include "shell/VerbEntries.h"
+#include "ui/ContextMenuEditing.h"
+#include "ui/DoctypeListBox.h"
+#include "ui/FormChooseExt.h"
+#include "ui/FormContextmenu.h"
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kSample[] = "application/x-quorvane-sample";
+constexpr char kTwinA[] = "application/x-quorvane-twin-a";
+constexpr char kTwinB[] = "application/x-quorvane-twin-b";
+
+class TRecordingMessages : public IMessages {
+ public:
+  std::vector<std::string> Errors;
+  void Error(const std::string& text) override { Errors.push_back(text); }
+  void Information(const std::string&, const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override { return true; }
+  TErrorChoice AskAbortRetryIgnore(const std::string&, const std::string&) override {
+    return TErrorChoice::Abort;
+  }
+};
+
+class ContextMenuDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto messages = std::make_unique<TRecordingMessages>();
+    messages_ = messages.get();
+    SetMessages(std::move(messages));
+    ClearEntries();
+    ASSERT_TRUE(Write({kTwinA}));
+  }
+  void TearDown() override { SetMessages(std::make_unique<TConsoleMessages>()); }
+
+  static void ClearEntries() { fs::remove_all(TVerbEntries().Directory()); }
+  static bool Write(const TClassList& classes) {
+    return WriteClassVerbs(classes, true, "%s", "Compress", ContextMenuCommandLine());
+  }
+  static TClassList Registered() { return FindRegisteredClasses(ContextMenuCommandLine()); }
+
+  // The row of the line with the document type `name`, or -1.
+  int RowOf(TDoctypeListBox* list, const std::string& name) const {
+    for (int row = 0; row < list->count(); ++row) {
+      const TFileTypeItem* type = form_.TypeOf(list->item(row));
+      if (type != nullptr && type->Name == name) {
+        return row;
+      }
+    }
+    return -1;
+  }
+  void Select(TDoctypeListBox* list, const std::string& name) {
+    const int row = RowOf(list, name);
+    ASSERT_GE(row, 0) << name;
+    list->setCurrentRow(row);
+  }
+  void Add(const std::string& name) {
+    Select(form_.ListBoxDoctypesAvail, name);
+    form_.ButtonAdd->click();
+  }
+  void Remove(const std::string& name) {
+    Select(form_.ListBoxDoctypesAssigned, name);
+    form_.ButtonRemove->click();
+  }
+  // Runs `during` inside the modal loop that `open` starts.
+  static void WhileModal(const std::function<void()>& open, const std::function<void()>& during) {
+    QTimer::singleShot(0, during);
+    open();
+  }
+
+  TRecordingMessages* messages_ = nullptr;
+  TFormChooseExt chooser_;
+  TFormContextmenu form_{chooser_};
+};
+
+TEST_F(ContextMenuDialog, ListsEveryTypeOnceAndStartsWithTheRegisteredOnesAssigned) {
+  form_.show();
+  TDoctypeListBox* avail = form_.ListBoxDoctypesAvail;
+  TDoctypeListBox* assigned = form_.ListBoxDoctypesAssigned;
+  EXPECT_EQ(assigned->count(), 1);
+  EXPECT_EQ(RowOf(assigned, kTwinA), 0);
+  EXPECT_EQ(RowOf(avail, kTwinA), -1);
+  ASSERT_GE(RowOf(avail, kTwinB), 0) << "a type of the same description is listed too";
+  EXPECT_EQ(avail->item(RowOf(avail, kTwinB))->text(), assigned->item(0)->text());
+  ASSERT_GE(RowOf(avail, "text/html"), 0);
+
+  Select(avail, kSample);
+  EXPECT_EQ(form_.EditExt->text(), "QVA,qvb") << "both extensions of the one type, sorted";
+  EXPECT_EQ(avail->item(RowOf(avail, kSample))->text(), "Quorvane sample page");
+  EXPECT_TRUE(form_.ButtonAdd->isEnabled());
+  EXPECT_FALSE(form_.ButtonRemove->isEnabled());
+  Select(assigned, kTwinA);
+  EXPECT_EQ(form_.EditExt->text(), "qta");
+  EXPECT_TRUE(form_.ButtonRemove->isEnabled());
+
+  for (int row = 1; row < avail->count(); ++row) {
+    EXPECT_LE(avail->item(row - 1)->text().compare(avail->item(row)->text(), Qt::CaseInsensitive),
+              0)
+        << "sorted without regard to case";
+  }
+  const int lines = avail->count() + assigned->count();
+  form_.hide();
+  EXPECT_EQ(form_.ChosenClasses(), TClassList{kTwinA});
+  EXPECT_EQ(avail->count() + assigned->count(), 0) << "the types live while the dialog shows";
+  form_.show();
+  EXPECT_EQ(avail->count() + assigned->count(), lines) << "and come back at the next opening";
+  EXPECT_EQ(form_.EditExt->text(), "");
+}
+
+TEST_F(ContextMenuDialog, EntriesMoveByButtonDoubleClickAndDropOnTheOtherList) {
+  form_.show();
+  TDoctypeListBox* avail = form_.ListBoxDoctypesAvail;
+  TDoctypeListBox* assigned = form_.ListBoxDoctypesAssigned;
+  Add(kSample);
+  EXPECT_GE(RowOf(assigned, kSample), 0);
+  EXPECT_EQ(RowOf(avail, kSample), -1);
+  EXPECT_EQ(avail->SelectedItem(), nullptr);
+  EXPECT_EQ(assigned->SelectedItem(), nullptr) << "the moved type is not selected";
+  EXPECT_EQ(form_.EditExt->text(), "");
+  EXPECT_FALSE(form_.ButtonAdd->isEnabled());
+  EXPECT_FALSE(form_.PopupMenuAdd->isEnabled());
+
+  Select(assigned, kTwinA);
+  form_.ListBoxDoctypesDblClick(assigned);
+  EXPECT_GE(RowOf(avail, kTwinA), 0);
+
+  EXPECT_FALSE(form_.ListBoxDragOver(avail, avail)) << "no drop on its own list";
+  EXPECT_FALSE(form_.ListBoxDragOver(form_.EditExt, assigned));
+  EXPECT_TRUE(form_.ListBoxDragOver(avail, assigned));
+  Select(assigned, kSample);
+  form_.ListBoxDragDrop(assigned);
+  EXPECT_GE(RowOf(avail, kSample), 0) << "a drag from the assigned list removes";
+  Select(avail, kTwinB);
+  form_.ListBoxDragDrop(avail);
+  EXPECT_GE(RowOf(assigned, kTwinB), 0) << "a drag from the available list adds";
+  form_.hide();
+  EXPECT_EQ(form_.ChosenClasses(), TClassList{kTwinB});
+}
+
+TEST_F(ContextMenuDialog, TheCaptionIsTrimmedAndABlankOneDisablesOk) {
+  form_.SetCaptionText("  \tShrink it \r\n");
+  EXPECT_EQ(form_.EditContextmenuCaption->text(), "Shrink it");
+  EXPECT_TRUE(form_.ButtonOK->isEnabled());
+  form_.EditContextmenuCaption->setText("   ");
+  EXPECT_FALSE(form_.ButtonOK->isEnabled());
+  form_.EditContextmenuCaption->setText(" Gr\u00F6\u00DFer ");
+  EXPECT_EQ(form_.GetCaptionText(),
+            "Gr\xF6\xDF"
+            "er");
+}
+
+TEST_F(ContextMenuDialog, TheExtensionChooserSelectsTheTypeThatOwnsTheExtension) {
+  form_.show();
+  QListWidget* extensions = chooser_.ListBoxExts;
+  ASSERT_FALSE(extensions->findItems("qvb", Qt::MatchExactly).isEmpty());
+  ASSERT_FALSE(extensions->findItems("htm", Qt::MatchExactly).isEmpty());
+  const auto choose = [this, extensions](const QString& extension) {
+    WhileModal([this] { form_.ButtonSearchExtClick(); },
+               [this, extensions, extension] {
+                 EXPECT_FALSE(chooser_.ButtonOK->isEnabled()) << "nothing chosen yet";
+                 extensions->setCurrentItem(extensions->findItems(extension, Qt::MatchExactly)[0]);
+                 EXPECT_TRUE(chooser_.ButtonOK->isEnabled());
+                 chooser_.ListBoxExtsDblClick();
+               });
+  };
+  extensions->clearSelection();
+  choose("qvb");
+  EXPECT_EQ(form_.TypeOf(form_.ListBoxDoctypesAvail->SelectedItem())->Name, kSample);
+  EXPECT_EQ(form_.EditExt->text(), "QVA,qvb");
+  extensions->clearSelection();
+  choose("qta");
+  EXPECT_EQ(form_.TypeOf(form_.ListBoxDoctypesAssigned->SelectedItem())->Name, kTwinA);
+
+  extensions->addItem("no-such-extension");
+  extensions->clearSelection();
+  choose("no-such-extension");
+  ASSERT_EQ(messages_->Errors.size(), 1u);
+  EXPECT_EQ(messages_->Errors[0],
+            "The document type of the extension .no-such-extension is in neither list.");
+
+  WhileModal([this] { form_.ButtonSearchExtClick(); }, [this] { chooser_.reject(); });
+  EXPECT_EQ(messages_->Errors.size(), 1u) << "a cancelled choice does nothing";
+}
+
+TEST_F(ContextMenuDialog, OkMovesTheVerbToTheChosenTypesAndCancelChangesNothing) {
+  ClearEntries();
+  WhileModal([this] { EXPECT_TRUE(EditContextMenu(form_)); },
+             [this] {
+               Add(kSample);
+               Add(kTwinB);
+               form_.EditContextmenuCaption->setText("Shrink");
+               form_.ButtonOK->click();
+             });
+  EXPECT_EQ(Registered(), (TClassList{kSample, kTwinB}));
+  EXPECT_EQ(ContextMenuCaption(), "Shrink");
+  EXPECT_NE(test::ReadText(TVerbEntries().PathOf(kSample)).find("\nName=Shrink\n"),
+            std::string::npos);
+
+  WhileModal([this] { EXPECT_FALSE(EditContextMenu(form_)); },
+             [this] {
+               EXPECT_EQ(form_.EditContextmenuCaption->text(), "Shrink");
+               Remove(kSample);
+               Add(kTwinA);
+               form_.ButtonCancel->click();
+             });
+  EXPECT_EQ(Registered(), (TClassList{kSample, kTwinB}));
+
+  WhileModal([this] { EXPECT_TRUE(EditContextMenu(form_)); },
+             [this] {
+               EXPECT_EQ(form_.ListBoxDoctypesAssigned->count(), 2) << "the stored state again";
+               Remove(kSample);
+               Remove(kTwinB);
+               form_.ButtonOK->click();
+             });
+  EXPECT_EQ(Registered(), TClassList{});
+}
+
+}  // namespace
+}  // namespace quorvane
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const quorvane::test::TTempDir home;
+  ::setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
+  quorvane::test::WriteText(home.Path() / "mime/packages/quorvane-ui-test.xml",
+                            R"(<?xml version="1.0" encoding="UTF-8"?>
+<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
+  <mime-type type="application/x-quorvane-sample">
+    <comment>Quorvane sample page</comment>
+    <glob pattern="*.qvb"/>
+    <glob pattern="*.QVA"/>
+  </mime-type>
+  <mime-type type="application/x-quorvane-twin-a">
+    <comment>Quorvane twin</comment>
+    <glob pattern="*.qta"/>
+  </mime-type>
+  <mime-type type="application/x-quorvane-twin-b">
+    <comment>Quorvane twin</comment>
+    <glob pattern="*.qtb"/>
+  </mime-type>
+</mime-info>
+)");
+  quorvane::InitLanguage("", quorvane::FindDataFile("Quorvane_en.nls"));
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
