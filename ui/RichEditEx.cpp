@@ -15,6 +15,31 @@ namespace {
 constexpr int kNoBreakState = -1;
 }  // namespace
 
+// Puts a program-set text's line ends back when the undo history restores its text: undo and
+// redo run the items of one step in reverse and in forward order, so one item before the text
+// change restores the old state after an undo, and one after it the new state after a redo.
+class TByteStateUndo : public QAbstractUndoItem {
+ public:
+  enum class TWhen { AfterUndo, AfterRedo };
+  TByteStateUndo(TRichEditEx& edit, TRichEditEx::TByteState state, TWhen when)
+      : edit_(edit), state_(std::move(state)), when_(when) {}
+  void undo() override {
+    if (when_ == TWhen::AfterUndo) {
+      edit_.SetByteState(state_);
+    }
+  }
+  void redo() override {
+    if (when_ == TWhen::AfterRedo) {
+      edit_.SetByteState(state_);
+    }
+  }
+
+ private:
+  TRichEditEx& edit_;
+  TRichEditEx::TByteState state_;
+  TWhen when_;
+};
+
 TRichEditEx::TRichEditEx(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName("Edit");
   setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -63,6 +88,7 @@ std::string TRichEditEx::DocumentBytes() const {
 void TRichEditEx::SetDocumentBytes(std::string_view bytes, bool undoable) {
   // A document shown as Windows-1252 stays so; one shown as UTF-8 switches only when the new
   // bytes are no longer UTF-8, so that no byte is ever lost.
+  TByteState before = undoable ? ByteState() : TByteState{};
   TTextEncoding encoding = TEditorCodec::EncodingOf(bytes);
   if (undoable && encoding_ == TTextEncoding::Win1252) {
     encoding = TTextEncoding::Win1252;
@@ -78,13 +104,37 @@ void TRichEditEx::SetDocumentBytes(std::string_view bytes, bool undoable) {
   if (undoable) {
     QTextCursor cursor(document());
     cursor.beginEditBlock();
+    // The document owns the items of its undo history.
+    document()->appendUndoItem(
+        new TByteStateUndo(*this, std::move(before), TByteStateUndo::TWhen::AfterUndo));
     cursor.select(QTextCursor::Document);
     cursor.insertText(decoded.Text);
+    StoreLineBreaks(decoded.Breaks);
+    document()->appendUndoItem(
+        new TByteStateUndo(*this, ByteState(), TByteStateUndo::TWhen::AfterRedo));
     cursor.endEditBlock();
   } else {
     setPlainText(decoded.Text);
+    StoreLineBreaks(decoded.Breaks);
   }
-  StoreLineBreaks(decoded.Breaks);
+}
+
+TRichEditEx::TByteState TRichEditEx::ByteState() const {
+  TByteState state{{}, defaultBreak_, encoding_};
+  state.LineStates.reserve(static_cast<size_t>(document()->blockCount()));
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    state.LineStates.push_back(block.userState());
+  }
+  return state;
+}
+
+void TRichEditEx::SetByteState(const TByteState& state) {
+  defaultBreak_ = state.DefaultBreak;
+  encoding_ = state.Encoding;
+  size_t index = 0;
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    block.setUserState(index < state.LineStates.size() ? state.LineStates[index++] : kNoBreakState);
+  }
 }
 
 std::string TRichEditEx::SearchBytes() const {

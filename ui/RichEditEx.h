@@ -65,6 +65,17 @@ class TRichEditEx : public QPlainTextEdit {
   void insertFromMimeData(const QMimeData* source) override;
 
  private:
+  // What the text itself does not hold: the line ends of the lines, the usual line end and the
+  // encoding. A program-set text keeps the state before and after it in the undo history.
+  struct TByteState {
+    std::vector<int> LineStates;
+    TLineBreak DefaultBreak;
+    TTextEncoding Encoding;
+  };
+  TByteState ByteState() const;
+  void SetByteState(const TByteState& state);
+  friend class TByteStateUndo;
+
   void ContentsChange(int position, int removed, int added);
   void StoreLineBreaks(const std::vector<TLineBreak>& breaks);
   // After new lines were put in from block `first` to the cursor's block: the new line ends

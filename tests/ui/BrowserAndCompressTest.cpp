@@ -153,9 +153,13 @@ TEST_F(FormMainTest, CompressionReplacesTheEditorTextAndWaitsForTheProgressWindo
   EXPECT_LT(Text().size(), std::string("<p>  a   b  </p>\r\n").size());
   EXPECT_TRUE(form->GetModified());
   EXPECT_TRUE(form->isEnabled());
-  // The compression is one undo step.
+  // The compression is one undo step, which brings back the line ends too.
+  const std::string compressed = Text();
   form->MainMenuEditUndoClick();
   EXPECT_EQ(Text(), "<p>  a   b  </p>\r\n");
+  form->MainMenuEditRedoClick();
+  EXPECT_EQ(Text(), compressed);
+  form->MainMenuEditUndoClick();
 
   // Text the pass leaves alone: not set again, the modified flag untouched.
   SetText("<p>a</p>");
@@ -200,6 +204,9 @@ TEST_F(FormMainTest, CompressionWorksOnTheDocumentsBytes) {
                        "e"),
             std::string::npos)
       << mixed;
+  form->MainMenuEditUndoClick();
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf8);
+  EXPECT_EQ(Text(), "<p>\xC3\xA4</p> <#quorvane include=\"part.inc\"></#quorvane>\n");
 }
 
 }  // namespace
