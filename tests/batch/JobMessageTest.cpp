@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 
 #include "batch/ClientServer.h"
+#include "batch/Document.h"
 #include "batch/Job.h"
 
 namespace quorvane {
@@ -240,6 +242,43 @@ TEST_F(ServerChannel, LingeringTakesAJobThatComesLate) {
   EXPECT_FALSE(TakeLastJobs(list, 200));
   EXPECT_GE(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(190));
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The compression run and its wait after a file take jobs in, with nothing else reading.
+TEST(ServerChannelInTheRun, TheRunAndItsWaitReadTheChannel) {
+  char pattern[] = "/tmp/qjr-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string runtime = pattern;
+  ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  const std::string path = TMessageChannel::PathFor(MailslotName());
+  ASSERT_EQ(JobList().Mailslot.Create(path), TMessageChannel::TCreateResult::Created);
+  TMessageChannel sender;
+  ASSERT_TRUE(sender.Open(path));
+  const std::string file = runtime + "/a.htm";
+  std::ofstream(file, std::ios::binary) << "<p>  a  </p>\r\n";
+  TJob job;
+  job.AddPath("/x/b.htm");
+
+  TDocument document;
+  document.WaitAfterFile = false;
+  ASSERT_EQ(sender.Send(job.SaveToBuffer()), TSend::Sent);
+  document.Compress(file, false);
+  EXPECT_EQ(JobList().Count(), 1) << "read inside the run";
+
+  document.WaitAfterFile = true;
+  document.Waittime = 600;
+  std::thread late([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sender.Send(job.SaveToBuffer());
+  });
+  document.Compress(file, false);
+  late.join();
+  EXPECT_EQ(JobList().Count(), 2) << "read while the finished file is shown";
+
+  JobList().CloseMailslot();
+  JobList().Clear();
+  ::unsetenv("XDG_RUNTIME_DIR");
+  std::filesystem::remove_all(runtime);
 }
 
 }  // namespace
