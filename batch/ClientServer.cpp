@@ -19,7 +19,8 @@ namespace {
 constexpr size_t kMaxMessageSize = size_t{64} << 20;
 // How often the decision is made again when the running instance ended right under us.
 constexpr int kHandOverAttempts = 8;
-constexpr uint32_t kLingerSlice = 100;  // milliseconds between cancel checks while lingering
+constexpr uint32_t kLingerSlice = 100;     // milliseconds between cancel checks while lingering
+constexpr uint32_t kIdleReadInterval = 5;  // milliseconds
 
 void AppendInt32(std::string& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) {
@@ -230,9 +231,19 @@ void HandOverJob(TJob& job) {
   }
 }
 
+bool TJobList::IdleReadDue() {
+  const uint32_t now = TickCount();
+  if (idleReadDone_ && now - lastIdleRead_ < kIdleReadInterval) {
+    return false;
+  }
+  idleReadDone_ = true;
+  lastIdleRead_ = now;
+  return true;
+}
+
 void CheckMailslot() {
   ProcessPendingEvents();
-  if (JobListExists()) {
+  if (JobListExists() && JobList().HasMailslot() && JobList().IdleReadDue()) {
     JobList().ReadMailslot();
   }
 }

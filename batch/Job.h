@@ -74,6 +74,9 @@ class TJobList {
   // Takes every waiting message as a new job at the end of the queue. An empty message ends
   // the reading.
   void ReadMailslot();
+  // For the idle hook, which the engine calls in tight loops: true when the channel was not
+  // looked at for a few milliseconds.
+  bool IdleReadDue();
   // Takes no more jobs: messages already sent are still read, later sends fail.
   void StopMailslot() { Mailslot.StopReceiving(); }
   void CloseMailslot() { Mailslot.Close(); }
@@ -81,6 +84,8 @@ class TJobList {
  private:
   std::vector<std::unique_ptr<TJob>> jobs_;
   bool destroying_ = false;
+  uint32_t lastIdleRead_ = 0;
+  bool idleReadDone_ = false;
 };
 
 // The job list of this process, created on first use.
