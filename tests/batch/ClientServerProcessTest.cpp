@@ -105,8 +105,6 @@ class ClientServer : public ::testing::Test {
             process.readAllStandardError().toStdString()};
   }
 
-  TRun Run(const QStringList& args) { return Finish(*Start(args, site)); }
-
   // Waits until an instance holds the channel.
   bool ChannelAppears() const {
     const auto deadline = Clock::now() + std::chrono::seconds(30);
@@ -158,7 +156,7 @@ TEST_F(ClientServer, ALaterInstanceHandsItsJobToTheWorkingOne) {
   EXPECT_FALSE(fs::exists(channel));
 }
 
-TEST_F(ClientServer, ADeadServersSocketIsTakenOverAndRemovedAtTheEnd) {
+TEST_F(ClientServer, AnEmptyJobTakesOverADeadServersSocket) {
   fs::create_directories(channel.parent_path());
   fs::permissions(channel.parent_path(), fs::perms::owner_all, fs::perm_options::replace);
   {
@@ -169,37 +167,11 @@ TEST_F(ClientServer, ADeadServersSocketIsTakenOverAndRemovedAtTheEnd) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(fd);
   }
-  // No paths: the server processes nothing and ends at once.
-  const TRun empty = Run({"-s"});
+  // No paths: the server processes nothing and ends at once, leaving no socket behind.
+  const TRun empty = Finish(*Start({"-s"}, site));
   EXPECT_EQ(empty.exitCode, 0);
   EXPECT_EQ(empty.out + empty.err, "");
   EXPECT_FALSE(fs::exists(channel));
-
-  Write(site / "a.htm", kPage);
-  const TRun one = Run({"-s", "a.htm"});
-  EXPECT_EQ(one.exitCode, 0) << one.err;
-  EXPECT_EQ(one.out, "a.htm: 27 % (16 Characters)\n");
-  EXPECT_FALSE(fs::exists(channel));
-}
-
-TEST_F(ClientServer, AChannelDirectoryOthersMayEnterMeansStandAlone) {
-  SetWaittime(5000);
-  fs::create_directories(channel.parent_path());
-  fs::permissions(channel.parent_path(),
-                  fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                      fs::perms::others_read | fs::perms::others_exec,
-                  fs::perm_options::replace);
-  Write(site / "a.htm", kPage);
-  Write(site / "b.htm", kPage);
-  const auto start = Clock::now();
-  auto first = Start({"-s", "a.htm"}, site);
-  auto second = Start({"-s", "b.htm"}, site);
-  const TRun a = Finish(*first);
-  const TRun b = Finish(*second);
-  EXPECT_EQ(a.out, "a.htm: 27 % (16 Characters)\n") << a.err;
-  EXPECT_EQ(b.out, "b.htm: 27 % (16 Characters)\n") << b.err;
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "nobody waited for jobs";
-  EXPECT_TRUE(fs::is_empty(channel.parent_path()));
 }
 
 // Forty instances at once, as a file manager starts them for forty selected files.

@@ -225,25 +225,6 @@ TEST_F(ServerChannel, TheLastReadTakesEverySentJobAndThenNoMore) {
   EXPECT_EQ(list.Count(), 2);
 }
 
-TEST_F(ServerChannel, LingeringTakesAJobThatComesLate) {
-  std::thread late([this] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    sender.Send(JobMessage("/x/late.htm"));
-  });
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(TakeLastJobs(list, 3000));
-  const auto waited = std::chrono::steady_clock::now() - start;
-  late.join();
-  EXPECT_EQ(list.Count(), 1);
-  EXPECT_LT(waited, std::chrono::milliseconds(2500)) << "the job ends the wait";
-  EXPECT_TRUE(std::filesystem::exists(path)) << "still taking jobs";
-
-  const auto again = std::chrono::steady_clock::now();
-  EXPECT_FALSE(TakeLastJobs(list, 200));
-  EXPECT_GE(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(190));
-  EXPECT_FALSE(std::filesystem::exists(path));
-}
-
 // The compression run and its wait after a file take jobs in, with nothing else reading.
 TEST(ServerChannelInTheRun, TheRunAndItsWaitReadTheChannel) {
   char pattern[] = "/tmp/qjr-XXXXXX";

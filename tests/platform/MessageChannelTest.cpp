@@ -28,13 +28,40 @@ std::string Take(TMessageChannel& channel) {
   return length == static_cast<long>(*size) ? buffer : "<failed>";
 }
 
-// Leaves a socket file behind as a receiver killed outright would.
-void LeaveStaleSocket(const std::string& path) {
-  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+sockaddr_un AddressOf(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  return address;
+}
+
+// Leaves a socket file behind as a receiver killed outright would.
+void LeaveStaleSocket(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+  const sockaddr_un address = AddressOf(path);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+}
+
+// Sends one byte with a descriptor attached, which the channel itself never does.
+void SendDescriptor(const std::string& path, int passed) {
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+  const sockaddr_un address = AddressOf(path);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  char byte = 'x';
+  iovec part{&byte, 1};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+  msghdr message{};
+  message.msg_iov = &part;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  cmsghdr* header = CMSG_FIRSTHDR(&message);
+  header->cmsg_level = SOL_SOCKET;
+  header->cmsg_type = SCM_RIGHTS;
+  header->cmsg_len = CMSG_LEN(sizeof(int));
+  std::memcpy(CMSG_DATA(header), &passed, sizeof passed);
+  ASSERT_EQ(::sendmsg(fd, &message, 0), 1);
   ::close(fd);
 }
 
@@ -189,32 +216,9 @@ TEST_F(MessageChannel, OnlyTheOwnUsersMessagesAreTaken) {
 
   // Descriptors passed along are never kept.
   const size_t before = OpenDescriptors();
-  {
-    int passed = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    char byte = 'x';
-    iovec part{&byte, 1};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = SOL_SOCKET;
-    header->cmsg_type = SCM_RIGHTS;
-    header->cmsg_len = CMSG_LEN(sizeof(int));
-    std::memcpy(CMSG_DATA(header), &passed, sizeof passed);
-    // The channel sends no descriptors itself: a plain socket does it here.
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::sendmsg(fd, &message, 0), 1);
-    ::close(fd);
-    ::close(passed);
-  }
-  EXPECT_EQ(receiver.NextMessageSize(), size_t{1});
+  const int passed = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  SendDescriptor(path, passed);
+  ::close(passed);
   EXPECT_EQ(Take(receiver), "x");
   EXPECT_EQ(OpenDescriptors(), before);
 
