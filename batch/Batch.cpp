@@ -56,15 +56,21 @@ int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& creat
 
 bool ProcessQueue(TDocument& document) {
   TJobList& list = JobList();
-  for (list.Current = 0; list.Current < list.Count(); ++list.Current) {
-    TJob& job = list.Items(list.Current);
-    for (int i = 0; i < job.Count(); ++i) {
-      if (ProcessPath(job.Path(i), job, document)) {
-        return true;
+  // Without a wait after each file the queue may be done before instances started together
+  // with this one have reached it; they get the wait time to hand over their jobs.
+  const int32_t linger = document.WaitAfterFile ? 0 : document.Waittime;
+  list.Current = 0;
+  do {
+    for (; list.Current < list.Count(); ++list.Current) {
+      TJob& job = list.Items(list.Current);
+      for (int i = 0; i < job.Count(); ++i) {
+        if (ProcessPath(job.Path(i), job, document)) {
+          return true;
+        }
+        list.ReadMailslot();
       }
-      list.ReadMailslot();
     }
-  }
+  } while (TakeLastJobs(list, linger));
   return false;
 }
 

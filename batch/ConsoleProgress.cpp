@@ -20,12 +20,33 @@ void TConsoleProgressView::ClearProgressLine() {
   }
 }
 
+// The caption counts the jobs ("Job 2/3"). A terminal shows it when a file's run starts
+// under a caption other than the last one, so a single job's batch never shows it and a
+// server's output tells which job each file belongs to.
+void TConsoleProgressView::ShowCaptionChange(const std::string& caption) {
+  captionChecked_ = true;
+  if (caption == caption_) {
+    return;
+  }
+  const bool first = caption_.empty();
+  caption_ = caption;
+  if (!first) {
+    ClearProgressLine();
+    std::printf("%s\n", TerminalText(caption).c_str());
+    std::fflush(stdout);
+  }
+}
+
 void TConsoleProgressView::Changed(const TProgressModel& model) {
   if (!model.Finished()) {
     if (reported_ || model.FileNameLabel() != file_) {  // a new run began
       reported_ = false;
       runStart_ = TickCount();
       file_ = model.FileNameLabel();
+      captionChecked_ = false;
+    }
+    if (!captionChecked_ && !file_.empty() && !model.Caption().empty()) {
+      ShowCaptionChange(model.Caption());
     }
     const uint32_t now = TickCount();
     if (showProgressLine_ && now - runStart_ >= kQuietStart && now - lastLine_ >= kLineInterval) {

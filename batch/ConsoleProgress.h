@@ -7,8 +7,9 @@
 
 namespace quorvane {
 
-// The progress in a terminal: one statistics line per finished file on standard output and,
-// on a terminal, a progress line on standard error while a long file is worked on.
+// The progress in a terminal: one statistics line per finished file on standard output, the
+// caption when it changed at the start of a file and, on a terminal, a progress line on
+// standard error while a long file is worked on.
 class TConsoleProgressView : public IProgressView {
  public:
   explicit TConsoleProgressView(bool showProgressLine) : showProgressLine_(showProgressLine) {}
@@ -16,6 +17,7 @@ class TConsoleProgressView : public IProgressView {
 
  private:
   void ClearProgressLine();
+  void ShowCaptionChange(const std::string& caption);
 
   bool showProgressLine_;
   bool reported_ = false;   // the last run's statistics line is out
@@ -23,6 +25,8 @@ class TConsoleProgressView : public IProgressView {
   uint32_t runStart_ = 0;
   uint32_t lastLine_ = 0;
   std::string file_;
+  std::string caption_;          // the caption last seen at a run's start
+  bool captionChecked_ = false;  // this run's caption was looked at
 };
 
 }  // namespace quorvane

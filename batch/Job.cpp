@@ -1,7 +1,5 @@
 #include "batch/Job.h"
 
-#include <algorithm>
-
 #include "batch/EventPump.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
@@ -33,11 +31,12 @@ void TJob::Clear() {
   Recursive = false;
   ClientServer = false;
   paths_.clear();
+  known_.clear();
 }
 
 void TJob::AddPath(const std::string& path) {
   // File names compare exactly here: a.htm and A.htm are two files.
-  if (path.empty() || std::find(paths_.begin(), paths_.end(), path) != paths_.end()) {
+  if (path.empty() || !known_.insert(path).second) {
     return;
   }
   paths_.push_back(path);

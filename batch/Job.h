@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
+
+#include "platform/MessageChannel.h"
 
 namespace quorvane {
 
@@ -28,8 +32,21 @@ class TJob {
   TJobList* Owner() const { return owner_; }
   void SetOwner(TJobList* owner) { owner_ = owner; }
 
+  // The job as one message to another instance: ArchiveMode twice, KeepDate, Recursive (a byte
+  // each), the number of paths and then each path's length and bytes (32-bit little-endian).
+  std::string SaveToBuffer() const;
+  // Clears the job and rebuilds it from a message; true only when the whole message was read.
+  // Any bytes give a valid job or false.
+  bool LoadFromBuffer(std::string_view buffer);
+  // Sends the job as one message; sets Sent when it was delivered whole.
+  TMessageChannel::TSendResult WriteToMailslot(TMessageChannel& channel);
+  // Reads the owner's next message of `size` bytes into the job; false when there was none of
+  // that size or it was no valid job.
+  bool ReadFromMailslot(size_t size);
+
  private:
   std::vector<std::string> paths_;
+  std::unordered_set<std::string> known_;  // the paths again, for the duplicate test
   TJobList* owner_;
 };
 
@@ -52,15 +69,23 @@ class TJobList {
   int Current = 0;  // the job being processed
 
   // The channel this instance reads other instances' jobs from (client/server mode).
-  int Mailslot = -1;
-  bool HasMailslot() const { return Mailslot != 0 && Mailslot != -1; }
-  // Takes every waiting message as a new job at the end of the queue.
+  TMessageChannel Mailslot;
+  bool HasMailslot() const { return Mailslot.IsOpen(); }
+  // Takes every waiting message as a new job at the end of the queue. An empty message ends
+  // the reading.
   void ReadMailslot();
-  void CloseMailslot();
+  // For the idle hook, which the engine calls in tight loops: true when the channel was not
+  // looked at for a few milliseconds.
+  bool IdleReadDue();
+  // Takes no more jobs: messages already sent are still read, later sends fail.
+  void StopMailslot() { Mailslot.StopReceiving(); }
+  void CloseMailslot() { Mailslot.Close(); }
 
  private:
   std::vector<std::unique_ptr<TJob>> jobs_;
   bool destroying_ = false;
+  uint32_t lastIdleRead_ = 0;
+  bool idleReadDone_ = false;
 };
 
 // The job list of this process, created on first use.

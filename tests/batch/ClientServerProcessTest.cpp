@@ -1,0 +1,228 @@
+// Instances started with -s as processes: who does the work, and that no job is lost.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "PageGenerator.h"
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kPage[] = "<html>\r\n<body>\r\n  <p> Hello   world </p>\r\n</body>\r\n</html>\r\n";
+constexpr char kCompressed[] = "<html><body><p>Hello world</p></body></html>";
+constexpr char kChannelName[] = "{00000701-75E7-11D7-0266-00A024502A20}";
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void Write(const fs::path& path, const std::string& content) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The terminal's statistics line of a file: "name: 27 % (16 Characters)".
+bool IsStatisticsLine(const std::string& line) {
+  return line.find(": ") != std::string::npos && line.find(" % (") != std::string::npos;
+}
+
+struct TRun {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+class ClientServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Short, so that the socket's path fits its address.
+    char pattern[] = "/tmp/qcs-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    root = pattern;
+    site = root / "site";
+    runtime = root / "run";
+    fs::create_directories(site);
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    channel = runtime / "quorvane" / kChannelName;
+    SetWaittime(0);
+  }
+  void TearDown() override { fs::remove_all(root); }
+
+  void SetWaittime(int milliseconds) {
+    Write(root / "config/Brennik/Quorvane.conf",
+          "[1]\n7\\Waittime=" + std::to_string(milliseconds) + "\n");
+  }
+
+  std::unique_ptr<QProcess> Start(const QStringList& args, const fs::path& directory) {
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", Q(root / "config"));
+    env.insert("XDG_RUNTIME_DIR", Q(runtime));
+    env.insert("LANG", "C");
+    env.remove("LC_ALL");
+    env.remove("LC_MESSAGES");
+    env.insert("QUORVANE_UI", "console");
+    process->setProcessEnvironment(env);
+    process->setWorkingDirectory(Q(directory));
+    process->start(QUORVANE_BINARY, args);
+    return process;
+  }
+
+  static TRun Finish(QProcess& process) {
+    process.waitForFinished(120000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+  }
+
+  // Waits until an instance holds the channel.
+  bool ChannelAppears() const {
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(channel)) {
+      if (Clock::now() > deadline) {
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+
+  static QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
+
+  fs::path root;
+  fs::path site;
+  fs::path runtime;
+  fs::path channel;
+};
+
+TEST_F(ClientServer, ALaterInstanceHandsItsJobToTheWorkingOne) {
+  SetWaittime(2000);  // the server waits this long for late jobs once its queue is done
+  Write(site / "big.htm", bench::GeneratePage(8u << 20, 7));
+  // The client names its file relative to its own directory; the server works elsewhere.
+  Write(site / "small.htm", kPage);
+  Write(site / "sub/small.htm", kPage);
+
+  auto server = Start({"-s", "big.htm"}, site);
+  ASSERT_TRUE(ChannelAppears());
+  const auto start = Clock::now();
+  auto client = Start({"-s", "small.htm"}, site / "sub");
+  const TRun clientRun = Finish(*client);
+  const auto clientTime = Clock::now() - start;
+  EXPECT_FALSE(server->waitForFinished(0)) << "the client ended first";
+  const TRun serverRun = Finish(*server);
+
+  EXPECT_EQ(clientRun.exitCode, 0);
+  EXPECT_EQ(clientRun.out + clientRun.err, "") << "the client did no work";
+  EXPECT_LT(clientTime, std::chrono::seconds(5));
+  EXPECT_EQ(serverRun.exitCode, 0) << serverRun.err;
+  const std::vector<std::string> lines = Lines(serverRun.out);
+  ASSERT_EQ(lines.size(), 3u) << serverRun.out;
+  EXPECT_TRUE(lines[0].starts_with("big.htm: ")) << lines[0];
+  EXPECT_EQ(lines[1], "Compress: Job 2/2");
+  EXPECT_EQ(lines[2], (site / "sub/small.htm").string() + ": 27 % (16 Characters)");
+  EXPECT_EQ(Read(site / "sub/small.htm"), kCompressed);
+  EXPECT_EQ(Read(site / "small.htm"), kPage) << "the server's own directory is not meant";
+  EXPECT_EQ(Read(site / "big.htm").find("\r\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(channel));
+}
+
+TEST_F(ClientServer, AnEmptyJobTakesOverADeadServersSocket) {
+  fs::create_directories(channel.parent_path());
+  fs::permissions(channel.parent_path(), fs::perms::owner_all, fs::perm_options::replace);
+  {
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, channel.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  }
+  // No paths: the server processes nothing and ends at once, leaving no socket behind.
+  const TRun empty = Finish(*Start({"-s"}, site));
+  EXPECT_EQ(empty.exitCode, 0);
+  EXPECT_EQ(empty.out + empty.err, "");
+  EXPECT_FALSE(fs::exists(channel));
+}
+
+// Forty instances at once, as a file manager starts them for forty selected files.
+TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
+  SetWaittime(3000);
+  constexpr int kInstances = 40;
+  std::vector<std::unique_ptr<QProcess>> processes;
+  // Five directories, so that the instances do not share one current directory.
+  auto fileOf = [this](int i) {
+    std::string directory = "d";
+    directory += std::to_string(i % 5);
+    std::string name = "f";
+    name += std::to_string(i);
+    name += ".htm";
+    return site / directory / name;
+  };
+  for (int i = 0; i < kInstances; ++i) {
+    Write(fileOf(i), kPage);
+  }
+  for (int i = 0; i < kInstances; ++i) {
+    processes.push_back(Start({"-s", Q(fileOf(i).filename())}, fileOf(i).parent_path()));
+  }
+  std::map<std::string, int> processed;  // file name -> statistics lines naming it
+  int workers = 0;
+  for (auto& process : processes) {
+    const TRun run = Finish(*process);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    int files = 0;
+    for (const std::string& line : Lines(run.out)) {
+      if (IsStatisticsLine(line)) {
+        ++files;
+        ++processed[fs::path(line.substr(0, line.find(": "))).filename().string()];
+      }
+    }
+    workers += files > 0;
+    if (files > 0) {
+      EXPECT_EQ(files, kInstances) << run.out;
+    }
+  }
+  EXPECT_EQ(workers, 1) << "exactly one instance did the work";
+  EXPECT_EQ(processed.size(), size_t{kInstances});
+  for (const auto& [name, count] : processed) {
+    EXPECT_EQ(count, 1) << name;
+  }
+  for (int i = 0; i < kInstances; ++i) {
+    EXPECT_EQ(Read(fileOf(i)), kCompressed) << fileOf(i);
+  }
+  EXPECT_FALSE(fs::exists(channel)) << "no socket file remains";
+  EXPECT_TRUE(fs::is_empty(channel.parent_path()));
+}
+
+}  // namespace
+}  // namespace quorvane
