@@ -165,7 +165,7 @@ void TFormMain::ReplaceAllMatches() {
   if (!pattern) {
     dialogs_->Error(UiText(GetText(textid::kInvalidPattern)));
   } else {
-    const std::string text = Edit->SearchBytes();
+    const std::string text = Edit->SearchBytes();  // a copy: the replacements change it
     const bool matchCase = ReplaceDialog1->MatchCase();
     const QString replacement = ReplaceDialog1->ReplaceText();
     size_t from = static_cast<size_t>(Edit->SelStart() + Edit->SelLength());

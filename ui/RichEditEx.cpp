@@ -56,7 +56,11 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void TRichEditEx::ContentsChange(int /*position*/, int removed, int added) {
-  if ((removed != 0 || added != 0) && !undoGuard_) {
+  if (removed == 0 && added == 0) {
+    return;
+  }
+  searchBytesValid_ = false;
+  if (!undoGuard_) {
     undone_ = false;
   }
 }
@@ -137,8 +141,12 @@ void TRichEditEx::SetByteState(const TByteState& state) {
   }
 }
 
-std::string TRichEditEx::SearchBytes() const {
-  return TEditorCodec::SearchBytes(document()->toRawText());
+const std::string& TRichEditEx::SearchBytes() const {
+  if (!searchBytesValid_) {
+    searchBytes_ = TEditorCodec::SearchBytes(document()->toRawText());
+    searchBytesValid_ = true;
+  }
+  return searchBytes_;
 }
 
 int TRichEditEx::SelStart() const {

@@ -29,8 +29,8 @@ class TRichEditEx : public QPlainTextEdit {
   std::string DocumentBytes() const;
   void SetDocumentBytes(std::string_view bytes, bool undoable);
   TTextEncoding Encoding() const { return encoding_; }
-  // The text as the search sees it, one byte per position.
-  std::string SearchBytes() const;
+  // The text as the search sees it, one byte per position; kept until the text changes.
+  const std::string& SearchBytes() const;
 
   int SelStart() const;
   int SelLength() const;
@@ -85,6 +85,8 @@ class TRichEditEx : public QPlainTextEdit {
 
   TTextEncoding encoding_ = TTextEncoding::Utf8;
   TLineBreak defaultBreak_ = TLineBreak::Lf;  // for lines the user adds
+  mutable std::string searchBytes_;
+  mutable bool searchBytesValid_ = false;
   bool undone_ = false;
   bool undoGuard_ = false;
 };
