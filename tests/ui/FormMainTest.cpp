@@ -396,5 +396,29 @@ TEST_F(FormMainTest, MenusToolBarAndPopupHoldTheirCommandsInOrder) {
   EXPECT_EQ(Edit().TextLength(), 300);
 }
 
+TEST_F(FormMainTest, ExtrasCommandsRunTheirDialogsAndALanguageChangeIsAnnounced) {
+  form->MainmenuExtrasTaglist->trigger();
+  ASSERT_EQ(dialogs->Messages.size(), 1u);
+  EXPECT_EQ(dialogs->Messages[0], "This command is not available in this version.");
+
+  int tagLists = 0;
+  TFormMain::TExtrasCommands commands;
+  commands.TagList = [&](TFormMain& window) {
+    EXPECT_EQ(&window, form.get());
+    ++tagLists;
+  };
+  commands.Language = [](TFormMain& window) {
+    window.SetLanguageFiles("country.nls", "language.nls");
+    return true;
+  };
+  form->SetExtrasCommands(commands);
+  form->MainmenuExtrasTaglist->trigger();
+  EXPECT_EQ(tagLists, 1);
+  form->MainmenuViewLanguage->trigger();
+  EXPECT_EQ(dialogs->Messages.back(),
+            "The new language will be used the next time the program starts.");
+  EXPECT_EQ(form->WindowSettings().LanguageFile, "language.nls");
+}
+
 }  // namespace
 }  // namespace quorvane::test
