@@ -17,6 +17,7 @@
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
+#include "ui/WindowBatch.h"
 
 namespace {
 
@@ -67,7 +68,8 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   auto job = std::make_unique<TJob>();
-  switch (CheckCommandLine(args, *job)) {
+  const TStartAction action = CheckCommandLine(args, *job);
+  switch (action) {
     case TStartAction::Editor:
       std::fprintf(stderr,
                    "quorvane: the editor window is not part of this build yet; "
@@ -80,11 +82,14 @@ int main(int argc, char** argv) {
       ShowBatchHelp(true);
       return 0;
     case TStartAction::Install:
-      return RunInstallation(argc, argv, false);
-    case TStartAction::Deinstall:
-      return RunInstallation(argc, argv, true);
+    case TStartAction::Deinstall: {
+      const bool deinstall = action == TStartAction::Deinstall;
+      return UseConsoleUi() ? RunInstallation(argc, argv, deinstall)
+                            : RunWindowInstallation(argc, argv, deinstall);
+    }
     case TStartAction::Batch:
-      return RunBatchMode(argc, argv, std::move(job));
+      return UseConsoleUi() ? RunBatchMode(argc, argv, std::move(job))
+                            : RunWindowBatch(argc, argv, std::move(job));
   }
   return 0;
 }
