@@ -19,7 +19,10 @@
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
+#include "ui/DialogMessages.h"
 #include "ui/FormMain.h"
+#include "ui/ProgressForm.h"
+#include "ui/WindowBatch.h"
 
 namespace {
 
@@ -64,9 +67,16 @@ int RunEditor(int argc, char** argv) {
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
   SetMemoryLoadProvider(MemoryLoadPercent);
+  const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
+  auto messages = std::make_unique<TDialogMessages>();
+  TDialogMessages& dialogMessages = *messages;
+  SetMessages(std::move(messages));
   TFormMain window;
+  dialogMessages.SetParentWindow(&window);
   window.show();
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  dialogMessages.SetParentWindow(nullptr);
+  return code;
 }
 
 int RunInstallation(int argc, char** argv, bool deinstall) {
@@ -80,7 +90,8 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   auto job = std::make_unique<TJob>();
-  switch (CheckCommandLine(args, *job)) {
+  const TStartAction action = CheckCommandLine(args, *job);
+  switch (action) {
     case TStartAction::Editor:
       return RunEditor(argc, argv);
     case TStartAction::Help:
@@ -90,11 +101,14 @@ int main(int argc, char** argv) {
       ShowBatchHelp(true);
       return 0;
     case TStartAction::Install:
-      return RunInstallation(argc, argv, false);
-    case TStartAction::Deinstall:
-      return RunInstallation(argc, argv, true);
+    case TStartAction::Deinstall: {
+      const bool deinstall = action == TStartAction::Deinstall;
+      return UseConsoleUi() ? RunInstallation(argc, argv, deinstall)
+                            : RunWindowInstallation(argc, argv, deinstall);
+    }
     case TStartAction::Batch:
-      return RunBatchMode(argc, argv, std::move(job));
+      return UseConsoleUi() ? RunBatchMode(argc, argv, std::move(job))
+                            : RunWindowBatch(argc, argv, std::move(job));
   }
   return 0;
 }

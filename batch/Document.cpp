@@ -181,6 +181,8 @@ void TDocument::WaitAfterFinishedFile() {
   const uint32_t start = TickCount();
   const auto wait = static_cast<uint32_t>(std::max<int32_t>(Waittime, 0));
   while (!progress.CancelRequest() && TickCount() - start < wait) {
+    // The finished window is on screen: its Close button and repaints are handled every time.
+    ProcessPendingEvents(true);
     CheckMailslot();
     if (TickCount() - start < wait + 100) {
       SleepMilliseconds(100);

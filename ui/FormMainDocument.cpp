@@ -10,6 +10,7 @@
 #include "support/TextIds.h"
 #include "ui/FormMain.h"
 #include "ui/MenuHistoryFiles.h"
+#include "ui/ProgressForm.h"
 #include "ui/RichEditEx.h"
 #include "ui/UiFormat.h"
 #include "ui/UiText.h"
@@ -50,9 +51,7 @@ void TFormMain::WaitUntilProgressClosed() {
     progressWaiter_();
     return;
   }
-  // Without a progress window to close, the statistics are shown in a message box.
-  dialogs_->Message(UiText(ProgressForm().AdditionalText()));
-  ProgressForm().CloseRequested();
+  WaitUntilProgressWindowClosed();
 }
 
 bool TFormMain::Compress(const std::string& fileName, bool keepDate) {

@@ -1,11 +1,15 @@
 // Preview and help in the browser, and the compression of the editor's text.
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 #include <filesystem>
 
 #include "FormMainFixture.h"
 #include "batch/ProgressModel.h"
 #include "platform/Files.h"
+#include "ui/ProgressForm.h"
 
 namespace quorvane::test {
 namespace {
@@ -207,6 +211,33 @@ TEST_F(FormMainTest, CompressionWorksOnTheDocumentsBytes) {
   form->MainMenuEditUndoClick();
   EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf8);
   EXPECT_EQ(Text(), "<p>\xC3\xA4</p> <#quorvane include=\"part.inc\"></#quorvane>\n");
+}
+
+TEST_F(FormMainTest, TheProgressWindowStaysUntilTheUserClosesIt) {
+  const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
+  form->show();
+  SetText("<p>  a  </p>");
+  bool sawStatistics = false;
+  bool ownerDisabled = false;
+  QTimer closer;
+  closer.setInterval(5);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (ProgressForm().Finished() && progress->isVisible()) {
+      sawStatistics = progress->LabelAdditionalText->text().contains("% (");
+      ownerDisabled = !form->isEnabled();
+      progress->ButtonCancel->click();
+    }
+  });
+  closer.start();
+  form->MainmenuFileCompress->trigger();
+  closer.stop();
+  EXPECT_TRUE(sawStatistics);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_TRUE(form->isEnabled());
+  EXPECT_EQ(Text(), "<p>a</p>");
+  EXPECT_TRUE(form->GetModified());
+  ProgressForm().SetView(nullptr);
 }
 
 }  // namespace

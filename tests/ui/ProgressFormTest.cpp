@@ -1,0 +1,315 @@
+// The progress window as a view of the progress model, headless, with real widgets; and the
+// batch road with a display as a process.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "../shell/ShellTestSupport.h"
+#include "batch/ProgressModel.h"
+#include "ui/DialogMessages.h"
+#include "ui/FileNameLabel.h"
+#include "ui/ProgressForm.h"
+#include "ui/UiText.h"
+
+// Readable failure output for texts of widgets.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace quorvane {
+namespace {
+
+constexpr uint8_t kAllParts =
+    TProgressModel::kFileName | TProgressModel::kAdditionalText | TProgressModel::kSubBar;
+
+class ProgressWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = InstallProgressWindow();
+    model().Reset();
+  }
+  void TearDown() override {
+    model().Finish();
+    form_.reset();
+  }
+
+  static TProgressModel& model() { return ProgressForm(); }
+  TProgressForm& form() { return *form_; }
+  int Top(QWidget* control) { return control->geometry().top(); }
+  // Runs `action` once the event loop is entered next (inside a wait or a modal box).
+  static void Later(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
+
+  std::unique_ptr<TProgressForm> form_;
+};
+
+TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
+  const TProgressLayout full = TProgressLayout::Created(1.0);
+  EXPECT_EQ(full.ClientHeight, 148);
+  const TProgressLayout noName =
+      full.ForParts(TProgressModel::kAdditionalText | TProgressModel::kSubBar);
+  EXPECT_EQ(noName.Controls[TProgressLayout::kAdditionalText].top(), 28 - 15);
+  EXPECT_EQ(noName.Controls[TProgressLayout::kButtonCancel].top(), 108 - 15);
+  EXPECT_EQ(noName.ClientHeight, 148 - 15);
+  // Without the sub bar the button moves up by the gap between the bars and the sub bar.
+  const TProgressLayout barOnly = full.ForParts(0);
+  EXPECT_EQ(barOnly.Controls[TProgressLayout::kProgressBarMain].top(), 49 - 30);
+  EXPECT_EQ(barOnly.Controls[TProgressLayout::kButtonCancel].top(), 108 - 30 - 28);
+  EXPECT_EQ(barOnly.ClientHeight, 148 - 30 - 28);
+
+  const int fullHeight = form().height();
+  const int textTop = Top(form().LabelAdditionalText);
+  const int buttonTop = Top(form().ButtonCancel);
+  const int nameHeight = form().LabelFilename->height();
+  model().Start(nullptr, "Job", TProgressModel::kAdditionalText | TProgressModel::kSubBar, true);
+  EXPECT_TRUE(form().isVisible());
+  EXPECT_FALSE(form().LabelFilename->isVisible());
+  EXPECT_TRUE(form().ProgressBarSub->isVisible());
+  EXPECT_EQ(Top(form().LabelAdditionalText), textTop - nameHeight);
+  EXPECT_EQ(Top(form().ButtonCancel), buttonTop - nameHeight);
+  EXPECT_EQ(form().height(), fullHeight - nameHeight);
+  // The button stays inside the shrunk window.
+  EXPECT_LE(form().ButtonCancel->geometry().bottom(), form().height());
+
+  model().Reset();
+  EXPECT_TRUE(form().LabelFilename->isVisible());
+  EXPECT_EQ(Top(form().LabelAdditionalText), textTop);
+  EXPECT_EQ(form().height(), fullHeight);
+
+  model().Start(nullptr, "Job", TProgressModel::kFileName | TProgressModel::kAdditionalText, false);
+  EXPECT_FALSE(form().ProgressBarSub->isVisible());
+  EXPECT_LT(form().height(), fullHeight);
+  EXPECT_TRUE(form().isVisible()) << "a later Start without Show keeps the window shown";
+}
+
+TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
+  model().SetFileNameLabel("/tmp/a.htm");
+  model().Start(nullptr, "Auftr\xE4ge 1/2", kAllParts, true);
+  EXPECT_EQ(form().windowTitle(), QString::fromUtf8("Aufträge 1/2"));
+  EXPECT_EQ(form().LabelFilename->text(), "/tmp/a.htm");
+  model().SetAdditionalText("24 % (3 Zeichen \x96 gespart)");
+  EXPECT_EQ(form().LabelAdditionalText->text(), QString::fromUtf8("24 % (3 Zeichen – gespart)"));
+
+  for (uint8_t weight : {5, 5, 5, 5, 80}) {
+    model().AddStage("stage", weight);
+  }
+  model().SetStage(4);
+  EXPECT_EQ(form().ProgressBarMain->value(), 20);
+  // Reports reach the window at the spin step, at most every 300 ms.
+  std::this_thread::sleep_for(std::chrono::milliseconds(310));
+  model().SetSubProgress(50);
+  EXPECT_EQ(form().ProgressBarSub->value(), 50);
+  EXPECT_EQ(form().ProgressBarMain->value(), 60);
+  model().SetFinished();
+  EXPECT_TRUE(form().LabelProgressor->text().isEmpty());
+  EXPECT_EQ(form().ButtonCancel->text(), UiText(model().ButtonCaption()));
+}
+
+TEST_F(ProgressWindow, SpinningMarkTurnsAtMostEvery300Milliseconds) {
+  model().Start(nullptr, "Job", kAllParts, true);
+  QElapsedTimer clock;
+  clock.start();
+  QStringList marks;
+  while (clock.elapsed() < 700) {
+    model().SetProgress(-1);
+    const QString mark = form().LabelProgressor->text();
+    if (!mark.isEmpty() && (marks.isEmpty() || marks.last() != mark)) {
+      marks.append(mark);
+    }
+  }
+  // 700 ms of reports allow three turns, not more.
+  ASSERT_GE(marks.size(), 2);
+  EXPECT_LE(marks.size(), 3);
+  EXPECT_EQ(marks[0], "|");
+  EXPECT_EQ(marks[1], "/");
+}
+
+TEST_F(ProgressWindow, CancelRecordsTheRequestAndDisablesTheButton) {
+  model().Start(nullptr, "Job", kAllParts, true);
+  form().ButtonCancel->click();
+  EXPECT_TRUE(model().CancelRequest());
+  EXPECT_FALSE(form().ButtonCancel->isEnabled());
+  EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
+  EXPECT_FALSE(model().AdditionalText().empty());
+  EXPECT_TRUE(model().SetProgress(10));
+  EXPECT_TRUE(form().isVisible());
+
+  // Escape and the close box ask too, while the window stays for the worker to close.
+  model().Reset();
+  model().Start(nullptr, "Job", kAllParts, true);
+  form().reject();
+  EXPECT_TRUE(model().CancelRequest());
+  model().Reset();
+  EXPECT_FALSE(form().close());
+  EXPECT_TRUE(model().CancelRequest());
+  EXPECT_TRUE(form().isVisible());
+}
+
+TEST_F(ProgressWindow, WithoutCancelAllowedNothingSetsTheRequest) {
+  model().Start(nullptr, "Job", kAllParts, true);
+  model().SetCancelAllowed(false);
+  EXPECT_FALSE(form().ButtonCancel->isEnabled());
+  form().ButtonCancel->click();
+  form().reject();
+  form().close();
+  EXPECT_FALSE(model().CancelRequest());
+}
+
+TEST_F(ProgressWindow, TheFinishedWindowStaysUntilClosedAndThenEndsTheWait) {
+  model().Start(nullptr, "Job", kAllParts, true);
+  model().SetFinished();
+  EXPECT_TRUE(form().ButtonCancel->isEnabled());
+  Later([this] { form().ButtonCancel->click(); });
+  WaitUntilProgressWindowClosed();
+  EXPECT_TRUE(model().CancelRequest());
+  EXPECT_TRUE(form().isVisible()) << "the worker hides it, not the button";
+
+  // The close box ends the wait just as well, and so does the worker hiding the window.
+  model().Reset();
+  model().Start(nullptr, "Job", kAllParts, true);
+  model().SetFinished();
+  Later([this] { form().close(); });
+  WaitUntilProgressWindowClosed();
+  EXPECT_TRUE(model().CancelRequest());
+  model().Reset();
+  model().Start(nullptr, "Job", kAllParts, true);
+  model().SetFinished();
+  Later([] { ProgressForm().Finish(); });
+  WaitUntilProgressWindowClosed();
+  EXPECT_FALSE(form().isVisible());
+  // Nothing to wait for without a window on screen.
+  WaitUntilProgressWindowClosed();
+}
+
+TEST_F(ProgressWindow, TheOwnerIsDisabledWhileTheWindowWorks) {
+  QWidget owner;
+  owner.setCursor(Qt::IBeamCursor);
+  owner.show();
+  model().Start(&owner, "Job", kAllParts, true);
+  EXPECT_FALSE(owner.isEnabled());
+  EXPECT_EQ(owner.cursor().shape(), Qt::WaitCursor);
+  EXPECT_TRUE(form().isEnabled()) << "the window is no child of its owner";
+  form().ButtonCancel->click();
+  EXPECT_TRUE(model().CancelRequest());
+  model().Finish();
+  EXPECT_TRUE(owner.isEnabled());
+  EXPECT_EQ(owner.cursor().shape(), Qt::IBeamCursor);
+  EXPECT_FALSE(form().isVisible());
+
+  // An owner without a cursor of its own gets none back; destroying the window frees it too.
+  QWidget plain;
+  model().Reset();
+  model().Start(&plain, "Job", kAllParts, true);
+  EXPECT_FALSE(plain.isEnabled());
+  form_.reset();
+  EXPECT_TRUE(plain.isEnabled());
+  EXPECT_EQ(plain.cursor().shape(), Qt::ArrowCursor);
+  model().Reset();
+  EXPECT_EQ(model().View(), nullptr);
+}
+
+TEST(FileNameLabel, ALongPathLosesMiddleDirectoriesFirst) {
+  EXPECT_EQ(ShortPathCandidates("/home/user/web/site/index.htm"),
+            QStringList({"/home/.../web/site/index.htm", "/home/.../site/index.htm",
+                         "/home/.../index.htm", ".../index.htm"}));
+  EXPECT_EQ(ShortPathCandidates("a/b/c.htm"), QStringList({"a/.../c.htm", ".../c.htm"}));
+  EXPECT_TRUE(ShortPathCandidates("c.htm").isEmpty());
+
+  TFileNameLabel label;
+  const QString path = "/home/user/a-rather-long-directory/another-long-one/page.htm";
+  label.resize(label.fontMetrics().horizontalAdvance("/home/.../another-long-one/page.htm") + 4,
+               20);
+  label.SetPath(path);
+  label.show();
+  EXPECT_EQ(label.text(), "/home/.../another-long-one/page.htm");
+  label.resize(5000, 20);
+  EXPECT_EQ(label.text(), path);
+  label.SetDoShortPath(false);
+  label.resize(20, 20);
+  EXPECT_EQ(label.text(), path);
+}
+
+// Answers the next message box with the button whose text is `button`, remembering its text.
+void AnswerBox(const QString& button, QString* shown) {
+  QTimer::singleShot(0, [=] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    *shown = box->text();
+    for (QAbstractButton* candidate : box->buttons()) {
+      if (candidate->text() == button) {
+        candidate->click();
+        return;
+      }
+    }
+    ADD_FAILURE() << "no button " << button.toStdString();
+    box->reject();
+  });
+}
+
+TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressed) {
+  TDialogMessages messages;
+  QString shown;
+  AnswerBox("No", &shown);
+  EXPECT_FALSE(messages.AskYesNo("Stop all jobs?", "Quorvane"));
+  EXPECT_EQ(shown, "Stop all jobs?");
+  AnswerBox("Yes", &shown);
+  EXPECT_TRUE(messages.AskYesNo("Stop all jobs?", "Quorvane"));
+  AnswerBox("Retry", &shown);
+  EXPECT_EQ(messages.AskAbortRetryIgnore("Cannot write", "Quorvane"),
+            IMessages::TErrorChoice::Retry);
+  AnswerBox("Ignore", &shown);
+  EXPECT_EQ(messages.AskAbortRetryIgnore("Cannot write", "Quorvane"),
+            IMessages::TErrorChoice::Ignore);
+  AnswerBox("OK", &shown);
+  messages.Error("Datei f\xFCr Test");
+  EXPECT_EQ(shown, QString::fromUtf8("Datei für Test"));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
+}
+
+// The batch with a display: it shows each file for the wait time and ends by itself.
+TEST(WindowBatch, CompressesTheFilesAndEndsAfterTheWaitTime) {
+  const test::TTempDir dir;
+  test::WriteText(dir.Path() / "config/Brennik/Quorvane.conf", "[1]\n7\\Waittime=400\n");
+  test::WriteText(dir.Path() / "a.htm", "<p>  one   two  </p>\r\n");
+  test::WriteText(dir.Path() / "b.htm", "<p>three</p>");
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("QUORVANE_UI", "gui");
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir.Path() / "config").string()));
+  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.Path().string()));
+  process.setProcessEnvironment(env);
+  process.setWorkingDirectory(QString::fromStdString(dir.Path().string()));
+  QElapsedTimer clock;
+  clock.start();
+  process.start(QUORVANE_BINARY, {"*.htm"});
+  ASSERT_TRUE(process.waitForFinished(20000)) << "the batch must end by itself";
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 0);
+  EXPECT_GE(clock.elapsed(), 2 * 400) << "each finished file stays for the wait time";
+  EXPECT_EQ(test::ReadText(dir.Path() / "a.htm"), "<p>one two</p>");
+  EXPECT_EQ(test::ReadText(dir.Path() / "b.htm"), "<p>three</p>");
+  EXPECT_TRUE(process.readAllStandardOutput().isEmpty()) << "no terminal output on this road";
+}
+
+}  // namespace
+}  // namespace quorvane
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const quorvane::test::TTempDir home;
+  ::setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
