@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "../shell/ShellTestSupport.h"
+#include "batch/Document.h"
 #include "batch/ProgressModel.h"
 #include "ui/DialogMessages.h"
 #include "ui/FileNameLabel.h"
@@ -216,6 +217,63 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileTheWindowWorks) {
   EXPECT_EQ(plain.cursor().shape(), Qt::ArrowCursor);
   model().Reset();
   EXPECT_EQ(model().View(), nullptr);
+}
+
+// Presses the window's button once the run has finished, however long the run takes.
+void CloseWhenFinished(TProgressForm& form) {
+  QTimer::singleShot(10, &form, [&form] {
+    if (ProgressForm().Finished()) {
+      form.ButtonCancel->click();
+    } else {
+      CloseWhenFinished(form);
+    }
+  });
+}
+
+class TEditorStub : public IEditorHost {
+ public:
+  std::string Text = "<p>  a   b  </p>";
+  QWidget Window;
+  bool OwnerDisabledDuringWait = false;
+  std::string EditorText() override { return Text; }
+  void SetEditorText(const std::string& text) override { Text = text; }
+  bool EditorModified() const override { return false; }
+  void SetEditorModified(bool) override {}
+  void* OwnerWindow() override { return &Window; }
+  void WaitUntilProgressClosed() override {
+    OwnerDisabledDuringWait = !Window.isEnabled();
+    WaitUntilProgressWindowClosed();
+  }
+};
+
+TEST_F(ProgressWindow, RealRunsEndWhenTheFinishedWindowIsClosed) {
+  // The file road: Close ends the wait after the file long before the wait time is over.
+  const test::TTempDir dir;
+  const std::string file = (dir.Path() / "a.htm").string();
+  test::WriteText(file, "<p>  one  </p>");
+  TDocument batch;
+  batch.Waittime = 20000;
+  CloseWhenFinished(form());
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(batch.Compress(file, false));
+  EXPECT_LT(clock.elapsed(), 500) << "the Close button is seen at once during the wait";
+  EXPECT_EQ(test::ReadText(file), "<p>one</p>");
+  EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
+  EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
+
+  // The editor road: the main window is disabled until the user closed the progress window.
+  model().Finish();
+  TEditorStub editor;
+  editor.Window.show();
+  TDocument document;
+  document.SetEditorHost(&editor);
+  CloseWhenFinished(form());
+  EXPECT_FALSE(document.Compress("", false));
+  EXPECT_TRUE(editor.OwnerDisabledDuringWait);
+  EXPECT_TRUE(editor.Window.isEnabled());
+  EXPECT_FALSE(form().isVisible());
+  EXPECT_EQ(editor.Text, "<p>a b</p>");
 }
 
 TEST(FileNameLabel, ALongPathLosesMiddleDirectoriesFirst) {
