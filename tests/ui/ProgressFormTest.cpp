@@ -1,6 +1,7 @@
 // The progress window as a view of the progress model, headless, with real widgets; and the
 // batch road with a display as a process.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <QApplication>
@@ -285,30 +286,67 @@ TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressed) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
 }
 
-// The batch with a display: it shows each file for the wait time and ends by itself.
-TEST(WindowBatch, CompressesTheFilesAndEndsAfterTheWaitTime) {
-  const test::TTempDir dir;
-  test::WriteText(dir.Path() / "config/Brennik/Quorvane.conf", "[1]\n7\\Waittime=400\n");
-  test::WriteText(dir.Path() / "a.htm", "<p>  one   two  </p>\r\n");
-  test::WriteText(dir.Path() / "b.htm", "<p>three</p>");
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("QUORVANE_UI", "gui");
-  env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir.Path() / "config").string()));
-  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.Path().string()));
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(QString::fromStdString(dir.Path().string()));
-  QElapsedTimer clock;
-  clock.start();
-  process.start(QUORVANE_BINARY, {"*.htm"});
-  ASSERT_TRUE(process.waitForFinished(20000)) << "the batch must end by itself";
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(process.exitCode(), 0);
-  EXPECT_GE(clock.elapsed(), 2 * 400) << "each finished file stays for the wait time";
-  EXPECT_EQ(test::ReadText(dir.Path() / "a.htm"), "<p>one two</p>");
-  EXPECT_EQ(test::ReadText(dir.Path() / "b.htm"), "<p>three</p>");
-  EXPECT_TRUE(process.readAllStandardOutput().isEmpty()) << "no terminal output on this road";
+// The batch with a display, as a process on the files of a temporary directory.
+class WindowBatch : public ::testing::Test {
+ protected:
+  void Start(int waitTime) {
+    test::WriteText(dir_.Path() / "config/Brennik/Quorvane.conf",
+                    "[1]\n7\\Waittime=" + std::to_string(waitTime) + "\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QUORVANE_UI", "gui");
+    env.insert("XDG_CONFIG_HOME", Q(dir_.Path() / "config"));
+    env.insert("XDG_RUNTIME_DIR", Q(dir_.Path()));
+    process_.setProcessEnvironment(env);
+    process_.setWorkingDirectory(Q(dir_.Path()));
+    clock_.start();
+    process_.start(QUORVANE_BINARY, {"*.htm"});
+    ASSERT_TRUE(process_.waitForStarted());
+  }
+  static QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+  }
+  std::string Read(const char* name) const { return test::ReadText(dir_.Path() / name); }
+  void Write(const char* name, const std::string& text) {
+    test::WriteText(dir_.Path() / name, text);
+  }
+
+  test::TTempDir dir_;
+  QProcess process_;
+  QElapsedTimer clock_;
+};
+
+TEST_F(WindowBatch, CompressesTheFilesAndEndsAfterTheWaitTime) {
+  Write("a.htm", "<p>  one   two  </p>\r\n");
+  Write("b.htm", "<p>three</p>");
+  Start(400);
+  ASSERT_TRUE(process_.waitForFinished(20000)) << "the batch must end by itself";
+  EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process_.exitCode(), 0);
+  EXPECT_GE(clock_.elapsed(), 2 * 400) << "each finished file stays for the wait time";
+  EXPECT_EQ(Read("a.htm"), "<p>one two</p>");
+  EXPECT_EQ(Read("b.htm"), "<p>three</p>");
+  EXPECT_TRUE(process_.readAllStandardOutput().isEmpty()) << "no terminal output on this road";
+}
+
+// Started from a terminal, Ctrl+C is the Cancel button here too: during the long wait after
+// the first file it ends the batch, and the other file stays as it was.
+TEST_F(WindowBatch, InterruptEndsTheBatchDuringTheWait) {
+  Write("a.htm", "<p>  one  </p>");
+  Write("b.htm", "<p>  two  </p>");
+  Start(30000);
+  const auto compressed = [this] {
+    return Read("a.htm") == "<p>one</p>" || Read("b.htm") == "<p>two</p>";
+  };
+  while (!compressed() && clock_.elapsed() < 10000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(compressed());
+  ::kill(static_cast<pid_t>(process_.processId()), SIGINT);
+  ASSERT_TRUE(process_.waitForFinished(10000));
+  EXPECT_EQ(process_.exitCode(), 0);
+  EXPECT_LT(clock_.elapsed(), 15000);
+  EXPECT_EQ((Read("a.htm") == "<p>one</p>") + (Read("b.htm") == "<p>two</p>"), 1);
 }
 
 }  // namespace
