@@ -1,6 +1,7 @@
 // The progress window as a view of the progress model, headless, with real widgets; and the
 // batch road with a display as a process.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "../shell/ShellTestSupport.h"
+#include "batch/Document.h"
 #include "batch/ProgressModel.h"
 #include "ui/DialogMessages.h"
 #include "ui/FileNameLabel.h"
@@ -54,15 +56,8 @@ class ProgressWindow : public ::testing::Test {
 };
 
 TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
-  const TProgressLayout full = TProgressLayout::Created(1.0);
-  EXPECT_EQ(full.ClientHeight, 148);
-  const TProgressLayout noName =
-      full.ForParts(TProgressModel::kAdditionalText | TProgressModel::kSubBar);
-  EXPECT_EQ(noName.Controls[TProgressLayout::kAdditionalText].top(), 28 - 15);
-  EXPECT_EQ(noName.Controls[TProgressLayout::kButtonCancel].top(), 108 - 15);
-  EXPECT_EQ(noName.ClientHeight, 148 - 15);
   // Without the sub bar the button moves up by the gap between the bars and the sub bar.
-  const TProgressLayout barOnly = full.ForParts(0);
+  const TProgressLayout barOnly = TProgressLayout::Created(1.0).ForParts(0);
   EXPECT_EQ(barOnly.Controls[TProgressLayout::kProgressBarMain].top(), 49 - 30);
   EXPECT_EQ(barOnly.Controls[TProgressLayout::kButtonCancel].top(), 108 - 30 - 28);
   EXPECT_EQ(barOnly.ClientHeight, 148 - 30 - 28);
@@ -78,18 +73,11 @@ TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
   EXPECT_EQ(Top(form().LabelAdditionalText), textTop - nameHeight);
   EXPECT_EQ(Top(form().ButtonCancel), buttonTop - nameHeight);
   EXPECT_EQ(form().height(), fullHeight - nameHeight);
-  // The button stays inside the shrunk window.
-  EXPECT_LE(form().ButtonCancel->geometry().bottom(), form().height());
 
   model().Reset();
   EXPECT_TRUE(form().LabelFilename->isVisible());
   EXPECT_EQ(Top(form().LabelAdditionalText), textTop);
   EXPECT_EQ(form().height(), fullHeight);
-
-  model().Start(nullptr, "Job", TProgressModel::kFileName | TProgressModel::kAdditionalText, false);
-  EXPECT_FALSE(form().ProgressBarSub->isVisible());
-  EXPECT_LT(form().height(), fullHeight);
-  EXPECT_TRUE(form().isVisible()) << "a later Start without Show keeps the window shown";
 }
 
 TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
@@ -115,51 +103,26 @@ TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
   EXPECT_EQ(form().ButtonCancel->text(), UiText(model().ButtonCaption()));
 }
 
-TEST_F(ProgressWindow, SpinningMarkTurnsAtMostEvery300Milliseconds) {
-  model().Start(nullptr, "Job", kAllParts, true);
-  QElapsedTimer clock;
-  clock.start();
-  QStringList marks;
-  while (clock.elapsed() < 700) {
-    model().SetProgress(-1);
-    const QString mark = form().LabelProgressor->text();
-    if (!mark.isEmpty() && (marks.isEmpty() || marks.last() != mark)) {
-      marks.append(mark);
-    }
-  }
-  // 700 ms of reports allow three turns, not more.
-  ASSERT_GE(marks.size(), 2);
-  EXPECT_LE(marks.size(), 3);
-  EXPECT_EQ(marks[0], "|");
-  EXPECT_EQ(marks[1], "/");
-}
-
-TEST_F(ProgressWindow, CancelRecordsTheRequestAndDisablesTheButton) {
+TEST_F(ProgressWindow, CancelAndTheCloseBoxOnlyRecordTheRequest) {
   model().Start(nullptr, "Job", kAllParts, true);
   form().ButtonCancel->click();
   EXPECT_TRUE(model().CancelRequest());
   EXPECT_FALSE(form().ButtonCancel->isEnabled());
-  EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
   EXPECT_FALSE(model().AdditionalText().empty());
-  EXPECT_TRUE(model().SetProgress(10));
-  EXPECT_TRUE(form().isVisible());
+  EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
 
   // Escape and the close box ask too, while the window stays for the worker to close.
   model().Reset();
-  model().Start(nullptr, "Job", kAllParts, true);
   form().reject();
   EXPECT_TRUE(model().CancelRequest());
   model().Reset();
   EXPECT_FALSE(form().close());
   EXPECT_TRUE(model().CancelRequest());
   EXPECT_TRUE(form().isVisible());
-}
 
-TEST_F(ProgressWindow, WithoutCancelAllowedNothingSetsTheRequest) {
-  model().Start(nullptr, "Job", kAllParts, true);
+  model().Reset();
   model().SetCancelAllowed(false);
   EXPECT_FALSE(form().ButtonCancel->isEnabled());
-  form().ButtonCancel->click();
   form().reject();
   form().close();
   EXPECT_FALSE(model().CancelRequest());
@@ -174,13 +137,7 @@ TEST_F(ProgressWindow, TheFinishedWindowStaysUntilClosedAndThenEndsTheWait) {
   EXPECT_TRUE(model().CancelRequest());
   EXPECT_TRUE(form().isVisible()) << "the worker hides it, not the button";
 
-  // The close box ends the wait just as well, and so does the worker hiding the window.
-  model().Reset();
-  model().Start(nullptr, "Job", kAllParts, true);
-  model().SetFinished();
-  Later([this] { form().close(); });
-  WaitUntilProgressWindowClosed();
-  EXPECT_TRUE(model().CancelRequest());
+  // The worker hiding the window ends the wait too.
   model().Reset();
   model().Start(nullptr, "Job", kAllParts, true);
   model().SetFinished();
@@ -199,8 +156,6 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileTheWindowWorks) {
   EXPECT_FALSE(owner.isEnabled());
   EXPECT_EQ(owner.cursor().shape(), Qt::WaitCursor);
   EXPECT_TRUE(form().isEnabled()) << "the window is no child of its owner";
-  form().ButtonCancel->click();
-  EXPECT_TRUE(model().CancelRequest());
   model().Finish();
   EXPECT_TRUE(owner.isEnabled());
   EXPECT_EQ(owner.cursor().shape(), Qt::IBeamCursor);
@@ -213,9 +168,64 @@ TEST_F(ProgressWindow, TheOwnerIsDisabledWhileTheWindowWorks) {
   EXPECT_FALSE(plain.isEnabled());
   form_.reset();
   EXPECT_TRUE(plain.isEnabled());
-  EXPECT_EQ(plain.cursor().shape(), Qt::ArrowCursor);
-  model().Reset();
   EXPECT_EQ(model().View(), nullptr);
+}
+
+// Presses the window's button once the run has finished, however long the run takes.
+void CloseWhenFinished(TProgressForm& form) {
+  QTimer::singleShot(10, &form, [&form] {
+    if (ProgressForm().Finished()) {
+      form.ButtonCancel->click();
+    } else {
+      CloseWhenFinished(form);
+    }
+  });
+}
+
+class TEditorStub : public IEditorHost {
+ public:
+  std::string Text = "<p>  a   b  </p>";
+  QWidget Window;
+  bool OwnerDisabledDuringWait = false;
+  std::string EditorText() override { return Text; }
+  void SetEditorText(const std::string& text) override { Text = text; }
+  bool EditorModified() const override { return false; }
+  void SetEditorModified(bool) override {}
+  void* OwnerWindow() override { return &Window; }
+  void WaitUntilProgressClosed() override {
+    OwnerDisabledDuringWait = !Window.isEnabled();
+    WaitUntilProgressWindowClosed();
+  }
+};
+
+TEST_F(ProgressWindow, RealRunsEndWhenTheFinishedWindowIsClosed) {
+  // The file road: Close ends the wait after the file long before the wait time is over.
+  const test::TTempDir dir;
+  const std::string file = (dir.Path() / "a.htm").string();
+  test::WriteText(file, "<p>  one  </p>");
+  TDocument batch;
+  batch.Waittime = 20000;
+  CloseWhenFinished(form());
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_FALSE(batch.Compress(file, false));
+  EXPECT_LT(clock.elapsed(), 500) << "the Close button is seen at once during the wait";
+  EXPECT_EQ(test::ReadText(file), "<p>one</p>");
+  EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
+  EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
+
+  // The editor road: the main window is disabled until the user closed the progress window.
+  model().Finish();
+  TEditorStub editor;
+  editor.Window.show();
+  TDocument document;
+  document.SetEditorHost(&editor);
+  CloseWhenFinished(form());
+  EXPECT_FALSE(document.Compress("", false));
+  EXPECT_TRUE(editor.OwnerDisabledDuringWait);
+  EXPECT_TRUE(editor.Window.isEnabled());
+  EXPECT_FALSE(form().isVisible());
+  EXPECT_EQ(editor.Text, "<p>a b</p>");
 }
 
 TEST(FileNameLabel, ALongPathLosesMiddleDirectoriesFirst) {
@@ -276,30 +286,67 @@ TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressed) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
 }
 
-// The batch with a display: it shows each file for the wait time and ends by itself.
-TEST(WindowBatch, CompressesTheFilesAndEndsAfterTheWaitTime) {
-  const test::TTempDir dir;
-  test::WriteText(dir.Path() / "config/Brennik/Quorvane.conf", "[1]\n7\\Waittime=400\n");
-  test::WriteText(dir.Path() / "a.htm", "<p>  one   two  </p>\r\n");
-  test::WriteText(dir.Path() / "b.htm", "<p>three</p>");
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("QUORVANE_UI", "gui");
-  env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir.Path() / "config").string()));
-  env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.Path().string()));
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(QString::fromStdString(dir.Path().string()));
-  QElapsedTimer clock;
-  clock.start();
-  process.start(QUORVANE_BINARY, {"*.htm"});
-  ASSERT_TRUE(process.waitForFinished(20000)) << "the batch must end by itself";
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(process.exitCode(), 0);
-  EXPECT_GE(clock.elapsed(), 2 * 400) << "each finished file stays for the wait time";
-  EXPECT_EQ(test::ReadText(dir.Path() / "a.htm"), "<p>one two</p>");
-  EXPECT_EQ(test::ReadText(dir.Path() / "b.htm"), "<p>three</p>");
-  EXPECT_TRUE(process.readAllStandardOutput().isEmpty()) << "no terminal output on this road";
+// The batch with a display, as a process on the files of a temporary directory.
+class WindowBatch : public ::testing::Test {
+ protected:
+  void Start(int waitTime) {
+    test::WriteText(dir_.Path() / "config/Brennik/Quorvane.conf",
+                    "[1]\n7\\Waittime=" + std::to_string(waitTime) + "\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QUORVANE_UI", "gui");
+    env.insert("XDG_CONFIG_HOME", Q(dir_.Path() / "config"));
+    env.insert("XDG_RUNTIME_DIR", Q(dir_.Path()));
+    process_.setProcessEnvironment(env);
+    process_.setWorkingDirectory(Q(dir_.Path()));
+    clock_.start();
+    process_.start(QUORVANE_BINARY, {"*.htm"});
+    ASSERT_TRUE(process_.waitForStarted());
+  }
+  static QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+  }
+  std::string Read(const char* name) const { return test::ReadText(dir_.Path() / name); }
+  void Write(const char* name, const std::string& text) {
+    test::WriteText(dir_.Path() / name, text);
+  }
+
+  test::TTempDir dir_;
+  QProcess process_;
+  QElapsedTimer clock_;
+};
+
+TEST_F(WindowBatch, CompressesTheFilesAndEndsAfterTheWaitTime) {
+  Write("a.htm", "<p>  one   two  </p>\r\n");
+  Write("b.htm", "<p>three</p>");
+  Start(400);
+  ASSERT_TRUE(process_.waitForFinished(20000)) << "the batch must end by itself";
+  EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process_.exitCode(), 0);
+  EXPECT_GE(clock_.elapsed(), 2 * 400) << "each finished file stays for the wait time";
+  EXPECT_EQ(Read("a.htm"), "<p>one two</p>");
+  EXPECT_EQ(Read("b.htm"), "<p>three</p>");
+  EXPECT_TRUE(process_.readAllStandardOutput().isEmpty()) << "no terminal output on this road";
+}
+
+// Started from a terminal, Ctrl+C is the Cancel button here too: during the long wait after
+// the first file it ends the batch, and the other file stays as it was.
+TEST_F(WindowBatch, InterruptEndsTheBatchDuringTheWait) {
+  Write("a.htm", "<p>  one  </p>");
+  Write("b.htm", "<p>  two  </p>");
+  Start(30000);
+  const auto compressed = [this] {
+    return Read("a.htm") == "<p>one</p>" || Read("b.htm") == "<p>two</p>";
+  };
+  while (!compressed() && clock_.elapsed() < 10000) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(compressed());
+  ::kill(static_cast<pid_t>(process_.processId()), SIGINT);
+  ASSERT_TRUE(process_.waitForFinished(10000));
+  EXPECT_EQ(process_.exitCode(), 0);
+  EXPECT_LT(clock_.elapsed(), 15000);
+  EXPECT_EQ((Read("a.htm") == "<p>one</p>") + (Read("b.htm") == "<p>two</p>"), 1);
 }
 
 }  // namespace
