@@ -92,6 +92,8 @@ inline constexpr uint32_t kNotAvailable = 0x6A3F52C1;  // a command this build d
 inline constexpr uint32_t kInvalidPattern = 0x7E462F94;
 inline constexpr uint32_t kNotFound = 0x750FA76F;       // %s: search text
 inline constexpr uint32_t kReplacedCount = 0x4E47ED81;  // %s: count
+inline constexpr uint32_t kMatchCase = 0x3A6C0E15;
+inline constexpr uint32_t kReplaceAll = 0x1D4B7A92;
 
 // Preview and help
 inline constexpr uint32_t kNoPreviewName = 0x1E65C243;  // %s: directory
@@ -228,6 +230,8 @@ inline constexpr uint32_t kAllTextIds[] = {
     kInvalidPattern,
     kNotFound,
     kReplacedCount,
+    kMatchCase,
+    kReplaceAll,
     kNoPreviewName,
     kClose,
     kCancelRequested,

@@ -16,10 +16,6 @@
 namespace quorvane {
 
 namespace {
-// Texts of this dialog alone; their wording falls back to English.
-constexpr uint32_t kMatchCaseText = 0x3A6C0E15;
-constexpr uint32_t kReplaceAllText = 0x1D4B7A92;
-
 QString Caption(uint32_t id, const char* fallback) {
   return UiText(CapText(GetText(id, fallback)));
 }
@@ -38,7 +34,7 @@ TFindReplaceDialog::TFindReplaceDialog(TKind kind, QWidget* parent) : QDialog(pa
     replaceText_->setObjectName("EditReplaceText");
     form->addRow(Caption(textid::kReplace, "replace") + ":", replaceText_);
   }
-  matchCase_ = new QCheckBox(Caption(kMatchCaseText, "match case"), this);
+  matchCase_ = new QCheckBox(Caption(textid::kMatchCase, "match case"), this);
   matchCase_->setObjectName("CheckBoxMatchCase");
   form->addRow(QString(), matchCase_);
 
@@ -51,7 +47,7 @@ TFindReplaceDialog::TFindReplaceDialog(TKind kind, QWidget* parent) : QDialog(pa
   if (kind == TKind::Replace) {
     auto* replace = new QPushButton(Caption(textid::kReplace, "replace"), this);
     replace->setObjectName("ButtonReplace");
-    auto* replaceAll = new QPushButton(Caption(kReplaceAllText, "replace all"), this);
+    auto* replaceAll = new QPushButton(Caption(textid::kReplaceAll, "replace all"), this);
     replaceAll->setObjectName("ButtonReplaceAll");
     buttons->addWidget(replace);
     buttons->addWidget(replaceAll);
