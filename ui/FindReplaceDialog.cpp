@@ -21,7 +21,7 @@ QString Caption(uint32_t id, const char* fallback) {
 }
 }  // namespace
 
-TFindReplaceDialog::TFindReplaceDialog(TKind kind, QWidget* parent) : QDialog(parent) {
+TFindReplaceDialog::TFindReplaceDialog(TKind kind, QWidget* parent) : QDialog(parent), kind_(kind) {
   setModal(false);
   setWindowTitle(Caption(kind == TKind::Find ? textid::kSearch : textid::kReplace,
                          kind == TKind::Find ? "search" : "replace"));

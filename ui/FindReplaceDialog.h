@@ -17,6 +17,8 @@ class TFindReplaceDialog : public QDialog {
 
   TFindReplaceDialog(TKind kind, QWidget* parent);
 
+  TKind Kind() const { return kind_; }
+
   QString FindText() const;
   void SetFindText(const QString& text);
   QString ReplaceText() const;
@@ -33,6 +35,7 @@ class TFindReplaceDialog : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  TKind kind_;
   QLineEdit* findText_;
   QLineEdit* replaceText_ = nullptr;
   QCheckBox* matchCase_;
