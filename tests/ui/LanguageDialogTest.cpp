@@ -161,18 +161,38 @@ TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFil
   EXPECT_EQ(language, "");
 }
 
-TEST_F(LanguageDialog, ACancelledDirectoryChoiceKeepsTheList) {
-  TDLGLanguage dialog;
-  dialog.SetLanguageFile(german_);
-  dialog.SetPrefix(kLanguagePrefix);
-  dialog.show();
-  dialog.SetChooserRunner([](TFormChooseDir& chooser) {
-    chooser.SetDir("/");
-    return int(QDialog::Rejected);
-  });
-  dialog.ButtonChangeClick();
-  EXPECT_EQ(PathOf(dialog.EditDir->text()), Dir());
-  EXPECT_EQ(dialog.ListBox1->count(), 3);
+TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTheList) {
+  test::TScratchDir other;
+  other.Write("STATE_FR.nls", "COUNTRY=France\n");
+  const std::string french =
+      other.Write("Quorvane_fr.nls", "LANGUAGE=Fran\xE7\x61is\nCOUNTRIES=FR\n");
+  std::string country = Dir() + "STATE_DE.nls";
+  std::string language = german_;
+  std::vector<std::string> afterCancel;
+  std::vector<std::string> afterChange;
+  EXPECT_TRUE(ChooseLanguage(country, language, kLanguagePrefix, nullptr,
+                             Session([&](TDLGLanguage& dialog) {
+                               dialog.SetChooserRunner([](TFormChooseDir& chooser) {
+                                 chooser.SetDir("/");
+                                 return int(QDialog::Rejected);
+                               });
+                               dialog.ButtonChangeClick();
+                               afterCancel = Lines(dialog);
+                               EXPECT_EQ(PathOf(dialog.EditDir->text()), Dir());
+                               // The chosen directory comes without a trailing "/".
+                               dialog.SetChooserRunner([&](TFormChooseDir& chooser) {
+                                 chooser.SetDir(other.Path().string());
+                                 return int(QDialog::Accepted);
+                               });
+                               dialog.ButtonChangeClick();
+                               afterChange = Lines(dialog);
+                               dialog.ListBox1->setCurrentRow(0);
+                               return int(QDialog::Accepted);
+                             })));
+  EXPECT_EQ(afterCancel.size(), 3u);
+  EXPECT_EQ(afterChange, std::vector<std::string>{"Fran\xE7\x61is (France)"});
+  EXPECT_EQ(language, french);
+  EXPECT_EQ(country, other.Path().string() + "/STATE_FR.nls");
 }
 
 }  // namespace
