@@ -43,6 +43,9 @@ std::string TScratchDir::Write(const std::string& name, const std::string& text)
 
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // The settings the language check reads live in a directory of their own.
+  const quorvane::test::TScratchDir config;
+  ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
   // The English texts, so that the dialogs show the wording of the shipped language file.
   quorvane::InitLanguage("", quorvane::FindDataFile("Quorvane_en.nls"));
   QApplication application(argc, argv);
