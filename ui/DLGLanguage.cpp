@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "batch/Messages.h"
 #include "lang/Accelerators.h"
@@ -25,6 +26,16 @@ namespace quorvane {
 namespace {
 
 constexpr int kEntryRole = Qt::UserRole;
+
+// A choice sorted as the user's language sorts: "Deutsch (Österreich)" before
+// "Deutsch (Schweiz)", which code point order would swap.
+class TChoiceItem : public QListWidgetItem {
+ public:
+  using QListWidgetItem::QListWidgetItem;
+  bool operator<(const QListWidgetItem& other) const override {
+    return QString::localeAwareCompare(text(), other.text()) < 0;
+  }
+};
 
 constexpr char kCaption[] = "Language";
 constexpr char kChooseLabel[] = "Please choose &language:";
@@ -165,11 +176,13 @@ void TDLGLanguage::FillList() {
   QListWidgetItem* current = nullptr;
   for (size_t index = 0; index < entries_.size(); ++index) {
     const TLanguageEntry& entry = entries_[index];
-    auto* item = new QListWidgetItem(UiText(entry.DisplayName), ListBox1);
+    // Added once constructed, so that the sorted insertion sees TChoiceItem's order.
+    auto item = std::make_unique<TChoiceItem>(UiText(entry.DisplayName));
     item->setData(kEntryRole, static_cast<int>(index));
     if (current == nullptr && entry.CountryFile == country && entry.LanguageFile == language) {
-      current = item;
+      current = item.get();
     }
+    ListBox1->addItem(item.release());
   }
   if (current != nullptr) {
     ListBox1->setCurrentItem(current);
