@@ -1,12 +1,7 @@
-// The first start's language check with the language dialog, and the message boxes that carry
-// the check's messages.
+// The first start's language check with the language dialog and its two messages.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
 
 #include "DialogsTestSupport.h"
 #include "batch/ApplicationReg.h"
@@ -16,7 +11,6 @@
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 #include "ui/DLGLanguage.h"
-#include "ui/MessageBoxes.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
@@ -66,38 +60,6 @@ TEST_F(LanguageStartup, AChosenLanguageThatCannotBeLoadedIsReportedWithItsErrorN
   });
   ASSERT_EQ(messages->Errors.size(), 1u);
   EXPECT_EQ(messages->Errors[0], "Error 2 while opening national language support");
-}
-
-// Answers the next modal message box: records its text and the cursor, clicks `button`.
-void AnswerNextBox(QString& text, bool& arrow, QMessageBox::StandardButton button) {
-  QTimer::singleShot(0, [&text, &arrow, button] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    text = box->text();
-    arrow = QGuiApplication::overrideCursor() != nullptr &&
-            QGuiApplication::overrideCursor()->shape() == Qt::ArrowCursor;
-    box->button(button)->click();
-  });
-}
-
-TEST(MessageBoxes, ShowTheTextWithTheArrowAndGiveTheAnswer) {
-  TMessageBoxes boxes;
-  QString text;
-  bool arrow = false;
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  AnswerNextBox(text, arrow, QMessageBox::Ok);
-  boxes.Error(
-      "Gr\xFC\xDF"
-      "e");
-  EXPECT_EQ(text, QString::fromUtf8("Grüße"));
-  EXPECT_TRUE(arrow);
-  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  QGuiApplication::restoreOverrideCursor();
-
-  AnswerNextBox(text, arrow, QMessageBox::No);
-  EXPECT_FALSE(boxes.AskYesNo("Go on?", ""));
-  AnswerNextBox(text, arrow, QMessageBox::Retry);
-  EXPECT_EQ(boxes.AskAbortRetryIgnore("Disk full", ""), IMessages::TErrorChoice::Retry);
 }
 
 }  // namespace
