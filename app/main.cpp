@@ -1,5 +1,7 @@
 // Start-up: reads the command line and takes the road it asks for.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -17,6 +19,10 @@
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
+#include "ui/DialogMessages.h"
+#include "ui/FormMain.h"
+#include "ui/ProgressForm.h"
+#include "ui/WindowBatch.h"
 
 namespace {
 
@@ -56,6 +62,23 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
+int RunEditor(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Quorvane");
+  QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
+  auto messages = std::make_unique<TDialogMessages>();
+  TDialogMessages& dialogMessages = *messages;
+  SetMessages(std::move(messages));
+  TFormMain window;
+  dialogMessages.SetParentWindow(&window);
+  window.show();
+  const int code = QApplication::exec();
+  dialogMessages.SetParentWindow(nullptr);
+  return code;
+}
+
 int RunInstallation(int argc, char** argv, bool deinstall) {
   QCoreApplication application(argc, argv);
   SetMemoryLoadProvider(MemoryLoadPercent);
@@ -67,12 +90,10 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   auto job = std::make_unique<TJob>();
-  switch (CheckCommandLine(args, *job)) {
+  const TStartAction action = CheckCommandLine(args, *job);
+  switch (action) {
     case TStartAction::Editor:
-      std::fprintf(stderr,
-                   "quorvane: the editor window is not part of this build yet; "
-                   "see quorvane -h for the batch mode\n");
-      return 1;
+      return RunEditor(argc, argv);
     case TStartAction::Help:
       ShowBatchHelp(false);
       return 0;
@@ -80,11 +101,14 @@ int main(int argc, char** argv) {
       ShowBatchHelp(true);
       return 0;
     case TStartAction::Install:
-      return RunInstallation(argc, argv, false);
-    case TStartAction::Deinstall:
-      return RunInstallation(argc, argv, true);
+    case TStartAction::Deinstall: {
+      const bool deinstall = action == TStartAction::Deinstall;
+      return UseConsoleUi() ? RunInstallation(argc, argv, deinstall)
+                            : RunWindowInstallation(argc, argv, deinstall);
+    }
     case TStartAction::Batch:
-      return RunBatchMode(argc, argv, std::move(job));
+      return UseConsoleUi() ? RunBatchMode(argc, argv, std::move(job))
+                            : RunWindowBatch(argc, argv, std::move(job));
   }
   return 0;
 }

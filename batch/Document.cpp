@@ -181,6 +181,8 @@ void TDocument::WaitAfterFinishedFile() {
   const uint32_t start = TickCount();
   const auto wait = static_cast<uint32_t>(std::max<int32_t>(Waittime, 0));
   while (!progress.CancelRequest() && TickCount() - start < wait) {
+    // The finished window is on screen: its Close button and repaints are handled every time.
+    ProcessPendingEvents(true);
     CheckMailslot();
     if (TickCount() - start < wait + 100) {
       SleepMilliseconds(100);
@@ -191,14 +193,17 @@ void TDocument::WaitAfterFinishedFile() {
 bool TDocument::CompressEditor(const std::string& fileName) {
   TFinishGuard finish;
   StartProgress(fileName, host_->OwnerWindow());
-  std::string text = host_->EditorText();
+  // The editor cannot change while the run works (the progress window disables it), so the
+  // text fetched once tells whether the result differs.
+  const std::string original = host_->EditorText();
+  std::string text = original;
   TCompressionStats stats;
   if (CompressText(text, fileName, stats)) {
     return true;
   }
   TProgressModel& progress = ProgressForm();
   progress.SetAdditionalText(StatisticsLine(stats));
-  if (host_->EditorText() != text) {
+  if (original != text) {
     host_->SetEditorText(text);
   }
   progress.SetFinished();

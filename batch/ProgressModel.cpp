@@ -161,13 +161,14 @@ bool TProgressModel::SetProgress(int8_t percent) {
   return SetBarPercent(mainPosition_, percent);
 }
 
+// The main bar moves before the sub bar's report, so that a view told at its spin step sees
+// both bars where they are.
 bool TProgressModel::SetSubProgress(int8_t percent) {
-  const bool cancel = SetBarPercent(subPosition_, percent);
   if (percent >= 0) {
     mainPosition_ = static_cast<int>(
         RoundHalfEven(WeightsBefore(stage_) + StageWeight(stage_) * 0.01 * percent));
   }
-  return cancel;
+  return SetBarPercent(subPosition_, percent);
 }
 
 void TProgressModel::SetCancelAllowed(bool value) {

@@ -32,6 +32,7 @@ class TProgressModel {
 
   TProgressModel();
   void SetView(IProgressView* view) { view_ = view; }
+  IProgressView* View() const { return view_; }
 
   void Reset();
   void Start(void* owner, const std::string& caption, uint8_t parts, bool show);

@@ -86,11 +86,14 @@ inline constexpr uint32_t kTagList = 0x2A29AA93;
 inline constexpr uint32_t kOptions = 0x5B983467;
 inline constexpr uint32_t kHelpWithBrowser = 0x3B541380;
 inline constexpr uint32_t kAbout = 0x5099D105;
+inline constexpr uint32_t kNotAvailable = 0x6A3F52C1;  // a command this build does not offer
 
 // Search and replace
 inline constexpr uint32_t kInvalidPattern = 0x7E462F94;
 inline constexpr uint32_t kNotFound = 0x750FA76F;       // %s: search text
 inline constexpr uint32_t kReplacedCount = 0x4E47ED81;  // %s: count
+inline constexpr uint32_t kMatchCase = 0x3A6C0E15;
+inline constexpr uint32_t kReplaceAll = 0x1D4B7A92;
 
 // Preview and help
 inline constexpr uint32_t kNoPreviewName = 0x1E65C243;  // %s: directory
@@ -223,9 +226,12 @@ inline constexpr uint32_t kAllTextIds[] = {
     kOptions,
     kHelpWithBrowser,
     kAbout,
+    kNotAvailable,
     kInvalidPattern,
     kNotFound,
     kReplacedCount,
+    kMatchCase,
+    kReplaceAll,
     kNoPreviewName,
     kClose,
     kCancelRequested,

@@ -20,6 +20,7 @@
 #include "support/Win1252.h"
 #include "ui/FolderBrowser.h"
 #include "ui/FormChooseDir.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
@@ -144,7 +145,7 @@ void TDLGLanguage::SetLanguageFile(const std::string& path) {
 }
 
 std::string TDLGLanguage::CurrentDirectory() const {
-  const std::string dir = PathOf(EditDir->text());
+  const std::string dir = FilePath(EditDir->text());
   if (!dir.empty()) {
     return dir;
   }

@@ -2,24 +2,16 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
 #include "platform/FileAttributes.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
-
-QString PathText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string PathOf(const QString& text) {
-  return QFile::encodeName(text).toStdString();
-}
 
 std::string WithoutTrailingSlash(const std::string& path) {
   if (path.size() > 1 && path.back() == '/') {
@@ -48,10 +40,10 @@ TFolderBrowser::TFolderBrowser(QWidget* parent, const std::string& title, uint32
   }
   connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) {
     Notify(TBrowseEvent::SelectionChanged,
-           PathOf(path.isEmpty() ? directory().absolutePath() : path));
+           FilePath(path.isEmpty() ? directory().absolutePath() : path));
   });
   connect(this, &QFileDialog::directoryEntered, this,
-          [this](const QString& path) { Notify(TBrowseEvent::SelectionChanged, PathOf(path)); });
+          [this](const QString& path) { Notify(TBrowseEvent::SelectionChanged, FilePath(path)); });
 }
 
 void TFolderBrowser::Initialize() {
@@ -98,7 +90,7 @@ void TFolderBrowser::ApplyOkButton() {
 
 std::string TFolderBrowser::SelectedPath() const {
   const QStringList files = selectedFiles();
-  return PathOf(files.isEmpty() ? directory().absolutePath() : files.front());
+  return FilePath(files.isEmpty() ? directory().absolutePath() : files.front());
 }
 
 void TFolderBrowser::accept() {

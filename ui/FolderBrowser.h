@@ -68,8 +68,5 @@ TFolderBrowserRunner DefaultFolderBrowser();
 
 // `path` without its trailing "/" (the root "/" stays).
 std::string WithoutTrailingSlash(const std::string& path);
-// A path of the file system, for a widget, and back.
-QString PathText(const std::string& path);
-std::string PathOf(const QString& text);
 
 }  // namespace quorvane

@@ -13,6 +13,7 @@
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
@@ -83,7 +84,7 @@ void TFormChooseDir::SetDir(const std::string& dir) {
 }
 
 std::string TFormChooseDir::GetDir() const {
-  const std::string text = PathOf(EditDir->text());
+  const std::string text = FilePath(EditDir->text());
   size_t first = 0;
   size_t last = text.size();
   while (first < last && static_cast<unsigned char>(text[first]) <= 32) {

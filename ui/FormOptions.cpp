@@ -17,6 +17,7 @@
 #include "platform/FileAttributes.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
@@ -137,7 +138,7 @@ void TFormOptions::SetHelpDir(const std::string& dir) {
 }
 
 std::string TFormOptions::GetHelpDir() const {
-  return PathOf(EditHTMLHelpDir->text());
+  return FilePath(EditHTMLHelpDir->text());
 }
 
 void TFormOptions::CheckButtons() {

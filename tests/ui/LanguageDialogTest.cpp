@@ -13,6 +13,7 @@
 #include "support/Win1252.h"
 #include "ui/DLGLanguage.h"
 #include "ui/FormChooseDir.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
@@ -72,7 +73,7 @@ TEST_F(LanguageDialog, OffersEveryCountryOfEachLanguageSortedAndSelectsTheCurren
   ASSERT_NE(dialog.ListBox1->currentItem(), nullptr);
   EXPECT_EQ(ProgramText(dialog.ListBox1->currentItem()->text()), "Deutsch (\xD6sterreich)");
   EXPECT_TRUE(dialog.ButtonOk->isEnabled());
-  EXPECT_EQ(PathOf(dialog.EditDir->text()), Dir());
+  EXPECT_EQ(FilePath(dialog.EditDir->text()), Dir());
 
   // Another line chooses its files; no line leaves nothing to confirm.
   dialog.ListBox1->setCurrentItem(Line(dialog, "English (United Kingdom)"));
@@ -178,7 +179,7 @@ TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTh
                                });
                                dialog.ButtonChangeClick();
                                afterCancel = Lines(dialog);
-                               EXPECT_EQ(PathOf(dialog.EditDir->text()), Dir());
+                               EXPECT_EQ(FilePath(dialog.EditDir->text()), Dir());
                                // The chosen directory comes without a trailing "/".
                                dialog.SetChooserRunner([&](TFormChooseDir& chooser) {
                                  chooser.SetDir(other.Path().string());

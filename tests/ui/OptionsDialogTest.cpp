@@ -18,6 +18,7 @@
 #include "ui/FolderBrowser.h"
 #include "ui/FormChooseDir.h"
 #include "ui/FormOptions.h"
+#include "ui/UiFormat.h"
 #include "ui/UiText.h"
 
 namespace quorvane {
@@ -44,7 +45,7 @@ struct TBrowseSession {
       Flags = flags;
       TFolderBrowser browser(nullptr, title, flags, std::move(callback));
       browser.Initialize();
-      StartDirectory = PathOf(browser.directory().absolutePath());
+      StartDirectory = FilePath(browser.directory().absolutePath());
       emit browser.currentChanged(PathText(Visit));
       OkOnVisit = browser.OkEnabled();
       StatusOnVisit = browser.StatusLineText();
@@ -215,7 +216,7 @@ TEST(FolderBrowser, RefusesOkWhereTheCallerDisabledIt) {
                            }
                          });
   browser.Initialize();
-  EXPECT_EQ(PathOf(browser.directory().absolutePath()), dir.Path().string());
+  EXPECT_EQ(FilePath(browser.directory().absolutePath()), dir.Path().string());
   browser.SetStatusText("Languages: Deutsch");
   EXPECT_EQ(browser.StatusLineText(), "Languages: Deutsch");
   browser.EnableOk(false);

@@ -1,0 +1,200 @@
+#include "ui/EditorCodec.h"
+
+#include <array>
+
+#include "support/Win1252.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr char16_t kParagraphSeparator = 0x2029;
+
+// The Unicode character of every Windows-1252 byte; the five undefined bytes stand for the code
+// points of the same number.
+const std::array<char16_t, 256>& Win1252Chars() {
+  static const std::array<char16_t, 256> table = [] {
+    std::array<char16_t, 256> chars{};
+    for (int b = 0; b < 256; ++b) {
+      const std::string utf8 = Win1252ToUtf8(std::string(1, static_cast<char>(b)));
+      chars[b] =
+          QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).at(0).unicode();
+    }
+    return chars;
+  }();
+  return table;
+}
+
+// The Windows-1252 byte of a character, or -1 when the code page has none.
+int Win1252Byte(char16_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+    return c;
+  }
+  const auto& chars = Win1252Chars();
+  for (int b = 0x80; b < 0xA0; ++b) {
+    if (chars[b] == c) {
+      return b;
+    }
+  }
+  return -1;
+}
+
+// Searches for the line ends of UTF-8 text: "\r", "\n" and the three-byte forms of U+2029,
+// U+FDD0 and U+FDD1. Returns the length of the break at `i` (0 when there is none).
+size_t BreakAt(std::string_view bytes, size_t i, TTextEncoding encoding, TLineBreak& kind) {
+  const char c = bytes[i];
+  if (c == '\n') {
+    kind = TLineBreak::Lf;
+    return 1;
+  }
+  if (c == '\r') {
+    if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      kind = TLineBreak::CrLf;
+      return 2;
+    }
+    kind = TLineBreak::Cr;
+    return 1;
+  }
+  if (encoding != TTextEncoding::Utf8 || i + 2 >= bytes.size()) {
+    return 0;
+  }
+  const std::string_view three = bytes.substr(i, 3);
+  if (three == "\xE2\x80\xA9") {
+    kind = TLineBreak::ParagraphSeparator;
+  } else if (three == "\xEF\xB7\x90") {
+    kind = TLineBreak::FrameStart;
+  } else if (three == "\xEF\xB7\x91") {
+    kind = TLineBreak::FrameEnd;
+  } else {
+    return 0;
+  }
+  return 3;
+}
+
+void AppendCharacterReference(char32_t code, std::string& out) {
+  out += "&#";
+  out += std::to_string(static_cast<uint32_t>(code));
+  out += ';';
+}
+
+}  // namespace
+
+TTextEncoding TEditorCodec::EncodingOf(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? TTextEncoding::Utf8 : TTextEncoding::Win1252;
+}
+
+TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding) {
+  TDecodedText result;
+  result.Encoding = encoding;
+  std::string lines;
+  lines.reserve(bytes.size());
+  size_t start = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    const char c = bytes[i];
+    if (c != '\r' && c != '\n' && c != '\xE2' && c != '\xEF') {
+      ++i;
+      continue;
+    }
+    TLineBreak kind;
+    const size_t length = BreakAt(bytes, i, encoding, kind);
+    if (length == 0) {
+      ++i;
+      continue;
+    }
+    lines.append(bytes.substr(start, i - start));
+    lines += '\n';
+    result.Breaks.push_back(kind);
+    i += length;
+    start = i;
+  }
+  lines.append(bytes.substr(start));
+  if (encoding == TTextEncoding::Utf8) {
+    result.Text = QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size()));
+    // The conversion drops a leading byte order mark; the document keeps it.
+    if (lines.compare(0, 3, "\xEF\xBB\xBF") == 0 && !result.Text.startsWith(QChar(0xFEFF))) {
+      result.Text.prepend(QChar(0xFEFF));
+    }
+  } else {
+    const auto& chars = Win1252Chars();
+    result.Text.resize(static_cast<qsizetype>(lines.size()));
+    QChar* out = result.Text.data();
+    for (const char c : lines) {
+      *out++ = QChar(chars[static_cast<unsigned char>(c)]);
+    }
+  }
+  return result;
+}
+
+const char* TEditorCodec::BreakBytes(TLineBreak lineBreak, TTextEncoding encoding) {
+  switch (lineBreak) {
+    case TLineBreak::CrLf:
+      return "\r\n";
+    case TLineBreak::Lf:
+      return "\n";
+    case TLineBreak::Cr:
+      return "\r";
+    case TLineBreak::ParagraphSeparator:
+      return encoding == TTextEncoding::Utf8 ? "\xE2\x80\xA9" : "\n";
+    case TLineBreak::FrameStart:
+      return encoding == TTextEncoding::Utf8 ? "\xEF\xB7\x90" : "\n";
+    case TLineBreak::FrameEnd:
+      return encoding == TTextEncoding::Utf8 ? "\xEF\xB7\x91" : "\n";
+  }
+  return "\n";
+}
+
+void TEditorCodec::Encode(QStringView text, const std::vector<TLineBreak>& breaks,
+                          TLineBreak defaultBreak, TTextEncoding encoding, std::string& out) {
+  size_t nextBreak = 0;
+  const auto appendBreak = [&] {
+    const TLineBreak kind = nextBreak < breaks.size() ? breaks[nextBreak] : defaultBreak;
+    ++nextBreak;
+    out += BreakBytes(kind, encoding);
+  };
+  if (encoding == TTextEncoding::Utf8) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+      if (i == text.size() || text[i].unicode() == kParagraphSeparator) {
+        const QByteArray utf8 = text.mid(start, i - start).toUtf8();
+        out.append(utf8.constData(), static_cast<size_t>(utf8.size()));
+        if (i < text.size()) {
+          appendBreak();
+        }
+        start = i + 1;
+      }
+    }
+    return;
+  }
+  out.reserve(out.size() + static_cast<size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c == kParagraphSeparator) {
+      appendBreak();
+      continue;
+    }
+    const int b = Win1252Byte(c);
+    if (b >= 0) {
+      out += static_cast<char>(b);
+    } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      AppendCharacterReference(QChar::surrogateToUcs4(c, text[i + 1].unicode()), out);
+      ++i;
+    } else {
+      AppendCharacterReference(c, out);
+    }
+  }
+}
+
+std::string TEditorCodec::SearchBytes(QStringView text) {
+  std::string bytes(static_cast<size_t>(text.size()), kNoSearchByte);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c == kParagraphSeparator || c == 0x2028) {
+      bytes[static_cast<size_t>(i)] = '\n';
+    } else if (const int b = Win1252Byte(c); b >= 0) {
+      bytes[static_cast<size_t>(i)] = static_cast<char>(b);
+    }
+  }
+  return bytes;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,198 @@
+// The main window's editing commands, and search and replace.
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "lang/Language.h"
+#include "support/Pattern.h"
+#include "support/TextIds.h"
+#include "ui/FindReplaceDialog.h"
+#include "ui/FormMain.h"
+#include "ui/RichEditEx.h"
+#include "ui/UiFormat.h"
+#include "ui/UiText.h"
+
+namespace quorvane {
+
+namespace {
+// The dialog's search text as the byte-wise pattern routine takes it, one byte per editor
+// position (as the editor's search bytes).
+std::optional<TPattern> CompiledSearchText(const TFindReplaceDialog& dialog) {
+  return TPattern::Compile(TEditorCodec::SearchBytes(dialog.FindText()));
+}
+}  // namespace
+
+void TFormMain::CreateSearchDialogs() {
+  FindDialog1 = new TFindReplaceDialog(TFindReplaceDialog::TKind::Find, this);
+  FindDialog1->setObjectName("FindDialog1");
+  ReplaceDialog1 = new TFindReplaceDialog(TFindReplaceDialog::TKind::Replace, this);
+  ReplaceDialog1->setObjectName("ReplaceDialog1");
+  for (TFindReplaceDialog* dialog : {FindDialog1, ReplaceDialog1}) {
+    connect(dialog, &TFindReplaceDialog::Shown, this,
+            [this, dialog] { FindReplaceDialogShow(dialog); });
+    connect(dialog, &TFindReplaceDialog::FindNext, this,
+            [this, dialog] { FindReplaceDialogFindEvent(dialog); });
+  }
+  connect(ReplaceDialog1, &TFindReplaceDialog::ReplaceRequested, this,
+          &TFormMain::ReplaceDialog1Replace);
+}
+
+void TFormMain::MainMenuEditUndoClick() {
+  Edit->Undo();
+}
+
+void TFormMain::MainMenuEditRedoClick() {
+  Edit->Redo();
+}
+
+void TFormMain::MainMenuEditCutClick() {
+  Edit->cut();
+  CheckClipboardState();
+}
+
+void TFormMain::MainMenuEditCopyClick() {
+  Edit->copy();
+  CheckClipboardState();
+}
+
+void TFormMain::MainMenuEditPasteClick() {
+  Edit->paste();
+}
+
+void TFormMain::MainMenuEditDeleteClick() {
+  // Acts exactly as a press of the Delete key in the editor.
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QCoreApplication::sendEvent(Edit, &press);
+}
+
+void TFormMain::MainMenuEditSelectallClick() {
+  Edit->selectAll();
+}
+
+void TFormMain::OpenSearchDialog(TFindReplaceDialog* dialog) {
+  const int length = Edit->SelLength();
+  if (length >= 1 && length <= 99) {
+    dialog->SetFindText(Edit->SelText());
+  }
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+}
+
+void TFormMain::MainMenuSearchSearchClick(QObject* sender) {
+  const bool find = sender == MainMenuSearchSearch || sender == ToolButtonSearch;
+  OpenSearchDialog(find ? FindDialog1 : ReplaceDialog1);
+}
+
+void TFormMain::FindReplaceDialogShow(TFindReplaceDialog* dialog) {
+  if (dialog != FindDialog1) {
+    FindDialog1->close();
+  } else {
+    ReplaceDialog1->close();
+  }
+}
+
+bool TFormMain::SearchText(TFindReplaceDialog* dialog) {
+  const std::optional<TPattern> pattern = CompiledSearchText(*dialog);
+  if (!pattern) {
+    dialogs_->Error(UiText(GetText(textid::kInvalidPattern)));
+    return false;
+  }
+  const size_t start = static_cast<size_t>(Edit->SelStart() + Edit->SelLength());
+  const auto match = pattern->Search(Edit->SearchBytes(), start, dialog->MatchCase());
+  if (!match) {
+    return false;
+  }
+  Edit->SetSelection(static_cast<int>(match->Position), static_cast<int>(match->Length));
+  return true;
+}
+
+void TFormMain::SearchOrReport(TFindReplaceDialog* dialog) {
+  if (!SearchText(dialog)) {
+    dialogs_->Message(FormattedUiText(textid::kNotFound, dialog->FindText()));
+  }
+}
+
+void TFormMain::FindReplaceDialogFindEvent(TFindReplaceDialog* dialog) {
+  SearchOrReport(dialog);
+}
+
+void TFormMain::MainMenuSearchSearchmoreClick() {
+  if (!FindDialog1->FindText().isEmpty()) {
+    SearchOrReport(FindDialog1);
+  } else {
+    OpenSearchDialog(FindDialog1);
+  }
+}
+
+void TFormMain::MainMenuSearchReplacemoreClick() {
+  if (!ReplaceDialog1->FindText().isEmpty()) {
+    ReplaceDialog1Replace();
+  } else {
+    OpenSearchDialog(ReplaceDialog1);
+  }
+}
+
+bool TFormMain::SelectionMatches(TFindReplaceDialog* dialog) const {
+  const QString findText = dialog->FindText();
+  const int length = Edit->SelLength();
+  if (length == 0 || length != findText.size()) {
+    return false;
+  }
+  return Edit->SelText().compare(
+             findText, dialog->MatchCase() ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+}
+
+void TFormMain::ReplaceDialog1Replace() {
+  if (ReplaceDialog1->ReplaceAll()) {
+    ReplaceAllMatches();
+  } else if (SelectionMatches(ReplaceDialog1)) {
+    Edit->ReplaceSelection(ReplaceDialog1->ReplaceText());
+    SearchText(ReplaceDialog1);
+  } else {
+    SearchOrReport(ReplaceDialog1);
+  }
+}
+
+// Replaces every match after the selection, as repeated search-and-replace steps would, but in
+// one pass over the text and as one undo step. Each step searches on after the text it put in,
+// which is the original text after the match; an empty match moves on by one position, so
+// that the loop always ends.
+void TFormMain::ReplaceAllMatches() {
+  int count = 0;
+  const std::optional<TPattern> pattern = CompiledSearchText(*ReplaceDialog1);
+  if (!pattern) {
+    dialogs_->Error(UiText(GetText(textid::kInvalidPattern)));
+  } else {
+    const std::string text = Edit->SearchBytes();  // a copy: the replacements change it
+    const bool matchCase = ReplaceDialog1->MatchCase();
+    const QString replacement = ReplaceDialog1->ReplaceText();
+    size_t from = static_cast<size_t>(Edit->SelStart() + Edit->SelLength());
+    QTextCursor cursor(Edit->document());
+    int shift = 0;  // how far the replacements so far moved the rest of the text
+    while (from < text.size()) {
+      const auto match = pattern->Search(text, from, matchCase);
+      if (!match) {
+        break;
+      }
+      if (count == 0) {
+        cursor.beginEditBlock();
+      }
+      const int position = static_cast<int>(match->Position) + shift;
+      cursor.setPosition(position);
+      cursor.setPosition(position + static_cast<int>(match->Length), QTextCursor::KeepAnchor);
+      cursor.insertText(replacement);
+      shift += static_cast<int>(replacement.size()) - static_cast<int>(match->Length);
+      ++count;
+      from = match->Position + std::max<size_t>(match->Length, 1);
+    }
+    if (count > 0) {
+      cursor.endEditBlock();
+      Edit->setTextCursor(cursor);
+    }
+  }
+  dialogs_->Message(FormattedUiText(textid::kReplacedCount, QString::number(count)));
+}
+
+}  // namespace quorvane

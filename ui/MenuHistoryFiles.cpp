@@ -1,0 +1,47 @@
+#include "ui/MenuHistoryFiles.h"
+
+#include <QAction>
+#include <QMenu>
+#include "ui/UiFormat.h"
+
+namespace quorvane {
+
+TMenuHistoryFiles::TMenuHistoryFiles(THistoryList& list, QMenu* menu, QAction* anchor, TClick click,
+                                     QObject* parent)
+    : QObject(parent), list_(list), menu_(menu), anchor_(anchor), click_(std::move(click)) {}
+
+void TMenuHistoryFiles::Add(const std::string& path) {
+  if (path.empty()) {
+    return;
+  }
+  list_.Add(path);
+  Rebuild();
+}
+
+void TMenuHistoryFiles::Rebuild() {
+  for (QAction* action : menu_->actions()) {
+    if (action->property(kPathProperty).isValid() || action->objectName() == "HistorySeparator") {
+      menu_->removeAction(action);
+      action->deleteLater();
+    }
+  }
+  const auto& items = list_.Items();
+  if (items.empty()) {
+    return;
+  }
+  auto* separator = new QAction(menu_);
+  separator->setSeparator(true);
+  separator->setObjectName("HistorySeparator");
+  menu_->insertAction(anchor_, separator);
+  for (size_t i = 0; i < items.size(); ++i) {
+    QString caption = QString::number(i + 1) + " " + PathText(items[i]);
+    caption.replace("&", "&&");
+    auto* action = new QAction(caption, menu_);
+    action->setProperty(kPathProperty, QString::fromStdString(items[i]));
+    const std::string path = items[i];
+    connect(action, &QAction::triggered, this, [this, path] { click_(path); });
+    menu_->insertAction(anchor_, action);
+  }
+}
+
+}  // namespace quorvane

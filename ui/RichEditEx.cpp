@@ -1,0 +1,285 @@
+#include "ui/RichEditEx.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+// A block's user state holds the line break that ends it; -1 (Qt's default) for lines typed
+// since, which take the document's usual line break.
+constexpr int kNoBreakState = -1;
+}  // namespace
+
+// Puts a program-set text's line ends back when the undo history restores its text: undo and
+// redo run the items of one step in reverse and in forward order, so one item before the text
+// change restores the old state after an undo, and one after it the new state after a redo.
+class TByteStateUndo : public QAbstractUndoItem {
+ public:
+  enum class TWhen { AfterUndo, AfterRedo };
+  TByteStateUndo(TRichEditEx& edit, TRichEditEx::TByteState state, TWhen when)
+      : edit_(edit), state_(std::move(state)), when_(when) {}
+  void undo() override {
+    if (when_ == TWhen::AfterUndo) {
+      edit_.SetByteState(state_);
+    }
+  }
+  void redo() override {
+    if (when_ == TWhen::AfterRedo) {
+      edit_.SetByteState(state_);
+    }
+  }
+
+ private:
+  TRichEditEx& edit_;
+  TRichEditEx::TByteState state_;
+  TWhen when_;
+};
+
+TRichEditEx::TRichEditEx(QWidget* parent) : QPlainTextEdit(parent) {
+  setObjectName("Edit");
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setTabChangesFocus(false);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  QTextDocument* doc = document();
+  connect(doc, &QTextDocument::contentsChange, this, &TRichEditEx::ContentsChange);
+  connect(this, &QPlainTextEdit::textChanged, this, &TRichEditEx::Changed);
+  connect(doc, &QTextDocument::modificationChanged, this, &TRichEditEx::ModifiedChanged);
+  connect(doc, &QTextDocument::undoAvailable, this, &TRichEditEx::UndoStateChanged);
+  connect(doc, &QTextDocument::redoAvailable, this, &TRichEditEx::UndoStateChanged);
+}
+
+void TRichEditEx::ContentsChange(int /*position*/, int removed, int added) {
+  if (removed == 0 && added == 0) {
+    return;
+  }
+  searchBytesValid_ = false;
+  if (!undoGuard_) {
+    undone_ = false;
+  }
+}
+
+std::vector<TLineBreak> TRichEditEx::LineBreaks() const {
+  std::vector<TLineBreak> breaks;
+  breaks.reserve(static_cast<size_t>(document()->blockCount()));
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    const int state = block.userState();
+    breaks.push_back(state == kNoBreakState ? defaultBreak_ : static_cast<TLineBreak>(state));
+  }
+  return breaks;
+}
+
+void TRichEditEx::StoreLineBreaks(const std::vector<TLineBreak>& breaks) {
+  size_t index = 0;
+  for (QTextBlock block = document()->begin(); block.isValid() && index < breaks.size();
+       block = block.next()) {
+    block.setUserState(static_cast<int>(breaks[index++]));
+  }
+}
+
+std::string TRichEditEx::DocumentBytes() const {
+  std::string bytes;
+  TEditorCodec::Encode(document()->toRawText(), LineBreaks(), defaultBreak_, encoding_, bytes);
+  return bytes;
+}
+
+void TRichEditEx::SetDocumentBytes(std::string_view bytes, bool undoable) {
+  // A document shown as Windows-1252 stays so; one shown as UTF-8 switches only when the new
+  // bytes are no longer UTF-8, so that no byte is ever lost.
+  TByteState before = undoable ? ByteState() : TByteState{};
+  TTextEncoding encoding = TEditorCodec::EncodingOf(bytes);
+  if (undoable && encoding_ == TTextEncoding::Win1252) {
+    encoding = TTextEncoding::Win1252;
+  }
+  const TDecodedText decoded = TEditorCodec::Decode(bytes, encoding);
+  encoding_ = decoded.Encoding;
+  if (!decoded.Breaks.empty()) {
+    const TLineBreak first = decoded.Breaks.front();
+    defaultBreak_ = first == TLineBreak::CrLf || first == TLineBreak::Cr ? first : TLineBreak::Lf;
+  } else if (!undoable) {
+    defaultBreak_ = TLineBreak::Lf;
+  }
+  if (undoable) {
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    // The document owns the items of its undo history.
+    document()->appendUndoItem(
+        new TByteStateUndo(*this, std::move(before), TByteStateUndo::TWhen::AfterUndo));
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(decoded.Text);
+    StoreLineBreaks(decoded.Breaks);
+    document()->appendUndoItem(
+        new TByteStateUndo(*this, ByteState(), TByteStateUndo::TWhen::AfterRedo));
+    cursor.endEditBlock();
+  } else {
+    setPlainText(decoded.Text);
+    StoreLineBreaks(decoded.Breaks);
+  }
+}
+
+TRichEditEx::TByteState TRichEditEx::ByteState() const {
+  TByteState state{{}, defaultBreak_, encoding_};
+  state.LineStates.reserve(static_cast<size_t>(document()->blockCount()));
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    state.LineStates.push_back(block.userState());
+  }
+  return state;
+}
+
+void TRichEditEx::SetByteState(const TByteState& state) {
+  defaultBreak_ = state.DefaultBreak;
+  encoding_ = state.Encoding;
+  size_t index = 0;
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    block.setUserState(index < state.LineStates.size() ? state.LineStates[index++] : kNoBreakState);
+  }
+}
+
+const std::string& TRichEditEx::SearchBytes() const {
+  if (!searchBytesValid_) {
+    searchBytes_ = TEditorCodec::SearchBytes(document()->toRawText());
+    searchBytesValid_ = true;
+  }
+  return searchBytes_;
+}
+
+int TRichEditEx::SelStart() const {
+  return textCursor().selectionStart();
+}
+
+int TRichEditEx::SelLength() const {
+  const QTextCursor cursor = textCursor();
+  return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+QString TRichEditEx::SelText() const {
+  QString text = textCursor().selectedText();
+  text.replace(QChar::ParagraphSeparator, QChar('\n'));
+  return text;
+}
+
+void TRichEditEx::SetSelection(int start, int length) {
+  const int end = TextLength();
+  start = std::clamp(start, 0, end);
+  QTextCursor cursor(document());
+  cursor.setPosition(start);
+  cursor.setPosition(std::clamp(start + length, 0, end), QTextCursor::KeepAnchor);
+  setTextCursor(cursor);
+}
+
+void TRichEditEx::ReplaceSelection(const QString& text) {
+  QTextCursor cursor = textCursor();
+  cursor.insertText(text);
+  setTextCursor(cursor);
+}
+
+int TRichEditEx::TextLength() const {
+  return document()->characterCount() - 1;
+}
+
+int TRichEditEx::IndexRow() const {
+  return textCursor().block().blockNumber();
+}
+
+int TRichEditEx::IndexCol() const {
+  const QTextCursor cursor = textCursor();
+  return cursor.position() - cursor.block().position();
+}
+
+bool TRichEditEx::Modified() const {
+  return document()->isModified();
+}
+
+void TRichEditEx::SetModified(bool value) {
+  document()->setModified(value);
+}
+
+bool TRichEditEx::CanUndoNow() const {
+  return !undone_ && document()->isUndoAvailable();
+}
+
+bool TRichEditEx::CanRedoNow() const {
+  return undone_ && document()->isRedoAvailable();
+}
+
+void TRichEditEx::Undo() {
+  undoGuard_ = true;
+  undone_ = true;
+  if (!document()->isUndoAvailable()) {
+    undone_ = false;
+  } else {
+    undo();
+  }
+  undoGuard_ = false;
+  emit UndoStateChanged();
+}
+
+void TRichEditEx::Redo() {
+  if (document()->isRedoAvailable()) {
+    redo();
+  }
+  emit UndoStateChanged();
+}
+
+void TRichEditEx::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Undo)) {
+    Undo();
+    return;
+  }
+  if (event->matches(QKeySequence::Redo)) {
+    Redo();
+    return;
+  }
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // The editor leaves the line's end with the part before the new break; it belongs to the
+    // part after it.
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(cursor.selectionEnd());
+    const int lastState = cursor.block().userState();
+    const int first = textCursor().block().blockNumber();
+    QPlainTextEdit::keyPressEvent(event);
+    MarkInsertedLines(first, lastState);
+    return;
+  }
+  if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+    setOverwriteMode(!overwriteMode());
+    emit OverwriteChanged(overwriteMode());
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void TRichEditEx::insertFromMimeData(const QMimeData* source) {
+  if (source == nullptr || !source->hasText()) {
+    return;
+  }
+  QTextCursor cursor = textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  const int lastState = cursor.block().userState();
+  const int first = cursor.blockNumber();
+  cursor.insertText(source->text());
+  cursor.endEditBlock();
+  setTextCursor(cursor);
+  MarkInsertedLines(first, lastState);
+}
+
+void TRichEditEx::MarkInsertedLines(int first, int lastState) {
+  const QTextBlock last = textCursor().block();
+  if (last.blockNumber() == first) {
+    return;
+  }
+  for (QTextBlock block = document()->findBlockByNumber(first); block.isValid() && block != last;
+       block = block.next()) {
+    block.setUserState(kNoBreakState);
+  }
+  QTextBlock(last).setUserState(lastState);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+namespace quorvane {
+
+// A file path (the system's bytes) for a widget, and back.
+QString PathText(const std::string& path);
+std::string FilePath(const QString& path);
+
+// The language text `id`, capitalised, with `suffix` appended.
+QString CapUiText(uint32_t id, const char* suffix = "");
+
+// The language text `id` with every "%s" replaced by `parameter`, then capitalised.
+QString FormattedUiText(uint32_t id, const QString& parameter);
+
+}  // namespace quorvane

@@ -1,0 +1,65 @@
+#include "ui/WindowBatch.h"
+
+#include <QApplication>
+
+#include "batch/ApplicationReg.h"
+#include "batch/Batch.h"
+#include "batch/EventPump.h"
+#include "batch/LanguageStartup.h"
+#include "batch/MainSettings.h"
+#include "batch/Messages.h"
+#include "batch/ProgressModel.h"
+#include "lang/Language.h"
+#include "platform/InterruptWatch.h"
+#include "platform/MemoryLoad.h"
+#include "shell/Installation.h"
+#include "ui/DialogMessages.h"
+#include "ui/ProgressForm.h"
+
+namespace quorvane {
+
+namespace {
+// A batch started from a terminal still stops cleanly on Ctrl+C: it acts as the Cancel button.
+void WatchInterrupts() {
+  if (TInterruptWatch::Requested() && ProgressFormExists() && !ProgressForm().CancelRequest()) {
+    ProgressForm().ButtonCancelClick();
+  }
+}
+
+// Puts the console messages back before the widgets they point at go away.
+struct TRestoreConsoleMessages {
+  ~TRestoreConsoleMessages() { SetMessages(std::make_unique<TConsoleMessages>()); }
+};
+}  // namespace
+
+int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
+  QApplication application(argc, argv);
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  TInterruptWatch interrupts;
+  SetEventHook(WatchInterrupts);
+  std::unique_ptr<TProgressForm> window = InstallProgressWindow();
+  TRestoreConsoleMessages restore;
+  SetMessages(std::make_unique<TDialogMessages>(window.get()));
+
+  TDocument document;
+  TWindowSettings placement;
+  auto createDocument = [&]() -> TDocument& {
+    document.WaitAfterFile = true;  // each file's statistics stay readable for the wait time
+    LoadMainSettings(ApplicationReg(), document, placement);
+    StartLanguage(ApplicationReg(), placement, ChooseLanguageForLocale);
+    return document;
+  };
+  const int code = RunBatch(std::move(job), createDocument);
+  SetEventHook(nullptr);
+  return code;
+}
+
+int RunWindowInstallation(int argc, char** argv, bool deinstall) {
+  QApplication application(argc, argv);
+  SetMemoryLoadProvider(MemoryLoadPercent);
+  TRestoreConsoleMessages restore;
+  SetMessages(std::make_unique<TDialogMessages>());
+  return InstallOrDeinstall(deinstall);
+}
+
+}  // namespace quorvane
