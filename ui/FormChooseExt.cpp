@@ -16,7 +16,7 @@
 namespace quorvane {
 
 TFormChooseExt::TFormChooseExt(QWidget* parent)
-    : QDialog(parent),
+    : TFormEx(parent),
       LabelExt(new QLabel(this)),
       ListBoxExts(new QListWidget(this)),
       Panel1(new QWidget(this)),
@@ -53,8 +53,9 @@ TFormChooseExt::TFormChooseExt(QWidget* parent)
   ButtonOK->setEnabled(false);
 
   resize(310, 329);
-  setMinimumSize(Panel1->width() + 100,
-                 LabelExt->sizeHint().height() + 2 * ButtonCancel->sizeHint().height() + 50);
+  SetTrackLimit(MinWidth, Panel1->width() + 100);
+  SetTrackLimit(MinHeight,
+                LabelExt->sizeHint().height() + 2 * ButtonCancel->sizeHint().height() + 50);
   ListBoxExts->setFocus();
 
   connect(ButtonOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -87,7 +88,7 @@ void TFormChooseExt::ListBoxExtsDblClick() {
 }
 
 void TFormChooseExt::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
+  TFormEx::showEvent(event);
   CheckButtons();
 }
 

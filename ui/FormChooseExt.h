@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
+
+#include "ui/FormEx.h"
 
 class QLabel;
 class QListWidget;
@@ -13,7 +14,7 @@ namespace quorvane {
 
 // The extension chooser: every known file extension; choosing one selects the document type
 // that owns it in the context-menu dialog.
-class TFormChooseExt : public QDialog {
+class TFormChooseExt : public TFormEx {
   Q_OBJECT
 
  public:

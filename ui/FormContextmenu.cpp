@@ -63,13 +63,14 @@ QWidget* ListPanel(QWidget* parent, QLabel* label, QListWidget* list, QPushButto
 }  // namespace
 
 TFormContextmenu::TFormContextmenu(TFormChooseExt& chooser, QWidget* parent)
-    : QDialog(parent), chooser_(chooser) {
+    : TFormEx(parent), chooser_(chooser) {
   setObjectName("FormContextmenu");
   CreateComponents();
   ApplyTexts();
   Connect();
   resize(431, 382);
-  setMinimumSize(428, 230);
+  SetTrackLimit(MinWidth, 428);
+  SetTrackLimit(MinHeight, 230);
   CheckButtons();
 }
 
@@ -260,7 +261,7 @@ const TFileTypeItem* TFormContextmenu::TypeOf(const QListWidgetItem* item) const
 }
 
 void TFormContextmenu::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
+  TFormEx::showEvent(event);
   if (!event->spontaneous()) {
     FormShow();
   }
@@ -270,7 +271,7 @@ void TFormContextmenu::hideEvent(QHideEvent* event) {
   if (!event->spontaneous()) {
     FormHide();
   }
-  QDialog::hideEvent(event);
+  TFormEx::hideEvent(event);
 }
 
 void TFormContextmenu::FormShow() {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
 
 #include "shell/FileTypes.h"
+#include "ui/FormEx.h"
 
 class QAction;
 class QHideEvent;
@@ -25,7 +25,7 @@ class TFormChooseExt;
 // The context-menu dialog: which document types carry the program's verb, and its caption.
 // The lists are read anew each time it is shown; the choice is in ChosenClasses once it
 // closed. Applying the choice is the caller's (EditContextMenu).
-class TFormContextmenu : public QDialog {
+class TFormContextmenu : public TFormEx {
   Q_OBJECT
 
  public:

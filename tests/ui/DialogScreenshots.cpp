@@ -1,0 +1,82 @@
+// Shows each settings dialog with sample contents and saves a picture of it:
+//   quorvane_dialog_screenshots OUTPUT_DIR   (under a display, e.g. xvfb-run -a)
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <cstdio>
+
+#include "lang/Language.h"
+#include "platform/ProgramFiles.h"
+#include "support/Paths.h"
+#include "support/TextIds.h"
+#include "support/Win1252.h"
+#include "ui/DLGLanguage.h"
+#include "ui/FormOptions.h"
+#include "ui/FormTagItem.h"
+#include "ui/Formtaglist.h"
+#include "ui/TagListView.h"
+#include "ui/UiText.h"
+
+namespace {
+
+bool Save(QWidget& widget, const QString& path) {
+  widget.show();
+  widget.raise();
+  widget.activateWindow();
+  for (int round = 0; round < 20; ++round) {
+    QApplication::processEvents();
+  }
+  const bool saved = widget.grab().save(path);
+  std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "could not write",
+               qPrintable(path));
+  widget.hide();
+  return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  QDir().mkpath(out.path());
+  using namespace quorvane;
+  const std::string languageFile = FindDataFile("Quorvane_en.nls");
+  InitLanguage(FindDataFile("STATE_GB.nls"), languageFile);
+
+  bool ok = true;
+  TFormtaglist tagList;
+  TTagsCommaList tags = TTagsCommaList::Default();
+  tags.Add("XMP", 3);
+  tagList.LoadTags(tags);
+  tagList.ListViewTags->Row(2)->setSelected(true);
+  ok &= Save(tagList, out.filePath("tag-list.png"));
+
+  TFormTagItem& item = tagList.ItemDialog();
+  item.setWindowTitle(UiText(CapText(GetText(textid::kEditTagCaption))));
+  item.EditTagname->setText("TITLE");
+  item.SetCount(1);
+  ok &= Save(item, out.filePath("tag-item.png"));
+
+  TFormOptions options;
+  options.SetWaittime(1500);
+  options.SetHelpDirAuto(false);
+  options.SetHelpDir(std::string(ExtractFilePath(languageFile)));
+  ok &= Save(options, out.filePath("options.png"));
+
+  TDLGLanguage language;
+  language.SetPrefix(kLanguagePrefix);
+  language.SetCountryFile(FindDataFile("STATE_GB.nls"));
+  language.SetLanguageFile(languageFile);
+  ok &= Save(language, out.filePath("language.png"));
+  return ok ? 0 : 1;
+}
