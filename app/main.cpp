@@ -19,6 +19,7 @@
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
+#include "ui/DLGLanguage.h"
 #include "ui/DialogMessages.h"
 #include "ui/FormMain.h"
 #include "ui/ProgressForm.h"
@@ -71,7 +72,7 @@ int RunEditor(int argc, char** argv) {
   auto messages = std::make_unique<TDialogMessages>();
   TDialogMessages& dialogMessages = *messages;
   SetMessages(std::move(messages));
-  TFormMain window;
+  TFormMain window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
   const int code = QApplication::exec();

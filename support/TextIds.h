@@ -86,7 +86,6 @@ inline constexpr uint32_t kTagList = 0x2A29AA93;
 inline constexpr uint32_t kOptions = 0x5B983467;
 inline constexpr uint32_t kHelpWithBrowser = 0x3B541380;
 inline constexpr uint32_t kAbout = 0x5099D105;
-inline constexpr uint32_t kNotAvailable = 0x6A3F52C1;  // a command this build does not offer
 
 // Search and replace
 inline constexpr uint32_t kInvalidPattern = 0x7E462F94;
@@ -226,7 +225,6 @@ inline constexpr uint32_t kAllTextIds[] = {
     kOptions,
     kHelpWithBrowser,
     kAbout,
-    kNotAvailable,
     kInvalidPattern,
     kNotFound,
     kReplacedCount,

@@ -1,5 +1,7 @@
 #include "ui/FormMain.h"
 
+#include "ui/SettingsDialogCommands.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -69,7 +71,8 @@ QFont FontOf(const TFontSettings& settings) {
 TFormMain::TFormMain(const TLanguageChooser& chooseLanguage, QWidget* parent)
     : QMainWindow(parent),
       dialogs_(MakeStandardUserDialogs(this)),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      extras_(SettingsDialogCommands()) {
   FormCreate(chooseLanguage);
 }
 
@@ -631,11 +634,7 @@ void TFormMain::MainmenuViewFontClick() {
 }
 
 void TFormMain::MainmenuViewLanguageClick() {
-  if (!extras_.Language) {
-    dialogs_->Message(CapUiText(textid::kNotAvailable, "."));
-    return;
-  }
-  if (extras_.Language(*this)) {
+  if (extras_.Language && extras_.Language(*this)) {
     dialogs_->Message(CapUiText(textid::kLanguageChanged, "."));
   }
 }
@@ -654,16 +653,12 @@ void TFormMain::MainmenuExtrasContextmenuClick() {
 void TFormMain::MainmenuExtrasTaglistClick() {
   if (extras_.TagList) {
     extras_.TagList(*this);
-  } else {
-    dialogs_->Message(CapUiText(textid::kNotAvailable, "."));
   }
 }
 
 void TFormMain::MainmenuExtrasOptionsClick() {
   if (extras_.Options) {
     extras_.Options(*this);
-  } else {
-    dialogs_->Message(CapUiText(textid::kNotAvailable, "."));
   }
 }
 

@@ -397,10 +397,6 @@ TEST_F(FormMainTest, MenusToolBarAndPopupHoldTheirCommandsInOrder) {
 }
 
 TEST_F(FormMainTest, ExtrasCommandsRunTheirDialogsAndALanguageChangeIsAnnounced) {
-  form->MainmenuExtrasTaglist->trigger();
-  ASSERT_EQ(dialogs->Messages.size(), 1u);
-  EXPECT_EQ(dialogs->Messages[0], "This command is not available in this version.");
-
   int tagLists = 0;
   TFormMain::TExtrasCommands commands;
   commands.TagList = [&](TFormMain& window) {
