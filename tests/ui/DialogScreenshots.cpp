@@ -1,4 +1,4 @@
-// Shows each settings dialog with sample contents and saves a picture of it:
+// Shows each settings dialog and the context-menu dialog with sample contents and saves a picture of it:
 //   quorvane_dialog_screenshots OUTPUT_DIR   (under a display, e.g. xvfb-run -a)
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +16,10 @@
 #include "support/Paths.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "shell/ContextMenu.h"
 #include "ui/DLGLanguage.h"
+#include "ui/FormChooseExt.h"
+#include "ui/FormContextmenu.h"
 #include "ui/FormOptions.h"
 #include "ui/FormTagItem.h"
 #include "ui/Formtaglist.h"
@@ -78,5 +81,10 @@ int main(int argc, char** argv) {
   language.SetCountryFile(FindDataFile("STATE_GB.nls"));
   language.SetLanguageFile(languageFile);
   ok &= Save(language, out.filePath("language.png"));
+
+  TFormChooseExt chooser;
+  TFormContextmenu contextMenu(chooser);
+  contextMenu.SetCaptionText(ContextMenuCaption());
+  ok &= Save(contextMenu, out.filePath("context-menu.png"));
   return ok ? 0 : 1;
 }
