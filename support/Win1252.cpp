@@ -195,4 +195,16 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string TrimWhiteSpace(std::string_view text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && IsWhiteSpace(text[first])) {
+    ++first;
+  }
+  while (last > first && IsWhiteSpace(text[last - 1])) {
+    --last;
+  }
+  return std::string(text.substr(first, last - first));
+}
+
 }  // namespace quorvane

@@ -45,6 +45,9 @@ inline bool IsWhiteSpace(char c) {
   return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\v';
 }
 
+// The text without white space at either end.
+std::string TrimWhiteSpace(std::string_view text);
+
 inline bool IsLineBreak(char c) {
   return c == '\r' || c == '\n';
 }

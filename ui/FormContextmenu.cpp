@@ -33,18 +33,6 @@ namespace {
 // The assigned list keeps at least this width when the splitter moves.
 constexpr int kMinimumListWidth = 108;
 
-std::string TrimWhiteSpace(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && IsWhiteSpace(text[first])) {
-    ++first;
-  }
-  while (last > first && IsWhiteSpace(text[last - 1])) {
-    --last;
-  }
-  return text.substr(first, last - first);
-}
-
 // A panel with a label on top, a list, and a button below it.
 QWidget* ListPanel(QWidget* parent, QLabel* label, QListWidget* list, QPushButton* button) {
   auto* panel = new QWidget(parent);

@@ -20,21 +20,6 @@
 #include "ui/UiText.h"
 
 namespace quorvane {
-namespace {
-
-std::string TrimWhiteSpace(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && IsWhiteSpace(text[first])) {
-    ++first;
-  }
-  while (last > first && IsWhiteSpace(text[last - 1])) {
-    --last;
-  }
-  return text.substr(first, last - first);
-}
-
-}  // namespace
 
 TFormTagItem::TFormTagItem(QWidget* parent) : QDialog(parent) {
   setObjectName("FormTagItem");

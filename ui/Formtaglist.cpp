@@ -27,18 +27,6 @@ namespace {
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 27;
 
-std::string TrimWhiteSpace(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && IsWhiteSpace(text[first])) {
-    ++first;
-  }
-  while (last > first && IsWhiteSpace(text[last - 1])) {
-    --last;
-  }
-  return text.substr(first, last - first);
-}
-
 QPushButton* PlacedButton(QWidget* panel, const char* caption, int left, int top) {
   auto* button = new QPushButton(caption, panel);
   button->setGeometry(left, top, kButtonWidth, kButtonHeight);

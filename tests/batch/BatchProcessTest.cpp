@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "TestFiles.h"
 #include "platform/Files.h"
 
 namespace quorvane {
@@ -17,20 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kPage[] = "<html>\r\n<body>\r\n  <p> Hello   world </p>\r\n</body>\r\n</html>\r\n";
-constexpr char kCompressed[] = "<html><body><p>Hello world</p></body></html>";
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void Write(const fs::path& path, const std::string& content) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
+using test::kCompressed;
+using test::kPage;
+using test::Read;
+using test::Write;
 
 struct TRun {
   int exitCode;

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "PageGenerator.h"
+#include "TestFiles.h"
 
 namespace quorvane {
 namespace {
@@ -25,21 +26,12 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr char kPage[] = "<html>\r\n<body>\r\n  <p> Hello   world </p>\r\n</body>\r\n</html>\r\n";
-constexpr char kCompressed[] = "<html><body><p>Hello world</p></body></html>";
 constexpr char kChannelName[] = "{00000701-75E7-11D7-0266-00A024502A20}";
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void Write(const fs::path& path, const std::string& content) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
+using test::kCompressed;
+using test::kPage;
+using test::Read;
+using test::Write;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
