@@ -115,8 +115,13 @@ std::string TMimeAppsDefaults::CurrentDefault(std::string_view mimeType) {
   const QString type = QString::fromStdString(std::string(mimeType));
   const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
   if (!xdgMime.isEmpty()) {
-    return std::string(
+    // Outside a desktop session xdg-mime only reads the lists of chosen defaults; the
+    // application that opens the type anyway is gio's answer.
+    std::string answer(
         Trimmed(RunTool(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type})));
+    if (!answer.empty()) {
+      return answer;
+    }
   }
   const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
   if (gio.isEmpty()) {
