@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "engine/BlockScan.h"
 #include "engine/TagMatcher.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
@@ -178,18 +179,9 @@ class TSegmentCompactor::TStreaming {
     uint32_t opening = 0;             // occurrences of "<NAME" treated
     uint32_t pattern = 0;             // matches of "<NAME*>" treated
     uint32_t closing = 0;             // occurrences of "</NAME>" treated
-    uint64_t patternGt = UINT64_MAX;  // the ">" count when the last pattern match began
+    uint64_t patternGt = UINT64_MAX;  // gtCount_ when the last pattern match began
   };
   static bool Allows(uint32_t limit, uint32_t count) { return limit == 0 || count < limit; }
-  // White space and the angle brackets: the characters the pass has to look at.
-  static bool IsSpecial(char c) { return kSpecial[static_cast<unsigned char>(c)]; }
-  static constexpr std::array<bool, 256> kSpecial = [] {
-    std::array<bool, 256> table{};
-    for (const char c : {' ', '\r', '\n', '\t', '\f', '\v', '<', '>'}) {
-      table[static_cast<unsigned char>(c)] = true;
-    }
-    return table;
-  }();
   void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
 
   static constexpr size_t kReportInterval = size_t{1} << 20;
@@ -198,7 +190,9 @@ class TSegmentCompactor::TStreaming {
   const TTagMatcher& matcher_;
   std::vector<TCounts> state_;
   TEngineServices& services_;
-  uint64_t gtCount_ = 0;  // ">" characters passed so far
+  // The ">" characters passed that ended a pattern match: a match that begins is new when one
+  // has passed since the definition's last match began.
+  uint64_t gtCount_ = 0;
   bool deleteAfterNextGt_ = false;
 };
 
@@ -252,6 +246,21 @@ void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t 
   }
 }
 
+namespace {
+// The positions where the compaction has something to decide: "<", ">", and white space that
+// more white space follows (a run to collapse). Bytes past the end of `segment` count as none.
+struct TCompactionEvents {
+  std::string_view segment;
+  uint64_t operator()(const scan::TBlock& block, size_t at) const {
+    const uint64_t space = block.WhiteSpace();
+    const size_t next = at + scan::kBlockSize;
+    const uint64_t nextIsSpace = next < segment.size() && IsWhiteSpace(segment[next]);
+    const uint64_t spaceFollows = (space >> 1) | (nextIsSpace << 63);
+    return block.Equal('<') | block.Equal('>') | (space & spaceFollows);
+  }
+};
+}  // namespace
+
 bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, size_t out,
                                         size_t& outEnd, bool& changed) {
   std::fill(state_.begin(), state_.end(), TCounts{});  // the limits count per segment
@@ -259,68 +268,84 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   deleteAfterNextGt_ = false;
   IProgress& progress = services_.Progress;
   progress.SetAdditionalText(StepText(services_, textid::kCollapsingWhiteSpace, "..."));
-  // The output never gets ahead of the input, so it may share the buffer.
+  // The output never gets ahead of the input, so it shares the buffer. Input from `in` on is
+  // not written out yet; it is copied down only where something is deleted.
   const std::string_view s(buffer, end);
-  size_t w = out;
-  size_t i = begin;
-  while (i < end && IsWhiteSpace(s[i])) {
-    ++i;
+  size_t in = begin;
+  while (in < end && IsWhiteSpace(s[in])) {
+    ++in;
   }
-  bool lastIsSpace = false;      // buffer[w - 1] is a collapsed white-space character
-  bool deleteNextSpace = false;  // the last character is a ">" that ends a treated tag
+  size_t w = out;
+  auto writeUpTo = [&](size_t to, size_t resumeAt) {
+    w = scan::MoveDown(buffer, w, in, to - in, end);
+    in = resumeAt;
+  };
+  // Whether the byte before position `at` of the output-to-be is a (collapsed) white space.
+  auto spaceBefore = [&](size_t at) {
+    return at > in ? IsWhiteSpace(s[at - 1]) : w > out && IsWhiteSpace(buffer[w - 1]);
+  };
+  scan::TBitCursor events(s, TCompactionEvents{s});
   size_t nextReport = begin + kReportInterval;
-  while (i < end) {
-    if (i >= nextReport) {
+  for (size_t at = events.Next(in); at < end; at = events.Next(at)) {
+    if (at >= nextReport) {
       nextReport += kReportInterval;
       progress.CheckMailslot();
-      if (progress.SetSubProgress(static_cast<int8_t>((i - begin) * 100 / (end - begin)))) {
-        std::memmove(buffer + w, buffer + i, end - i);  // the rest follows, unchanged
-        outEnd = w + end - i;
+      if (progress.SetSubProgress(static_cast<int8_t>((at - begin) * 100 / (end - begin)))) {
+        writeUpTo(end, end);  // the rest follows, unchanged
+        outEnd = w;
         changed = changed || outEnd - out != end - begin;
         return true;
       }
     }
-    // Ordinary characters are copied in a tight loop.
-    if (!IsSpecial(s[i])) {
-      do {
-        buffer[w++] = s[i++];
-      } while (i < end && !IsSpecial(s[i]));
-      lastIsSpace = false;
-      deleteNextSpace = false;
-      continue;
-    }
-    char c = s[i];
-    if (IsWhiteSpace(c)) {
+    const char c = s[at];
+    if (c == '<') {
+      bool deleteBefore = false;
+      AtOpeningBracket(s, at, deleteBefore);
+      if (deleteBefore && spaceBefore(at)) {
+        if (at > in) {
+          writeUpTo(at - 1, at);
+        } else {
+          --w;
+        }
+      }
+      ++at;
+    } else if (c == '>') {
+      ++at;
+      // Only a ">" that ends a treated tag matters: the pattern searches resume after it.
+      if (deleteAfterNextGt_) {
+        deleteAfterNextGt_ = false;
+        ++gtCount_;
+        size_t next = at;
+        while (next < end && IsWhiteSpace(s[next])) {
+          ++next;
+        }
+        if (next > at) {
+          writeUpTo(at, next);
+          at = next;
+        }
+      }
+    } else {
+      char kept = c;
       bool lineBreak = IsLineBreak(c);
-      for (++i; i < end && IsWhiteSpace(s[i]); ++i) {
-        if (!lineBreak && IsLineBreak(s[i])) {
-          c = '\n';
+      size_t next = at + 1;
+      for (; next < end && IsWhiteSpace(s[next]); ++next) {
+        if (!lineBreak && IsLineBreak(s[next])) {
+          kept = '\n';
           lineBreak = true;
         }
       }
-      if (i < end && !deleteNextSpace) {
-        buffer[w++] = c;
-        lastIsSpace = true;
+      if (next == end) {
+        writeUpTo(at, end);  // white space at the end goes
+      } else {
+        buffer[at] = kept;
+        writeUpTo(at + 1, next);
       }
-      deleteNextSpace = false;
-      continue;
+      at = next;
     }
-    bool endsTreatedTag = false;
-    if (c == '<') {
-      bool deleteBefore = false;
-      AtOpeningBracket(s, i, deleteBefore);
-      if (deleteBefore && lastIsSpace) {
-        --w;
-      }
-    } else if (c == '>') {
-      ++gtCount_;
-      endsTreatedTag = deleteAfterNextGt_;
-      deleteAfterNextGt_ = false;
-    }
-    buffer[w++] = c;
-    ++i;
-    lastIsSpace = false;
-    deleteNextSpace = endsTreatedTag;
+  }
+  writeUpTo(end, end);
+  if (w > out && IsWhiteSpace(buffer[w - 1])) {
+    --w;  // a single white-space character at the end
   }
   outEnd = w;
   if (outEnd - out != end - begin) {

@@ -1,0 +1,183 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+// SSE2 is part of every x86-64 processor; QUORVANE_SCALAR_SCAN asks for the portable loops
+// instead, so that the tests can hold both against the same results.
+#if defined(__SSE2__) && !defined(QUORVANE_SCALAR_SCAN)
+#define QUORVANE_SSE2_SCAN 1
+#include <emmintrin.h>
+#endif
+
+namespace quorvane::scan {
+
+// Texts are classified 64 bytes at a time: bit k of a block's mask stands for its byte k.
+inline constexpr size_t kBlockSize = 64;
+
+inline int LowestBit(uint64_t mask) {
+  return __builtin_ctzll(mask);
+}
+
+// 64 bytes of a text, compared all at once.
+class TBlock {
+ public:
+  // The bytes from `p` on; those at or past `end` read as zero bytes, which no scan looks for.
+  TBlock(const char* p, const char* end) {
+    if (end - p >= static_cast<ptrdiff_t>(kBlockSize)) {
+      Load(p);
+    } else {
+      char padded[kBlockSize] = {};
+      std::memcpy(padded, p, static_cast<size_t>(end - p));
+      Load(padded);
+    }
+  }
+
+#if QUORVANE_SSE2_SCAN
+  uint64_t Equal(char c) const {
+    const __m128i wanted = _mm_set1_epi8(c);
+    return Map([&](__m128i v) { return _mm_cmpeq_epi8(v, wanted); });
+  }
+  // The ASCII letter `letter` in either case.
+  uint64_t EqualLetter(char letter) const {
+    const __m128i lower = _mm_set1_epi8(static_cast<char>(letter | 0x20));
+    const __m128i bit = _mm_set1_epi8(0x20);
+    return Map([&](__m128i v) { return _mm_cmpeq_epi8(_mm_or_si128(v, bit), lower); });
+  }
+  // Space, tab, line feed, vertical tab, form feed and carriage return (9 to 13).
+  uint64_t WhiteSpace() const {
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i span = _mm_set1_epi8('\r' - '\t');
+    return Map([&](__m128i v) {
+      const __m128i fromTab = _mm_sub_epi8(v, tab);
+      const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, span), fromTab);
+      return _mm_or_si128(control, _mm_cmpeq_epi8(v, space));
+    });
+  }
+
+ private:
+  void Load(const char* p) {
+    for (int k = 0; k < 4; ++k) {
+      v_[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    }
+  }
+  template <typename Compare>
+  uint64_t Map(Compare compare) const {
+    uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+      mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(compare(v_[k])))} << (16 * k);
+    }
+    return mask;
+  }
+  __m128i v_[4];
+#else
+  uint64_t Equal(char c) const {
+    return Map([c](char b) { return b == c; });
+  }
+  uint64_t EqualLetter(char letter) const {
+    return Map([letter](char b) { return (b | 0x20) == (letter | 0x20); });
+  }
+  uint64_t WhiteSpace() const {
+    return Map([](char b) { return b == ' ' || (b >= '\t' && b <= '\r'); });
+  }
+
+ private:
+  void Load(const char* p) { std::memcpy(bytes_, p, kBlockSize); }
+  template <typename Test>
+  uint64_t Map(Test test) const {
+    uint64_t mask = 0;
+    for (size_t k = 0; k < kBlockSize; ++k) {
+      mask |= uint64_t{test(bytes_[k])} << k;
+    }
+    return mask;
+  }
+  char bytes_[kBlockSize];
+#endif
+};
+
+// Walks, in text order, the positions whose bit `classify(block, at)` sets for the block at
+// `at`. A block's mask is kept until the walk leaves it, so the bytes at and after the
+// position last asked for must stay as they were.
+template <typename Classify>
+class TBitCursor {
+ public:
+  TBitCursor(std::string_view text, Classify classify) : text_(text), classify_(classify) {}
+
+  // The first marked position at or after `from`; the text's length when there is none.
+  size_t Next(size_t from) {
+    if (from - base_ < kBlockSize) {
+      if (const uint64_t rest = mask_ & (~uint64_t{0} << (from - base_)); rest != 0) {
+        return base_ + LowestBit(rest);
+      }
+      from = base_ + kBlockSize;
+    }
+    for (; from < text_.size(); from += kBlockSize) {
+      base_ = from;
+      mask_ = classify_(TBlock(text_.data() + from, text_.data() + text_.size()), from);
+      if (mask_ != 0) {
+        return base_ + LowestBit(mask_);
+      }
+    }
+    return text_.size();
+  }
+
+ private:
+  std::string_view text_;
+  Classify classify_;
+  size_t base_ = 0 - kBlockSize;  // no block yet: every position lies beyond it
+  uint64_t mask_ = 0;
+};
+
+// The first position at or after `from` where `needle` (two bytes or more, its first and last
+// not zero) stands in `text`; npos when there is none.
+inline size_t Find(std::string_view text, std::string_view needle, size_t from) {
+  const size_t m = needle.size();
+  if (from > text.size() || text.size() - from < m) {
+    return std::string_view::npos;
+  }
+  const char* const data = text.data();
+  const char* const end = data + text.size();
+  const size_t last = text.size() - m;  // the last position where the needle fits
+  for (size_t base = from; base <= last; base += kBlockSize) {
+    uint64_t candidates = TBlock(data + base, end).Equal(needle.front()) &
+                          TBlock(data + base + m - 1, end).Equal(needle.back());
+    if (last - base < kBlockSize - 1) {
+      candidates &= (uint64_t{2} << (last - base)) - 1;
+    }
+    for (; candidates != 0; candidates &= candidates - 1) {
+      const size_t at = base + LowestBit(candidates);
+      if (std::memcmp(data + at + 1, needle.data() + 1, m - 2) == 0) {
+        return at;
+      }
+    }
+  }
+  return std::string_view::npos;
+}
+
+// Moves buffer[from, from + n) down to buffer[to] (to <= from) and returns to + n. With 16
+// bytes or more between the two it copies in 16-byte steps, which may write up to 15 bytes
+// past the copy's end: those land below `from` + n on bytes already read. Bytes may be read up
+// to `limit`.
+inline size_t MoveDown(char* buffer, size_t to, size_t from, size_t n, size_t limit) {
+  if (to == from) {
+    return to + n;
+  }
+#if QUORVANE_SSE2_SCAN
+  if (from - to >= 16 && limit - from >= n + 15) {
+    for (size_t k = 0; k < n; k += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + k));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + to + k), v);
+    }
+    return to + n;
+  }
+#else
+  (void)limit;
+#endif
+  std::memmove(buffer + to, buffer + from, n);
+  return to + n;
+}
+
+}  // namespace quorvane::scan
