@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/BlockScan.h"
 #include "engine/Compaction.h"
 #include "engine/Directives.h"
 #include "engine/PreSegments.h"
@@ -64,97 +65,67 @@ bool CompactSegments(std::string& text, const TPreparedTags& tags, int lastStage
 
 }  // namespace
 
-bool NormalizeLineBreaks(std::string_view source, std::string& out, IProgress& progress) {
+bool NormalizeLineBreaks(std::string& text, IProgress& progress, bool& abandoned) {
   using Clock = std::chrono::steady_clock;
-  // The clock is read once per block of characters; reports stay at most every 100 ms.
+  // The clock is read at most once per block of characters; reports stay at most every
+  // 100 ms.
   constexpr size_t kClockInterval = 1 << 16;
-  const size_t length = source.size();
-  const char* const in = source.data();
-  out.clear();
-  out.reserve(length);
-  bool found = false;
+  const size_t length = text.size();
+  char* const buffer = text.data();
   auto lastReport = Clock::now() - std::chrono::milliseconds(1000);
-  size_t i = 0;
-  while (i < length) {
-    if (Clock::now() - lastReport > std::chrono::milliseconds(100)) {
-      const auto percent = static_cast<int8_t>(RoundHalfEven((i + 1) * 100.0 / length));
-      if (progress.SetSubProgress(percent)) {
-        out.assign(source);  // a cancel leaves the text as it was
-        return found;
+  size_t nextClock = 0;
+  bool found = false;
+  size_t w = 0;
+  size_t in = 0;  // the input from here on is not written out yet
+  scan::TBitCursor carriageReturns(
+      text, [](const scan::TBlock& block, size_t) { return block.Equal('\r'); });
+  for (size_t at = 0; at < length; ++at) {
+    if (at >= nextClock) {
+      nextClock = at + kClockInterval;
+      if (Clock::now() - lastReport > std::chrono::milliseconds(100)) {
+        const auto percent = static_cast<int8_t>(RoundHalfEven((at + 1) * 100.0 / length));
+        if (progress.SetSubProgress(percent)) {
+          abandoned = found;  // the text changes from the first carriage return on
+          break;
+        }
+        lastReport = Clock::now();
       }
-      lastReport = Clock::now();
     }
-    const size_t blockEnd = std::min(length, i + kClockInterval);
-    while (i < blockEnd) {
-      const void* hit = std::memchr(in + i, '\r', blockEnd - i);
-      const size_t cr = hit ? static_cast<size_t>(static_cast<const char*>(hit) - in) : blockEnd;
-      out.append(in + i, cr - i);
-      i = cr;
-      if (cr == blockEnd) {
-        break;
-      }
-      found = true;
-      out += '\n';
-      i += (i + 1 < length && in[i + 1] == '\n') ? 2 : 1;
-    }
-  }
-  return found;
-}
-
-bool NormalizeLineBreaks(std::string& text, IProgress& progress) {
-  std::string out;
-  const bool found = NormalizeLineBreaks(text, out, progress);
-  text = std::move(out);
-  return found;
-}
-
-namespace {
-// Moves text[from, to) down to text[w]; the write position never passes the read position.
-void MoveDown(std::string& text, size_t& w, size_t from, size_t to) {
-  if (w != from) {
-    std::memmove(text.data() + w, text.data() + from, to - from);
-  }
-  w += to - from;
-}
-}  // namespace
-
-namespace {
-// The next " />" at or after `from`, found through its "/", the rarest of its characters.
-size_t FindTagEnding(const std::string& text, size_t from) {
-  const char* const data = text.data();
-  for (size_t i = from + 1; i + 1 < text.size();) {
-    const void* hit = std::memchr(data + i, '/', text.size() - 1 - i);
-    if (hit == nullptr) {
+    at = carriageReturns.Next(at);
+    if (at == length) {
       break;
     }
-    i = static_cast<size_t>(static_cast<const char*>(hit) - data);
-    if (data[i + 1] == '>' && data[i - 1] == ' ') {
-      return i - 1;
+    found = true;
+    if (at + 1 < length && buffer[at + 1] == '\n') {
+      w = scan::MoveDown(buffer, w, in, at - in, length);
+      in = at + 1;
+    } else {
+      buffer[at] = '\n';
     }
-    ++i;
   }
-  return std::string::npos;
+  w = scan::MoveDown(buffer, w, in, length - in, length);
+  text.resize(w);
+  return found;
 }
-}  // namespace
 
 bool ShortenTagEndings(std::string& text, IProgress& progress) {
-  constexpr size_t kEndingLength = 3;  // " />"
-  size_t at = FindTagEnding(text, 0);
+  constexpr std::string_view kEnding = " />";
+  size_t at = scan::Find(text, kEnding, 0);
   size_t w = 0;
   size_t in = 0;
   bool stopped = false;
   const bool any = at != std::string::npos;
   while (at != std::string::npos) {
-    MoveDown(text, w, in, at);
+    w = scan::MoveDown(text.data(), w, in, at - in, text.size());
     text[w++] = '>';
-    in = at + kEndingLength;
+    in = at + kEnding.size();
     if (!progress.KeepRunning()) {
       stopped = true;
       break;
     }
-    at = FindTagEnding(text, in);
+    at = scan::Find(text, kEnding, in);
   }
-  MoveDown(text, w, in, text.size());
+  w = scan::MoveDown(text.data(), w, in, text.size() - in, text.size());
   text.resize(w);
   return any && !stopped;
 }
@@ -166,19 +137,19 @@ bool DeleteMarkedBlocks(std::string& text) {
   size_t in = 0;
   bool deleted = false;
   while (true) {
-    const size_t open = FindExact(text, kOpen, in);
+    const size_t open = scan::Find(text, kOpen, in);
     if (open == std::string::npos) {
       break;
     }
-    const size_t close = FindExact(text, kClose, open + kOpen.size());
+    const size_t close = scan::Find(text, kClose, open + kOpen.size());
     if (close == std::string::npos) {
       break;  // no later block can be closed either
     }
-    MoveDown(text, w, in, open);
+    w = scan::MoveDown(text.data(), w, in, open - in, text.size());
     in = close + kClose.size();
     deleted = true;
   }
-  MoveDown(text, w, in, text.size());
+  w = scan::MoveDown(text.data(), w, in, text.size() - in, text.size());
   text.resize(w);
   return deleted;
 }
@@ -203,14 +174,17 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
   if (ExpandDirectives(text, expanded, fileName, modified, services)) {
     return true;
   }
-  const size_t lengthBefore = modified ? expanded.size() : text.size();
+  // Every later step works in place, on the caller's text when there was nothing to expand.
+  std::string& work = modified ? expanded : text;
+  const size_t lengthBefore = work.size();
 
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageLineBreaks));
-  // The working copy is made by this step; every later step works on it in place.
-  std::string work;
-  modified = NormalizeLineBreaks(modified ? expanded : text, work, progress) || modified;
-  std::string().swap(expanded);
+  bool abandoned = false;
+  modified = NormalizeLineBreaks(work, progress, abandoned) || modified;
+  if (abandoned) {
+    return true;
+  }
 
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageTagEndings));
@@ -236,7 +210,9 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
   const size_t saved = lengthBefore - lengthAfter;
   stats.Saved = static_cast<int32_t>(
       std::min<size_t>(saved, static_cast<size_t>(std::numeric_limits<int32_t>::max())));
-  text = std::move(work);
+  if (&work != &text) {
+    text = std::move(work);
+  }
   return false;
 }
 

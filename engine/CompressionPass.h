@@ -17,8 +17,9 @@ struct TCompressionStats {
 };
 
 // Compresses one document: include directives, line breaks, " />" endings, marked blocks, then
-// the compaction of every segment outside "<PRE>" blocks. Returns true when it stopped early
-// (cancel request or an unterminated directive); `text` is then left as it was.
+// the compaction of every segment outside "<PRE>" blocks. Returns true when it stopped early:
+// on an unterminated directive `text` is left as it was; on a cancel request it may hold the
+// part of the work done in place, and the caller must discard it.
 bool CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
                   TCompressionStats& stats, TEngineServices& services);
 // The same with a tag list prepared once for many documents.
@@ -26,11 +27,11 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
                   TCompressionStats& stats, TEngineServices& services);
 
 // The steps of the pass, each returning whether it changed the text.
-// Carriage returns, alone or before a line feed, become one line feed. A cancel request
-// leaves the text unchanged (and still reports whether a carriage return was seen).
-bool NormalizeLineBreaks(std::string& text, IProgress& progress);
-// The same, writing the result (or, after a cancel, the unchanged text) to `out`.
-bool NormalizeLineBreaks(std::string_view source, std::string& out, IProgress& progress);
+// Carriage returns, alone or before a line feed, become one line feed, in place; returns
+// whether there was one. A cancel request ends the step: when it comes before the first
+// carriage return the text is as it was, otherwise `abandoned` is set and the text is half
+// done.
+bool NormalizeLineBreaks(std::string& text, IProgress& progress, bool& abandoned);
 // " />" becomes ">"; a stop request through KeepRunning ends the replacing and counts as no
 // change.
 bool ShortenTagEndings(std::string& text, IProgress& progress);
