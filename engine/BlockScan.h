@@ -98,38 +98,78 @@ class TBlock {
 #endif
 };
 
-// Walks, in text order, the positions whose bit `classify(block, at)` sets for the block at
-// `at`. A block's mask is kept until the walk leaves it, so the bytes at and after the
-// position last asked for must stay as they were.
+// What a walk marks in one block: positions always wanted, and positions wanted only when asked.
+struct TMarks {
+  uint64_t Always = 0;
+  uint64_t OnRequest = 0;
+};
+
+// Walks, in text order, the positions that `classify(block, at)` marks for the block at `at`.
+// A block's marks are kept until the walk leaves it, so the bytes at and after the position
+// last asked for must stay as they were.
 template <typename Classify>
 class TBitCursor {
  public:
   TBitCursor(std::string_view text, Classify classify) : text_(text), classify_(classify) {}
 
   // The first marked position at or after `from`; the text's length when there is none.
-  size_t Next(size_t from) {
-    if (from - base_ < kBlockSize) {
-      if (const uint64_t rest = mask_ & (~uint64_t{0} << (from - base_)); rest != 0) {
-        return base_ + LowestBit(rest);
+  size_t Next(size_t from, bool onRequestToo = false) {
+    while (true) {
+      if (from - base_ < kBlockSize) {
+        const uint64_t marks = marks_.Always | (onRequestToo ? marks_.OnRequest : 0);
+        if (const uint64_t rest = marks & (~uint64_t{0} << (from - base_)); rest != 0) {
+          return base_ + LowestBit(rest);
+        }
+        from = base_ + kBlockSize;
       }
-      from = base_ + kBlockSize;
-    }
-    for (; from < text_.size(); from += kBlockSize) {
+      if (from >= text_.size()) {
+        return text_.size();
+      }
       base_ = from;
-      mask_ = classify_(TBlock(text_.data() + from, text_.data() + text_.size()), from);
-      if (mask_ != 0) {
-        return base_ + LowestBit(mask_);
-      }
+      marks_ = classify_(TBlock(text_.data() + from, text_.data() + text_.size()), from);
     }
-    return text_.size();
   }
 
  private:
   std::string_view text_;
   Classify classify_;
   size_t base_ = 0 - kBlockSize;  // no block yet: every position lies beyond it
-  uint64_t mask_ = 0;
+  TMarks marks_;
 };
+
+// The positions of the block at `p` where the byte `first` stands and the byte `last` stands
+// `distance` bytes further on. Bytes at or past `end` read as zero bytes.
+inline uint64_t PairsAt(const char* p, const char* end, char first, char last, size_t distance) {
+#if QUORVANE_SSE2_SCAN
+  if (end - p >= static_cast<ptrdiff_t>(kBlockSize + distance)) {
+    // Most blocks hold no pair: one test over the whole block lets them pass cheaply.
+    const __m128i wantedFirst = _mm_set1_epi8(first);
+    const __m128i wantedLast = _mm_set1_epi8(last);
+    __m128i pairs[4];
+    for (int k = 0; k < 4; ++k) {
+      const char* const at = p + 16 * k;
+      pairs[k] = _mm_and_si128(
+          _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), wantedFirst),
+          _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + distance)),
+                         wantedLast));
+    }
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(pairs[0], pairs[1]), _mm_or_si128(pairs[2], pairs[3]));
+    if (_mm_movemask_epi8(any) == 0) {
+      return 0;
+    }
+    uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+      mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(pairs[k]))} << (16 * k);
+    }
+    return mask;
+  }
+#endif
+  const uint64_t firsts = TBlock(p, end).Equal(first);
+  return end - p > static_cast<ptrdiff_t>(distance)
+             ? firsts & TBlock(p + distance, end).Equal(last)
+             : 0;
+}
 
 // The first position at or after `from` where `needle` (two bytes or more, its first and last
 // not zero) stands in `text`; npos when there is none.
@@ -142,14 +182,10 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   const char* const end = data + text.size();
   const size_t last = text.size() - m;  // the last position where the needle fits
   for (size_t base = from; base <= last; base += kBlockSize) {
-    uint64_t candidates = TBlock(data + base, end).Equal(needle.front()) &
-                          TBlock(data + base + m - 1, end).Equal(needle.back());
-    if (last - base < kBlockSize - 1) {
-      candidates &= (uint64_t{2} << (last - base)) - 1;
-    }
+    uint64_t candidates = PairsAt(data + base, end, needle.front(), needle.back(), m - 1);
     for (; candidates != 0; candidates &= candidates - 1) {
       const size_t at = base + LowestBit(candidates);
-      if (std::memcmp(data + at + 1, needle.data() + 1, m - 2) == 0) {
+      if (at <= last && std::memcmp(data + at + 1, needle.data() + 1, m - 2) == 0) {
         return at;
       }
     }

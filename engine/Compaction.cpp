@@ -176,6 +176,7 @@ class TSegmentCompactor::TStreaming {
 
  private:
   struct TCounts {
+    uint32_t limit = 0;               // the definition's MaxCount
     uint32_t opening = 0;             // occurrences of "<NAME" treated
     uint32_t pattern = 0;             // matches of "<NAME*>" treated
     uint32_t closing = 0;             // occurrences of "</NAME>" treated
@@ -198,17 +199,15 @@ class TSegmentCompactor::TStreaming {
 
 void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t i,
                                                      bool& deleteBefore) {
-  const auto& definitions = tags_.Definitions();
   auto treatOpening = [&](uint32_t node) {
     for (const uint32_t d : matcher_.DefinitionsAt(node)) {
       TCounts& counts = state_[d];
-      const uint32_t limit = definitions[d].MaxCount;
-      if (Allows(limit, counts.opening)) {
+      if (Allows(counts.limit, counts.opening)) {
         ++counts.opening;
         deleteBefore = true;
       }
       // The pattern search resumes after the ">" that ended its last match.
-      if (Allows(limit, counts.pattern) && counts.patternGt != gtCount_) {
+      if (Allows(counts.limit, counts.pattern) && counts.patternGt != gtCount_) {
         ++counts.pattern;
         counts.patternGt = gtCount_;
         deleteAfterNextGt_ = true;
@@ -216,13 +215,17 @@ void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t 
     }
   };
   uint32_t node = matcher_.Root();
-  treatOpening(node);
+  if (matcher_.EndsDefinitions(node)) {
+    treatOpening(node);
+  }
   for (size_t k = i + 1; k < s.size(); ++k) {
     node = matcher_.Child(node, s[k]);
     if (node == TTagMatcher::kNone) {
       break;
     }
-    treatOpening(node);
+    if (matcher_.EndsDefinitions(node)) {
+      treatOpening(node);
+    }
   }
   if (i + 1 >= s.size() || s[i + 1] != '/') {
     return;
@@ -232,7 +235,7 @@ void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t 
   for (size_t k = i + 2; k < s.size(); ++k) {
     if (s[k] == '>') {
       for (const uint32_t d : matcher_.DefinitionsAt(node)) {
-        if (Allows(definitions[d].MaxCount, state_[d].closing)) {
+        if (Allows(state_[d].limit, state_[d].closing)) {
           ++state_[d].closing;
           deleteAfterNextGt_ = true;
         }
@@ -247,23 +250,27 @@ void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t 
 }
 
 namespace {
-// The positions where the compaction has something to decide: "<", ">", and white space that
-// more white space follows (a run to collapse). Bytes past the end of `segment` count as none.
+// The positions where the compaction has something to decide: "<" and white space that more
+// white space follows (a run to collapse) always, ">" when a treated tag waits for its end.
+// Bytes past the end of `segment` count as none.
 struct TCompactionEvents {
   std::string_view segment;
-  uint64_t operator()(const scan::TBlock& block, size_t at) const {
+  scan::TMarks operator()(const scan::TBlock& block, size_t at) const {
     const uint64_t space = block.WhiteSpace();
     const size_t next = at + scan::kBlockSize;
     const uint64_t nextIsSpace = next < segment.size() && IsWhiteSpace(segment[next]);
     const uint64_t spaceFollows = (space >> 1) | (nextIsSpace << 63);
-    return block.Equal('<') | block.Equal('>') | (space & spaceFollows);
+    return {block.Equal('<') | (space & spaceFollows), block.Equal('>')};
   }
 };
 }  // namespace
 
 bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, size_t out,
                                         size_t& outEnd, bool& changed) {
-  std::fill(state_.begin(), state_.end(), TCounts{});  // the limits count per segment
+  const auto& definitions = tags_.Definitions();
+  for (size_t d = 0; d < definitions.size(); ++d) {
+    state_[d] = TCounts{definitions[d].MaxCount};  // the limits count per segment
+  }
   gtCount_ = 0;
   deleteAfterNextGt_ = false;
   IProgress& progress = services_.Progress;
@@ -286,7 +293,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   };
   scan::TBitCursor events(s, TCompactionEvents{s});
   size_t nextReport = begin + kReportInterval;
-  for (size_t at = events.Next(in); at < end; at = events.Next(at)) {
+  for (size_t at = events.Next(in); at < end; at = events.Next(at, deleteAfterNextGt_)) {
     if (at >= nextReport) {
       nextReport += kReportInterval;
       progress.CheckMailslot();
@@ -310,19 +317,16 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
       }
       ++at;
     } else if (c == '>') {
-      ++at;
-      // Only a ">" that ends a treated tag matters: the pattern searches resume after it.
-      if (deleteAfterNextGt_) {
-        deleteAfterNextGt_ = false;
-        ++gtCount_;
-        size_t next = at;
-        while (next < end && IsWhiteSpace(s[next])) {
-          ++next;
-        }
-        if (next > at) {
-          writeUpTo(at, next);
-          at = next;
-        }
+      // Only a ">" that ends a treated tag is asked for: the pattern searches resume after it.
+      deleteAfterNextGt_ = false;
+      ++gtCount_;
+      size_t next = ++at;
+      while (next < end && IsWhiteSpace(s[next])) {
+        ++next;
+      }
+      if (next > at) {
+        writeUpTo(at, next);
+        at = next;
       }
     } else {
       char kept = c;

@@ -78,7 +78,7 @@ bool NormalizeLineBreaks(std::string& text, IProgress& progress, bool& abandoned
   size_t w = 0;
   size_t in = 0;  // the input from here on is not written out yet
   scan::TBitCursor carriageReturns(
-      text, [](const scan::TBlock& block, size_t) { return block.Equal('\r'); });
+      text, [](const scan::TBlock& block, size_t) { return scan::TMarks{block.Equal('\r')}; });
   for (size_t at = 0; at < length; ++at) {
     if (at >= nextClock) {
       nextClock = at + kClockInterval;

@@ -15,16 +15,48 @@ TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes
     nodes_[node].ending.push_back(index);
   }
   BuildDenseTable();
+  FlattenEndings();
+}
+
+void TTagMatcher::FlattenEndings() {
+  endingsBegin_.reserve(nodes_.size() + 1);
+  for (const Node& node : nodes_) {
+    endingsBegin_.push_back(static_cast<uint32_t>(endings_.size()));
+    endings_.insert(endings_.end(), node.ending.begin(), node.ending.end());
+  }
+  endingsBegin_.push_back(static_cast<uint32_t>(endings_.size()));
 }
 
 void TTagMatcher::BuildDenseTable() {
-  if (nodes_.size() > kMaxDenseNodes) {
+  std::array<uint8_t, 256> classOfUpper{};  // by upper-cased byte
+  std::array<unsigned char, 256> member{};  // a byte of each class
+  auto addClass = [&](unsigned char upper) {
+    if (classOfUpper[upper] == 0) {
+      member[classCount_] = upper;
+      classOfUpper[upper] = static_cast<uint8_t>(classCount_++);
+    }
+  };
+  for (int c = 0; c < 256; ++c) {
+    if (rootChildren_[c] != kNone) {
+      addClass(static_cast<unsigned char>(c));
+    }
+  }
+  for (const Node& node : nodes_) {
+    for (const auto& [c, child] : node.children) {
+      addClass(c);
+    }
+  }
+  if (nodes_.size() > UINT16_MAX || nodes_.size() * classCount_ > kMaxDenseEntries) {
     return;
   }
-  std::vector<uint16_t> table(nodes_.size() * 256);
+  for (int c = 0; c < 256; ++c) {
+    classOf_[c] = classOfUpper[static_cast<unsigned char>(UpperChar(static_cast<char>(c)))];
+  }
+  std::vector<uint16_t> table(nodes_.size() * classCount_);
   for (uint32_t node = 0; node < nodes_.size(); ++node) {
-    for (int c = 0; c < 256; ++c) {
-      table[node * 256 + c] = static_cast<uint16_t>(SparseChild(node, static_cast<char>(c)));
+    for (uint32_t k = 1; k < classCount_; ++k) {
+      table[node * classCount_ + k] =
+          static_cast<uint16_t>(SparseChild(node, static_cast<char>(member[k])));
     }
   }
   dense_ = std::move(table);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -25,12 +26,17 @@ class TTagMatcher {
   // The node reached from `node` by the text character `c`, compared without regard to case.
   uint32_t Child(uint32_t node, char c) const {
     if (!dense_.empty()) {
-      return dense_[node * 256 + static_cast<unsigned char>(c)];
+      return dense_[node * classCount_ + classOf_[static_cast<unsigned char>(c)]];
     }
     return SparseChild(node, c);
   }
   // Indexes of the definitions whose name ends at `node`.
-  const std::vector<uint32_t>& DefinitionsAt(uint32_t node) const { return nodes_[node].ending; }
+  std::span<const uint32_t> DefinitionsAt(uint32_t node) const {
+    return {endings_.data() + endingsBegin_[node], endings_.data() + endingsBegin_[node + 1]};
+  }
+  bool EndsDefinitions(uint32_t node) const {
+    return endingsBegin_[node] != endingsBegin_[node + 1];
+  }
 
  private:
   struct Node {
@@ -40,14 +46,23 @@ class TTagMatcher {
   uint32_t AddChild(uint32_t node, unsigned char c);
   uint32_t SparseChild(uint32_t node, char c) const;
   void BuildDenseTable();
+  void FlattenEndings();
 
-  // Lists of the usual size get a table of every node's child for every byte, case folding
-  // included, so that a walk costs one load per character.
-  static constexpr size_t kMaxDenseNodes = 4096;
+  // Lists of the usual size get a table of every node's child for every class of bytes, so
+  // that a walk costs two loads per character. Bytes that upper-case to the same character
+  // share a class; class 0 holds the bytes that no name contains. Small enough to stay in the
+  // processor's first-level cache for the default list.
+  static constexpr size_t kMaxDenseEntries = size_t{1} << 20;
 
   std::vector<Node> nodes_;
   std::array<uint32_t, 256> rootChildren_{};
+  std::array<uint8_t, 256> classOf_{};
+  uint32_t classCount_ = 1;
   std::vector<uint16_t> dense_;
+  // The definitions ending at each node, one after the other: those of node n start at
+  // endingsBegin_[n] and end where node n + 1's start.
+  std::vector<uint32_t> endings_;
+  std::vector<uint32_t> endingsBegin_;
 };
 
 }  // namespace quorvane
