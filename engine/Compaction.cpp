@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/BlockScan.h"
+#include "engine/LineBreaks.h"
 #include "engine/TagMatcher.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
@@ -166,11 +167,12 @@ bool CompactStepByStep(std::string& segment, bool& changed, const TTagsCommaList
 // decided where it stands; the limits count occurrences in text order as the searches would.
 class TSegmentCompactor::TStreaming {
  public:
-  TStreaming(const TPreparedTags& prepared, TEngineServices& services)
+  TStreaming(const TPreparedTags& prepared, TEngineServices& services, bool lineBreaks)
       : tags_(prepared.Tags()),
         matcher_(*prepared.Matcher()),
         state_(tags_.Definitions().size()),
-        services_(services) {}
+        services_(services),
+        lineBreaks_(lineBreaks) {}
 
   bool Run(char* buffer, size_t begin, size_t end, size_t out, size_t& outEnd, bool& changed);
 
@@ -191,6 +193,9 @@ class TSegmentCompactor::TStreaming {
   const TTagMatcher& matcher_;
   std::vector<TCounts> state_;
   TEngineServices& services_;
+  // Carriage returns become line feeds. A line break never decides whether white space goes,
+  // so only the characters written out need it: each carriage return is an event.
+  bool lineBreaks_;
   // The ">" characters passed that ended a pattern match: a match that begins is new when one
   // has passed since the definition's last match began.
   uint64_t gtCount_ = 0;
@@ -250,17 +255,19 @@ void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t 
 }
 
 namespace {
-// The positions where the compaction has something to decide: "<" and white space that more
-// white space follows (a run to collapse) always, ">" when a treated tag waits for its end.
-// Bytes past the end of `segment` count as none.
+// The positions where the compaction has something to decide: "<", white space that more
+// white space follows (a run to collapse) and carriage returns to turn always, ">" when a
+// treated tag waits for its end. Bytes past the end of `segment` count as none.
 struct TCompactionEvents {
   std::string_view segment;
+  bool lineBreaks;
   scan::TMarks operator()(const scan::TBlock& block, size_t at) const {
     const uint64_t space = block.WhiteSpace();
     const size_t next = at + scan::kBlockSize;
     const uint64_t nextIsSpace = next < segment.size() && IsWhiteSpace(segment[next]);
     const uint64_t spaceFollows = (space >> 1) | (nextIsSpace << 63);
-    return {block.Equal('<') | (space & spaceFollows), block.Equal('>')};
+    const uint64_t carriageReturns = lineBreaks ? block.Equal('\r') : 0;
+    return {block.Equal('<') | (space & spaceFollows) | carriageReturns, block.Equal('>')};
   }
 };
 }  // namespace
@@ -291,7 +298,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   auto spaceBefore = [&](size_t at) {
     return at > in ? IsWhiteSpace(s[at - 1]) : w > out && IsWhiteSpace(buffer[w - 1]);
   };
-  scan::TBitCursor events(s, TCompactionEvents{s});
+  scan::TBitCursor events(s, TCompactionEvents{s, lineBreaks_});
   size_t nextReport = begin + kReportInterval;
   for (size_t at = events.Next(in); at < end; at = events.Next(at, deleteAfterNextGt_)) {
     if (at >= nextReport) {
@@ -338,8 +345,13 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
           lineBreak = true;
         }
       }
+      if (kept == '\r' && lineBreaks_) {
+        kept = '\n';
+      }
       if (next == end) {
         writeUpTo(at, end);  // white space at the end goes
+      } else if (next == at + 1) {
+        buffer[at] = kept;  // a carriage return alone
       } else {
         buffer[at] = kept;
         writeUpTo(at + 1, next);
@@ -366,10 +378,11 @@ TPreparedTags::TPreparedTags(const TTagsCommaList& tags) : tags_(tags) {
 
 TPreparedTags::~TPreparedTags() = default;
 
-TSegmentCompactor::TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services)
-    : tags_(tags), services_(services) {
+TSegmentCompactor::TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services,
+                                     bool lineBreaks)
+    : tags_(tags), services_(services), lineBreaks_(lineBreaks) {
   if (tags.Matcher() != nullptr) {
-    streaming_ = std::make_unique<TStreaming>(tags, services);
+    streaming_ = std::make_unique<TStreaming>(tags, services, lineBreaks);
   }
 }
 
@@ -381,6 +394,9 @@ bool TSegmentCompactor::Compact(char* buffer, size_t begin, size_t end, size_t o
     return streaming_->Run(buffer, begin, end, out, outEnd, changed);
   }
   std::string segment(buffer + begin, end - begin);
+  if (lineBreaks_) {
+    NormalizeLineBreaks(segment);
+  }
   const bool cancelled = CompactStepByStep(segment, changed, tags_.Tags(), services_);
   std::memcpy(buffer + out, segment.data(), segment.size());  // it never grows
   outEnd = out + segment.size();

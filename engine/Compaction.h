@@ -40,10 +40,12 @@ class TPreparedTags {
   std::unique_ptr<TTagMatcher> matcher_;
 };
 
-// Compacts segment after segment.
+// Compacts segment after segment. With `lineBreaks` it also turns carriage returns into line
+// feeds first, as the line-break step of the pass does.
 class TSegmentCompactor {
  public:
-  TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services);
+  TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services,
+                    bool lineBreaks = false);
   ~TSegmentCompactor();
 
   // Compacts buffer[begin, end) and writes the result from buffer[out] on (out <= begin: the
@@ -56,6 +58,7 @@ class TSegmentCompactor {
   class TStreaming;
   const TPreparedTags& tags_;
   TEngineServices& services_;
+  bool lineBreaks_;
   std::unique_ptr<TStreaming> streaming_;  // none when the list needs the step-by-step road
 };
 

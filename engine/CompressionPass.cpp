@@ -1,7 +1,6 @@
 #include "engine/CompressionPass.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "engine/BlockScan.h"
 #include "engine/Compaction.h"
 #include "engine/Directives.h"
+#include "engine/LineBreaks.h"
 #include "engine/PreSegments.h"
 #include "support/Rounding.h"
 #include "support/TextIds.h"
@@ -28,8 +28,8 @@ std::string StageName(TEngineServices& services, uint32_t id) {
 
 // Compacts every unprotected segment in place; the last stage of the plan is shared among
 // them.
-bool CompactSegments(std::string& text, const TPreparedTags& tags, int lastStage, bool& modified,
-                     TEngineServices& services) {
+bool CompactSegments(std::string& text, const TPreparedTags& tags, bool lineBreaks, int lastStage,
+                     bool& modified, TEngineServices& services) {
   IProgress& progress = services.Progress;
   const std::vector<TSegmentBounds> segments = FindPreSegments(text);
   const auto unprotected = static_cast<int>(std::count_if(
@@ -43,13 +43,16 @@ bool CompactSegments(std::string& text, const TPreparedTags& tags, int lastStage
       progress.AddStage({}, weight);
     }
   }
-  TSegmentCompactor compactor(tags, services);
+  TSegmentCompactor compactor(tags, services, lineBreaks);
   char* const buffer = text.data();
   size_t out = 0;
   for (const TSegmentBounds& segment : segments) {
     if (segment.Protected) {
-      std::memmove(buffer + out, buffer + segment.Begin, segment.End - segment.Begin);
-      out += segment.End - segment.Begin;
+      bool found = false;
+      out = lineBreaks
+                ? MoveNormalizingLineBreaks(buffer, out, segment.Begin, segment.End, found)
+                : scan::MoveDown(buffer, out, segment.Begin, segment.End - segment.Begin,
+                                 segment.End);
       continue;
     }
     bool changed = false;
@@ -64,49 +67,6 @@ bool CompactSegments(std::string& text, const TPreparedTags& tags, int lastStage
 }
 
 }  // namespace
-
-bool NormalizeLineBreaks(std::string& text, IProgress& progress, bool& abandoned) {
-  using Clock = std::chrono::steady_clock;
-  // The clock is read at most once per block of characters; reports stay at most every
-  // 100 ms.
-  constexpr size_t kClockInterval = 1 << 16;
-  const size_t length = text.size();
-  char* const buffer = text.data();
-  auto lastReport = Clock::now() - std::chrono::milliseconds(1000);
-  size_t nextClock = 0;
-  bool found = false;
-  size_t w = 0;
-  size_t in = 0;  // the input from here on is not written out yet
-  scan::TBitCursor carriageReturns(
-      text, [](const scan::TBlock& block, size_t) { return scan::TMarks{block.Equal('\r')}; });
-  for (size_t at = 0; at < length; ++at) {
-    if (at >= nextClock) {
-      nextClock = at + kClockInterval;
-      if (Clock::now() - lastReport > std::chrono::milliseconds(100)) {
-        const auto percent = static_cast<int8_t>(RoundHalfEven((at + 1) * 100.0 / length));
-        if (progress.SetSubProgress(percent)) {
-          abandoned = found;  // the text changes from the first carriage return on
-          break;
-        }
-        lastReport = Clock::now();
-      }
-    }
-    at = carriageReturns.Next(at);
-    if (at == length) {
-      break;
-    }
-    found = true;
-    if (at + 1 < length && buffer[at + 1] == '\n') {
-      w = scan::MoveDown(buffer, w, in, at - in, length);
-      in = at + 1;
-    } else {
-      buffer[at] = '\n';
-    }
-  }
-  w = scan::MoveDown(buffer, w, in, length - in, length);
-  text.resize(w);
-  return found;
-}
 
 bool ShortenTagEndings(std::string& text, IProgress& progress) {
   constexpr std::string_view kEnding = " />";
@@ -180,11 +140,13 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
 
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageLineBreaks));
-  bool abandoned = false;
-  modified = NormalizeLineBreaks(work, progress, abandoned) || modified;
-  if (abandoned) {
-    return true;
-  }
+  // The line breaks are turned while the segments are written out: the steps up to the split
+  // find the same places either way, as none of their searches holds a line break. A cancel
+  // at the step's first report leaves them as they are.
+  const bool lineBreaks =
+      !work.empty() &&
+      !progress.SetSubProgress(static_cast<int8_t>(RoundHalfEven(100.0 / work.size())));
+  modified = (lineBreaks && std::memchr(work.data(), '\r', work.size()) != nullptr) || modified;
 
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageTagEndings));
@@ -195,7 +157,7 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
   modified = DeleteMarkedBlocks(work) || modified;
 
   progress.NextStage();
-  if (CompactSegments(work, tags, lastStage, modified, services)) {
+  if (CompactSegments(work, tags, lineBreaks, lastStage, modified, services)) {
     return true;
   }
 

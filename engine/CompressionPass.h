@@ -26,12 +26,8 @@ bool CompressText(std::string& text, const std::string& fileName, const TTagsCom
 bool CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
                   TCompressionStats& stats, TEngineServices& services);
 
-// The steps of the pass, each returning whether it changed the text.
-// Carriage returns, alone or before a line feed, become one line feed, in place; returns
-// whether there was one. A cancel request ends the step: when it comes before the first
-// carriage return the text is as it was, otherwise `abandoned` is set and the text is half
-// done.
-bool NormalizeLineBreaks(std::string& text, IProgress& progress, bool& abandoned);
+// Steps of the pass, each returning whether it changed the text (the line breaks are in
+// engine/LineBreaks.h).
 // " />" becomes ">"; a stop request through KeepRunning ends the replacing and counts as no
 // change.
 bool ShortenTagEndings(std::string& text, IProgress& progress);
