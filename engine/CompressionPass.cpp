@@ -90,7 +90,7 @@ bool ShortenTagEndings(std::string& text, IProgress& progress) {
   return any && !stopped;
 }
 
-bool DeleteMarkedBlocks(std::string& text) {
+bool DeleteMarkedBlocks(std::string& text, bool lineBreaksPending) {
   constexpr std::string_view kOpen = "<!--DEL";
   constexpr std::string_view kClose = "DEL-->";
   size_t w = 0;
@@ -106,6 +106,11 @@ bool DeleteMarkedBlocks(std::string& text) {
       break;  // no later block can be closed either
     }
     w = scan::MoveDown(text.data(), w, in, open - in, text.size());
+    // Carriage returns right before the block each stand alone; as line feeds already they
+    // cannot pair with a line feed after it.
+    for (size_t k = w; lineBreaksPending && k > 0 && text[k - 1] == '\r'; --k) {
+      text[k - 1] = '\n';
+    }
     in = close + kClose.size();
     deleted = true;
   }
@@ -154,7 +159,7 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
 
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageMarkedBlocks));
-  modified = DeleteMarkedBlocks(work) || modified;
+  modified = DeleteMarkedBlocks(work, lineBreaks) || modified;
 
   progress.NextStage();
   if (CompactSegments(work, tags, lineBreaks, lastStage, modified, services)) {

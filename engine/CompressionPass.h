@@ -31,7 +31,9 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
 // " />" becomes ">"; a stop request through KeepRunning ends the replacing and counts as no
 // change.
 bool ShortenTagEndings(std::string& text, IProgress& progress);
-// Deletes every "<!--DEL" ... "DEL-->" block, markers included.
-bool DeleteMarkedBlocks(std::string& text);
+// Deletes every "<!--DEL" ... "DEL-->" block, markers included. With `lineBreaksPending` the
+// text's line breaks are still to be turned: carriage returns right before a block become line
+// feeds, so that none pairs with a line feed after the block.
+bool DeleteMarkedBlocks(std::string& text, bool lineBreaksPending = false);
 
 }  // namespace quorvane
