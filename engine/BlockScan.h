@@ -98,10 +98,12 @@ class TBlock {
 #endif
 };
 
-// What a walk marks in one block: positions always wanted, and positions wanted only when asked.
+// What a walk marks in one block: positions always wanted, positions wanted only when asked,
+// and a mask the walk's user keeps for the block without walking it.
 struct TMarks {
   uint64_t Always = 0;
   uint64_t OnRequest = 0;
+  uint64_t Kept = 0;
 };
 
 // Walks, in text order, the positions that `classify(block, at)` marks for the block at `at`.
@@ -112,11 +114,21 @@ class TBitCursor {
  public:
   TBitCursor(std::string_view text, Classify classify) : text_(text), classify_(classify) {}
 
+  // The first position at or after `from` whose bit in the kept mask is clear, as far as the
+  // block last classified tells: past its end the answer is its end.
+  size_t NextClearInKept(size_t from) const {
+    if (from - base_ >= kBlockSize) {
+      return from;
+    }
+    const uint64_t clear = ~(marks_.Kept >> (from - base_));
+    return clear != 0 ? from + LowestBit(clear) : base_ + kBlockSize;
+  }
+
   // The first marked position at or after `from`; the text's length when there is none.
   size_t Next(size_t from, bool onRequestToo = false) {
     while (true) {
       if (from - base_ < kBlockSize) {
-        const uint64_t marks = marks_.Always | (onRequestToo ? marks_.OnRequest : 0);
+        const uint64_t marks = marks_.Always | (marks_.OnRequest & (0 - uint64_t{onRequestToo}));
         if (const uint64_t rest = marks & (~uint64_t{0} << (from - base_)); rest != 0) {
           return base_ + LowestBit(rest);
         }
@@ -194,14 +206,23 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
 }
 
 // Moves buffer[from, from + n) down to buffer[to] (to <= from) and returns to + n. With 16
-// bytes or more between the two it copies in 16-byte steps, which may write up to 15 bytes
-// past the copy's end: those land below `from` + n on bytes already read. Bytes may be read up
+// bytes or more between the two it copies in 16-byte steps, which may write up to 63 bytes
+// past the copy's end: never further than `from`, on bytes already read. Bytes may be read up
 // to `limit`.
 inline size_t MoveDown(char* buffer, size_t to, size_t from, size_t n, size_t limit) {
   if (to == from) {
     return to + n;
   }
 #if QUORVANE_SSE2_SCAN
+  // Most pieces are short: one unconditional copy of a whole block spares a loop whose end
+  // the processor cannot foresee.
+  if (from - to >= kBlockSize && limit - from >= kBlockSize && n <= kBlockSize) {
+    for (size_t k = 0; k < kBlockSize; k += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + k));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + to + k), v);
+    }
+    return to + n;
+  }
   if (from - to >= 16 && limit - from >= n + 15) {
     for (size_t k = 0; k < n; k += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + k));

@@ -1,5 +1,6 @@
 #include "engine/Compaction.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -267,7 +268,7 @@ struct TCompactionEvents {
     const uint64_t nextIsSpace = next < segment.size() && IsWhiteSpace(segment[next]);
     const uint64_t spaceFollows = (space >> 1) | (nextIsSpace << 63);
     const uint64_t carriageReturns = lineBreaks ? block.Equal('\r') : 0;
-    return {block.Equal('<') | (space & spaceFollows) | carriageReturns, block.Equal('>')};
+    return {block.Equal('<') | (space & spaceFollows) | carriageReturns, block.Equal('>'), space};
   }
 };
 }  // namespace
@@ -299,6 +300,14 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     return at > in ? IsWhiteSpace(s[at - 1]) : w > out && IsWhiteSpace(buffer[w - 1]);
   };
   scan::TBitCursor events(s, TCompactionEvents{s, lineBreaks_});
+  // The end of the white space from `at` on (`at` itself when there is none).
+  auto spaceEnd = [&](size_t at) {
+    size_t next = events.NextClearInKept(at);
+    while (next < end && IsWhiteSpace(s[next])) {
+      ++next;
+    }
+    return std::min(next, end);
+  };
   size_t nextReport = begin + kReportInterval;
   for (size_t at = events.Next(in); at < end; at = events.Next(at, deleteAfterNextGt_)) {
     if (at >= nextReport) {
@@ -327,23 +336,16 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
       // Only a ">" that ends a treated tag is asked for: the pattern searches resume after it.
       deleteAfterNextGt_ = false;
       ++gtCount_;
-      size_t next = ++at;
-      while (next < end && IsWhiteSpace(s[next])) {
-        ++next;
-      }
+      const size_t next = spaceEnd(++at);
       if (next > at) {
         writeUpTo(at, next);
         at = next;
       }
     } else {
+      const size_t next = spaceEnd(at);
       char kept = c;
-      bool lineBreak = IsLineBreak(c);
-      size_t next = at + 1;
-      for (; next < end && IsWhiteSpace(s[next]); ++next) {
-        if (!lineBreak && IsLineBreak(s[next])) {
-          kept = '\n';
-          lineBreak = true;
-        }
+      if (!IsLineBreak(c) && std::any_of(s.begin() + at + 1, s.begin() + next, IsLineBreak)) {
+        kept = '\n';
       }
       if (kept == '\r' && lineBreaks_) {
         kept = '\n';

@@ -14,8 +14,40 @@ TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes
     }
     nodes_[node].ending.push_back(index);
   }
+  PutEndingNodesFirst();
   BuildDenseTable();
   FlattenEndings();
+}
+
+void TTagMatcher::PutEndingNodesFirst() {
+  std::vector<uint32_t> order;  // old indexes in their new order, the root first
+  order.push_back(Root());
+  for (const bool ending : {true, false}) {
+    for (uint32_t node = 1; node < nodes_.size(); ++node) {
+      if (nodes_[node].ending.empty() != ending) {
+        order.push_back(node);
+      }
+    }
+    if (ending) {
+      lastEndingNode_ = static_cast<uint32_t>(order.size()) - 1;
+    }
+  }
+  std::vector<uint32_t> renamed(nodes_.size());
+  for (uint32_t index = 0; index < order.size(); ++index) {
+    renamed[order[index]] = index;
+  }
+  std::vector<Node> nodes;
+  nodes.reserve(nodes_.size());
+  for (const uint32_t old : order) {
+    nodes.push_back(std::move(nodes_[old]));
+    for (auto& child : nodes.back().children) {
+      child.second = renamed[child.second];
+    }
+  }
+  for (uint32_t& child : rootChildren_) {
+    child = renamed[child];  // kNone stays the root's index
+  }
+  nodes_ = std::move(nodes);
 }
 
 void TTagMatcher::FlattenEndings() {
@@ -46,16 +78,19 @@ void TTagMatcher::BuildDenseTable() {
       addClass(c);
     }
   }
-  if (nodes_.size() > UINT16_MAX || nodes_.size() * classCount_ > kMaxDenseEntries) {
+  if (nodes_.size() > UINT16_MAX || nodes_.size() * 2 * classCount_ > kMaxDenseEntries) {
     return;
   }
   for (int c = 0; c < 256; ++c) {
     classOf_[c] = classOfUpper[static_cast<unsigned char>(UpperChar(static_cast<char>(c)))];
   }
-  std::vector<uint16_t> table(nodes_.size() * classCount_);
+  while ((uint32_t{1} << classShift_) < classCount_) {
+    ++classShift_;
+  }
+  std::vector<uint16_t> table(nodes_.size() << classShift_);
   for (uint32_t node = 0; node < nodes_.size(); ++node) {
     for (uint32_t k = 1; k < classCount_; ++k) {
-      table[node * classCount_ + k] =
+      table[(node << classShift_) + k] =
           static_cast<uint16_t>(SparseChild(node, static_cast<char>(member[k])));
     }
   }

@@ -26,7 +26,7 @@ class TTagMatcher {
   // The node reached from `node` by the text character `c`, compared without regard to case.
   uint32_t Child(uint32_t node, char c) const {
     if (!dense_.empty()) {
-      return dense_[node * classCount_ + classOf_[static_cast<unsigned char>(c)]];
+      return dense_[(node << classShift_) + classOf_[static_cast<unsigned char>(c)]];
     }
     return SparseChild(node, c);
   }
@@ -35,7 +35,7 @@ class TTagMatcher {
     return {endings_.data() + endingsBegin_[node], endings_.data() + endingsBegin_[node + 1]};
   }
   bool EndsDefinitions(uint32_t node) const {
-    return endingsBegin_[node] != endingsBegin_[node + 1];
+    return node != Root() ? node <= lastEndingNode_ : endingsBegin_[1] != 0;
   }
 
  private:
@@ -45,6 +45,7 @@ class TTagMatcher {
   };
   uint32_t AddChild(uint32_t node, unsigned char c);
   uint32_t SparseChild(uint32_t node, char c) const;
+  void PutEndingNodesFirst();
   void BuildDenseTable();
   void FlattenEndings();
 
@@ -58,6 +59,9 @@ class TTagMatcher {
   std::array<uint32_t, 256> rootChildren_{};
   std::array<uint8_t, 256> classOf_{};
   uint32_t classCount_ = 1;
+  uint32_t classShift_ = 0;  // each node's row of the table: 2 ^ classShift_ entries
+  // Nodes 1 to lastEndingNode_ are those where names end; the root follows its own rule.
+  uint32_t lastEndingNode_ = 0;
   std::vector<uint16_t> dense_;
   // The definitions ending at each node, one after the other: those of node n start at
   // endingsBegin_[n] and end where node n + 1's start.

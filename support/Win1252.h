@@ -42,7 +42,9 @@ std::string UpperCase(std::string_view text);
 
 // Space, carriage return, line feed, tab, form feed and vertical tab.
 inline bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\v';
+  // Tab to carriage return are the codes 9 to 13; two tests, no branch between them.
+  const auto code = static_cast<unsigned char>(c);
+  return (code == ' ') | (static_cast<unsigned>(code - '\t') <= unsigned{'\r' - '\t'});
 }
 
 // The text without white space at either end.
