@@ -7,7 +7,8 @@ namespace quorvane {
 
 TFileError FinishFile(const TFinishedFile& file) {
   if (file.Text) {
-    return WriteReadFile(file.File, *file.Text, {.Time = file.Stamp, .MarkArchived = file.MarkDone});
+    return WriteReadFile(file.File, *file.Text,
+                         {.Time = file.Stamp, .MarkArchived = file.MarkDone});
   }
   // Unchanged, so untouched: its date is still its own.
   if (file.MarkDone && file.File.File.Valid()) {

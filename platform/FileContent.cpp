@@ -89,8 +89,8 @@ void RememberFileSystem(const TFileLocation& location) {
   struct stat status;
   if (SystemCalls().Fstat(location.Directory.Get(), &status) == 0) {
     const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
-    WrittenFileSystems().try_emplace(
-        status.st_dev, location.DirectoryPath.empty() ? "." : location.DirectoryPath);
+    WrittenFileSystems().try_emplace(status.st_dev,
+                                     location.DirectoryPath.empty() ? "." : location.DirectoryPath);
   }
 }
 
@@ -137,9 +137,9 @@ bool KeepOwnership(int fd, const struct stat& original) {
 // call the write failed: a file the process does not own may refuse a date.
 void SetTimeAndMark(int fd, const TWriteOptions& options) {
   if (options.Time) {
-    const std::array<timespec, 2> times{
-        timespec{0, UTIME_OMIT}, timespec{static_cast<time_t>(options.Time->Seconds),
-                                          static_cast<long>(options.Time->Nanoseconds)}};
+    const std::array<timespec, 2> times{timespec{0, UTIME_OMIT},
+                                        timespec{static_cast<time_t>(options.Time->Seconds),
+                                                 static_cast<long>(options.Time->Nanoseconds)}};
     SystemCalls().Futimens(fd, times.data());
   }
   if (options.MarkArchived) {
@@ -158,6 +158,33 @@ bool StillNames(const TFileLocation& location, const struct stat& expected) {
   return SystemCalls().FstatAt(location.Directory.Get(), location.Name.c_str(), &now,
                                AT_SYMLINK_NOFOLLOW) == 0 &&
          S_ISREG(now.st_mode) && SameFile(now, expected);
+}
+
+// Writes `data` into the temporary file and renames it over the name, provided the name still
+// names the file `expected` describes, when there is one.
+TFileError FillAndCommit(TTemporaryFile& temporary, const TFileLocation& location,
+                         std::string_view data, const TWriteOptions& options,
+                         const struct stat* expected) {
+  if (!WriteAllAt(temporary.Fd(), data, 0)) {
+    return ErrorFromErrno(errno);
+  }
+  SetTimeAndMark(temporary.Fd(), options);
+  if (options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0) {
+    return ErrorFromErrno(errno);
+  }
+  if (const int closed = temporary.CloseNamed(); closed != 0) {
+    return ErrorFromErrno(closed);
+  }
+  if (expected != nullptr && !StillNames(location, *expected)) {
+    return TFileError::Changed;
+  }
+  if (const int renamed = temporary.RenameOver(location.Name); renamed != 0) {
+    return ErrorFromErrno(renamed);
+  }
+  if (options.Flush && FlushDirectory(location.Directory.Get()) != 0) {
+    return ErrorFromErrno(errno);
+  }
+  return TFileError::None;
 }
 
 // Rewrites an open file's content where it lies. Its old content goes into a journal first and
@@ -223,26 +250,7 @@ std::optional<TFileError> WriteBeside(const TFileLocation& location, int origina
   if (SystemCalls().Fchmod(temporary.Fd(), original.st_mode & 07777) != 0) {
     return std::nullopt;
   }
-  if (!WriteAllAt(temporary.Fd(), data, 0)) {
-    return ErrorFromErrno(errno);
-  }
-  SetTimeAndMark(temporary.Fd(), options);
-  if (options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0) {
-    return ErrorFromErrno(errno);
-  }
-  if (const int closed = temporary.CloseNamed(); closed != 0) {
-    return ErrorFromErrno(closed);
-  }
-  if (!StillNames(location, original)) {
-    return TFileError::Changed;
-  }
-  if (const int renamed = temporary.RenameOver(location.Name); renamed != 0) {
-    return ErrorFromErrno(renamed);
-  }
-  if (options.Flush && FlushDirectory(location.Directory.Get()) != 0) {
-    return ErrorFromErrno(errno);
-  }
-  return TFileError::None;
+  return FillAndCommit(temporary, location, data, options, &original);
 }
 
 // Opens the file for writing, and for reading too when it may be read; only the very file that
@@ -299,23 +307,7 @@ TFileError WriteNewFile(const TFileLocation& location, std::string_view data,
       error != 0) {
     return ErrorFromErrno(error);
   }
-  if (!WriteAllAt(temporary.Fd(), data, 0)) {
-    return ErrorFromErrno(errno);
-  }
-  SetTimeAndMark(temporary.Fd(), options);
-  if (options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0) {
-    return ErrorFromErrno(errno);
-  }
-  if (const int error = temporary.CloseNamed(); error != 0) {
-    return ErrorFromErrno(error);
-  }
-  if (const int error = temporary.RenameOver(location.Name); error != 0) {
-    return ErrorFromErrno(error);
-  }
-  if (options.Flush && FlushDirectory(location.Directory.Get()) != 0) {
-    return ErrorFromErrno(errno);
-  }
-  return TFileError::None;
+  return FillAndCommit(temporary, location, data, options, nullptr);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TReadResult ReadWholeFile(const std::string& path, std::string& content, TReadFi
 struct TWriteOptions {
   bool Flush = false;  // make the new content durable before it replaces the old
   std::optional<TFileTime> Time = std::nullopt;  // the modification time the new content gets
-  bool MarkArchived = false;  // clear the archive attribute of the new content
+  bool MarkArchived = false;                     // clear the archive attribute of the new content
 };
 
 // Replaces the content of `path` (creating the file when it does not exist) so that the file is

@@ -302,11 +302,11 @@ int TTemporaryFile::RenameOver(std::string_view targetName) {
 
 int TTemporaryFile::LinkAs(std::string_view name) {
   const std::string target(name);
-  const int linked =
-      unnamed_ ? SystemCalls().LinkAt(AT_FDCWD, ProcPath(file_.Get()).c_str(), directory_.Get(),
-                                      target.c_str(), AT_SYMLINK_FOLLOW)
-               : SystemCalls().LinkAt(directory_.Get(), name_.c_str(), directory_.Get(),
-                                      target.c_str(), 0);
+  const int linked = unnamed_
+                         ? SystemCalls().LinkAt(AT_FDCWD, ProcPath(file_.Get()).c_str(),
+                                                directory_.Get(), target.c_str(), AT_SYMLINK_FOLLOW)
+                         : SystemCalls().LinkAt(directory_.Get(), name_.c_str(), directory_.Get(),
+                                                target.c_str(), 0);
   if (linked != 0) {
     const int error = errno;
     Discard();

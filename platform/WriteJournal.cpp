@@ -74,10 +74,9 @@ TStateDirectory OpenStateDirectory(bool create) {
 }
 
 std::string HeaderText(const struct stat& status, std::string_view path) {
-  return std::string(kMagic) + std::to_string(status.st_dev) + " " +
-         std::to_string(status.st_ino) + " " + std::to_string(status.st_size) + " " +
-         std::to_string(status.st_mtim.tv_sec) + " " + std::to_string(status.st_mtim.tv_nsec) +
-         "\n" + std::string(path) + '\0';
+  return std::string(kMagic) + std::to_string(status.st_dev) + " " + std::to_string(status.st_ino) +
+         " " + std::to_string(status.st_size) + " " + std::to_string(status.st_mtim.tv_sec) + " " +
+         std::to_string(status.st_mtim.tv_nsec) + "\n" + std::string(path) + '\0';
 }
 
 template <typename T>
@@ -130,8 +129,8 @@ bool ReadJournal(int dir, const std::string& name, std::string& content) {
   TFileDescriptor file(SystemCalls().OpenAt(
       dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
   struct stat status;
-  return file.Valid() && SystemCalls().Fstat(file.Get(), &status) == 0 &&
-         S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
+  return file.Valid() && SystemCalls().Fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode) &&
+         status.st_uid == ::geteuid() &&
          ReadToEnd(file.Get(), static_cast<size_t>(status.st_size), content);
 }
 
@@ -161,7 +160,8 @@ bool JournalExists(int dir, const std::string& name) {
 // Writes the old content back into the file, where it lies, and gives it its old date.
 bool PutBack(int fd, std::string_view content, const timespec& modified) {
   const std::array<timespec, 2> times{timespec{0, UTIME_OMIT}, modified};
-  return OverwriteContent(fd, content) && SystemCalls().Futimens(fd, times.data()) == 0 && SystemCalls().Fsync(fd) == 0;
+  return OverwriteContent(fd, content) && SystemCalls().Futimens(fd, times.data()) == 0 &&
+         SystemCalls().Fsync(fd) == 0;
 }
 
 // Writes a whole journal into `dir` under `name`, durably. 0 or the errno.
@@ -188,8 +188,8 @@ int WriteJournalFile(int dir, const std::string& name, const std::string& header
 
 }  // namespace
 
-int TWriteJournal::Begin(const struct stat& status, std::string_view path,
-                         std::string_view content, int fileDirFd) {
+int TWriteJournal::Begin(const struct stat& status, std::string_view path, std::string_view content,
+                         int fileDirFd) {
   TFileDescriptor state = OpenStateDirectory(true).Fd;
   const std::string beside = std::string(kBesidePrefix) + JournalKey(status);
   if ((state.Valid() && JournalExists(state.Get(), JournalKey(status))) ||
@@ -229,8 +229,9 @@ void TWriteJournal::Finish() {
 TJournalRestore RestoreFromJournal(const std::string& path) {
   const std::optional<TFileLocation> location = LocateFile(path);
   struct stat status;
-  if (!location || SystemCalls().FstatAt(location->Directory.Get(), location->Name.c_str(), &status,
-                                         AT_SYMLINK_NOFOLLOW) != 0 ||
+  if (!location ||
+      SystemCalls().FstatAt(location->Directory.Get(), location->Name.c_str(), &status,
+                            AT_SYMLINK_NOFOLLOW) != 0 ||
       !S_ISREG(status.st_mode)) {
     return {};
   }
@@ -245,9 +246,9 @@ TJournalRestore RestoreFromJournal(const std::string& path) {
   if (!content || header.Device != status.st_dev || header.Inode != status.st_ino) {
     return failed;
   }
-  TFileDescriptor file(
-      SystemCalls().OpenAt(location->Directory.Get(), location->Name.c_str(),
-                           O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+  TFileDescriptor file(SystemCalls().OpenAt(location->Directory.Get(), location->Name.c_str(),
+                                            O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                                            0));
   struct stat opened;
   if (!file.Valid() || SystemCalls().Fstat(file.Get(), &opened) != 0 ||
       opened.st_dev != header.Device || opened.st_ino != header.Inode ||

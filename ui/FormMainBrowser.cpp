@@ -1,8 +1,8 @@
 // The main window's preview of the document and its help pages, both in the desktop's browser.
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <sys/stat.h>
 
 #include <cerrno>
 

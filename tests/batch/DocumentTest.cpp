@@ -144,7 +144,8 @@ TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
     std::thread::id main_ = std::this_thread::get_id();
   } slowWriter;
   WriteBytes(dir_ / "a.htm", "<p>x   y</p>\r\n");
-  WriteBytes(dir_ / "b.htm", "<PRE><#quorvane include=\"a.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
+  WriteBytes(dir_ / "b.htm",
+             "<PRE><#quorvane include=\"a.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
   document_.WaitAfterFile = false;
   {
     const TSystemCallsOverride use(slowWriter);

@@ -13,7 +13,8 @@ class TFaultyCalls : public TSystemCalls {
  public:
   enum class TKind { Write, Rename, Fsync, Close, Other, Any };
 
-  TFaultyCalls(TKind kind, int failAt, int error = EIO) : kind_(kind), failAt_(failAt), error_(error) {}
+  TFaultyCalls(TKind kind, int failAt, int error = EIO)
+      : kind_(kind), failAt_(failAt), error_(error) {}
 
   // Every call of the kind from the Nth on fails (a full disk stays full).
   bool Persistent = false;

@@ -23,9 +23,9 @@ const auto* const stateHome = testing::AddGlobalTestEnvironment(new test::TState
 
 using test::EntryNames;
 using test::JournalNames;
-using test::TFaultyCalls;
 using test::ReadBytes;
 using test::RunUnprivileged;
+using test::TFaultyCalls;
 using test::TTempDir;
 using test::WriteBytes;
 
@@ -275,9 +275,9 @@ class FaultInjection : public testing::Test {
   }
 
   void ExpectNoStrayFile(const TRoad& road) {
-    const std::vector<std::string> expected =
-        road.HardLinked ? std::vector<std::string>{"data.htm", "link.htm"}
-                        : std::vector<std::string>{"data.htm"};
+    const std::vector<std::string> expected = road.HardLinked
+                                                  ? std::vector<std::string>{"data.htm", "link.htm"}
+                                                  : std::vector<std::string>{"data.htm"};
     EXPECT_EQ(EntryNames(dir_.Path()), expected);
     EXPECT_EQ(JournalNames(), std::vector<std::string>{});
     if (road.HardLinked) {
@@ -294,9 +294,10 @@ class FaultInjection : public testing::Test {
 
 TEST_F(FaultInjection, EachFailingCallLeavesOldOrNewAndIsReported) {
   using TKind = TFaultyCalls::TKind;
-  const std::pair<TKind, const char*> kinds[] = {
-      {TKind::Write, "write"}, {TKind::Rename, "rename"}, {TKind::Fsync, "fsync"},
-      {TKind::Close, "close"}};
+  const std::pair<TKind, const char*> kinds[] = {{TKind::Write, "write"},
+                                                 {TKind::Rename, "rename"},
+                                                 {TKind::Fsync, "fsync"},
+                                                 {TKind::Close, "close"}};
   std::string counts;
   for (const TRoad& road : kRoads) {
     for (const auto& [kind, kindName] : kinds) {

@@ -55,9 +55,9 @@ TEST(WriteJournal, AWriteKilledAtAnyCallLeavesOldOrNewAndTheNextRunRestoresIt) {
     bool Named;       // no unnamed temporary files on this file system
   };
   std::string counts;
-  for (const TVariant variant : {TVariant{"rename", false, false}, TVariant{"in place", true, false},
-                                 TVariant{"rename, named", false, true},
-                                 TVariant{"in place, named", true, true}}) {
+  for (const TVariant variant :
+       {TVariant{"rename", false, false}, TVariant{"in place", true, false},
+        TVariant{"rename, named", false, true}, TVariant{"in place, named", true, true}}) {
     // Folders stay until the end, so that no new one takes the place of one already cleared.
     std::vector<std::unique_ptr<TTempDir>> dirs;
     int killAt = 1;
@@ -115,8 +115,8 @@ TEST(WriteJournal, OnlyTheUsersOwnJournalIsPutBackAndItBlocksAnotherWrite) {
   ASSERT_TRUE(KilledWrite(file, TFaultyCalls::TKind::Write, 3, false));
   const std::vector<std::string> journals = JournalNames();
   ASSERT_EQ(journals.size(), 1u);
-  const std::string journal = std::string(std::getenv("XDG_STATE_HOME")) +
-                              "/quorvane/journals/" + journals.front();
+  const std::string journal =
+      std::string(std::getenv("XDG_STATE_HOME")) + "/quorvane/journals/" + journals.front();
 
   TReadFile read;
   std::string content;

@@ -23,8 +23,8 @@ std::string Read(const std::string& path) {
 TEST_F(FormMainTest, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges) {
   const std::string page = dir / "page.htm";
   WriteBytes(page, "<p>saved</p>");
-  std::filesystem::permissions(page, std::filesystem::perms::owner_read |
-                                         std::filesystem::perms::owner_write);
+  std::filesystem::permissions(
+      page, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   form->LoadFile(page);
 
   form->MainmenuViewWithbrowserClick();  // not modified: the file itself
