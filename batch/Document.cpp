@@ -88,10 +88,15 @@ std::string WriteFailureMessage(TFileError error, const std::string& file) {
   }
 }
 
-// Puts back what an interrupted write of an earlier run left half-done; false when the file
-// must be left alone because that is impossible now.
-bool RestoreInterruptedWrite(const std::string& file) {
-  const TJournalRestore restore = RestoreFromJournal(file);
+// Reads the file whole, after putting back what an interrupted write of an earlier run left
+// half-done in it; false after the message, with `text` empty.
+bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& read) {
+  if (ReadWholeFile(file, text, read).Error != TFileError::None) {
+    text.clear();
+    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", file)));
+    return false;
+  }
+  const TJournalRestore restore = RestoreFromJournal(read.Location, read.Status);
   switch (restore.Status) {
     case TJournalRestore::TStatus::None:
       return true;
@@ -101,10 +106,11 @@ bool RestoreInterruptedWrite(const std::string& file) {
                       "file %s was put back to its content from before an interrupted write.",
                       file),
           "Quorvane");
-      return true;
+      return ReadDocumentFile(file, text, read);
     case TJournalRestore::TStatus::Failed:
       break;
   }
+  text.clear();
   Messages().Error(FileMessage(textid::kFileNotRestored,
                                "file %s was left half-written by an interrupted write and cannot "
                                "be put back yet; it is left as it is, and its old content is "
@@ -200,20 +206,14 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   TProgressModel& progress = ProgressForm();
   std::string text;
   TFinishedFile finished{fileName, {}, std::nullopt, std::nullopt, MarkFilesDone};
-  bool failed = !RestoreInterruptedWrite(fileName);
-  if (!failed && ReadWholeFile(fileName, text, finished.File).Error == TFileError::None) {
+  bool failed = !ReadDocumentFile(fileName, text, finished.File);
+  if (!failed) {
     CheckMailslot();
     // The date can only be given back to a file that may be written.
     if (keepDate && !IsReadOnly(finished.File.Status)) {
       const timespec& modified = finished.File.Status.st_mtim;
       finished.Stamp = TFileTime{modified.tv_sec, modified.tv_nsec};
     }
-  } else {
-    text.clear();
-    if (!failed) {
-      Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", fileName)));
-    }
-    failed = true;
   }
   TCompressionStats stats;
   if (CompressText(text, fileName, stats)) {

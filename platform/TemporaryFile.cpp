@@ -116,9 +116,23 @@ std::string Hex(uint64_t value) {
   return std::string(digits, end);
 }
 
+// "PID-STARTTIME" of this process, in hexadecimal; read once per process (a forked child is
+// another one).
+std::string OwnCreatorTag() {
+  static std::mutex lock;
+  static pid_t taggedPid = 0;
+  static std::string tag;
+  const pid_t pid = ::getpid();
+  const std::lock_guard<std::mutex> guard(lock);
+  if (pid != taggedPid) {
+    tag = Hex(static_cast<uint64_t>(pid)) + "-" + Hex(ProcessStartTime(pid).value_or(0));
+    taggedPid = pid;
+  }
+  return tag;
+}
+
 std::string TemporaryName(std::string_view targetName) {
-  const std::string creator =
-      Hex(static_cast<uint64_t>(::getpid())) + "-" + Hex(ProcessStartTime(::getpid()).value_or(0));
+  const std::string creator = OwnCreatorTag();
   const size_t decoration = 1 + kMarker.size() + creator.size() + 1 + kRandomLength;
   std::string name(1, '.');
   name.append(targetName.substr(0, NAME_MAX - decoration));
@@ -188,7 +202,8 @@ bool FirstVisit(int dirFd) {
 }
 
 bool ProcFileSystemAvailable() {
-  return ::access("/proc/self/fd", X_OK) == 0;
+  static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+  return available;
 }
 
 std::string ProcPath(int fd) {

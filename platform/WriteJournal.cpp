@@ -41,15 +41,26 @@ struct TStateDirectory {
   std::string Path;
 };
 
+// The user's state folder; empty when there is none.
+std::string StateHome() {
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
+    return state;
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    return std::string(home) + "/.local/state";
+  }
+  return {};
+}
+
+std::string JournalDirectoryPath(const std::string& base) {
+  return base + "/quorvane/journals/";
+}
+
 // The user's journal folder, opened; with `create` it is made when missing. A folder that is
 // a link or belongs to somebody else is never used.
 TStateDirectory OpenStateDirectory(bool create) {
-  std::string base;
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
-    base = state;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    base = std::string(home) + "/.local/state";
-  } else {
+  const std::string base = StateHome();
+  if (base.empty()) {
     return TStateDirectory();
   }
   if (create) {
@@ -62,7 +73,7 @@ TStateDirectory OpenStateDirectory(bool create) {
       return TStateDirectory();
     }
   }
-  TStateDirectory dir{TFileDescriptor(), base + "/quorvane/journals/"};
+  TStateDirectory dir{TFileDescriptor(), JournalDirectoryPath(base)};
   dir.Fd.Reset(SystemCalls().OpenAt(AT_FDCWD, dir.Path.c_str(),
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
   struct stat status;
@@ -226,16 +237,20 @@ void TWriteJournal::Finish() {
   }
 }
 
-TJournalRestore RestoreFromJournal(const std::string& path) {
-  const std::optional<TFileLocation> location = LocateFile(path);
-  struct stat status;
-  if (!location ||
-      SystemCalls().FstatAt(location->Directory.Get(), location->Name.c_str(), &status,
-                            AT_SYMLINK_NOFOLLOW) != 0 ||
-      !S_ISREG(status.st_mode)) {
+TJournalRestore RestoreFromJournal(const TFileLocation& location, const struct stat& status) {
+  // Most files have no journal: two looks by name tell, before anything is opened.
+  struct stat journalStatus;
+  const std::string base = StateHome();
+  const bool inState =
+      !base.empty() &&
+      SystemCalls().FstatAt(AT_FDCWD, (JournalDirectoryPath(base) + JournalKey(status)).c_str(),
+                            &journalStatus, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!inState && SystemCalls().FstatAt(location.Directory.Get(),
+                                        (std::string(kBesidePrefix) + JournalKey(status)).c_str(),
+                                        &journalStatus, AT_SYMLINK_NOFOLLOW) != 0) {
     return {};
   }
-  std::optional<TFoundJournal> journal = FindJournal(status, *location);
+  std::optional<TFoundJournal> journal = FindJournal(status, location);
   if (!journal) {
     return {};
   }
@@ -246,7 +261,7 @@ TJournalRestore RestoreFromJournal(const std::string& path) {
   if (!content || header.Device != status.st_dev || header.Inode != status.st_ino) {
     return failed;
   }
-  TFileDescriptor file(SystemCalls().OpenAt(location->Directory.Get(), location->Name.c_str(),
+  TFileDescriptor file(SystemCalls().OpenAt(location.Directory.Get(), location.Name.c_str(),
                                             O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
                                             0));
   struct stat opened;
@@ -258,6 +273,18 @@ TJournalRestore RestoreFromJournal(const std::string& path) {
   SystemCalls().UnlinkAt(journal->Directory.Get(), journal->Name.c_str(), 0);
   FlushDirectory(journal->Directory.Get());
   return {TJournalRestore::TStatus::Restored, {}};
+}
+
+TJournalRestore RestoreFromJournal(const std::string& path) {
+  const std::optional<TFileLocation> location = LocateFile(path);
+  struct stat status;
+  if (!location ||
+      SystemCalls().FstatAt(location->Directory.Get(), location->Name.c_str(), &status,
+                            AT_SYMLINK_NOFOLLOW) != 0 ||
+      !S_ISREG(status.st_mode)) {
+    return {};
+  }
+  return RestoreFromJournal(*location, status);
 }
 
 }  // namespace quorvane

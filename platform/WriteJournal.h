@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FileLocation.h"
 
 namespace quorvane {
 
@@ -48,5 +48,7 @@ struct TJournalRestore {
 // Puts back the old content of the file `path` (symbolic links followed) when a journal of this
 // user holds it, and removes the journal. Failed leaves both as they are.
 TJournalRestore RestoreFromJournal(const std::string& path);
+// The same for the regular file `status` describes, named in `location`.
+TJournalRestore RestoreFromJournal(const TFileLocation& location, const struct stat& status);
 
 }  // namespace quorvane
