@@ -1,9 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "Fakes.h"
 #include "LiteralEngine.h"
@@ -21,6 +16,7 @@ struct Expanded {
   std::string text;
   bool stopped;
   bool modified;
+  TStopReason stop;
 };
 
 // Expands with the engine and with the literal algorithm, which must agree.
@@ -30,14 +26,13 @@ Expanded Expand(TFakeServices& fake, std::string text, const std::string& fileNa
   TFakeServices literalFake;
   literalFake.files = fake.files;
   literalFake.texts = fake.texts;
-  const bool literalStopped =
+  const TStopReason literalStop =
       oracle::LiteralExpandDirectives(literal, fileName, literalModified, literalFake.services);
-  Expanded result{text, false, false};
-  result.stopped = ExpandDirectives(result.text, fileName, result.modified, fake.services);
-  if (!result.stopped) {
-    EXPECT_EQ(result.text, literal);
-  }
-  EXPECT_EQ(result.stopped, literalStopped);
+  Expanded result{text, false, false, TStopReason::None};
+  result.stop = ExpandDirectives(result.text, fileName, result.modified, fake.services);
+  result.stopped = result.stop != TStopReason::None;
+  EXPECT_EQ(result.text, result.stopped ? text : literal);
+  EXPECT_EQ(result.stop, literalStop);
   return result;
 }
 
@@ -101,8 +96,8 @@ TEST_F(Directives, OddTagsAndAttributes) {
 }
 
 TEST_F(Directives, UnterminatedDirectivesStopThePass) {
-  EXPECT_TRUE(Expand(fake, "<#quorvane include='x'>o</#quorvane>").stopped);
-  EXPECT_TRUE(Expand(fake, "<#quorvane include='x'>o and no end").stopped);
+  EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o</#quorvane>").stop, TStopReason::Unterminated);
+  EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o and no end").stop, TStopReason::Unterminated);
   // A nested directive that keeps its tags leaves the outer one without an end.
   EXPECT_TRUE(Expand(fake,
                      "<#quorvane include='x'> <#quorvane include='no'></#quorvane> "
@@ -118,7 +113,7 @@ TEST_F(Directives, UnterminatedDirectivesStopThePass) {
             "Ax ");
 }
 
-TEST_F(Directives, DeepNestingEndsWithoutExhaustingTheStack) {
+TEST_F(Directives, NestingPastTheLimitStopsThePass) {
   std::string text;
   for (int i = 0; i < 5000; ++i) {
     text += "<#quorvane include='a'>";
@@ -128,8 +123,17 @@ TEST_F(Directives, DeepNestingEndsWithoutExhaustingTheStack) {
     text += "</#quorvane>";
   }
   text += ".";
-  bool modified = false;
-  EXPECT_TRUE(ExpandDirectives(text, kDoc, modified, fake.services));
+  EXPECT_EQ(Expand(fake, text).stop, TStopReason::TooDeep);
+
+  // A chain of includes: 100 deep is allowed, 101 stops.
+  for (int i = 0; i < 101; ++i) {
+    fake.files.files["/site/d" + std::to_string(i)] =
+        "<#quorvane include='d" + std::to_string(i + 1) + "'></#quorvane> ";
+  }
+  fake.files.files["/site/d100"] = "end";
+  EXPECT_EQ(Expand(fake, "<#quorvane include='d1'></#quorvane> ").text,
+            "end" + std::string(100, ' '));
+  EXPECT_EQ(Expand(fake, "<#quorvane include='d0'></#quorvane> ").stop, TStopReason::TooDeep);
 }
 
 TEST_F(Directives, ProgressHalvesItsShareAtEachDirective) {
@@ -143,7 +147,7 @@ TEST_F(Directives, ProgressHalvesItsShareAtEachDirective) {
   cancelled.progress.cancelAt = 0;
   std::string text = "<#quorvane include='x'></#quorvane> .";
   bool modified = false;
-  EXPECT_TRUE(ExpandDirectives(text, kDoc, modified, cancelled.services));
+  EXPECT_EQ(ExpandDirectives(text, kDoc, modified, cancelled.services), TStopReason::Cancelled);
 }
 
 TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
@@ -156,44 +160,42 @@ TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
                                                       "'></#quorvane> ";
   }
   fake.files.files["/site/f" + std::to_string(levels)] = std::string(64 << 10, 'x');
-  std::string text = "<#quorvane include='f0'></#quorvane> ";
+  const std::string text = "<#quorvane include='f0'></#quorvane> ";
+  std::string expanded = text;
   bool modified = false;
-  EXPECT_FALSE(ExpandDirectives(text, kDoc, modified, fake.services));
-  EXPECT_LE(text.size(), kMaxExpandedSize);
-  EXPECT_GT(text.size(), kMaxExpandedSize / 2);
-  EXPECT_NE(text.find("would grow past 256 MiB"), std::string::npos);
+  EXPECT_EQ(ExpandDirectives(expanded, kDoc, modified, fake.services), TStopReason::TooLarge);
+  EXPECT_EQ(expanded, text);
+  // Read once each, however often they are included.
+  EXPECT_EQ(fake.files.requested.size(), static_cast<size_t>(levels + 1));
 }
 
-class DirectivesOnDisk : public Directives {
- protected:
-  void SetUp() override {
-    Directives::SetUp();
-    dir = std::filesystem::temp_directory_path() /
-          ("quorvane-directives-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir / "sub");
-    std::ofstream(dir / "part.htm") << "PART";
-    ::mkfifo((dir / "pipe").c_str(), 0600);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-
-  std::string ExpandOnDisk(const std::string& name) {
-    TFileSystemIncludes files;
-    TEngineServices services{fake.progress, fake.texts, files};
-    std::string text = "<#quorvane include='" + name + "'>old</#quorvane>.";
-    bool modified = false;
-    EXPECT_FALSE(ExpandDirectives(text, (dir / "index.htm").string(), modified, services));
-    return text;
-  }
-  std::filesystem::path dir;
-};
-
-TEST_F(DirectivesOnDisk, ReadsOnlyRegularFilesAndNeverBlocks) {
-  const std::string cwd = std::filesystem::current_path();
-  EXPECT_EQ(ExpandOnDisk("part.htm"), "PART.");
-  EXPECT_EQ(std::filesystem::current_path(), cwd);  // resolved, not changed into
-  EXPECT_EQ(ExpandOnDisk("sub"), "<#quorvane include='sub'>cannot open sub</#quorvane>.");
-  EXPECT_EQ(ExpandOnDisk("pipe"), "<#quorvane include='pipe'></#quorvane>.");
-  EXPECT_EQ(ExpandOnDisk("/dev/zero"), "<#quorvane include='/dev/zero'></#quorvane>.");
+TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
+  fake.texts.table[textid::kFileCannotBeOpened] = "Datei %s kann nicht ge\xF6" "ffnet werden";
+  fake.texts.table[textid::kRecursiveInclude] = "Fehler: rekursives Einf\xFC" "gen";
+  const std::string missing = "<#quorvane include='\xC3\x9C" "bersicht.htm'></#quorvane> ";
+  // A UTF-8 document: the texts become UTF-8, the name stays as written.
+  EXPECT_EQ(Expand(fake, "\xC3\xA4 " + missing).text,
+            "\xC3\xA4 <#quorvane include='\xC3\x9C" "bersicht.htm'>Datei \xC3\x9C" "bersicht.htm"
+            " kann nicht ge\xC3\xB6" "ffnet werden</#quorvane> ");
+  fake.files.files["/site/self.htm"] = "<#quorvane include='self.htm'></#quorvane>.";
+  EXPECT_EQ(Expand(fake, "<#quorvane include='self.htm'></#quorvane> ").text,
+            "<#quorvane include='self.htm'>Fehler: rekursives Einf\xC3\xBC" "gen</#quorvane>. ");
+  // A Windows-1252 document keeps the texts; the name is shown in Windows-1252 where it can.
+  EXPECT_EQ(Expand(fake, "\xE4 " + missing).text,
+            "\xE4 <#quorvane include='\xC3\x9C" "bersicht.htm'>Datei \xDC" "bersicht.htm"
+            " kann nicht ge\xF6" "ffnet werden</#quorvane> ");
+  const std::string arrow = "<#quorvane include='\xE2\x86\x92.htm'></#quorvane> ";
+  EXPECT_EQ(Expand(fake, "\xE4 " + arrow).text,
+            "\xE4 <#quorvane include='\xE2\x86\x92.htm'>Datei \xE2\x86\x92.htm kann nicht ge\xF6"
+            "ffnet werden</#quorvane> ");
+  // A name holding a NUL byte names no file: nothing is opened.
+  fake.files.files["/site/a.htm"] = "A";
+  fake.files.requested.clear();
+  const std::string name("a.htm\0x", 7);
+  EXPECT_EQ(Expand(fake, "\xE4<#quorvane include='" + name + "'></#quorvane> ").text,
+            "\xE4<#quorvane include='" + name + "'>Datei " + name +
+                " kann nicht ge\xF6" "ffnet werden</#quorvane> ");
+  EXPECT_TRUE(fake.files.requested.empty());
 }
 
 }  // namespace
