@@ -179,6 +179,7 @@ bool ParseDirectiveAttributes(const TPieceText& s, size_t& p, std::vector<TAttri
 struct TIncludedFile {
   IIncludeFiles::TResult Result = IIncludeFiles::TResult::Missing;
   std::string Content;
+  TPieceText Text;  // the content, searched once already: every include starts from a copy
 };
 
 // One expansion of a document. Every level works on a piece text, so that a directive's
@@ -225,7 +226,7 @@ class TExpansion {
   std::optional<bool> documentUtf8_;
   std::map<std::string, TIncludedFile> files_;  // by path: each file is read once
   const TIncludedFile noFile_;  // what a name that no file can have names
-  const TIncludedFile tooLarge_{IIncludeFiles::TResult::TooLarge, {}};
+  const TIncludedFile tooLarge_{IIncludeFiles::TResult::TooLarge, {}, {}};
   std::deque<std::string> messages_;            // the bytes of the messages the text holds
   bool& modified_;
   TEngineServices& services_;
@@ -349,7 +350,7 @@ size_t TExpansion::Include(TPieceText& t, size_t start, size_t contentStart, siz
   }
   includedBytes_ += file.Content.size();
   chain_.push_back(name);
-  TPieceText content(file.Content);
+  TPieceText content = file.Text;
   Process(content, 0, depth + 1);  // its stop does not stop the document
   chain_.pop_back();
   if (stop_ != TStopReason::None) {
@@ -374,6 +375,8 @@ const TIncludedFile& TExpansion::Load(const std::string& name) {
   TIncludedFile& file = entry->second;
   if (fresh) {
     file.Result = services_.Files.Load(path, allowed, file.Content);
+    file.Text = TPieceText(file.Content);
+    file.Text.FindHash(0);
   }
   const bool tooLarge =
       file.Result == IIncludeFiles::TResult::TooLarge ||

@@ -47,32 +47,30 @@ char TPieceText::At(size_t pos) const {
   return pieces_[i].data[pos - starts_[i]];
 }
 
+namespace {
+// The first `c` in `bytes` at or after `offset`; `size` when there is none.
+size_t OffsetOf(const char* bytes, size_t size, char c, size_t offset) {
+  const void* hit = std::memchr(bytes + offset, c, size - offset);
+  return hit == nullptr ? size : static_cast<size_t>(static_cast<const char*>(hit) - bytes);
+}
+}  // namespace
+
 size_t TPieceText::Find(char c, size_t from) const {
-  if (from >= size_) {
-    return std::string_view::npos;
-  }
-  size_t i = Locate(from);
-  size_t offset = from - starts_[i];
-  for (; i < pieces_.size(); ++i, offset = 0) {
-    const TPiece& piece = pieces_[i];
-    const void* hit = std::memchr(piece.data + offset, c, piece.size - offset);
-    if (hit != nullptr) {
-      return StartOf(i) + static_cast<size_t>(static_cast<const char*>(hit) - piece.data);
-    }
-  }
-  return std::string_view::npos;
+  return Search(c, from, false);
+}
+
+size_t TPieceText::FindHash(size_t from) const {
+  return Search('#', from, true);
 }
 
 size_t TPieceText::FirstHash(const TPiece& piece) const {
   if (piece.firstHash == kUnknown) {
-    const void* hit = std::memchr(piece.data, '#', piece.size);
-    piece.firstHash =
-        hit == nullptr ? piece.size : static_cast<size_t>(static_cast<const char*>(hit) - piece.data);
+    piece.firstHash = OffsetOf(piece.data, piece.size, '#', 0);
   }
   return piece.firstHash;
 }
 
-size_t TPieceText::FindHash(size_t from) const {
+size_t TPieceText::Search(char c, size_t from, bool remembered) const {
   if (from >= size_) {
     return std::string_view::npos;
   }
@@ -80,10 +78,9 @@ size_t TPieceText::FindHash(size_t from) const {
   size_t offset = from - starts_[i];
   for (; i < pieces_.size(); ++i, offset = 0) {
     const TPiece& piece = pieces_[i];
-    size_t at = FirstHash(piece);
-    if (at < offset) {
-      const void* hit = std::memchr(piece.data + offset, '#', piece.size - offset);
-      at = hit == nullptr ? piece.size : static_cast<size_t>(static_cast<const char*>(hit) - piece.data);
+    size_t at = remembered ? FirstHash(piece) : 0;
+    if (!remembered || at < offset) {
+      at = OffsetOf(piece.data, piece.size, c, offset);
     }
     if (at < piece.size) {
       return StartOf(i) + at;

@@ -46,6 +46,8 @@ class TPieceText {
   // Makes a piece begin at `pos`; returns its index (the number of pieces for the end).
   size_t SplitAt(size_t pos);
   size_t FirstHash(const TPiece& piece) const;
+  // The first `c` at or after `from`; `remembered`: through the pieces' first "#".
+  size_t Search(char c, size_t from, bool remembered) const;
 
   std::vector<TPiece> pieces_;
   // The position of each piece; only the first `knownStarts_` entries are up to date.
