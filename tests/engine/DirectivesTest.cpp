@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "Fakes.h"
 #include "LiteralEngine.h"
 #include "engine/Directives.h"
+#include "engine/PieceText.h"
 #include "support/TextIds.h"
 
 namespace quorvane {
@@ -153,13 +156,16 @@ TEST_F(Directives, ProgressHalvesItsShareAtEachDirective) {
 TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
   // Each file includes the next one twice: 2^14 copies of 64 KiB would be 1 GiB.
   const int levels = 14;
+  auto name = [](int i) {
+    std::string text = "f";
+    text += std::to_string(i);
+    return text;
+  };
   for (int i = 0; i < levels; ++i) {
-    const std::string next = "f" + std::to_string(i + 1);
-    fake.files.files["/site/f" + std::to_string(i)] = "<#quorvane include='" + next +
-                                                      "'></#quorvane> <#quorvane include='" + next +
-                                                      "'></#quorvane> ";
+    const std::string directive = "<#quorvane include='" + name(i + 1) + "'></#quorvane> ";
+    fake.files.files["/site/" + name(i)] = directive + directive;
   }
-  fake.files.files["/site/f" + std::to_string(levels)] = std::string(64 << 10, 'x');
+  fake.files.files["/site/" + name(levels)] = std::string(64 << 10, 'x');
   const std::string text = "<#quorvane include='f0'></#quorvane> ";
   std::string expanded = text;
   bool modified = false;
@@ -196,6 +202,53 @@ TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
             "\xE4<#quorvane include='" + name + "'>Datei " + name +
                 " kann nicht ge\xF6" "ffnet werden</#quorvane> ");
   EXPECT_TRUE(fake.files.requested.empty());
+}
+
+TEST(PieceText, EditsAndSearchesAsAStringWould) {
+  std::deque<std::string> store;
+  uint32_t seed = 7;
+  auto next = [&seed](size_t n) {
+    seed = seed * 1103515245 + 12345;
+    return static_cast<size_t>((seed >> 8) % n);
+  };
+  auto bytes = [&](size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+      s += "ab#=<"[next(5)];
+    }
+    return s;
+  };
+  for (int round = 0; round < 200; ++round) {
+    store.push_back(bytes(1 + next(40)));
+    std::string plain = store.back();
+    TPieceText text(store.back());
+    for (int edit = 0; edit < 40; ++edit) {
+      const size_t from = next(plain.size() + 1);
+      const size_t to = from + next(plain.size() - from + 1);
+      store.push_back(bytes(next(12)));
+      TPieceText with(store.back());
+      if (next(3) == 0) {  // a text of several pieces goes in whole
+        store.push_back(bytes(1 + next(5)));
+        with.Replace(0, 0, TPieceText(store.back()));
+      }
+      std::string withPlain;
+      with.AppendTo(withPlain);
+      plain.replace(from, to - from, withPlain);
+      text.Replace(from, to, std::move(with));
+      ASSERT_EQ(text.Size(), plain.size());
+      const size_t at = next(plain.size() + 1);
+      ASSERT_EQ(text.FindHash(at), plain.find('#', at));
+      ASSERT_EQ(text.Find('=', at), plain.find('=', at));
+      if (at < plain.size()) {
+        ASSERT_EQ(text.At(at), plain[at]);
+        ASSERT_EQ(text.Copy(at, plain.size() - at), plain.substr(at));
+        ASSERT_TRUE(text.Holds(at, plain.substr(at, 3)));
+      }
+    }
+    std::string whole;
+    text.AppendTo(whole);
+    ASSERT_EQ(whole, plain);
+  }
 }
 
 }  // namespace
