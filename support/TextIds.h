@@ -24,6 +24,7 @@ inline constexpr uint32_t kRecursiveInclude = 0x20E9A2F4;
 inline constexpr uint32_t kDirectiveUnterminated = 0x3D6A91C2;  // %s: file name
 inline constexpr uint32_t kDirectivesTooDeep = 0x5E13B8A7;      // %s: file name
 inline constexpr uint32_t kIncludesTooLarge = 0x61F0C4D9;       // %s: file name
+inline constexpr uint32_t kUnicodePageNotDecodable = 0x5E1A0C37;  // %s: file name
 
 // Batch
 inline constexpr uint32_t kDirectoryMissing = 0x1035C567;    // %s: directory
@@ -173,6 +174,7 @@ inline constexpr uint32_t kAllTextIds[] = {
     kDirectiveUnterminated,
     kDirectivesTooDeep,
     kIncludesTooLarge,
+    kUnicodePageNotDecodable,
     kDirectoryMissing,
     kFileWriteProtected,
     kCancelBatchQuestion,

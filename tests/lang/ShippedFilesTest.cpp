@@ -63,8 +63,9 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kSaveQuestion,       textid::kReloadQuestion,
                                     textid::kNotFound,           textid::kReplacedCount,
                                     textid::kNoPreviewName,      textid::kExtensionTypeNotListed,
-                                    textid::kRegistryErrorKey,   textid::kDirectiveUnterminated,
-                                    textid::kDirectivesTooDeep,  textid::kIncludesTooLarge};
+                                    textid::kRegistryErrorKey,   textid::kUnicodePageNotDecodable,
+                                    textid::kDirectiveUnterminated, textid::kDirectivesTooDeep,
+                                    textid::kIncludesTooLarge};
   const std::regex misspelt(R"(&[A-Za-z]+;|\\)");
   for (const uint32_t id : textid::kAllTextIds) {
     const auto it = texts.find(id);
