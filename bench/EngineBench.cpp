@@ -342,10 +342,10 @@ struct TTotals {
   }
   double SavedPercent() const { return Expanded ? 100.0 * (Expanded - Out) / Expanded : 0.0; }
   void Print(const char* what, TProtection protection, size_t files) const {
-    std::printf("%s, %s: %zu files, %zu bytes read, %zu after includes, %zu out: %zu saved "
-                "(%.2f %%)",
-                what, RuleName(protection), files, In, Expanded, Out, Expanded - Out,
-                SavedPercent());
+    std::printf(
+        "%s, %s: %zu files, %zu bytes read, %zu after includes, %zu out: %zu saved "
+        "(%.2f %%)",
+        what, RuleName(protection), files, In, Expanded, Out, Expanded - Out, SavedPercent());
   }
 };
 

@@ -183,7 +183,8 @@ class TPageWriter {
         }
         break;
       case 8:
-        Line(1, Pick(3) == 0 ? "<SCRIPT type=\"text/template\">" : "<script type=\"text/javascript\">");
+        Line(1, Pick(3) == 0 ? "<SCRIPT type=\"text/template\">"
+                             : "<script type=\"text/javascript\">");
         Line(2, "var n = " + std::to_string(Pick(1000)) + ";");
         Line(2, "if (n > 10) {  document.write('<p>  " + Words(2) + "</p>');  }");
         Line(1, Pick(2) == 0 ? "</script >" : "</Script>");

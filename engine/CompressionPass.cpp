@@ -183,15 +183,15 @@ bool DeleteMarkedBlocks(std::string& text) {
   return deleted;
 }
 
-TStopReason CompressText(std::string& text, const std::string& fileName,
-                         const TTagsCommaList& tags, TProtection protection,
-                         TCompressionStats& stats, TEngineServices& services) {
+TStopReason CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services) {
   return CompressText(text, fileName, TPreparedTags(tags), protection, stats, services);
 }
 
-TStopReason CompressText(std::string& text, const std::string& fileName,
-                         const TPreparedTags& tags, TProtection protection,
-                         TCompressionStats& stats, TEngineServices& services) {
+TStopReason CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services) {
   IProgress& progress = services.Progress;
   bool modified = false;
   stats = {};

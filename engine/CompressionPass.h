@@ -24,13 +24,13 @@ struct TCompressionStats {
 // Compresses one document: include directives, line breaks, " />" endings, marked blocks, then
 // the compaction of every segment outside the protected ones. When it stops early `text` is
 // left as it was.
-TStopReason CompressText(std::string& text, const std::string& fileName,
-                         const TTagsCommaList& tags, TProtection protection,
-                         TCompressionStats& stats, TEngineServices& services);
+TStopReason CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services);
 // The same with a tag list prepared once for many documents.
-TStopReason CompressText(std::string& text, const std::string& fileName,
-                         const TPreparedTags& tags, TProtection protection,
-                         TCompressionStats& stats, TEngineServices& services);
+TStopReason CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services);
 
 // The steps of the pass, each returning whether it changed the text.
 // Carriage returns, alone or before a line feed, become one line feed. A cancel request

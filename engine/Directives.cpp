@@ -225,9 +225,9 @@ class TExpansion {
   TStopReason stop_ = TStopReason::None;  // set when the whole expansion must stop
   std::optional<bool> documentUtf8_;
   std::map<std::string, TIncludedFile> files_;  // by path: each file is read once
-  const TIncludedFile noFile_;  // what a name that no file can have names
+  const TIncludedFile noFile_;                  // what a name that no file can have names
   const TIncludedFile tooLarge_{IIncludeFiles::TResult::TooLarge, {}, {}};
-  std::deque<std::string> messages_;            // the bytes of the messages the text holds
+  std::deque<std::string> messages_;  // the bytes of the messages the text holds
   bool& modified_;
   TEngineServices& services_;
 };
@@ -291,8 +291,7 @@ bool TExpansion::Process(TPieceText& t, size_t p, int depth) {
 
 // The first opening directive met in the content is expanded, with everything after it, once;
 // meeting an opening directive again means the enclosing one is never closed.
-bool TExpansion::FindClosingTag(TPieceText& t, size_t contentStart, int depth,
-                                size_t& closePos) {
+bool TExpansion::FindClosingTag(TPieceText& t, size_t contentStart, int depth, size_t& closePos) {
   bool nestedDone = false;
   while (true) {
     const auto found = FindNextDirective(t, contentStart);
@@ -339,10 +338,10 @@ size_t TExpansion::Include(TPieceText& t, size_t start, size_t contentStart, siz
     case IIncludeFiles::TResult::Loaded:
       break;
     case IIncludeFiles::TResult::Missing:
-      return SetContent(t, contentStart, closePos,
-                        ReplaceAll(InDocumentEncoding(
-                                       services_.Texts.GetText(textid::kFileCannotBeOpened)),
-                                   "%s", NameInDocument(name)));
+      return SetContent(
+          t, contentStart, closePos,
+          ReplaceAll(InDocumentEncoding(services_.Texts.GetText(textid::kFileCannotBeOpened)), "%s",
+                     NameInDocument(name)));
     case IIncludeFiles::TResult::Unreadable:
       return SetContent(t, contentStart, closePos, {});
     case IIncludeFiles::TResult::TooLarge:

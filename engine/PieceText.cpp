@@ -33,12 +33,12 @@ size_t TPieceText::Locate(size_t pos) const {
     return ++cursor_;
   }
   while (knownStarts_ < pieces_.size() &&
-         (knownStarts_ == 0 ||
-          starts_[knownStarts_ - 1] + pieces_[knownStarts_ - 1].size <= pos)) {
+         (knownStarts_ == 0 || starts_[knownStarts_ - 1] + pieces_[knownStarts_ - 1].size <= pos)) {
     StartOf(knownStarts_);
   }
   const auto known = starts_.begin() + static_cast<std::ptrdiff_t>(knownStarts_);
-  cursor_ = static_cast<size_t>(std::upper_bound(starts_.begin(), known, pos) - starts_.begin()) - 1;
+  cursor_ =
+      static_cast<size_t>(std::upper_bound(starts_.begin(), known, pos) - starts_.begin()) - 1;
   return cursor_;
 }
 

@@ -28,7 +28,7 @@ TProtectedSpan FindStrictPre(std::string_view text, size_t from) {
 }
 
 constexpr std::array<std::string_view, 4> kProtectedElements = {"PRE", "TEXTAREA", "SCRIPT",
-                                                                 "STYLE"};
+                                                                "STYLE"};
 
 // The white space that may follow a tag name: the engine's white space without vertical tab.
 bool IsTagSpace(char c) {
@@ -96,8 +96,8 @@ std::vector<TSegmentBounds> FindProtectedSegments(std::string_view text, TProtec
   std::vector<TSegmentBounds> bounds;
   size_t pos = 0;
   do {
-    const TProtectedSpan span = protection == TProtection::StrictPre ? FindStrictPre(text, pos)
-                                                                     : FindElement(text, pos);
+    const TProtectedSpan span =
+        protection == TProtection::StrictPre ? FindStrictPre(text, pos) : FindElement(text, pos);
     if (span.Begin == kNone) {
       bounds.push_back({pos, text.size(), false});
       break;

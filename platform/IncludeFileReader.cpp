@@ -100,7 +100,7 @@ TIncludeFileReader::TIncludeFileReader(const std::string& documentPath) {
 }
 
 IIncludeFiles::TResult TIncludeFileReader::Load(const std::string& path, size_t maxSize,
-                                                 std::string& content) {
+                                                std::string& content) {
   content.clear();
   struct stat st;
   if (path.empty() || path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 ||

@@ -163,8 +163,7 @@ size_t TPattern::MatchRun(std::string_view text, size_t& element, size_t pos,
 // A star takes the shortest run after which the elements up to the next star match. Once they
 // match, the rest of the pattern always matches (its next star can reach the end of the text,
 // where every match ends), so no choice is ever taken back and no recursion is needed.
-std::optional<size_t> TPattern::MatchFrom(std::string_view text, size_t pos,
-                                          bool matchCase) const {
+std::optional<size_t> TPattern::MatchFrom(std::string_view text, size_t pos, bool matchCase) const {
   size_t element = 0;
   while (element < elements_.size()) {
     if (pos >= text.size()) {

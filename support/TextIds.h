@@ -21,9 +21,9 @@ inline constexpr uint32_t kCollapsingWhiteSpace = 0x7BD584AC;
 inline constexpr uint32_t kTrimmingBeforeClosingTags = 0x293D9289;
 inline constexpr uint32_t kTreatingTagDefinition = 0x40AE3346;
 inline constexpr uint32_t kRecursiveInclude = 0x20E9A2F4;
-inline constexpr uint32_t kDirectiveUnterminated = 0x3D6A91C2;  // %s: file name
-inline constexpr uint32_t kDirectivesTooDeep = 0x5E13B8A7;      // %s: file name
-inline constexpr uint32_t kIncludesTooLarge = 0x61F0C4D9;       // %s: file name
+inline constexpr uint32_t kDirectiveUnterminated = 0x3D6A91C2;    // %s: file name
+inline constexpr uint32_t kDirectivesTooDeep = 0x5E13B8A7;        // %s: file name
+inline constexpr uint32_t kIncludesTooLarge = 0x61F0C4D9;         // %s: file name
 inline constexpr uint32_t kUnicodePageNotDecodable = 0x5E1A0C37;  // %s: file name
 
 // Batch

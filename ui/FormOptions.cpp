@@ -116,11 +116,11 @@ void TFormOptions::ApplyTexts() {
   LabelSpinEditWaittime->setText(
       UiText(CapText(GetText(textid::kDisplayDelay, "Anzeigeverz\xF6gerung"))));
   SpinEditWaittime->setToolTip(UiText(CapText(GetText(textid::kDisplayDelayHint))));
-  CheckBoxProtectCodeElements->setText(UiText(CapText(
-      GetText(textid::kProtectCodeElements,
-              "Codebl\xF6"
-              "cke, Textfelder, Skripte und Stile unver\xE4"
-              "ndert lassen"))));
+  CheckBoxProtectCodeElements->setText(
+      UiText(CapText(GetText(textid::kProtectCodeElements,
+                             "Codebl\xF6"
+                             "cke, Textfelder, Skripte und Stile unver\xE4"
+                             "ndert lassen"))));
 }
 
 void TFormOptions::SetWaittime(int32_t value) {

@@ -125,9 +125,10 @@ TEST(CompressionPass, CodeTextAreasScriptsAndStylesKeepTheirWhiteSpace) {
             "<SCRIPT type=\"text/x-template\">\n  <li>  {{ x }}  </li>\n</script >"
             "<textarea name=t>  <b> keep </b>\n</TEXTAREA><br><style>\n  p  { }");
   // The literal rule protects only "<PRE>" itself.
-  EXPECT_EQ(Compress(fake, page, TProtection::StrictPre).text,
-            "<p>a</p><pre class=\"py\">def f():\nreturn 1</pre><SCRIPT type=\"text/x-template\">"
-            "<li>{{ x }}</li></script >\n<textarea name=t> <b> keep</b></TEXTAREA><br><style>p { }");
+  EXPECT_EQ(
+      Compress(fake, page, TProtection::StrictPre).text,
+      "<p>a</p><pre class=\"py\">def f():\nreturn 1</pre><SCRIPT type=\"text/x-template\">"
+      "<li>{{ x }}</li></script >\n<textarea name=t> <b> keep</b></TEXTAREA><br><style>p { }");
 }
 
 }  // namespace

@@ -78,8 +78,8 @@ class TDocumentGenerator {
         "LI",     "UL",    "B",  "I",  "SPAN",  "A",     "IMG",   "DIV",  "H1",    "H2",
         "SCRIPT", "X",     "T1", "TH", "THEAD", "\xE9T", "\xC9T", "A*",   "H2"};
     static const std::vector<std::string> words = {
-        "text",  "a", "x=1;", "b", "\xE9t\xE9", "if (a < b)", "c > d", "&amp;", "'q  q'",
-        "\xC3\xA9t\xC3\xA9"};
+        "text",       "a",     "x=1;",  "b",      "\xE9t\xE9",
+        "if (a < b)", "c > d", "&amp;", "'q  q'", "\xC3\xA9t\xC3\xA9"};
     switch (Pick(17)) {
       case 0:
       case 1:
@@ -101,9 +101,9 @@ class TDocumentGenerator {
         return "</" + Case(tags[Pick(tags.size())]) + (Pick(8) == 0 ? "" : ">");
       case 9: {
         static const std::vector<std::string> pre = {
-            "<PRE>",      "</PRE>",         "<pre>",    "</pre>",      "<pre class=x>",
-            "<script ",   "</script >",     "</SCRIPT\t>", "<TextArea>", "</textarea>",
-            "<style/>",   "</Style\n\f>",   "<prefix>", "<scripts>",   "<pre\v>",
+            "<PRE>",    "</PRE>",       "<pre>",       "</pre>",     "<pre class=x>",
+            "<script ", "</script >",   "</SCRIPT\t>", "<TextArea>", "</textarea>",
+            "<style/>", "</Style\n\f>", "<prefix>",    "<scripts>",  "<pre\v>",
             "</pre\v>", "<pre"};
         return pre[Pick(pre.size())];
       }
@@ -113,9 +113,15 @@ class TDocumentGenerator {
         return marks[Pick(marks.size())];
       }
       case 11: {
-        static const std::vector<std::string> names = {
-            "part.htm", "nested.htm", "missing.htm",          "self.htm",
-            "index.htm", "wrap.htm",  "\xC3\x9C" "ber.htm", std::string("part.htm\0x", 10)};
+        static const std::vector<std::string> names = {"part.htm",
+                                                       "nested.htm",
+                                                       "missing.htm",
+                                                       "self.htm",
+                                                       "index.htm",
+                                                       "wrap.htm",
+                                                       "\xC3\x9C"
+                                                       "ber.htm",
+                                                       std::string("part.htm\0x", 10)};
         std::string d = "<#quorvane include='" + names[Pick(names.size())] + "'" +
                         (Pick(12) == 0 ? " x=''" : "") + ">";
         if (Pick(3) > 0) {
@@ -148,8 +154,12 @@ void Includes(TFakeServices& fake) {
   fake.files.files["/site/wrap.htm"] =
       "<#quorvane include='part.htm'><#quorvane include='nested.htm'></#quorvane></#quorvane>"
       "<pre> w </pre>";
-  fake.files.files["/site/\xC3\x9C" "ber.htm"] = "<script> \xC3\xBC </script>";
-  fake.texts.table[textid::kRecursiveInclude] = "rekursives Einf\xFC" "gen";
+  fake.files.files
+      ["/site/\xC3\x9C"
+       "ber.htm"] = "<script> \xC3\xBC </script>";
+  fake.texts.table[textid::kRecursiveInclude] =
+      "rekursives Einf\xFC"
+      "gen";
   fake.texts.table[textid::kFileCannotBeOpened] = "%s fehlt";
 }
 

@@ -176,20 +176,33 @@ TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
 }
 
 TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
-  fake.texts.table[textid::kFileCannotBeOpened] = "Datei %s kann nicht ge\xF6" "ffnet werden";
-  fake.texts.table[textid::kRecursiveInclude] = "Fehler: rekursives Einf\xFC" "gen";
-  const std::string missing = "<#quorvane include='\xC3\x9C" "bersicht.htm'></#quorvane> ";
+  fake.texts.table[textid::kFileCannotBeOpened] =
+      "Datei %s kann nicht ge\xF6"
+      "ffnet werden";
+  fake.texts.table[textid::kRecursiveInclude] =
+      "Fehler: rekursives Einf\xFC"
+      "gen";
+  const std::string missing =
+      "<#quorvane include='\xC3\x9C"
+      "bersicht.htm'></#quorvane> ";
   // A UTF-8 document: the texts become UTF-8, the name stays as written.
   EXPECT_EQ(Expand(fake, "\xC3\xA4 " + missing).text,
-            "\xC3\xA4 <#quorvane include='\xC3\x9C" "bersicht.htm'>Datei \xC3\x9C" "bersicht.htm"
-            " kann nicht ge\xC3\xB6" "ffnet werden</#quorvane> ");
+            "\xC3\xA4 <#quorvane include='\xC3\x9C"
+            "bersicht.htm'>Datei \xC3\x9C"
+            "bersicht.htm"
+            " kann nicht ge\xC3\xB6"
+            "ffnet werden</#quorvane> ");
   fake.files.files["/site/self.htm"] = "<#quorvane include='self.htm'></#quorvane>.";
   EXPECT_EQ(Expand(fake, "<#quorvane include='self.htm'></#quorvane> ").text,
-            "<#quorvane include='self.htm'>Fehler: rekursives Einf\xC3\xBC" "gen</#quorvane>. ");
+            "<#quorvane include='self.htm'>Fehler: rekursives Einf\xC3\xBC"
+            "gen</#quorvane>. ");
   // A Windows-1252 document keeps the texts; the name is shown in Windows-1252 where it can.
   EXPECT_EQ(Expand(fake, "\xE4 " + missing).text,
-            "\xE4 <#quorvane include='\xC3\x9C" "bersicht.htm'>Datei \xDC" "bersicht.htm"
-            " kann nicht ge\xF6" "ffnet werden</#quorvane> ");
+            "\xE4 <#quorvane include='\xC3\x9C"
+            "bersicht.htm'>Datei \xDC"
+            "bersicht.htm"
+            " kann nicht ge\xF6"
+            "ffnet werden</#quorvane> ");
   const std::string arrow = "<#quorvane include='\xE2\x86\x92.htm'></#quorvane> ";
   EXPECT_EQ(Expand(fake, "\xE4 " + arrow).text,
             "\xE4 <#quorvane include='\xE2\x86\x92.htm'>Datei \xE2\x86\x92.htm kann nicht ge\xF6"
@@ -200,7 +213,8 @@ TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
   const std::string name("a.htm\0x", 7);
   EXPECT_EQ(Expand(fake, "\xE4<#quorvane include='" + name + "'></#quorvane> ").text,
             "\xE4<#quorvane include='" + name + "'>Datei " + name +
-                " kann nicht ge\xF6" "ffnet werden</#quorvane> ");
+                " kann nicht ge\xF6"
+                "ffnet werden</#quorvane> ");
   EXPECT_TRUE(fake.files.requested.empty());
 }
 

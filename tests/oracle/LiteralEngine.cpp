@@ -462,8 +462,8 @@ std::vector<std::pair<std::string, bool>> Split(const std::string& t, TProtectio
 
 }  // namespace
 
-TStopReason LiteralExpandDirectives(std::string& text, const std::string& fileName,
-                                    bool& modified, TEngineServices& services) {
+TStopReason LiteralExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
+                                    TEngineServices& services) {
   modified = false;
   Expansion e{services, fileName, text, {fileName}, 0, 100, TStopReason::None, modified};
   std::string t = text;
