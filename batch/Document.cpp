@@ -11,7 +11,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
-#include "platform/IncludeFileReader.h"
+#include "batch/IncludeFileReader.h"
 #include "platform/System.h"
 #include "support/Rounding.h"
 #include "support/TextFormat.h"
