@@ -1,6 +1,7 @@
 #include "batch/Document.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "batch/ClientServer.h"
@@ -10,9 +11,12 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
+#include "batch/IncludeFileReader.h"
 #include "platform/System.h"
+#include "support/Rounding.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
+#include "support/UnicodeText.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -41,6 +45,25 @@ class TRunProgress : public IProgress {
  private:
   TDocument& document_;
 };
+
+// A pass that stopped by itself leaves the document as it was: say which and why.
+void ReportStoppedPass(TStopReason stop, const std::string& fileName) {
+  const std::string name = fileName.empty() ? GetText(textid::kUnnamedDocument) : fileName;
+  switch (stop) {
+    case TStopReason::Unterminated:
+      ShowErrorMessage(textid::kDirectiveUnterminated, name);
+      break;
+    case TStopReason::TooDeep:
+      ShowErrorMessage(textid::kDirectivesTooDeep, name);
+      break;
+    case TStopReason::TooLarge:
+      ShowErrorMessage(textid::kIncludesTooLarge, name);
+      break;
+    case TStopReason::None:
+    case TStopReason::Cancelled:
+      break;
+  }
+}
 
 // Gives the progress window back on every way out of an editor run.
 class TFinishGuard {
@@ -120,6 +143,17 @@ bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& rea
   return false;
 }
 
+// The statistics of a page that was compressed as UTF-8, in the bytes of its own encoding. The
+// pass removes ASCII characters only (white space, carriage returns, the "/" of " />"), one code
+// unit of `unitSize` bytes each; the content of marked blocks is the one exception.
+void CountInPageBytes(TCompressionStats& stats, size_t pageSize, size_t unitSize) {
+  const double saved = static_cast<double>(stats.Saved) * static_cast<double>(unitSize);
+  const double before = static_cast<double>(pageSize) + saved;
+  stats.Saved = static_cast<int32_t>(
+      std::min(saved, static_cast<double>(std::numeric_limits<int32_t>::max())));
+  stats.Percent = before == 0 ? 0 : static_cast<uint8_t>(RoundHalfEven(saved / before * 100.0));
+}
+
 }  // namespace
 
 std::string StatisticsLine(const TCompressionStats& stats) {
@@ -162,8 +196,8 @@ bool TDocument::KeepRunning() {
 bool TDocument::CompressText(std::string& text, const std::string& fileName,
                              TCompressionStats& stats) {
   TRunProgress progress(*this);
-  TFileSystemIncludes fileSystem;
-  TWrittenIncludes files(fileSystem, [this](const std::string& path) {
+  TIncludeFileReader reader(fileName);
+  TWrittenIncludes files(reader, [this](const std::string& path) {
     if (finisher_.PendingIs(path)) {
       FinishPendingFile();
     }
@@ -172,7 +206,32 @@ bool TDocument::CompressText(std::string& text, const std::string& fileName,
   if (!preparedTags_ || !preparedTags_->Tags().Equals(TagList)) {
     preparedTags_ = std::make_unique<TPreparedTags>(TagList);
   }
-  return quorvane::CompressText(text, fileName, *preparedTags_, stats, services);
+  const TStopReason stop = quorvane::CompressText(
+      text, fileName, *preparedTags_, StrictPre ? TProtection::StrictPre : TProtection::Elements,
+      stats, services);
+  ReportStoppedPass(stop, fileName);
+  return stop != TStopReason::None;
+}
+
+bool TDocument::CompressPage(std::string& page, const std::string& fileName,
+                             TCompressionStats& stats) {
+  const TUnicodeForm form = MarkedUnicodeForm(page);
+  if (form == TUnicodeForm::None) {
+    return CompressText(page, fileName, stats);
+  }
+  std::optional<std::string> text = DecodeUnicode(page, form);
+  if (!text) {
+    ShowErrorMessage(textid::kUnicodePageNotDecodable, fileName);
+    return false;
+  }
+  if (CompressText(*text, fileName, stats)) {
+    return true;
+  }
+  if (stats.Modified) {
+    page = EncodeUnicode(*text, form);
+  }
+  CountInPageBytes(stats, page.size(), CodeUnitSize(form));
+  return false;
 }
 
 void TDocument::StartProgress(const std::string& fileName, void* owner) {
@@ -216,7 +275,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     }
   }
   TCompressionStats stats;
-  if (CompressText(text, fileName, stats)) {
+  if (CompressPage(text, fileName, stats)) {
     return true;
   }
   progress.SetAdditionalText(StatisticsLine(stats));
@@ -289,7 +348,7 @@ bool TDocument::CompressEditor(const std::string& fileName) {
   const std::string original = host_->EditorText();
   std::string text = original;
   TCompressionStats stats;
-  if (CompressText(text, fileName, stats)) {
+  if (CompressPage(text, fileName, stats)) {
     return true;
   }
   TProgressModel& progress = ProgressForm();

@@ -38,6 +38,7 @@ class TDocument {
   bool HelpDirAuto = true;     // the help directory is found automatically
   bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
   bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
+  bool StrictPre = false;      // protect only "<PRE>" blocks, not every code element
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }
@@ -52,6 +53,10 @@ class TDocument {
   // when the run was cancelled.
   bool Compress(const std::string& fileName, bool keepDate);
   bool CompressText(std::string& text, const std::string& fileName, TCompressionStats& stats);
+  // CompressText for a page in its own encoding: a UTF-16 or UTF-32 page (known by its byte
+  // order mark) is compressed as UTF-8 and encoded back, mark included. Such a page that does
+  // not decode cleanly is reported and left as it is.
+  bool CompressPage(std::string& page, const std::string& fileName, TCompressionStats& stats);
   // A poll for long loops: false when the user asked to stop.
   bool KeepRunning();
   // Without a wait after each file, a file's write runs while the next one is compressed; this

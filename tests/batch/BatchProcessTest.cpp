@@ -12,6 +12,7 @@
 
 #include "TestFiles.h"
 #include "platform/Files.h"
+#include "support/UnicodeText.h"
 
 namespace quorvane {
 namespace {
@@ -157,6 +158,29 @@ TEST_F(BatchProcess, KeepsDatesToTheNanosecondAndLeavesUnchangedFilesAlone) {
   EXPECT_EQ(GetFileTime((site / "done.htm").string())->Nanoseconds, old.Nanoseconds);
 }
 
+TEST_F(BatchProcess, Utf16PagesComeOutInTheirOwnEncodingWithTheUtf8Result) {
+  const std::string page =
+      "<html>\r\n<body>\r\n  <p> Gr\xC3\xBC\xC3\x9F"
+      "e   \xF0\x9F\x98\x80 </p>\r\n</body>\r\n</html>\r\n";
+  Write(site / "utf8.htm", page);
+  Write(site / "le.htm", EncodeUnicode(page, TUnicodeForm::Utf16Le));
+  Write(site / "be.htm", EncodeUnicode(page, TUnicodeForm::Utf16Be));
+  const std::string broken = EncodeUnicode(page, TUnicodeForm::Utf16Le) + "\x20";
+  Write(site / "odd.htm", broken);
+  TRun run = Run({"*.htm"});
+  const std::string compressed = Read(site / "utf8.htm");
+  EXPECT_EQ(compressed,
+            "<html><body><p>Gr\xC3\xBC\xC3\x9F"
+            "e \xF0\x9F\x98\x80</p></body></html>");
+  EXPECT_EQ(Read(site / "le.htm"), EncodeUnicode(compressed, TUnicodeForm::Utf16Le));
+  EXPECT_EQ(Read(site / "be.htm"), EncodeUnicode(compressed, TUnicodeForm::Utf16Be));
+  // The statistics count the page's own bytes: two for each character saved.
+  EXPECT_NE(run.out.find("utf8.htm: 26 % (16 Characters)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("le.htm: 28 % (32 Characters)"), std::string::npos) << run.out;
+  EXPECT_EQ(Read(site / "odd.htm"), broken);
+  EXPECT_NE(run.err.find("odd.htm"), std::string::npos) << run.err;
+}
+
 TEST_F(BatchProcess, ArchiveModesUseTheMarkOfTheLastRun) {
   Write(site / "a.htm", kPage);
   if (!UserXattrsSupported((site / "a.htm").string())) {
@@ -197,6 +221,39 @@ TEST_F(BatchProcess, NonsenseSettingsGiveDefaultsAndAWarning) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_FALSE(run.err.empty());
   EXPECT_NE(Read(site / "a.htm"), kPage);
+}
+
+TEST_F(BatchProcess, ProtectsCodeUnlessStrictAndNamesPagesLeftUnchanged) {
+  const std::string code = "<pre class=\"py\">\n  if x:\n      y()\n</pre>\n<p> a </p>";
+  const std::string open = "<p> a </p><#quorvane include=\"part.htm\">no end\n";
+  Write(site / "code.htm", code);
+  Write(site / "open.htm", open);
+  TRun run = Run({"code.htm", "open.htm"});
+  EXPECT_EQ(Read(site / "code.htm"), "<pre class=\"py\">\n  if x:\n      y()\n</pre><p>a</p>");
+  EXPECT_EQ(Read(site / "open.htm"), open);
+  EXPECT_NE(run.err.find("open.htm was left unchanged: an include directive in it has no closing"),
+            std::string::npos)
+      << run.err;
+
+  Write(root / "config/Brennik/Quorvane.conf", "[1/7]\nStrictPre=1\n");
+  Write(site / "code.htm", code);
+  Run({"code.htm"});
+  EXPECT_EQ(Read(site / "code.htm"), "<pre class=\"py\">if x:\ny()</pre><p>a</p>");
+}
+
+TEST_F(BatchProcess, AsRootIncludesOnlyWhatThePagesOwnerCouldRead) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "only root reads on behalf of another user";
+  }
+  Write(site / "secret.txt", "SECRET");
+  ::chmod((site / "secret.txt").c_str(), 0600);
+  Write(site / "page.htm", "<#quorvane include=\"secret.txt\"></#quorvane> ");
+  ASSERT_EQ(::chown((site / "page.htm").c_str(), 65534, 65534), 0);
+  fs::permissions(root, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions(site, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+  Run({"page.htm"});
+  EXPECT_EQ(Read(site / "page.htm"),
+            "<#quorvane include=\"secret.txt\">file secret.txt cannot be opened</#quorvane>");
 }
 
 TEST_F(BatchProcess, InterruptLeavesEveryFileOldOrNew) {

@@ -73,7 +73,11 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kFileChangedMeanwhile,
                                     textid::kFileNoJournal,
                                     textid::kFileRestored,
-                                    textid::kFileNotRestored};
+                                    textid::kFileNotRestored,
+                                    textid::kUnicodePageNotDecodable,
+                                    textid::kDirectiveUnterminated,
+                                    textid::kDirectivesTooDeep,
+                                    textid::kIncludesTooLarge};
   const std::regex misspelt(R"(&[A-Za-z]+;|\\)");
   for (const uint32_t id : textid::kAllTextIds) {
     const auto it = texts.find(id);
