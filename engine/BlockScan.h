@@ -1,9 +1,13 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
+#include <utility>
 
 // SSE2 is part of every x86-64 processor; QUORVANE_SCALAR_SCAN asks for the portable loops
 // instead, so that the tests can hold both against the same results.
@@ -40,7 +44,8 @@ class TBlock {
     const __m128i wanted = _mm_set1_epi8(c);
     return Map([&](__m128i v) { return _mm_cmpeq_epi8(v, wanted); });
   }
-  // The ASCII letter `letter` in either case.
+  // The ASCII letter `letter` in either case: the bytes that equal it with bit 0x20 set on
+  // both sides.
   uint64_t EqualLetter(char letter) const {
     const __m128i lower = _mm_set1_epi8(static_cast<char>(letter | 0x20));
     const __m128i bit = _mm_set1_epi8(0x20);
@@ -204,6 +209,81 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   }
   return std::string_view::npos;
 }
+
+// The places where the byte `first` is followed by one of up to four pairs of bytes: "<" and
+// the first two letters of a tag name, say. The pairs compare as EqualLetter does, so ASCII
+// letters match in either case and a few other bytes slip through: the caller checks each
+// place. No byte given may be zero or a space, which the end of the text reads as.
+class TTrigramFinder {
+ public:
+  TTrigramFinder(char first, std::initializer_list<std::pair<char, char>> follows)
+      : first_(first) {
+    for (const auto& [second, third] : follows) {
+      if (count_ < follows_.size()) {
+        follows_[count_++] = {static_cast<char>(second | 0x20), static_cast<char>(third | 0x20)};
+      }
+    }
+  }
+
+  // The first place at or after `from`; npos when there is none.
+  size_t Find(std::string_view text, size_t from) const {
+    const char* const end = text.data() + text.size();
+    for (size_t base = from; base < text.size(); base += kBlockSize) {
+      if (const uint64_t places = PlacesAt(text.data() + base, end); places != 0) {
+        return base + LowestBit(places);
+      }
+    }
+    return std::string_view::npos;
+  }
+
+ private:
+  uint64_t PlacesAt(const char* p, const char* end) const {
+#if QUORVANE_SSE2_SCAN
+    if (end - p >= static_cast<ptrdiff_t>(kBlockSize + 2)) {
+      // Most blocks hold no place: one test over the whole block lets them pass cheaply.
+      const __m128i bit = _mm_set1_epi8(0x20);
+      const __m128i first = _mm_set1_epi8(first_);
+      __m128i places[4];
+      for (int k = 0; k < 4; ++k) {
+        const char* const at = p + 16 * k;
+        const __m128i second =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1)), bit);
+        const __m128i third =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 2)), bit);
+        __m128i pairs = _mm_setzero_si128();
+        for (size_t i = 0; i < count_; ++i) {
+          pairs = _mm_or_si128(
+              pairs, _mm_and_si128(_mm_cmpeq_epi8(second, _mm_set1_epi8(follows_[i].first)),
+                                   _mm_cmpeq_epi8(third, _mm_set1_epi8(follows_[i].second))));
+        }
+        places[k] = _mm_and_si128(
+            pairs, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), first));
+      }
+      const __m128i any =
+          _mm_or_si128(_mm_or_si128(places[0], places[1]), _mm_or_si128(places[2], places[3]));
+      if (_mm_movemask_epi8(any) == 0) {
+        return 0;
+      }
+      uint64_t mask = 0;
+      for (int k = 0; k < 4; ++k) {
+        mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(places[k]))} << (16 * k);
+      }
+      return mask;
+    }
+#endif
+    const TBlock second(std::min(p + 1, end), end);
+    const TBlock third(std::min(p + 2, end), end);
+    uint64_t pairs = 0;
+    for (size_t i = 0; i < count_; ++i) {
+      pairs |= second.EqualLetter(follows_[i].first) & third.EqualLetter(follows_[i].second);
+    }
+    return pairs & TBlock(p, end).Equal(first_);
+  }
+
+  char first_;
+  std::array<std::pair<char, char>, 4> follows_{};
+  size_t count_ = 0;
+};
 
 // Moves buffer[from, from + n) down to buffer[to] (to <= from) and returns to + n. With 16
 // bytes or more between the two it copies in 16-byte steps, which may write up to 63 bytes

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <string>
 
+#include "engine/BlockScan.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -18,12 +19,30 @@ struct TProtectedSpan {
 
 constexpr size_t kNone = std::string_view::npos;
 
+bool SameNoCase(std::string_view text, std::string_view upper) {
+  return text.size() == upper.size() &&
+         std::equal(text.begin(), text.end(), upper.begin(),
+                    [](char t, char u) { return UpperChar(t) == u; });
+}
+
+// The first place at or after `from` where `upper` stands without regard to case; a "<" and
+// the two characters after it find the candidates.
+size_t FindTag(std::string_view text, std::string_view upper, size_t from) {
+  const scan::TTrigramFinder finder(upper[0], {{upper[1], upper[2]}});
+  for (size_t at = finder.Find(text, from); at != kNone; at = finder.Find(text, at + 1)) {
+    if (SameNoCase(text.substr(at, upper.size()), upper)) {
+      return at;
+    }
+  }
+  return kNone;
+}
+
 TProtectedSpan FindStrictPre(std::string_view text, size_t from) {
-  const size_t open = FindNoCase(text, "<PRE>", from);
+  const size_t open = FindTag(text, "<PRE>", from);
   if (open == kNone) {
     return {kNone, kNone};
   }
-  const size_t close = FindNoCase(text, "</PRE>", open + 5);
+  const size_t close = FindTag(text, "</PRE>", open + 5);
   return {open, close == kNone ? text.size() : close + 6};
 }
 
@@ -33,12 +52,6 @@ constexpr std::array<std::string_view, 4> kProtectedElements = {"PRE", "TEXTAREA
 // The white space that may follow a tag name: the engine's white space without vertical tab.
 bool IsTagSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-bool SameNoCase(std::string_view text, std::string_view upper) {
-  return text.size() == upper.size() &&
-         std::equal(text.begin(), text.end(), upper.begin(),
-                    [](char t, char u) { return UpperChar(t) == u; });
 }
 
 // The protected element whose opening tag begins with the "<" at `lt`; empty when there is
@@ -58,8 +71,8 @@ std::string_view ProtectedElementAt(std::string_view text, size_t lt) {
 // when there is none.
 size_t ElementEnd(std::string_view text, std::string_view name, size_t from) {
   const std::string closing = "</" + std::string(name);
-  for (size_t at = FindNoCase(text, closing, from); at != kNone;
-       at = FindNoCase(text, closing, at + 1)) {
+  for (size_t at = FindTag(text, closing, from); at != kNone;
+       at = FindTag(text, closing, at + 1)) {
     size_t p = at + closing.size();
     while (p < text.size() && IsTagSpace(text[p])) {
       ++p;
@@ -71,14 +84,12 @@ size_t ElementEnd(std::string_view text, std::string_view name, size_t from) {
   return text.size();
 }
 
-// The earliest protected element at or after `from`.
+// The earliest protected element at or after `from`: a "<" and the first two letters of one
+// of the names find the candidates.
 TProtectedSpan FindElement(std::string_view text, size_t from) {
-  for (size_t lt = from; lt < text.size(); ++lt) {
-    const void* hit = std::memchr(text.data() + lt, '<', text.size() - lt);
-    if (hit == nullptr) {
-      break;
-    }
-    lt = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+  static_assert(kProtectedElements.size() == 4);
+  const scan::TTrigramFinder finder('<', {{'P', 'R'}, {'T', 'E'}, {'S', 'C'}, {'S', 'T'}});
+  for (size_t lt = finder.Find(text, from); lt != kNone; lt = finder.Find(text, lt + 1)) {
     if (const std::string_view name = ProtectedElementAt(text, lt); !name.empty()) {
       return {lt, ElementEnd(text, name, lt + 1 + name.size())};
     }
