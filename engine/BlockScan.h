@@ -44,6 +44,14 @@ class TBlock {
     const __m128i wanted = _mm_set1_epi8(c);
     return Map([&](__m128i v) { return _mm_cmpeq_epi8(v, wanted); });
   }
+  // Bytes equal to `a` or to `b`.
+  uint64_t EqualEither(char a, char b) const {
+    const __m128i wantedA = _mm_set1_epi8(a);
+    const __m128i wantedB = _mm_set1_epi8(b);
+    return Map([&](__m128i v) {
+      return _mm_or_si128(_mm_cmpeq_epi8(v, wantedA), _mm_cmpeq_epi8(v, wantedB));
+    });
+  }
   // The ASCII letter `letter` in either case: the bytes that equal it with bit 0x20 set on
   // both sides.
   uint64_t EqualLetter(char letter) const {
@@ -81,6 +89,9 @@ class TBlock {
 #else
   uint64_t Equal(char c) const {
     return Map([c](char b) { return b == c; });
+  }
+  uint64_t EqualEither(char a, char b) const {
+    return Map([a, b](char c) { return c == a || c == b; });
   }
   uint64_t EqualLetter(char letter) const {
     return Map([letter](char b) { return (b | 0x20) == (letter | 0x20); });

@@ -171,9 +171,13 @@ class TSegmentCompactor::TStreaming {
   TStreaming(const TPreparedTags& prepared, TEngineServices& services, bool lineBreaks)
       : tags_(prepared.Tags()),
         matcher_(*prepared.Matcher()),
-        state_(tags_.Definitions().size()),
         services_(services),
-        lineBreaks_(lineBreaks) {}
+        collapsingText_(StepText(services, textid::kCollapsingWhiteSpace, "...")),
+        lineBreaks_(lineBreaks) {
+    for (const TTagDefinition& definition : tags_.Definitions()) {
+      freshCounts_.push_back(TCounts{definition.MaxCount});
+    }
+  }
 
   bool Run(char* buffer, size_t begin, size_t end, size_t out, size_t& outEnd, bool& changed);
 
@@ -186,14 +190,16 @@ class TSegmentCompactor::TStreaming {
     uint64_t patternGt = UINT64_MAX;  // gtCount_ when the last pattern match began
   };
   static bool Allows(uint32_t limit, uint32_t count) { return limit == 0 || count < limit; }
-  void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
+  [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
 
   static constexpr size_t kReportInterval = size_t{1} << 20;
 
   const TTagsCommaList& tags_;
   const TTagMatcher& matcher_;
+  std::vector<TCounts> freshCounts_;  // as each segment starts: the limits count per segment
   std::vector<TCounts> state_;
   TEngineServices& services_;
+  const std::string collapsingText_;
   // Carriage returns become line feeds. A line break never decides whether white space goes,
   // so only the characters written out need it: each carriage return is an event.
   bool lineBreaks_;
@@ -203,7 +209,7 @@ class TSegmentCompactor::TStreaming {
   bool deleteAfterNextGt_ = false;
 };
 
-void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t i,
+inline void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t i,
                                                      bool& deleteBefore) {
   auto treatOpening = [&](uint32_t node) {
     for (const uint32_t d : matcher_.DefinitionsAt(node)) {
@@ -267,22 +273,19 @@ struct TCompactionEvents {
     const size_t next = at + scan::kBlockSize;
     const uint64_t nextIsSpace = next < segment.size() && IsWhiteSpace(segment[next]);
     const uint64_t spaceFollows = (space >> 1) | (nextIsSpace << 63);
-    const uint64_t carriageReturns = lineBreaks ? block.Equal('\r') : 0;
-    return {block.Equal('<') | (space & spaceFollows) | carriageReturns, block.Equal('>'), space};
+    const uint64_t opening = lineBreaks ? block.EqualEither('<', '\r') : block.Equal('<');
+    return {opening | (space & spaceFollows), block.Equal('>'), space};
   }
 };
 }  // namespace
 
 bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, size_t out,
                                         size_t& outEnd, bool& changed) {
-  const auto& definitions = tags_.Definitions();
-  for (size_t d = 0; d < definitions.size(); ++d) {
-    state_[d] = TCounts{definitions[d].MaxCount};  // the limits count per segment
-  }
+  state_ = freshCounts_;
   gtCount_ = 0;
   deleteAfterNextGt_ = false;
   IProgress& progress = services_.Progress;
-  progress.SetAdditionalText(StepText(services_, textid::kCollapsingWhiteSpace, "..."));
+  progress.SetAdditionalText(collapsingText_);
   // The output never gets ahead of the input, so it shares the buffer. Input from `in` on is
   // not written out yet; it is copied down only where something is deleted.
   const std::string_view s(buffer, end);
