@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "Fakes.h"
 #include "LiteralEngine.h"
 #include "engine/CompressionPass.h"
+#include "engine/LineBreaks.h"
 #include "support/TextIds.h"
 
 namespace quorvane {
@@ -202,6 +207,102 @@ TEST(Differential, EngineMatchesTheLiteralAlgorithm) {
     ASSERT_EQ(fastStats.Saved, literalStats.Saved) << "seed " << seed;
   }
   EXPECT_GT(compared, static_cast<int>(seeds / 4));
+}
+
+
+// The pieces that the scans find, each to be placed at every offset of a block.
+const std::vector<std::string>& BoundaryPieces() {
+  static const std::vector<std::string> pieces = {
+      "  ",        " \r\n\t ", "\r",          "\r\n",    " />",      "<br />",
+      "<!--DEL",   "DEL-->",    "<!--DEL x DEL-->", "<p> a </p>", "</td> ", " <TD>",
+      "<PRE>",     "</pre>",    "<pre> a  b </PRE> ", "<script >  x  </SCRIPT\n>",
+      "<style>",   "</Style>",  "<textarea\t>", "\f<!DOCTYPE html>\v"};
+  return pieces;
+}
+
+// Every piece at every offset of two 64-byte blocks (so of four 16-byte ones), ending the text
+// or followed by a few more bytes.
+template <typename Check>
+void ForEachPlacement(Check check) {
+  for (const std::string& piece : BoundaryPieces()) {
+    for (size_t offset = 0; offset <= 2 * 64 + 1; ++offset) {
+      for (const size_t tail : {0, 1, 5}) {
+        check(std::string(offset, 'x') + piece + std::string(tail, 'y'));
+      }
+    }
+  }
+}
+
+TEST(Differential, EventsOnBlockBoundariesAndAtTheEnd) {
+  const TTagsCommaList tags = TTagsCommaList::Default();
+  ForEachPlacement([&](const std::string& doc) {
+    for (const TProtection protection : {TProtection::Elements, TProtection::StrictPre}) {
+      TFakeServices fast;
+      std::string fastText = doc;
+      TCompressionStats fastStats;
+      ASSERT_EQ(CompressText(fastText, "/site/index.htm", tags, protection, fastStats,
+                             fast.services),
+                TStopReason::None);
+      TFakeServices literal;
+      std::string literalText = doc;
+      TCompressionStats literalStats;
+      oracle::LiteralCompressText(literalText, "/site/index.htm", tags, protection, literalStats,
+                                  literal.services);
+      ASSERT_EQ(fastText, literalText) << doc;
+      ASSERT_EQ(fastStats.Modified, literalStats.Modified) << doc;
+    }
+  });
+}
+
+// Texts that end where readable memory ends: a scan that read one byte too far would crash.
+class TGuardedText {
+ public:
+  TGuardedText() : page_(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
+    void* memory = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                        -1, 0);
+    base_ = static_cast<char*>(memory);
+    mprotect(base_ + page_, page_, PROT_NONE);
+  }
+  ~TGuardedText() { munmap(base_, 2 * page_); }
+  // The text, copied so that its last byte is the last readable one.
+  char* Place(const std::string& text) {
+    char* const at = base_ + page_ - text.size();
+    std::memcpy(at, text.data(), text.size());
+    return at;
+  }
+
+ private:
+  size_t page_;
+  char* base_;
+};
+
+TEST(Differential, ScansStopAtTheLastByteOfTheirBuffer) {
+  const TPreparedTags tags(TTagsCommaList::Default());
+  TGuardedText guarded;
+  ForEachPlacement([&](const std::string& doc) {
+    for (const bool lineBreaks : {false, true}) {
+      TFakeServices fake;
+      TSegmentCompactor compactor(tags, fake.services, lineBreaks);
+      std::string expected = doc;
+      bool changed = false;
+      compactor.Compact(expected, changed);
+      char* const text = guarded.Place(doc);
+      size_t outEnd = 0;
+      compactor.Compact(text, 0, doc.size(), 0, outEnd, changed);
+      ASSERT_EQ(std::string(text, outEnd), expected) << doc;
+    }
+    bool found = false;
+    std::string expected = doc;
+    NormalizeLineBreaks(expected);
+    char* text = guarded.Place(doc);
+    ASSERT_EQ(std::string(text, MoveNormalizingLineBreaks(text, 0, 0, doc.size(), found)),
+              expected);
+    for (const TProtection protection : {TProtection::Elements, TProtection::StrictPre}) {
+      text = guarded.Place(doc);
+      const auto bounds = FindProtectedSegments(std::string_view(text, doc.size()), protection);
+      ASSERT_EQ(bounds.size(), FindProtectedSegments(doc, protection).size()) << doc;
+    }
+  });
 }
 
 }  // namespace
