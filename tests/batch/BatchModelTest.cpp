@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "batch/CommandLine.h"
+#include "batch/Document.h"
 #include "batch/Job.h"
 #include "batch/ProgramId.h"
 #include "batch/ProgressModel.h"
 #include "platform/System.h"
+#include "lang/Language.h"
 #include "support/HistoryList.h"
+#include "support/TextIds.h"
+#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
@@ -115,6 +123,58 @@ TEST(ProgressModel, SpinsAtMostEveryThreeHundredMilliseconds) {
   for (size_t i = 1; i < turns.size(); ++i) {
     EXPECT_GE(turns[i] - turns[i - 1], 300u);
   }
+}
+
+// Asks to cancel once the pass has come to its marked blocks: the text has been worked on in
+// place by then.
+class TCancelAtMarkedBlocks : public IProgressView {
+ public:
+  void Changed(const TProgressModel& model) override {
+    if (model.AdditionalText() == CapText(GetText(textid::kStageMarkedBlocks), "...") &&
+        !model.CancelRequest()) {
+      ProgressForm().ButtonCancelClick();
+    }
+  }
+};
+
+class TFixedEditor : public IEditorHost {
+ public:
+  std::string Text;
+  int Replaced = 0;
+  std::string EditorText() override { return Text; }
+  void SetEditorText(const std::string&) override { ++Replaced; }
+  bool EditorModified() const override { return false; }
+  void SetEditorModified(bool) override {}
+  void* OwnerWindow() override { return nullptr; }
+  void WaitUntilProgressClosed() override {}
+};
+
+TEST(Document, ACancelledRunWritesNoFileAndKeepsTheEditorText) {
+  const std::string page = "<p>  a  </p>\r\n<br />  <!--DEL x DEL--> <b> b </b>";
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("quorvane-cancel-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string file = dir / "page.htm";
+  std::ofstream(file, std::ios::binary) << page;
+  TCancelAtMarkedBlocks canceller;
+  ProgressForm().SetView(&canceller);
+
+  TDocument document;
+  document.WaitAfterFile = false;
+  EXPECT_TRUE(document.Compress(file, false));
+  std::ostringstream written;
+  written << std::ifstream(file, std::ios::binary).rdbuf();
+  EXPECT_EQ(written.str(), page);
+
+  TFixedEditor editor;
+  editor.Text = page;
+  document.SetEditorHost(&editor);
+  EXPECT_TRUE(document.Compress("", false));
+  EXPECT_EQ(editor.Replaced, 0);
+  EXPECT_FALSE(document.GetModified());
+
+  ProgressForm().SetView(nullptr);
+  std::filesystem::remove_all(dir);
 }
 
 TEST(JobList, CountsJobsForTheCaption) {
