@@ -230,12 +230,24 @@ inline void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, 
   if (matcher_.EndsDefinitions(node)) {
     treatOpening(node);
   }
-  for (size_t k = i + 1; k < s.size(); ++k) {
-    node = matcher_.Child(node, s[k]);
-    if (node == TTagMatcher::kNone) {
-      break;
+  size_t k = i + 1;
+  bool goesOn = true;
+  if (matcher_.HasTwoSteps() && s.size() - k >= 2) {
+    const TTagMatcher::TTwoSteps two = matcher_.TwoSteps(s[k], s[k + 1]);
+    if (matcher_.EndsDefinitionsBelowRoot(two.First)) {
+      treatOpening(two.First);
     }
-    if (matcher_.EndsDefinitions(node)) {
+    if (matcher_.EndsDefinitionsBelowRoot(two.Second)) {
+      treatOpening(two.Second);
+    }
+    node = two.Second;
+    goesOn = matcher_.GoesOn(node);
+    k += 2;
+  }
+  for (; goesOn && k < s.size(); ++k) {
+    node = matcher_.Child(node, s[k]);
+    goesOn = node != TTagMatcher::kNone;
+    if (goesOn && matcher_.EndsDefinitions(node)) {
       treatOpening(node);
     }
   }

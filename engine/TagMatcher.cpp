@@ -16,7 +16,26 @@ TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes
   }
   PutEndingNodesFirst();
   BuildDenseTable();
+  BuildTwoSteps();
   FlattenEndings();
+}
+
+void TTagMatcher::BuildTwoSteps() {
+  goesOn_.resize(nodes_.size());
+  for (uint32_t node = 1; node < nodes_.size(); ++node) {
+    goesOn_[node] = !nodes_[node].children.empty();
+  }
+  if (dense_.empty()) {
+    return;
+  }
+  twoSteps_.resize(size_t{classCount_} * classCount_);
+  for (uint32_t first = 1; first < classCount_; ++first) {
+    const uint16_t node = dense_[first];  // the root's row
+    for (uint32_t second = 1; node != kNone && second < classCount_; ++second) {
+      twoSteps_[first * classCount_ + second] = {node, dense_[(node << classShift_) + second]};
+    }
+    twoSteps_[first * classCount_] = {node, kNone};
+  }
 }
 
 void TTagMatcher::PutEndingNodesFirst() {

@@ -37,6 +37,22 @@ class TTagMatcher {
   bool EndsDefinitions(uint32_t node) const {
     return node != Root() ? node <= lastEndingNode_ : endingsBegin_[1] != 0;
   }
+  // The same for a node reached from the root, kNone included (false).
+  bool EndsDefinitionsBelowRoot(uint32_t node) const { return node - 1 < lastEndingNode_; }
+  // Whether a walk that has reached `node` (not the root) can go on; false for kNone.
+  bool GoesOn(uint32_t node) const { return goesOn_[node] != 0; }
+
+  // The nodes after the first and after the second byte of a text, found with one look-up:
+  // most tag names are short.
+  struct TTwoSteps {
+    uint16_t First;
+    uint16_t Second;
+  };
+  bool HasTwoSteps() const { return !twoSteps_.empty(); }
+  TTwoSteps TwoSteps(char first, char second) const {
+    return twoSteps_[classOf_[static_cast<unsigned char>(first)] * classCount_ +
+                     classOf_[static_cast<unsigned char>(second)]];
+  }
 
  private:
   struct Node {
@@ -47,6 +63,7 @@ class TTagMatcher {
   uint32_t SparseChild(uint32_t node, char c) const;
   void PutEndingNodesFirst();
   void BuildDenseTable();
+  void BuildTwoSteps();
   void FlattenEndings();
 
   // Lists of the usual size get a table of every node's child for every class of bytes, so
@@ -63,6 +80,8 @@ class TTagMatcher {
   // Nodes 1 to lastEndingNode_ are those where names end; the root follows its own rule.
   uint32_t lastEndingNode_ = 0;
   std::vector<uint16_t> dense_;
+  std::vector<TTwoSteps> twoSteps_;  // by the classes of the two bytes
+  std::vector<uint8_t> goesOn_;
   // The definitions ending at each node, one after the other: those of node n start at
   // endingsBegin_[n] and end where node n + 1's start.
   std::vector<uint32_t> endings_;
