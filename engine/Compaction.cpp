@@ -190,7 +190,9 @@ class TSegmentCompactor::TStreaming {
     uint64_t patternGt = UINT64_MAX;  // gtCount_ when the last pattern match began
   };
   static bool Allows(uint32_t limit, uint32_t count) { return limit == 0 || count < limit; }
+  void TreatLimitedOpening(uint32_t node, bool& deleteBefore);
   [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
+  void AtClosingTag(std::string_view s, size_t from);
 
   static constexpr size_t kReportInterval = size_t{1} << 20;
 
@@ -209,67 +211,89 @@ class TSegmentCompactor::TStreaming {
   bool deleteAfterNextGt_ = false;
 };
 
-inline void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t i,
-                                                     bool& deleteBefore) {
-  auto treatOpening = [&](uint32_t node) {
-    for (const uint32_t d : matcher_.DefinitionsAt(node)) {
-      TCounts& counts = state_[d];
-      if (Allows(counts.limit, counts.opening)) {
-        ++counts.opening;
-        deleteBefore = true;
-      }
-      // The pattern search resumes after the ">" that ended its last match.
-      if (Allows(counts.limit, counts.pattern) && counts.patternGt != gtCount_) {
-        ++counts.pattern;
-        counts.patternGt = gtCount_;
-        deleteAfterNextGt_ = true;
-      }
+// Definitions with a limit count their occurrences; the others all act alike.
+inline void TSegmentCompactor::TStreaming::TreatLimitedOpening(uint32_t node, bool& deleteBefore) {
+  for (const uint32_t d : matcher_.LimitedAt(node)) {
+    TCounts& counts = state_[d];
+    if (Allows(counts.limit, counts.opening)) {
+      ++counts.opening;
+      deleteBefore = true;
     }
-  };
-  uint32_t node = matcher_.Root();
-  if (matcher_.EndsDefinitions(node)) {
-    treatOpening(node);
+    // The pattern search resumes after the ">" that ended its last match.
+    if (Allows(counts.limit, counts.pattern) && counts.patternGt != gtCount_) {
+      ++counts.pattern;
+      counts.patternGt = gtCount_;
+      deleteAfterNextGt_ = true;
+    }
   }
+}
+
+inline void TSegmentCompactor::TStreaming::AtOpeningBracket(std::string_view s, size_t i,
+                                                            bool& deleteBefore) {
+  // A definition without a limit takes the white space before every "<NAME" and after the
+  // ">" that ends it. A match of its pattern that is still open when another "<NAME" comes
+  // has already asked for that ">", so the second one needs no counting.
+  uint8_t ends = matcher_.RootEnds();
+  auto reached = [&](uint32_t node, uint8_t nodeEnds) {
+    if (nodeEnds & TTagMatcher::kEndsLimited) [[unlikely]] {
+      TreatLimitedOpening(node, deleteBefore);
+    }
+    ends |= nodeEnds;
+  };
+  if (ends & TTagMatcher::kEndsLimited) [[unlikely]] {
+    TreatLimitedOpening(matcher_.Root(), deleteBefore);
+  }
+  uint32_t node = matcher_.Root();
   size_t k = i + 1;
   bool goesOn = true;
   if (matcher_.HasTwoSteps() && s.size() - k >= 2) {
-    const TTagMatcher::TTwoSteps two = matcher_.TwoSteps(s[k], s[k + 1]);
-    if (matcher_.EndsDefinitionsBelowRoot(two.First)) {
-      treatOpening(two.First);
-    }
-    if (matcher_.EndsDefinitionsBelowRoot(two.Second)) {
-      treatOpening(two.Second);
-    }
+    const TTagMatcher::TTwoSteps& two = matcher_.TwoSteps(s[k], s[k + 1]);
+    reached(two.First, two.FirstEnds);
+    reached(two.Second, two.SecondEnds);
     node = two.Second;
-    goesOn = matcher_.GoesOn(node);
+    goesOn = two.SecondGoesOn != 0;
     k += 2;
   }
   for (; goesOn && k < s.size(); ++k) {
     node = matcher_.Child(node, s[k]);
-    goesOn = node != TTagMatcher::kNone;
-    if (goesOn && matcher_.EndsDefinitions(node)) {
-      treatOpening(node);
-    }
+    reached(node, matcher_.Ends(node));
+    goesOn = matcher_.GoesOn(node);
   }
-  if (i + 1 >= s.size() || s[i + 1] != '/') {
-    return;
+  if (ends & TTagMatcher::kEndsUnlimited) {
+    deleteBefore = true;
+    deleteAfterNextGt_ = true;
   }
-  deleteBefore = true;  // white space before every closing tag goes
-  node = matcher_.Root();
-  for (size_t k = i + 2; k < s.size(); ++k) {
+  if (i + 1 < s.size() && s[i + 1] == '/') {
+    AtClosingTag(s, i + 2);
+    deleteBefore = true;  // white space before every closing tag goes
+  }
+}
+
+// The name of a closing tag begins at `from`: one of the list, ended by ">", takes the white
+// space after it.
+inline void TSegmentCompactor::TStreaming::AtClosingTag(std::string_view s, size_t from) {
+  uint32_t node = matcher_.Root();
+  uint8_t ends = matcher_.RootEnds();
+  for (size_t k = from; k < s.size(); ++k) {
     if (s[k] == '>') {
-      for (const uint32_t d : matcher_.DefinitionsAt(node)) {
-        if (Allows(state_[d].limit, state_[d].closing)) {
-          ++state_[d].closing;
-          deleteAfterNextGt_ = true;
+      if (ends & TTagMatcher::kEndsUnlimited) {
+        deleteAfterNextGt_ = true;
+      }
+      if (ends & TTagMatcher::kEndsLimited) [[unlikely]] {
+        for (const uint32_t d : matcher_.LimitedAt(node)) {
+          if (Allows(state_[d].limit, state_[d].closing)) {
+            ++state_[d].closing;
+            deleteAfterNextGt_ = true;
+          }
         }
       }
-      break;
+      return;
     }
     node = matcher_.Child(node, s[k]);
     if (node == TTagMatcher::kNone) {
-      break;
+      return;
     }
+    ends = matcher_.Ends(node);
   }
 }
 

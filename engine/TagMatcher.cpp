@@ -12,70 +12,48 @@ TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes
     for (const char c : definitions[index].Name) {
       node = AddChild(node, static_cast<unsigned char>(UpperChar(c)));
     }
-    nodes_[node].ending.push_back(index);
+    if (definitions[index].MaxCount == 0) {
+      nodes_[node].ends |= kEndsUnlimited;
+    } else {
+      nodes_[node].ends |= kEndsLimited;
+      nodes_[node].limited.push_back(index);
+    }
   }
-  PutEndingNodesFirst();
   BuildDenseTable();
+  FlattenNodes();
   BuildTwoSteps();
-  FlattenEndings();
 }
 
 void TTagMatcher::BuildTwoSteps() {
-  goesOn_.resize(nodes_.size());
-  for (uint32_t node = 1; node < nodes_.size(); ++node) {
-    goesOn_[node] = !nodes_[node].children.empty();
-  }
   if (dense_.empty()) {
     return;
   }
   twoSteps_.resize(size_t{classCount_} * classCount_);
   for (uint32_t first = 1; first < classCount_; ++first) {
     const uint16_t node = dense_[first];  // the root's row
-    for (uint32_t second = 1; node != kNone && second < classCount_; ++second) {
-      twoSteps_[first * classCount_ + second] = {node, dense_[(node << classShift_) + second]};
+    for (uint32_t second = 0; node != kNone && second < classCount_; ++second) {
+      const uint16_t next = dense_[(node << classShift_) + second];
+      twoSteps_[first * classCount_ + second] = {node, next, ends_[node], ends_[next],
+                                                 goesOn_[next]};
     }
-    twoSteps_[first * classCount_] = {node, kNone};
   }
 }
 
-void TTagMatcher::PutEndingNodesFirst() {
-  std::vector<uint32_t> order;  // old indexes in their new order, the root first
-  order.push_back(Root());
-  for (const bool ending : {true, false}) {
-    for (uint32_t node = 1; node < nodes_.size(); ++node) {
-      if (nodes_[node].ending.empty() != ending) {
-        order.push_back(node);
-      }
-    }
-    if (ending) {
-      lastEndingNode_ = static_cast<uint32_t>(order.size()) - 1;
-    }
-  }
-  std::vector<uint32_t> renamed(nodes_.size());
-  for (uint32_t index = 0; index < order.size(); ++index) {
-    renamed[order[index]] = index;
-  }
-  std::vector<Node> nodes;
-  nodes.reserve(nodes_.size());
-  for (const uint32_t old : order) {
-    nodes.push_back(std::move(nodes_[old]));
-    for (auto& child : nodes.back().children) {
-      child.second = renamed[child.second];
-    }
-  }
-  for (uint32_t& child : rootChildren_) {
-    child = renamed[child];  // kNone stays the root's index
-  }
-  nodes_ = std::move(nodes);
-}
-
-void TTagMatcher::FlattenEndings() {
-  endingsBegin_.reserve(nodes_.size() + 1);
+void TTagMatcher::FlattenNodes() {
+  rootEnds_ = nodes_[Root()].ends;
+  ends_.reserve(nodes_.size());
+  goesOn_.reserve(nodes_.size());
+  limitedBegin_.reserve(nodes_.size() + 1);
   for (const Node& node : nodes_) {
-    endingsBegin_.push_back(static_cast<uint32_t>(endings_.size()));
-    endings_.insert(endings_.end(), node.ending.begin(), node.ending.end());
+    ends_.push_back(node.ends);
+    goesOn_.push_back(!node.children.empty());
+    limitedBegin_.push_back(static_cast<uint32_t>(limited_.size()));
+    limited_.insert(limited_.end(), node.limited.begin(), node.limited.end());
   }
-  endingsBegin_.push_back(static_cast<uint32_t>(endings_.size()));
+  limitedBegin_.push_back(static_cast<uint32_t>(limited_.size()));
+  // kNone reads as a node where nothing ends and no walk goes on.
+  ends_[kNone] = 0;
+  goesOn_[kNone] = 0;
 }
 
 void TTagMatcher::BuildDenseTable() {

@@ -30,15 +30,18 @@ class TTagMatcher {
     }
     return SparseChild(node, c);
   }
-  // Indexes of the definitions whose name ends at `node`.
-  std::span<const uint32_t> DefinitionsAt(uint32_t node) const {
-    return {endings_.data() + endingsBegin_[node], endings_.data() + endingsBegin_[node + 1]};
+
+  // What the names that end at a node ask for, as bits. Definitions without a limit all act
+  // alike and need no counting; those with one are counted one by one.
+  static constexpr uint8_t kEndsUnlimited = 1;
+  static constexpr uint8_t kEndsLimited = 2;
+  // For a node reached by a step (never the root, whose names are empty); 0 for kNone.
+  uint8_t Ends(uint32_t node) const { return ends_[node]; }
+  uint8_t RootEnds() const { return rootEnds_; }
+  // Indexes of the definitions with a limit whose name ends at `node`.
+  std::span<const uint32_t> LimitedAt(uint32_t node) const {
+    return {limited_.data() + limitedBegin_[node], limited_.data() + limitedBegin_[node + 1]};
   }
-  bool EndsDefinitions(uint32_t node) const {
-    return node != Root() ? node <= lastEndingNode_ : endingsBegin_[1] != 0;
-  }
-  // The same for a node reached from the root, kNone included (false).
-  bool EndsDefinitionsBelowRoot(uint32_t node) const { return node - 1 < lastEndingNode_; }
   // Whether a walk that has reached `node` (not the root) can go on; false for kNone.
   bool GoesOn(uint32_t node) const { return goesOn_[node] != 0; }
 
@@ -47,9 +50,12 @@ class TTagMatcher {
   struct TTwoSteps {
     uint16_t First;
     uint16_t Second;
+    uint8_t FirstEnds;
+    uint8_t SecondEnds;
+    uint8_t SecondGoesOn;
   };
   bool HasTwoSteps() const { return !twoSteps_.empty(); }
-  TTwoSteps TwoSteps(char first, char second) const {
+  const TTwoSteps& TwoSteps(char first, char second) const {
     return twoSteps_[classOf_[static_cast<unsigned char>(first)] * classCount_ +
                      classOf_[static_cast<unsigned char>(second)]];
   }
@@ -57,14 +63,14 @@ class TTagMatcher {
  private:
   struct Node {
     std::vector<std::pair<unsigned char, uint32_t>> children;  // sorted by character
-    std::vector<uint32_t> ending;
+    std::vector<uint32_t> limited;
+    uint8_t ends = 0;
   };
   uint32_t AddChild(uint32_t node, unsigned char c);
   uint32_t SparseChild(uint32_t node, char c) const;
-  void PutEndingNodesFirst();
   void BuildDenseTable();
   void BuildTwoSteps();
-  void FlattenEndings();
+  void FlattenNodes();
 
   // Lists of the usual size get a table of every node's child for every class of bytes, so
   // that a walk costs two loads per character. Bytes that upper-case to the same character
@@ -77,15 +83,15 @@ class TTagMatcher {
   std::array<uint8_t, 256> classOf_{};
   uint32_t classCount_ = 1;
   uint32_t classShift_ = 0;  // each node's row of the table: 2 ^ classShift_ entries
-  // Nodes 1 to lastEndingNode_ are those where names end; the root follows its own rule.
-  uint32_t lastEndingNode_ = 0;
   std::vector<uint16_t> dense_;
   std::vector<TTwoSteps> twoSteps_;  // by the classes of the two bytes
+  std::vector<uint8_t> ends_;
+  uint8_t rootEnds_ = 0;
   std::vector<uint8_t> goesOn_;
-  // The definitions ending at each node, one after the other: those of node n start at
-  // endingsBegin_[n] and end where node n + 1's start.
-  std::vector<uint32_t> endings_;
-  std::vector<uint32_t> endingsBegin_;
+  // The limited definitions ending at each node, one after the other: those of node n start
+  // at limitedBegin_[n] and end where node n + 1's start.
+  std::vector<uint32_t> limited_;
+  std::vector<uint32_t> limitedBegin_;
 };
 
 }  // namespace quorvane
