@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 
@@ -162,6 +163,103 @@ bool CompactStepByStep(std::string& segment, bool& changed, const TTagsCommaList
 
 }  // namespace
 
+namespace {
+
+// Single-bit masks: `bit` and every bit below it (all bits for bit 63), and the bits above it.
+uint64_t UpTo(uint64_t bit) {
+  return (bit << 1) - 1;
+}
+uint64_t Above(uint64_t bit) {
+  return ~UpTo(bit);
+}
+int HighestBit(uint64_t mask) {
+  return 63 - __builtin_clzll(mask);
+}
+
+// What one block of a segment holds, bit k for its byte k; bytes past the segment hold none.
+struct TBlockMasks {
+  uint64_t Space;
+  uint64_t LineBreak;
+  uint64_t CarriageReturn;
+  uint64_t Opening;  // "<"
+  uint64_t Closing;  // ">"
+};
+
+TBlockMasks Classify(const scan::TBlock& block) {
+  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('\r'), block.Equal('<'),
+          block.Equal('>')};
+}
+
+// The part of the segment still to be written out, in the buffer it shares with the output:
+// the output never gets ahead of the input. Input from `In` on is not written out yet; it is
+// copied down only where something is deleted.
+struct TInPlaceOutput {
+  char* Buffer;
+  size_t End;
+  size_t In;
+  size_t Out;
+
+  // Writes the input up to `to` and goes on from `resumeAt`: what lies between goes.
+  void WriteUpTo(size_t to, size_t resumeAt) {
+    Out = scan::MoveDown(Buffer, Out, In, to - In, End);
+    In = resumeAt;
+  }
+  // Deletes the input byte at `at`, which was kept and may already be written out.
+  void DropKept(size_t at) {
+    if (at >= In) {
+      WriteUpTo(at, at + 1);
+    } else {
+      --Out;  // it was the last byte written
+    }
+  }
+};
+
+}  // namespace
+
+// What the "<" of a tag decides depends only on the bytes after it up to the first one that
+// no tag name holds; pages repeat a few dozen such heads over and over, so the outcome of
+// each is remembered. A head (its end included) that fits in eight bytes is its own key.
+class TTagHeads {
+ public:
+  struct TOutcome {
+    uint64_t Key = 0;  // none
+    bool DeleteBefore = false;
+    bool AskGt = false;
+  };
+
+  // The key of the head at `p`, whose eight bytes are readable; 0 for a longer one. A head
+  // ends at a byte up to the space, "<" or ">", which no name may hold.
+  static uint64_t Key(const char* p) {
+    uint64_t x = 0;
+    std::memcpy(&x, p, sizeof x);
+    if constexpr (std::endian::native == std::endian::big) {
+      x = __builtin_bswap64(x);  // the first byte lowest
+    }
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighs = 0x8080808080808080;
+    // Each marks the bytes it looks for exactly up to the first one (borrows only go up).
+    auto zeros = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const uint64_t ends =
+        ((x - kOnes * 0x21) & ~x & kHighs) | zeros(x ^ (kOnes * '<')) | zeros(x ^ (kOnes * '>'));
+    if (ends == 0) {
+      return 0;
+    }
+    const int endByte = scan::LowestBit(ends) / 8;
+    return endByte == 7 ? x : x & ((uint64_t{1} << (8 * endByte + 8)) - 1);
+  }
+
+  const TOutcome* Find(uint64_t key) const {
+    const TOutcome& entry = entries_[Slot(key)];
+    return entry.Key == key ? &entry : nullptr;
+  }
+  void Remember(const TOutcome& outcome) { entries_[Slot(outcome.Key)] = outcome; }
+
+ private:
+  static constexpr int kSlotBits = 9;
+  static size_t Slot(uint64_t key) { return (key * 0x9E3779B97F4A7C15) >> (64 - kSlotBits); }
+  std::array<TOutcome, size_t{1} << kSlotBits> entries_{};
+};
+
 // One pass over the segment does all steps at once. With names free of white space, angle
 // brackets and pattern syntax, no deletion can create or destroy an occurrence of any search
 // (deletions only ever take white space next to a "<" or a ">"), so every occurrence can be
@@ -174,6 +272,9 @@ class TSegmentCompactor::TStreaming {
         services_(services),
         collapsingText_(StepText(services, textid::kCollapsingWhiteSpace, "...")),
         lineBreaks_(lineBreaks) {
+    if (matcher_.NamesAboveSpace()) {
+      heads_ = std::make_unique<TTagHeads>();
+    }
     for (const TTagDefinition& definition : tags_.Definitions()) {
       freshCounts_.push_back(TCounts{definition.MaxCount});
     }
@@ -190,9 +291,15 @@ class TSegmentCompactor::TStreaming {
     uint64_t patternGt = UINT64_MAX;  // gtCount_ when the last pattern match began
   };
   static bool Allows(uint32_t limit, uint32_t count) { return limit == 0 || count < limit; }
+  [[gnu::always_inline]] bool DecideAt(std::string_view s, size_t i);
+  [[gnu::noinline]] bool DecideByWalk(std::string_view s, size_t i, uint64_t key);
   void TreatLimitedOpening(uint32_t node, bool& deleteBefore);
   [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
   void AtClosingTag(std::string_view s, size_t from);
+  void WalkTags(std::string_view s, size_t base, const TBlockMasks& masks, uint64_t& deleteBefore,
+                uint64_t& asked);
+  uint64_t Gone(const TBlockMasks& masks, uint64_t last, uint64_t deleteBefore, uint64_t asked);
+  void WriteRunValues(char* block, const TBlockMasks& masks, uint64_t kept);
 
   static constexpr size_t kReportInterval = size_t{1} << 20;
 
@@ -209,10 +316,22 @@ class TSegmentCompactor::TStreaming {
   // has passed since the definition's last match began.
   uint64_t gtCount_ = 0;
   bool deleteAfterNextGt_ = false;
+  // What a block hands on to the next: a ">" asked for as its last byte, the run after such a
+  // ">" going on, white space as its last byte, and the first byte and line breaks so far of
+  // the run it ends inside.
+  // Outcomes of tag heads; none when a name holds a byte that could end a head.
+  std::unique_ptr<TTagHeads> heads_;
+  bool limitedSeen_ = false;  // a walk met a definition with a limit: its outcome may change
+  uint64_t afterGtCarry_ = 0;
+  uint64_t runCarry_ = 0;
+  uint64_t spaceBefore_ = 0;
+  char runFirst_ = ' ';
+  bool runHasLineBreak_ = false;
 };
 
 // Definitions with a limit count their occurrences; the others all act alike.
 inline void TSegmentCompactor::TStreaming::TreatLimitedOpening(uint32_t node, bool& deleteBefore) {
+  limitedSeen_ = true;
   for (const uint32_t d : matcher_.LimitedAt(node)) {
     TCounts& counts = state_[d];
     if (Allows(counts.limit, counts.opening)) {
@@ -280,6 +399,7 @@ inline void TSegmentCompactor::TStreaming::AtClosingTag(std::string_view s, size
         deleteAfterNextGt_ = true;
       }
       if (ends & TTagMatcher::kEndsLimited) [[unlikely]] {
+        limitedSeen_ = true;
         for (const uint32_t d : matcher_.LimitedAt(node)) {
           if (Allows(state_[d].limit, state_[d].closing)) {
             ++state_[d].closing;
@@ -297,114 +417,175 @@ inline void TSegmentCompactor::TStreaming::AtClosingTag(std::string_view s, size
   }
 }
 
-namespace {
-// The positions where the compaction has something to decide: "<", white space that more
-// white space follows (a run to collapse) and carriage returns to turn always, ">" when a
-// treated tag waits for its end. Bytes past the end of `segment` count as none.
-struct TCompactionEvents {
-  std::string_view segment;
-  bool lineBreaks;
-  scan::TMarks operator()(const scan::TBlock& block, size_t at) const {
-    const uint64_t space = block.WhiteSpace();
-    const size_t next = at + scan::kBlockSize;
-    const uint64_t nextIsSpace = next < segment.size() && IsWhiteSpace(segment[next]);
-    const uint64_t spaceFollows = (space >> 1) | (nextIsSpace << 63);
-    const uint64_t opening = lineBreaks ? block.EqualEither('<', '\r') : block.Equal('<');
-    return {opening | (space & spaceFollows), block.Equal('>'), space};
+// Whether the "<" at `i` takes the white space before it; it may ask for the next ">".
+inline bool TSegmentCompactor::TStreaming::DecideAt(std::string_view s, size_t i) {
+  const uint64_t key = heads_ && s.size() - i >= 9 ? TTagHeads::Key(s.data() + i + 1) : 0;
+  if (key != 0) [[likely]] {
+    if (const TTagHeads::TOutcome* known = heads_->Find(key)) [[likely]] {
+      deleteAfterNextGt_ = deleteAfterNextGt_ || known->AskGt;
+      return known->DeleteBefore;
+    }
   }
-};
-}  // namespace
+  return DecideByWalk(s, i, key);
+}
+
+// The walk through the tag matcher, remembered under `key` (0: not at all) when no limit took
+// part in it.
+bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i, uint64_t key) {
+  const bool asked = deleteAfterNextGt_;
+  deleteAfterNextGt_ = false;
+  limitedSeen_ = false;
+  bool before = false;
+  AtOpeningBracket(s, i, before);
+  if (key != 0 && !limitedSeen_) {
+    heads_->Remember({key, before, deleteAfterNextGt_});
+  }
+  deleteAfterNextGt_ = deleteAfterNextGt_ || asked;
+  return before;
+}
+
+// Which "<" take the white space before them and which ">" the white space after them, in
+// text order: a ">" is asked for only while a treated tag waits for its end.
+void TSegmentCompactor::TStreaming::WalkTags(std::string_view s, size_t base,
+                                             const TBlockMasks& masks, uint64_t& deleteBefore,
+                                             uint64_t& asked) {
+  uint64_t openings = masks.Opening;
+  uint64_t closings = masks.Closing;
+  while (true) {
+    const uint64_t opening = openings & (0 - openings);
+    if (deleteAfterNextGt_) {
+      const uint64_t closing = closings & (0 - closings);
+      if (closing != 0 && (opening == 0 || closing < opening)) {
+        // The pattern searches resume after it.
+        asked |= closing;
+        deleteAfterNextGt_ = false;
+        ++gtCount_;
+        openings &= Above(closing);
+        closings &= Above(closing);
+        continue;
+      }
+    }
+    if (opening == 0) {
+      return;
+    }
+    const bool before = DecideAt(s, base + scan::LowestBit(opening));
+    deleteBefore |= opening & (0 - uint64_t{before});
+    openings &= Above(opening);
+    closings &= Above(opening);
+  }
+}
+
+// Every run of white space keeps one byte, its last, which takes the value the run collapses
+// to: so a run that goes because of the "<" after it loses just the byte before the "<". The
+// bytes that go are returned.
+uint64_t TSegmentCompactor::TStreaming::Gone(const TBlockMasks& masks, uint64_t last,
+                                             uint64_t deleteBefore, uint64_t asked) {
+  uint64_t gone = (masks.Space & ~last) | (last & (deleteBefore >> 1));
+  // The run after a ">" that was asked for goes: a carry from its first byte runs through it,
+  // on into the next block when the run does.
+  const uint64_t first = ((asked << 1) | afterGtCarry_) & masks.Space;
+  uint64_t sum = 0;
+  const bool carry = __builtin_add_overflow(masks.Space, first, &sum) |
+                     __builtin_add_overflow(sum, runCarry_, &sum);
+  gone |= (sum ^ masks.Space) & last;
+  afterGtCarry_ = asked >> 63;
+  runCarry_ = carry;
+  return gone;
+}
+
+// Writes the collapsed value into the kept last byte of each run that needs one: the run's
+// first byte, or a line feed when the run holds a line break but does not start with one
+// (carriage returns turn into line feeds, too, when the line breaks are still to be turned).
+void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMasks& masks,
+                                                   uint64_t kept) {
+  const uint64_t starts = masks.Space & ~((masks.Space << 1) | spaceBefore_);
+  const uint64_t longRuns = masks.Space & ((masks.Space << 1) | spaceBefore_);
+  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.CarriageReturn : 0));
+  for (; needValue != 0; needValue &= needValue - 1) {
+    const uint64_t lastBit = needValue & (0 - needValue);
+    const uint64_t startsBefore = starts & UpTo(lastBit);
+    char first = runFirst_;
+    bool lineBreak = runHasLineBreak_;
+    uint64_t run = UpTo(lastBit);
+    if (startsBefore != 0) {
+      const int start = HighestBit(startsBefore);
+      first = block[start];
+      lineBreak = false;
+      run &= ~((uint64_t{1} << start) - 1);
+    }
+    lineBreak = lineBreak || (masks.LineBreak & run) != 0;
+    if (lineBreak && (lineBreaks_ || !IsLineBreak(first))) {
+      first = '\n';
+    }
+    block[scan::LowestBit(lastBit)] = first;
+  }
+  // A run that goes on into the next block: what its value depends on so far.
+  if (masks.Space >> 63) {
+    if (starts != 0) {
+      const int start = HighestBit(starts);
+      runFirst_ = block[start];
+      runHasLineBreak_ = (masks.LineBreak >> start) != 0;
+    } else {
+      runHasLineBreak_ = runHasLineBreak_ || masks.LineBreak != 0;
+    }
+  }
+  spaceBefore_ = masks.Space >> 63;
+}
 
 bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, size_t out,
                                         size_t& outEnd, bool& changed) {
   state_ = freshCounts_;
   gtCount_ = 0;
   deleteAfterNextGt_ = false;
+  afterGtCarry_ = 0;
+  runCarry_ = 0;
+  spaceBefore_ = 0;
   IProgress& progress = services_.Progress;
   progress.SetAdditionalText(collapsingText_);
-  // The output never gets ahead of the input, so it shares the buffer. Input from `in` on is
-  // not written out yet; it is copied down only where something is deleted.
   const std::string_view s(buffer, end);
-  size_t in = begin;
-  while (in < end && IsWhiteSpace(s[in])) {
-    ++in;
+  size_t first = begin;
+  while (first < end && IsWhiteSpace(s[first])) {
+    ++first;  // white space at the start goes
   }
-  size_t w = out;
-  auto writeUpTo = [&](size_t to, size_t resumeAt) {
-    w = scan::MoveDown(buffer, w, in, to - in, end);
-    in = resumeAt;
-  };
-  // Whether the byte before position `at` of the output-to-be is a (collapsed) white space.
-  auto spaceBefore = [&](size_t at) {
-    return at > in ? IsWhiteSpace(s[at - 1]) : w > out && IsWhiteSpace(buffer[w - 1]);
-  };
-  scan::TBitCursor events(s, TCompactionEvents{s, lineBreaks_});
-  // The end of the white space from `at` on (`at` itself when there is none).
-  auto spaceEnd = [&](size_t at) {
-    size_t next = events.NextClearInKept(at);
-    while (next < end && IsWhiteSpace(s[next])) {
-      ++next;
-    }
-    return std::min(next, end);
-  };
+  TInPlaceOutput output{buffer, end, first, out};
+  bool lastKeptSpace = false;  // the byte before the block: white space that stays so far
   size_t nextReport = begin + kReportInterval;
-  for (size_t at = events.Next(in); at < end; at = events.Next(at, deleteAfterNextGt_)) {
-    if (at >= nextReport) {
+  for (size_t base = first; base < end; base += scan::kBlockSize) {
+    if (base >= nextReport) {
       nextReport += kReportInterval;
       progress.CheckMailslot();
-      if (progress.SetSubProgress(static_cast<int8_t>((at - begin) * 100 / (end - begin)))) {
-        writeUpTo(end, end);  // the rest follows, unchanged
-        outEnd = w;
+      if (progress.SetSubProgress(static_cast<int8_t>((base - begin) * 100 / (end - begin)))) {
+        output.WriteUpTo(end, end);  // the rest follows, unchanged
+        outEnd = output.Out;
         changed = changed || outEnd - out != end - begin;
         return true;
       }
     }
-    const char c = s[at];
-    if (c == '<') {
-      bool deleteBefore = false;
-      AtOpeningBracket(s, at, deleteBefore);
-      if (deleteBefore && spaceBefore(at)) {
-        if (at > in) {
-          writeUpTo(at - 1, at);
-        } else {
-          --w;
-        }
-      }
-      ++at;
-    } else if (c == '>') {
-      // Only a ">" that ends a treated tag is asked for: the pattern searches resume after it.
-      deleteAfterNextGt_ = false;
-      ++gtCount_;
-      const size_t next = spaceEnd(++at);
-      if (next > at) {
-        writeUpTo(at, next);
-        at = next;
-      }
-    } else {
-      const size_t next = spaceEnd(at);
-      char kept = c;
-      if (!IsLineBreak(c) && std::any_of(s.begin() + at + 1, s.begin() + next, IsLineBreak)) {
-        kept = '\n';
-      }
-      if (kept == '\r' && lineBreaks_) {
-        kept = '\n';
-      }
-      if (next == end) {
-        writeUpTo(at, end);  // white space at the end goes
-      } else if (next == at + 1) {
-        buffer[at] = kept;  // a carriage return alone
-      } else {
-        buffer[at] = kept;
-        writeUpTo(at + 1, next);
-      }
-      at = next;
+    const TBlockMasks masks = Classify(scan::TBlock(s.data() + base, s.data() + end));
+    const bool lastBlock = end - base <= scan::kBlockSize;
+    const uint64_t nextSpace = !lastBlock && IsWhiteSpace(s[base + scan::kBlockSize]);
+    // The last byte of each run; at the end of the segment a run goes altogether.
+    const uint64_t last = masks.Space & ~((masks.Space >> 1) | (nextSpace << 63));
+    const uint64_t trailing = lastBlock ? last & (uint64_t{1} << (end - base - 1)) : 0;
+    uint64_t deleteBefore = 0;
+    uint64_t asked = 0;
+    WalkTags(s, base, masks, deleteBefore, asked);
+    if ((deleteBefore & 1) != 0 && lastKeptSpace) {
+      output.DropKept(base - 1);
+    }
+    const uint64_t gone = Gone(masks, last, deleteBefore, asked) | trailing;
+    WriteRunValues(buffer + base, masks, last & ~gone);
+    lastKeptSpace = ((last & ~gone) >> 63) != 0;
+    for (uint64_t rest = gone; rest != 0;) {
+      const int from = scan::LowestBit(rest);
+      const uint64_t keptAfter = ~rest & (~uint64_t{0} << from);
+      const int to = keptAfter != 0 ? scan::LowestBit(keptAfter) : 64;
+      output.WriteUpTo(base + from, base + to);
+      rest = keptAfter != 0 ? rest & ~UpTo(uint64_t{1} << (to - 1)) : 0;
     }
   }
-  writeUpTo(end, end);
-  if (w > out && IsWhiteSpace(buffer[w - 1])) {
-    --w;  // a single white-space character at the end
-  }
-  outEnd = w;
+  output.WriteUpTo(end, end);
+  outEnd = output.Out;
   if (outEnd - out != end - begin) {
     changed = true;
   }

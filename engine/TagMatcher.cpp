@@ -11,6 +11,7 @@ TTagMatcher::TTagMatcher(const std::vector<TTagDefinition>& definitions) : nodes
     uint32_t node = Root();
     for (const char c : definitions[index].Name) {
       node = AddChild(node, static_cast<unsigned char>(UpperChar(c)));
+      namesAboveSpace_ = namesAboveSpace_ && static_cast<unsigned char>(c) > ' ';
     }
     if (definitions[index].MaxCount == 0) {
       nodes_[node].ends |= kEndsUnlimited;

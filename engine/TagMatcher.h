@@ -42,6 +42,9 @@ class TTagMatcher {
   std::span<const uint32_t> LimitedAt(uint32_t node) const {
     return {limited_.data() + limitedBegin_[node], limited_.data() + limitedBegin_[node + 1]};
   }
+  // Whether every byte of every name lies above the space: then a walk always ends at a
+  // control character.
+  bool NamesAboveSpace() const { return namesAboveSpace_; }
   // Whether a walk that has reached `node` (not the root) can go on; false for kNone.
   bool GoesOn(uint32_t node) const { return goesOn_[node] != 0; }
 
@@ -87,6 +90,7 @@ class TTagMatcher {
   std::vector<TTwoSteps> twoSteps_;  // by the classes of the two bytes
   std::vector<uint8_t> ends_;
   uint8_t rootEnds_ = 0;
+  bool namesAboveSpace_ = true;
   std::vector<uint8_t> goesOn_;
   // The limited definitions ending at each node, one after the other: those of node n start
   // at limitedBegin_[n] and end where node n + 1's start.
