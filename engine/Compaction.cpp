@@ -218,46 +218,83 @@ struct TInPlaceOutput {
 
 // What the "<" of a tag decides depends only on the bytes after it up to the first one that
 // no tag name holds; pages repeat a few dozen such heads over and over, so the outcome of
-// each is remembered. A head (its end included) that fits in eight bytes is its own key.
+// each is remembered. A head (its end included) that fits in sixteen bytes is its own key.
 class TTagHeads {
  public:
+  static constexpr size_t kKeyBytes = 16;
+  // The head's bytes, the first lowest, those after its end cleared; Low 0 for none.
+  struct TKey {
+    uint64_t Low = 0;
+    uint64_t High = 0;
+    bool operator==(const TKey&) const = default;
+  };
   struct TOutcome {
-    uint64_t Key = 0;  // none
+    TKey Key;  // none
     bool DeleteBefore = false;
     bool AskGt = false;
   };
 
-  // The key of the head at `p`, whose eight bytes are readable; 0 for a longer one. A head
-  // ends at a byte up to the space, "<" or ">", which no name may hold.
-  static uint64_t Key(const char* p) {
+  // The key of the head at `p`, whose sixteen bytes are readable; none for a longer one.
+  static TKey Key(const char* p) {
+    const uint64_t low = Word(p);
+    if (const uint64_t ends = Ends(low); ends != 0) {
+      return {UpToEnd(low, ends), 0};
+    }
+    const uint64_t high = Word(p + 8);
+    const uint64_t ends = Ends(high);
+    return ends != 0 ? TKey{low, UpToEnd(high, ends)} : TKey{};
+  }
+
+  // The key of the head after the "<" at `i`; none where the text ends too soon for one.
+  static TKey KeyAt(std::string_view s, size_t i) {
+    return s.size() - i > kKeyBytes ? Key(s.data() + i + 1) : TKey{};
+  }
+
+  const TOutcome* Find(const TKey& key) const {
+    const TOutcome* const set = &entries_[Set(key) * kWays];
+    if (key.Low == 0) [[unlikely]] {
+      return nullptr;
+    }
+    return set[0].Key == key ? &set[0] : set[1].Key == key ? &set[1] : nullptr;
+  }
+  // Two heads that share a set both stay: the one remembered last comes first.
+  void Remember(const TOutcome& outcome) {
+    TOutcome* const set = &entries_[Set(outcome.Key) * kWays];
+    set[1] = set[0];
+    set[0] = outcome;
+  }
+
+ private:
+  static uint64_t Word(const char* p) {
     uint64_t x = 0;
     std::memcpy(&x, p, sizeof x);
     if constexpr (std::endian::native == std::endian::big) {
       x = __builtin_bswap64(x);  // the first byte lowest
     }
+    return x;
+  }
+  // The high bit of each byte of `x` that can end a head: a byte up to the space, "<" or ">",
+  // which no name may hold. Exact up to the first one, which is all that is used (borrows only
+  // go up).
+  static uint64_t Ends(uint64_t x) {
     constexpr uint64_t kOnes = 0x0101010101010101;
     constexpr uint64_t kHighs = 0x8080808080808080;
-    // Each marks the bytes it looks for exactly up to the first one (borrows only go up).
     auto zeros = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-    const uint64_t ends =
-        ((x - kOnes * 0x21) & ~x & kHighs) | zeros(x ^ (kOnes * '<')) | zeros(x ^ (kOnes * '>'));
-    if (ends == 0) {
-      return 0;
-    }
+    return ((x - kOnes * 0x21) & ~x & kHighs) | zeros(x ^ (kOnes * '<')) |
+           zeros(x ^ (kOnes * '>'));
+  }
+  // The bytes of `x` up to and including its first end.
+  static uint64_t UpToEnd(uint64_t x, uint64_t ends) {
     const int endByte = scan::LowestBit(ends) / 8;
     return endByte == 7 ? x : x & ((uint64_t{1} << (8 * endByte + 8)) - 1);
   }
 
-  const TOutcome* Find(uint64_t key) const {
-    const TOutcome& entry = entries_[Slot(key)];
-    return entry.Key == key ? &entry : nullptr;
+  static constexpr int kSetBits = 9;
+  static constexpr size_t kWays = 2;
+  static size_t Set(const TKey& key) {
+    return ((key.Low ^ (key.High * 0xC2B2AE3D27D4EB4F)) * 0x9E3779B97F4A7C15) >> (64 - kSetBits);
   }
-  void Remember(const TOutcome& outcome) { entries_[Slot(outcome.Key)] = outcome; }
-
- private:
-  static constexpr int kSlotBits = 9;
-  static size_t Slot(uint64_t key) { return (key * 0x9E3779B97F4A7C15) >> (64 - kSlotBits); }
-  std::array<TOutcome, size_t{1} << kSlotBits> entries_{};
+  std::array<TOutcome, (size_t{1} << kSetBits) * kWays> entries_{};
 };
 
 // One pass over the segment does all steps at once. With names free of white space, angle
@@ -292,10 +329,12 @@ class TSegmentCompactor::TStreaming {
   };
   static bool Allows(uint32_t limit, uint32_t count) { return limit == 0 || count < limit; }
   [[gnu::always_inline]] bool DecideAt(std::string_view s, size_t i);
-  [[gnu::noinline]] bool DecideByWalk(std::string_view s, size_t i, uint64_t key);
+  [[gnu::noinline]] bool DecideByWalk(std::string_view s, size_t i, const TTagHeads::TKey& key);
   void TreatLimitedOpening(uint32_t node, bool& deleteBefore);
   [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
   void AtClosingTag(std::string_view s, size_t from);
+  bool WalkKnownTags(std::string_view s, size_t base, const TBlockMasks& masks,
+                     uint64_t& deleteBefore, uint64_t& asked);
   void WalkTags(std::string_view s, size_t base, const TBlockMasks& masks, uint64_t& deleteBefore,
                 uint64_t& asked);
   uint64_t Gone(const TBlockMasks& masks, uint64_t last, uint64_t deleteBefore, uint64_t asked);
@@ -312,8 +351,8 @@ class TSegmentCompactor::TStreaming {
   // Carriage returns become line feeds. A line break never decides whether white space goes,
   // so only the characters written out need it: each carriage return is an event.
   bool lineBreaks_;
-  // The ">" characters passed that ended a pattern match: a match that begins is new when one
-  // has passed since the definition's last match began.
+  // Moves on whenever ">" characters that ended a pattern match have passed: a match that
+  // begins is new when it has moved since the definition's last match began.
   uint64_t gtCount_ = 0;
   bool deleteAfterNextGt_ = false;
   // What a block hands on to the next: a ">" asked for as its last byte, the run after such a
@@ -419,29 +458,63 @@ inline void TSegmentCompactor::TStreaming::AtClosingTag(std::string_view s, size
 
 // Whether the "<" at `i` takes the white space before it; it may ask for the next ">".
 inline bool TSegmentCompactor::TStreaming::DecideAt(std::string_view s, size_t i) {
-  const uint64_t key = heads_ && s.size() - i >= 9 ? TTagHeads::Key(s.data() + i + 1) : 0;
-  if (key != 0) [[likely]] {
-    if (const TTagHeads::TOutcome* known = heads_->Find(key)) [[likely]] {
-      deleteAfterNextGt_ = deleteAfterNextGt_ || known->AskGt;
-      return known->DeleteBefore;
-    }
+  const TTagHeads::TKey key = TTagHeads::KeyAt(s, i);
+  if (const TTagHeads::TOutcome* known = heads_ ? heads_->Find(key) : nullptr) [[likely]] {
+    deleteAfterNextGt_ = deleteAfterNextGt_ || known->AskGt;
+    return known->DeleteBefore;
   }
   return DecideByWalk(s, i, key);
 }
 
-// The walk through the tag matcher, remembered under `key` (0: not at all) when no limit took
-// part in it.
-bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i, uint64_t key) {
+// The walk through the tag matcher, remembered under `key` (none: not at all) when no limit
+// took part in it.
+bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
+                                                 const TTagHeads::TKey& key) {
   const bool asked = deleteAfterNextGt_;
   deleteAfterNextGt_ = false;
   limitedSeen_ = false;
   bool before = false;
   AtOpeningBracket(s, i, before);
-  if (key != 0 && !limitedSeen_) {
+  if (heads_ && key.Low != 0 && !limitedSeen_) {
     heads_->Remember({key, before, deleteAfterNextGt_});
   }
   deleteAfterNextGt_ = deleteAfterNextGt_ || asked;
   return before;
+}
+
+// The same for a block whose every "<" starts a known head: their outcomes do not depend on
+// the order, so the ">" asked for follow from the masks. Returns false, having changed
+// nothing, for any other block.
+bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
+                                                  const TBlockMasks& masks,
+                                                  uint64_t& deleteBefore, uint64_t& asked) {
+  if (!heads_) {
+    return false;
+  }
+  uint64_t before = 0;
+  uint64_t askers = 0;
+  for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
+    const TTagHeads::TOutcome* known =
+        heads_->Find(TTagHeads::KeyAt(s, base + scan::LowestBit(openings)));
+    if (known == nullptr) {
+      return false;
+    }
+    const uint64_t opening = openings & (0 - openings);
+    before |= opening & (0 - uint64_t{known->DeleteBefore});
+    askers |= opening & (0 - uint64_t{known->AskGt});
+  }
+  // The first ">" after a "<" that asks is asked for: a carry set off at each such "<" (and
+  // at the block's start while a ">" is still awaited) runs up to the next ">", and out of
+  // the block when there is none.
+  const uint64_t notClosing = ~masks.Closing;
+  uint64_t sum = 0;
+  const bool awaited = __builtin_add_overflow(notClosing, askers, &sum) |
+                       __builtin_add_overflow(sum, uint64_t{deleteAfterNextGt_}, &sum);
+  asked = sum & masks.Closing;
+  deleteAfterNextGt_ = awaited;
+  gtCount_ += asked != 0;  // the pattern searches resume there; no limit looks in between
+  deleteBefore = before;
+  return true;
 }
 
 // Which "<" take the white space before them and which ">" the white space after them, in
@@ -549,6 +622,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   }
   TInPlaceOutput output{buffer, end, first, out};
   bool lastKeptSpace = false;  // the byte before the block: white space that stays so far
+  uint64_t carriageReturns = 0;  // any seen
   size_t nextReport = begin + kReportInterval;
   for (size_t base = first; base < end; base += scan::kBlockSize) {
     if (base >= nextReport) {
@@ -562,6 +636,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
       }
     }
     const TBlockMasks masks = Classify(scan::TBlock(s.data() + base, s.data() + end));
+    carriageReturns |= masks.CarriageReturn;
     const bool lastBlock = end - base <= scan::kBlockSize;
     const uint64_t nextSpace = !lastBlock && IsWhiteSpace(s[base + scan::kBlockSize]);
     // The last byte of each run; at the end of the segment a run goes altogether.
@@ -569,7 +644,9 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     const uint64_t trailing = lastBlock ? last & (uint64_t{1} << (end - base - 1)) : 0;
     uint64_t deleteBefore = 0;
     uint64_t asked = 0;
-    WalkTags(s, base, masks, deleteBefore, asked);
+    if (!WalkKnownTags(s, base, masks, deleteBefore, asked)) {
+      WalkTags(s, base, masks, deleteBefore, asked);
+    }
     if ((deleteBefore & 1) != 0 && lastKeptSpace) {
       output.DropKept(base - 1);
     }
@@ -586,7 +663,8 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   }
   output.WriteUpTo(end, end);
   outEnd = output.Out;
-  if (outEnd - out != end - begin) {
+  // A carriage return that stays becomes a line feed: a change the length does not show.
+  if (outEnd - out != end - begin || (lineBreaks_ && carriageReturns != 0)) {
     changed = true;
   }
   return tags_.Count() > 0 && progress.SetSubProgress(100);
@@ -616,8 +694,8 @@ bool TSegmentCompactor::Compact(char* buffer, size_t begin, size_t end, size_t o
     return streaming_->Run(buffer, begin, end, out, outEnd, changed);
   }
   std::string segment(buffer + begin, end - begin);
-  if (lineBreaks_) {
-    NormalizeLineBreaks(segment);
+  if (lineBreaks_ && NormalizeLineBreaks(segment)) {
+    changed = true;
   }
   const bool cancelled = CompactStepByStep(segment, changed, tags_.Tags(), services_);
   std::memcpy(buffer + out, segment.data(), segment.size());  // it never grows

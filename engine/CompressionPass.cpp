@@ -1,7 +1,6 @@
 #include "engine/CompressionPass.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -53,6 +52,7 @@ bool CompactSegments(std::string& text, const TPreparedTags& tags, TProtection p
                 ? MoveNormalizingLineBreaks(buffer, out, segment.Begin, segment.End, found)
                 : scan::MoveDown(buffer, out, segment.Begin, segment.End - segment.Begin,
                                  segment.End);
+      modified = modified || found;
       continue;
     }
     bool changed = false;
@@ -150,11 +150,11 @@ TStopReason CompressText(std::string& text, const std::string& fileName, const T
   progress.SetAdditionalText(StageName(services, textid::kStageLineBreaks));
   // The line breaks are turned while the segments are written out: the steps up to the split
   // find the same places either way, as none of their searches holds a line break. A cancel
-  // at the step's first report leaves them as they are.
+  // at the step's first report leaves them as they are. The segments tell whether they met a
+  // carriage return; one that a marked block takes along changes the text anyway.
   const bool lineBreaks =
       !work.empty() &&
       !progress.SetSubProgress(static_cast<int8_t>(RoundHalfEven(100.0 / work.size())));
-  modified = (lineBreaks && std::memchr(work.data(), '\r', work.size()) != nullptr) || modified;
 
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageTagEndings));
