@@ -183,11 +183,14 @@ struct TBlockMasks {
   uint64_t CarriageReturn;
   uint64_t Opening;  // "<"
   uint64_t Closing;  // ">"
+  uint64_t HeadEnd;  // a byte that no tag name holds: up to the space, "<" or ">"
 };
 
 TBlockMasks Classify(const scan::TBlock& block) {
-  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('\r'), block.Equal('<'),
-          block.Equal('>')};
+  const uint64_t opening = block.Equal('<');
+  const uint64_t closing = block.Equal('>');
+  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('\r'), opening,
+          closing, block.AtMost(' ') | opening | closing};
 }
 
 // The part of the segment still to be written out, in the buffer it shares with the output:
@@ -236,18 +239,28 @@ class TTagHeads {
 
   // The key of the head at `p`, whose sixteen bytes are readable; none for a longer one.
   static TKey Key(const char* p) {
-    const uint64_t low = Word(p);
-    if (const uint64_t ends = Ends(low); ends != 0) {
-      return {UpToEnd(low, ends), 0};
+    if (const uint64_t ends = Ends(Word(p)); ends != 0) {
+      return KeyEndingAt(p, scan::LowestBit(ends) / 8);
     }
-    const uint64_t high = Word(p + 8);
-    const uint64_t ends = Ends(high);
-    return ends != 0 ? TKey{low, UpToEnd(high, ends)} : TKey{};
+    const uint64_t ends = Ends(Word(p + 8));
+    return ends != 0 ? KeyEndingAt(p, 8 + scan::LowestBit(ends) / 8) : TKey{};
+  }
+  // The same for a head whose end is its byte `endAt`.
+  static TKey KeyEndingAt(const char* p, int endAt) {
+    if (endAt < 8) {
+      return {Word(p) & LowBytes(endAt + 1), 0};
+    }
+    return endAt < 16 ? TKey{Word(p), Word(p + 8) & LowBytes(endAt - 7)} : TKey{};
   }
 
   // The key of the head after the "<" at `i`; none where the text ends too soon for one.
-  static TKey KeyAt(std::string_view s, size_t i) {
-    return s.size() - i > kKeyBytes ? Key(s.data() + i + 1) : TKey{};
+  // `endsAfter` holds the ends of heads from the head's first byte on, as far as known.
+  static TKey KeyAt(std::string_view s, size_t i, uint64_t endsAfter = 0) {
+    if (s.size() - i <= kKeyBytes) {
+      return {};
+    }
+    const char* const head = s.data() + i + 1;
+    return endsAfter != 0 ? KeyEndingAt(head, scan::LowestBit(endsAfter)) : Key(head);
   }
 
   const TOutcome* Find(const TKey& key) const {
@@ -283,16 +296,13 @@ class TTagHeads {
     return ((x - kOnes * 0x21) & ~x & kHighs) | zeros(x ^ (kOnes * '<')) |
            zeros(x ^ (kOnes * '>'));
   }
-  // The bytes of `x` up to and including its first end.
-  static uint64_t UpToEnd(uint64_t x, uint64_t ends) {
-    const int endByte = scan::LowestBit(ends) / 8;
-    return endByte == 7 ? x : x & ((uint64_t{1} << (8 * endByte + 8)) - 1);
-  }
+  // The lowest `n` bytes (1 to 8).
+  static uint64_t LowBytes(int n) { return ~uint64_t{0} >> (64 - 8 * n); }
 
   static constexpr int kSetBits = 9;
   static constexpr size_t kWays = 2;
   static size_t Set(const TKey& key) {
-    return ((key.Low ^ (key.High * 0xC2B2AE3D27D4EB4F)) * 0x9E3779B97F4A7C15) >> (64 - kSetBits);
+    return ((key.Low + key.High) * 0x9E3779B97F4A7C15) >> (64 - kSetBits);
   }
   std::array<TOutcome, (size_t{1} << kSetBits) * kWays> entries_{};
 };
@@ -494,8 +504,9 @@ bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t bas
   uint64_t before = 0;
   uint64_t askers = 0;
   for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
+    const int at = scan::LowestBit(openings);
     const TTagHeads::TOutcome* known =
-        heads_->Find(TTagHeads::KeyAt(s, base + scan::LowestBit(openings)));
+        heads_->Find(TTagHeads::KeyAt(s, base + at, masks.HeadEnd >> at >> 1));
     if (known == nullptr) {
       return false;
     }
