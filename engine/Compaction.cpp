@@ -322,8 +322,12 @@ class TSegmentCompactor::TStreaming {
     if (matcher_.NamesAboveSpace()) {
       heads_ = std::make_unique<TTagHeads>();
     }
-    for (const TTagDefinition& definition : tags_.Definitions()) {
-      freshCounts_.push_back(TCounts{definition.MaxCount});
+    const std::vector<TTagDefinition>& definitions = tags_.Definitions();
+    for (uint32_t d = 0; d < definitions.size(); ++d) {
+      state_.push_back(TCounts{definitions[d].MaxCount});
+      if (definitions[d].MaxCount != 0) {
+        limited_.push_back(d);
+      }
     }
   }
 
@@ -354,8 +358,10 @@ class TSegmentCompactor::TStreaming {
 
   const TTagsCommaList& tags_;
   const TTagMatcher& matcher_;
-  std::vector<TCounts> freshCounts_;  // as each segment starts: the limits count per segment
+  // The counts of the definitions; only those with a limit (`limited_`) count, anew in each
+  // segment.
   std::vector<TCounts> state_;
+  std::vector<uint32_t> limited_;
   TEngineServices& services_;
   const std::string collapsingText_;
   // Carriage returns become line feeds. A line break never decides whether white space goes,
@@ -618,7 +624,9 @@ void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMask
 
 bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, size_t out,
                                         size_t& outEnd, bool& changed) {
-  state_ = freshCounts_;
+  for (const uint32_t d : limited_) {
+    state_[d] = TCounts{state_[d].limit};
+  }
   gtCount_ = 0;
   deleteAfterNextGt_ = false;
   afterGtCarry_ = 0;
