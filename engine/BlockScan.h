@@ -59,11 +59,6 @@ class TBlock {
     const __m128i bit = _mm_set1_epi8(0x20);
     return Map([&](__m128i v) { return _mm_cmpeq_epi8(_mm_or_si128(v, bit), lower); });
   }
-  // Bytes up to `c`, as unsigned values.
-  uint64_t AtMost(char c) const {
-    const __m128i limit = _mm_set1_epi8(c);
-    return Map([&](__m128i v) { return _mm_cmpeq_epi8(_mm_min_epu8(v, limit), v); });
-  }
   // Space, tab, line feed, vertical tab, form feed and carriage return (9 to 13).
   uint64_t WhiteSpace() const {
     const __m128i space = _mm_set1_epi8(' ');
@@ -100,9 +95,6 @@ class TBlock {
   }
   uint64_t EqualLetter(char letter) const {
     return Map([letter](char b) { return (b | 0x20) == (letter | 0x20); });
-  }
-  uint64_t AtMost(char c) const {
-    return Map([c](char b) { return static_cast<unsigned char>(b) <= static_cast<unsigned char>(c); });
   }
   uint64_t WhiteSpace() const {
     return Map([](char b) { return b == ' ' || (b >= '\t' && b <= '\r'); });

@@ -180,17 +180,16 @@ int HighestBit(uint64_t mask) {
 struct TBlockMasks {
   uint64_t Space;
   uint64_t LineBreak;
-  uint64_t CarriageReturn;
   uint64_t Opening;  // "<"
   uint64_t Closing;  // ">"
-  uint64_t HeadEnd;  // a byte that no tag name holds: up to the space, "<" or ">"
+  // Bytes that no tag name holds, so that a tag head ends at them: white space and angle
+  // brackets. Other control characters end heads too, but a key that runs past them still
+  // says the same.
+  uint64_t HeadEnd() const { return Space | Opening | Closing; }
 };
 
 TBlockMasks Classify(const scan::TBlock& block) {
-  const uint64_t opening = block.Equal('<');
-  const uint64_t closing = block.Equal('>');
-  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('\r'), opening,
-          closing, block.AtMost(' ') | opening | closing};
+  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('<'), block.Equal('>')};
 }
 
 // The part of the segment still to be written out, in the buffer it shares with the output:
@@ -221,7 +220,8 @@ struct TInPlaceOutput {
 
 // What the "<" of a tag decides depends only on the bytes after it up to the first one that
 // no tag name holds; pages repeat a few dozen such heads over and over, so the outcome of
-// each is remembered. A head (its end included) that fits in sixteen bytes is its own key.
+// each is remembered. A head (its end included) that fits in sixteen bytes is its own key; a
+// key that runs on to a later byte that no name holds stands for the same outcome.
 class TTagHeads {
  public:
   static constexpr size_t kKeyBytes = 16;
@@ -382,6 +382,9 @@ class TSegmentCompactor::TStreaming {
   uint64_t spaceBefore_ = 0;
   char runFirst_ = ' ';
   bool runHasLineBreak_ = false;
+  // A value written differs from the byte it took the place of: a carriage return that stays
+  // became a line feed, a change that the length does not show.
+  bool valueChanged_ = false;
 };
 
 // Definitions with a limit count their occurrences; the others all act alike.
@@ -512,7 +515,7 @@ bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t bas
   for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
     const int at = scan::LowestBit(openings);
     const TTagHeads::TOutcome* known =
-        heads_->Find(TTagHeads::KeyAt(s, base + at, masks.HeadEnd >> at >> 1));
+        heads_->Find(TTagHeads::KeyAt(s, base + at, masks.HeadEnd() >> at >> 1));
     if (known == nullptr) {
       return false;
     }
@@ -590,7 +593,9 @@ void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMask
                                                    uint64_t kept) {
   const uint64_t starts = masks.Space & ~((masks.Space << 1) | spaceBefore_);
   const uint64_t longRuns = masks.Space & ((masks.Space << 1) | spaceBefore_);
-  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.CarriageReturn : 0));
+  // A line break alone takes a value too while line breaks are turned: a carriage return
+  // becomes a line feed.
+  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.LineBreak : 0));
   for (; needValue != 0; needValue &= needValue - 1) {
     const uint64_t lastBit = needValue & (0 - needValue);
     const uint64_t startsBefore = starts & UpTo(lastBit);
@@ -607,7 +612,9 @@ void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMask
     if (lineBreak && (lineBreaks_ || !IsLineBreak(first))) {
       first = '\n';
     }
-    block[scan::LowestBit(lastBit)] = first;
+    char& kept = block[scan::LowestBit(lastBit)];
+    valueChanged_ = valueChanged_ || kept != first;
+    kept = first;
   }
   // A run that goes on into the next block: what its value depends on so far.
   if (masks.Space >> 63) {
@@ -632,6 +639,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   afterGtCarry_ = 0;
   runCarry_ = 0;
   spaceBefore_ = 0;
+  valueChanged_ = false;
   IProgress& progress = services_.Progress;
   progress.SetAdditionalText(collapsingText_);
   const std::string_view s(buffer, end);
@@ -641,7 +649,6 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   }
   TInPlaceOutput output{buffer, end, first, out};
   bool lastKeptSpace = false;  // the byte before the block: white space that stays so far
-  uint64_t carriageReturns = 0;  // any seen
   size_t nextReport = begin + kReportInterval;
   for (size_t base = first; base < end; base += scan::kBlockSize) {
     if (base >= nextReport) {
@@ -650,12 +657,11 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
       if (progress.SetSubProgress(static_cast<int8_t>((base - begin) * 100 / (end - begin)))) {
         output.WriteUpTo(end, end);  // the rest follows, unchanged
         outEnd = output.Out;
-        changed = changed || outEnd - out != end - begin;
+        changed = changed || outEnd - out != end - begin || valueChanged_;
         return true;
       }
     }
     const TBlockMasks masks = Classify(scan::TBlock(s.data() + base, s.data() + end));
-    carriageReturns |= masks.CarriageReturn;
     const bool lastBlock = end - base <= scan::kBlockSize;
     const uint64_t nextSpace = !lastBlock && IsWhiteSpace(s[base + scan::kBlockSize]);
     // The last byte of each run; at the end of the segment a run goes altogether.
@@ -682,8 +688,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   }
   output.WriteUpTo(end, end);
   outEnd = output.Out;
-  // A carriage return that stays becomes a line feed: a change the length does not show.
-  if (outEnd - out != end - begin || (lineBreaks_ && carriageReturns != 0)) {
+  if (outEnd - out != end - begin || valueChanged_) {
     changed = true;
   }
   return tags_.Count() > 0 && progress.SetSubProgress(100);
