@@ -314,7 +314,9 @@ inline size_t MoveDown(char* buffer, size_t to, size_t from, size_t n, size_t li
     }
     return to + n;
   }
-  if (from - to >= 16 && limit - from >= n + 15) {
+  // Long pieces go to the library's copy, which moves more than 16 bytes a step.
+  constexpr size_t kLongPiece = 256;
+  if (from - to >= 16 && limit - from >= n + 15 && n < kLongPiece) {
     for (size_t k = 0; k < n; k += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + k));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + to + k), v);

@@ -231,11 +231,18 @@ class TTagHeads {
     uint64_t High = 0;
     bool operator==(const TKey&) const = default;
   };
-  struct TOutcome {
-    TKey Key;  // none
-    bool DeleteBefore = false;
-    bool AskGt = false;
+  // What the "<" decides, as masks of all or no bits, ready to pick its bit of a block.
+  struct alignas(32) TOutcome {
+    TKey Key;
+    uint64_t DeleteBefore = 0;
+    uint64_t AskGt = 0;
   };
+
+  TTagHeads() {
+    // No head has sixteen bytes without an end: such a key marks a free entry, which
+    // neither a head's key nor none can match.
+    entries_.fill(TOutcome{{~uint64_t{0}, ~uint64_t{0}}});
+  }
 
   // The key of the head at `p`, whose sixteen bytes are readable; none for a longer one.
   static TKey Key(const char* p) {
@@ -252,29 +259,25 @@ class TTagHeads {
     }
     return endAt < 16 ? TKey{Word(p), Word(p + 8) & LowBytes(endAt - 7)} : TKey{};
   }
-
+  // The same where `endsAfter` holds the ends of heads from the head's first byte on, as far
+  // as they are known.
+  static TKey KeyBefore(const char* p, uint64_t endsAfter) {
+    return endsAfter != 0 ? KeyEndingAt(p, scan::LowestBit(endsAfter)) : Key(p);
+  }
   // The key of the head after the "<" at `i`; none where the text ends too soon for one.
-  // `endsAfter` holds the ends of heads from the head's first byte on, as far as known.
-  static TKey KeyAt(std::string_view s, size_t i, uint64_t endsAfter = 0) {
-    if (s.size() - i <= kKeyBytes) {
-      return {};
-    }
-    const char* const head = s.data() + i + 1;
-    return endsAfter != 0 ? KeyEndingAt(head, scan::LowestBit(endsAfter)) : Key(head);
+  static TKey KeyAt(std::string_view s, size_t i) {
+    return s.size() - i > kKeyBytes ? Key(s.data() + i + 1) : TKey{};
   }
 
   const TOutcome* Find(const TKey& key) const {
     const TOutcome* const set = &entries_[Set(key) * kWays];
-    if (key.Low == 0) [[unlikely]] {
-      return nullptr;
-    }
     return set[0].Key == key ? &set[0] : set[1].Key == key ? &set[1] : nullptr;
   }
   // Two heads that share a set both stay: the one remembered last comes first.
-  void Remember(const TOutcome& outcome) {
-    TOutcome* const set = &entries_[Set(outcome.Key) * kWays];
+  void Remember(const TKey& key, bool deleteBefore, bool askGt) {
+    TOutcome* const set = &entries_[Set(key) * kWays];
     set[1] = set[0];
-    set[0] = outcome;
+    set[0] = {key, 0 - uint64_t{deleteBefore}, 0 - uint64_t{askGt}};
   }
 
  private:
@@ -299,12 +302,13 @@ class TTagHeads {
   // The lowest `n` bytes (1 to 8).
   static uint64_t LowBytes(int n) { return ~uint64_t{0} >> (64 - 8 * n); }
 
-  static constexpr int kSetBits = 9;
+  // A set of two fills one cache line.
+  static constexpr int kSetBits = 8;
   static constexpr size_t kWays = 2;
   static size_t Set(const TKey& key) {
     return ((key.Low + key.High) * 0x9E3779B97F4A7C15) >> (64 - kSetBits);
   }
-  std::array<TOutcome, (size_t{1} << kSetBits) * kWays> entries_{};
+  alignas(64) std::array<TOutcome, (size_t{1} << kSetBits) * kWays> entries_;
 };
 
 // One pass over the segment does all steps at once. With names free of white space, angle
@@ -479,8 +483,8 @@ inline void TSegmentCompactor::TStreaming::AtClosingTag(std::string_view s, size
 inline bool TSegmentCompactor::TStreaming::DecideAt(std::string_view s, size_t i) {
   const TTagHeads::TKey key = TTagHeads::KeyAt(s, i);
   if (const TTagHeads::TOutcome* known = heads_ ? heads_->Find(key) : nullptr) [[likely]] {
-    deleteAfterNextGt_ = deleteAfterNextGt_ || known->AskGt;
-    return known->DeleteBefore;
+    deleteAfterNextGt_ = deleteAfterNextGt_ || known->AskGt != 0;
+    return known->DeleteBefore != 0;
   }
   return DecideByWalk(s, i, key);
 }
@@ -495,7 +499,7 @@ bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
   bool before = false;
   AtOpeningBracket(s, i, before);
   if (heads_ && key.Low != 0 && !limitedSeen_) {
-    heads_->Remember({key, before, deleteAfterNextGt_});
+    heads_->Remember(key, before, deleteAfterNextGt_);
   }
   deleteAfterNextGt_ = deleteAfterNextGt_ || asked;
   return before;
@@ -507,21 +511,23 @@ bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
 bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
                                                   const TBlockMasks& masks,
                                                   uint64_t& deleteBefore, uint64_t& asked) {
-  if (!heads_) {
+  // Every key of the block lies within the text, as far on as sixteen bytes past its end.
+  if (!heads_ || s.size() - base <= scan::kBlockSize + TTagHeads::kKeyBytes) {
     return false;
   }
+  const uint64_t endsAfter = masks.HeadEnd() >> 1;  // bit k: byte k + 1 ends a head
   uint64_t before = 0;
   uint64_t askers = 0;
   for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
     const int at = scan::LowestBit(openings);
     const TTagHeads::TOutcome* known =
-        heads_->Find(TTagHeads::KeyAt(s, base + at, masks.HeadEnd() >> at >> 1));
+        heads_->Find(TTagHeads::KeyBefore(s.data() + base + at + 1, endsAfter >> at));
     if (known == nullptr) {
       return false;
     }
     const uint64_t opening = openings & (0 - openings);
-    before |= opening & (0 - uint64_t{known->DeleteBefore});
-    askers |= opening & (0 - uint64_t{known->AskGt});
+    before |= opening & known->DeleteBefore;
+    askers |= opening & known->AskGt;
   }
   // The first ">" after a "<" that asks is asked for: a carry set off at each such "<" (and
   // at the block's start while a ">" is still awaited) runs up to the next ">", and out of
