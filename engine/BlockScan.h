@@ -101,7 +101,9 @@ class TBlock {
   }
 
  private:
-  void Load(const char* p) { std::memcpy(bytes_, p, kBlockSize); }
+  void Load(const char* p) {
+    std::memcpy(bytes_, p, kBlockSize);
+  }
   template <typename Test>
   uint64_t Map(Test test) const {
     uint64_t mask = 0;
@@ -194,9 +196,8 @@ inline uint64_t PairsAt(const char* p, const char* end, char first, char last, s
   }
 #endif
   const uint64_t firsts = TBlock(p, end).Equal(first);
-  return end - p > static_cast<ptrdiff_t>(distance)
-             ? firsts & TBlock(p + distance, end).Equal(last)
-             : 0;
+  return end - p > static_cast<ptrdiff_t>(distance) ? firsts & TBlock(p + distance, end).Equal(last)
+                                                    : 0;
 }
 
 // The first position at or after `from` where `needle` (two bytes or more, its first and last
@@ -227,8 +228,7 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
 // place. No byte given may be zero or a space, which the end of the text reads as.
 class TTrigramFinder {
  public:
-  TTrigramFinder(char first, std::initializer_list<std::pair<char, char>> follows)
-      : first_(first) {
+  TTrigramFinder(char first, std::initializer_list<std::pair<char, char>> follows) : first_(first) {
     for (const auto& [second, third] : follows) {
       if (count_ < follows_.size()) {
         follows_[count_++] = {static_cast<char>(second | 0x20), static_cast<char>(third | 0x20)};
@@ -328,6 +328,23 @@ inline size_t MoveDown(char* buffer, size_t to, size_t from, size_t n, size_t li
 #endif
   std::memmove(buffer + to, buffer + from, n);
   return to + n;
+}
+
+// MoveDown for a caller that knows that a block's size or more lies between the two and that a
+// block can be read from `from`: one block is copied without a test.
+inline size_t MoveDownWithRoom(char* buffer, size_t to, size_t from, size_t n, size_t limit) {
+#if QUORVANE_SSE2_SCAN
+  for (size_t k = 0; k < kBlockSize; k += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + k));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + to + k), v);
+  }
+  if (n <= kBlockSize) [[likely]] {
+    return to + n;
+  }
+  return MoveDown(buffer, to + kBlockSize, from + kBlockSize, n - kBlockSize, limit);
+#else
+  return MoveDown(buffer, to, from, n, limit);
+#endif
 }
 
 }  // namespace quorvane::scan

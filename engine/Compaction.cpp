@@ -206,6 +206,15 @@ struct TInPlaceOutput {
     Out = scan::MoveDown(Buffer, Out, In, to - In, End);
     In = resumeAt;
   }
+  // Whether every piece of the block at `base` can be copied a block at a time: the output
+  // lags a block or more behind and a block can be read from anywhere in it.
+  bool RoomFor(size_t base) const {
+    return In - Out >= scan::kBlockSize && End - base >= 2 * scan::kBlockSize;
+  }
+  void WriteUpToWithRoom(size_t to, size_t resumeAt) {
+    Out = scan::MoveDownWithRoom(Buffer, Out, In, to - In, End);
+    In = resumeAt;
+  }
   // Deletes the input byte at `at`, which was kept and may already be written out.
   void DropKept(size_t at) {
     if (at >= In) {
@@ -215,6 +224,23 @@ struct TInPlaceOutput {
     }
   }
 };
+
+// Writes out the input before each run of gone bytes of the block at `base` and skips the run.
+template <bool kWithRoom>
+void WriteKept(TInPlaceOutput& output, size_t base, uint64_t gone) {
+  for (uint64_t rest = gone; rest != 0;) {
+    // Adding its lowest bit carries through the lowest run and stops at the byte after it.
+    const uint64_t past = rest + (rest & (0 - rest));
+    const size_t from = base + scan::LowestBit(rest);
+    const size_t to = base + (past != 0 ? scan::LowestBit(past) : scan::kBlockSize);
+    if constexpr (kWithRoom) {
+      output.WriteUpToWithRoom(from, to);
+    } else {
+      output.WriteUpTo(from, to);
+    }
+    rest &= past;
+  }
+}
 
 }  // namespace
 
@@ -296,8 +322,7 @@ class TTagHeads {
     constexpr uint64_t kOnes = 0x0101010101010101;
     constexpr uint64_t kHighs = 0x8080808080808080;
     auto zeros = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-    return ((x - kOnes * 0x21) & ~x & kHighs) | zeros(x ^ (kOnes * '<')) |
-           zeros(x ^ (kOnes * '>'));
+    return ((x - kOnes * 0x21) & ~x & kHighs) | zeros(x ^ (kOnes * '<')) | zeros(x ^ (kOnes * '>'));
   }
   // The lowest `n` bytes (1 to 8).
   static uint64_t LowBytes(int n) { return ~uint64_t{0} >> (64 - 8 * n); }
@@ -509,8 +534,8 @@ bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
 // the order, so the ">" asked for follow from the masks. Returns false, having changed
 // nothing, for any other block.
 bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
-                                                  const TBlockMasks& masks,
-                                                  uint64_t& deleteBefore, uint64_t& asked) {
+                                                  const TBlockMasks& masks, uint64_t& deleteBefore,
+                                                  uint64_t& asked) {
   // Every key of the block lies within the text, as far on as sixteen bytes past its end.
   if (!heads_ || s.size() - base <= scan::kBlockSize + TTagHeads::kKeyBytes) {
     return false;
@@ -684,12 +709,10 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     const uint64_t gone = Gone(masks, last, deleteBefore, asked) | trailing;
     WriteRunValues(buffer + base, masks, last & ~gone);
     lastKeptSpace = ((last & ~gone) >> 63) != 0;
-    for (uint64_t rest = gone; rest != 0;) {
-      const int from = scan::LowestBit(rest);
-      const uint64_t keptAfter = ~rest & (~uint64_t{0} << from);
-      const int to = keptAfter != 0 ? scan::LowestBit(keptAfter) : 64;
-      output.WriteUpTo(base + from, base + to);
-      rest = keptAfter != 0 ? rest & ~UpTo(uint64_t{1} << (to - 1)) : 0;
+    if (output.RoomFor(base)) {
+      WriteKept<true>(output, base, gone);
+    } else {
+      WriteKept<false>(output, base, gone);
     }
   }
   output.WriteUpTo(end, end);

@@ -48,10 +48,9 @@ bool CompactSegments(std::string& text, const TPreparedTags& tags, TProtection p
   for (const TSegmentBounds& segment : segments) {
     if (segment.Protected) {
       bool found = false;
-      out = lineBreaks
-                ? MoveNormalizingLineBreaks(buffer, out, segment.Begin, segment.End, found)
-                : scan::MoveDown(buffer, out, segment.Begin, segment.End - segment.Begin,
-                                 segment.End);
+      out = lineBreaks ? MoveNormalizingLineBreaks(buffer, out, segment.Begin, segment.End, found)
+                       : scan::MoveDown(buffer, out, segment.Begin, segment.End - segment.Begin,
+                                        segment.End);
       modified = modified || found;
       continue;
     }
