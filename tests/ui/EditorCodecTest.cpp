@@ -157,5 +157,64 @@ TEST(EditorCodec, SearchBytesHaveOnePositionPerEditorPosition) {
   EXPECT_EQ(bytes.substr(4), std::string(2, TEditorCodec::kNoSearchByte));
 }
 
+// The editor's text as Qt keeps it: line breaks and soft breaks as paragraph separators.
+QString EditorText(const TDecodedText& decoded) {
+  return QString(decoded.Text).replace(u'\n', QChar(0x2029));
+}
+
+TEST(EditorCodec, LongLinesAreShownInBlocksThatNoByteOfTheDocumentSees) {
+  std::string line;
+  while (line.size() < 20000) {
+    line +=
+        "<td class=\"c\">Gr\xC3\xBC\xC3\x9F"
+        "e</td>";
+  }
+  const std::string ampersands(9000, '&');
+  const std::string bytes = "<p>\r\n" + line + "\r\n" + ampersands + "\xC3\xA4\xC3\xA4" + "\n";
+  const TDecodedText decoded = TEditorCodec::Decode(bytes, TTextEncoding::Utf8, 4096);
+  std::string saved;
+  TEditorCodec::Encode(EditorText(decoded), decoded.Breaks, TLineBreak::Lf, decoded.Encoding,
+                       saved);
+  EXPECT_EQ(saved, bytes);
+
+  // The long line ends its blocks after a tag, a line without tags where a block is full,
+  // never inside a character.
+  const QStringList blocks = decoded.Text.split(u'\n');
+  ASSERT_EQ(blocks.size(), static_cast<qsizetype>(decoded.Breaks.size()) + 1);
+  size_t soft = 0;
+  for (size_t i = 0; i < decoded.Breaks.size(); ++i) {
+    const QString& block = blocks[static_cast<qsizetype>(i)];
+    EXPECT_LE(block.toUtf8().size(), 2 * 4096);
+    if (decoded.Breaks[i] == TLineBreak::Soft) {
+      ++soft;
+      EXPECT_TRUE(block.endsWith(u'>') || block.startsWith(u'&')) << i;
+    }
+  }
+  EXPECT_GE(soft, 6u);
+  EXPECT_FALSE(decoded.Text.contains(QChar::ReplacementCharacter));
+  const QString text = QString::fromUtf8(line);
+  qsizetype from = 0;
+  for (const qsizetype at : TEditorCodec::SoftBreaks(text, 4096)) {
+    EXPECT_LE(at - from, 4096);
+    EXPECT_EQ(text[at - 1], u'>');
+    from = at;
+  }
+  EXPECT_GT(from, text.size() - 4096);
+}
+
+TEST(EditorCodec, SoftBreakMapLeavesTheSoftBreaksOutOfTheRealText) {
+  // "ab|cd|e" with soft breaks at editor positions 2 and 5.
+  const TSoftBreakMap map({2, 5});
+  EXPECT_EQ(map.RealText(u"ab\u2029cd\u2029e"), "abcde");
+  EXPECT_EQ(map.RealText(u"d\u2029e", 4), "de");
+  for (int offset = 0; offset < 5; ++offset) {
+    EXPECT_EQ(map.TextOffset(map.EditorPosition(offset)), offset);
+  }
+  EXPECT_EQ(map.EditorPosition(2), 3);
+  EXPECT_EQ(map.EditorRange(1, 3), std::make_pair(1, 5));  // "bcd" without the break after it
+  EXPECT_EQ(map.EditorRange(2, 0), std::make_pair(3, 3));
+  EXPECT_EQ(map.TextOffset(7), 5);
+}
+
 }  // namespace
 }  // namespace quorvane::test
