@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+#include <string_view>
+
+#include "ui/EditorCodec.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quorvane {
+
+// What a compression changed, line by line: the lines it removed (marked "-") and the lines it
+// put in (marked "+") among the lines it kept, each change on a tinted background. Escape or
+// the button closes it.
+class TChangesDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TChangesDialog(QWidget* parent = nullptr);
+
+  void SetTexts(const QString& caption, const QString& closeText);
+  // Shows the change from `before` to `after`, two versions of a document in `encoding`.
+  void ShowChange(std::string_view before, std::string_view after, TTextEncoding encoding);
+  // The lines as shown, for tests.
+  QString ShownText() const;
+
+ private:
+  QPlainTextEdit* view_;
+  QPushButton* close_;
+};
+
+}  // namespace quorvane
