@@ -24,9 +24,9 @@ enum class TLineBreak : uint8_t {
   ParagraphSeparator,  // U+2029
   FrameStart,          // U+FDD0
   FrameEnd,            // U+FDD1
-  // No bytes at all: a break the editor shows to split a long line into blocks of a few
-  // kilobytes, which it lays out far faster than one line of megabytes. Saving, copying,
-  // searching and compressing never see it.
+  // No bytes at all: a break the editor shows to split a long line into blocks of about a
+  // kilobyte, which it lays out far faster than one line of megabytes (the editor benchmark
+  // compares the sizes). Saving, copying, searching and compressing never see it.
   Soft,
 };
 
@@ -41,7 +41,7 @@ class TEditorCodec {
  public:
   // Lines longer than this many bytes are shown in blocks of about this size, split after a
   // tag where there is one (a soft break); 0 shows every line whole.
-  static constexpr size_t kLongLine = 4096;
+  static constexpr size_t kLongLine = 1024;
 
   static TTextEncoding EncodingOf(std::string_view bytes);
   static TDecodedText Decode(std::string_view bytes, TTextEncoding encoding,

@@ -99,12 +99,13 @@ bool TFormMain::SearchText(TFindReplaceDialog* dialog) {
     dialogs_->Error(UiText(GetText(textid::kInvalidPattern)));
     return false;
   }
-  const size_t start = static_cast<size_t>(Edit->SelStart() + Edit->SelLength());
+  const auto start = static_cast<size_t>(Edit->SearchOffset(Edit->SelStart() + Edit->SelLength()));
   const auto match = pattern->Search(Edit->SearchBytes(), start, dialog->MatchCase());
   if (!match) {
     return false;
   }
-  Edit->SetSelection(static_cast<int>(match->Position), static_cast<int>(match->Length));
+  const auto [from, to] = Edit->EditorRange(match->Position, match->Length);
+  Edit->SetSelection(from, to - from);
   return true;
 }
 
@@ -165,27 +166,30 @@ void TFormMain::ReplaceAllMatches() {
   if (!pattern) {
     dialogs_->Error(UiText(GetText(textid::kInvalidPattern)));
   } else {
-    const std::string text = Edit->SearchBytes();  // a copy: the replacements change it
+    const std::string& text = Edit->SearchBytes();
     const bool matchCase = ReplaceDialog1->MatchCase();
     const QString replacement = ReplaceDialog1->ReplaceText();
-    size_t from = static_cast<size_t>(Edit->SelStart() + Edit->SelLength());
-    QTextCursor cursor(Edit->document());
-    int shift = 0;  // how far the replacements so far moved the rest of the text
+    auto from = static_cast<size_t>(Edit->SearchOffset(Edit->SelStart() + Edit->SelLength()));
+    std::vector<std::pair<int, int>> ranges;  // in the editor's text before the first change
     while (from < text.size()) {
       const auto match = pattern->Search(text, from, matchCase);
       if (!match) {
         break;
       }
+      ranges.push_back(Edit->EditorRange(match->Position, match->Length));
+      from = match->Position + std::max<size_t>(match->Length, 1);
+    }
+    QTextCursor cursor(Edit->document());
+    int shift = 0;  // how far the replacements so far moved the rest of the text
+    for (const auto& [start, end] : ranges) {
       if (count == 0) {
         cursor.beginEditBlock();
       }
-      const int position = static_cast<int>(match->Position) + shift;
-      cursor.setPosition(position);
-      cursor.setPosition(position + static_cast<int>(match->Length), QTextCursor::KeepAnchor);
+      cursor.setPosition(start + shift);
+      cursor.setPosition(end + shift, QTextCursor::KeepAnchor);
       cursor.insertText(replacement);
-      shift += static_cast<int>(replacement.size()) - static_cast<int>(match->Length);
+      shift += static_cast<int>(replacement.size()) - (end - start);
       ++count;
-      from = match->Position + std::max<size_t>(match->Length, 1);
     }
     if (count > 0) {
       cursor.endEditBlock();

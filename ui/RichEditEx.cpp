@@ -7,22 +7,46 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "batch/EventPump.h"
+#include "ui/SourceHighlighter.h"
+
 namespace quorvane {
 
 namespace {
-// A block's user state holds the line break that ends it; -1 (Qt's default) for lines typed
-// since, which take the document's usual line break.
-constexpr int kNoBreakState = -1;
+
+// The block format property that holds the line end before a block (the one that ends the
+// block before it) where it is not the document's usual one. Being part of the document, it
+// goes where its block goes, through every edit and its undo.
+constexpr int kLineBreakProperty = QTextFormat::UserProperty + 1;
+
+// How many characters of an undoable program-set text go out or in between two turns of the
+// event loop: a few tens of milliseconds' work.
+constexpr qsizetype kStepLength = qsizetype{1} << 19;
+
+// The line end that lines the user adds get: the first real one of the text, if any.
+TLineBreak UsualBreak(const std::vector<TLineBreak>& breaks, TLineBreak otherwise) {
+  for (const TLineBreak kind : breaks) {
+    if (kind == TLineBreak::CrLf || kind == TLineBreak::Cr) {
+      return kind;
+    }
+    if (kind != TLineBreak::Soft) {
+      return TLineBreak::Lf;
+    }
+  }
+  return otherwise;
+}
+
 }  // namespace
 
-// Puts a program-set text's line ends back when the undo history restores its text: undo and
-// redo run the items of one step in reverse and in forward order, so one item before the text
-// change restores the old state after an undo, and one after it the new state after a redo.
+// Puts a program-set text's usual line end and encoding back when the undo history restores
+// its text: undo and redo run the items of one step in reverse and in forward order, so one
+// item before the text change restores the old state after an undo, and one after it the new
+// state after a redo.
 class TByteStateUndo : public QAbstractUndoItem {
  public:
   enum class TWhen { AfterUndo, AfterRedo };
   TByteStateUndo(TRichEditEx& edit, TRichEditEx::TByteState state, TWhen when)
-      : edit_(edit), state_(std::move(state)), when_(when) {}
+      : edit_(edit), state_(state), when_(when) {}
   void undo() override {
     if (when_ == TWhen::AfterUndo) {
       edit_.SetByteState(state_);
@@ -40,7 +64,8 @@ class TByteStateUndo : public QAbstractUndoItem {
   TWhen when_;
 };
 
-TRichEditEx::TRichEditEx(QWidget* parent) : QPlainTextEdit(parent) {
+TRichEditEx::TRichEditEx(QWidget* parent)
+    : QPlainTextEdit(parent), highlighter_(new TSourceHighlighter(*this)) {
   setObjectName("Edit");
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -60,26 +85,62 @@ void TRichEditEx::ContentsChange(int /*position*/, int removed, int added) {
     return;
   }
   searchBytesValid_ = false;
+  softBreaksValid_ = false;
+  // Typing within a line changes no block; a new or joined line, or a changed line end, does.
+  if (removed == added || document()->blockCount() != blockCount_) {
+    softBlocksValid_ = false;
+  }
   if (!undoGuard_) {
     undone_ = false;
   }
 }
 
+void TRichEditEx::SetHighlighting(bool on) {
+  highlighter_->SetEnabled(on);
+}
+
+bool TRichEditEx::Highlighting() const {
+  return highlighter_->Enabled();
+}
+
+TLineBreak TRichEditEx::LineBreakBefore(const QTextBlock& block) const {
+  const QTextBlockFormat format = block.blockFormat();
+  return format.hasProperty(kLineBreakProperty)
+             ? static_cast<TLineBreak>(format.intProperty(kLineBreakProperty))
+             : defaultBreak_;
+}
+
+bool TRichEditEx::IsSoft(const QTextBlock& block) const {
+  return block.isValid() && block.blockNumber() > 0 && LineBreakBefore(block) == TLineBreak::Soft;
+}
+
 std::vector<TLineBreak> TRichEditEx::LineBreaks() const {
   std::vector<TLineBreak> breaks;
   breaks.reserve(static_cast<size_t>(document()->blockCount()));
-  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-    const int state = block.userState();
-    breaks.push_back(state == kNoBreakState ? defaultBreak_ : static_cast<TLineBreak>(state));
+  for (QTextBlock block = document()->begin().next(); block.isValid(); block = block.next()) {
+    breaks.push_back(LineBreakBefore(block));
   }
   return breaks;
 }
 
-void TRichEditEx::StoreLineBreaks(const std::vector<TLineBreak>& breaks) {
-  size_t index = 0;
-  for (QTextBlock block = document()->begin(); block.isValid() && index < breaks.size();
-       block = block.next()) {
-    block.setUserState(static_cast<int>(breaks[index++]));
+void TRichEditEx::StoreLineBreaks(QTextCursor& cursor, QTextBlock first,
+                                  const std::vector<TLineBreak>& breaks, size_t index) {
+  for (QTextBlock block = first; block.isValid() && index < breaks.size();
+       block = block.next(), ++index) {
+    QTextBlockFormat format = block.blockFormat();
+    const bool usual = breaks[index] == defaultBreak_;
+    const bool has = format.hasProperty(kLineBreakProperty);
+    if (usual ? !has
+              : has && format.intProperty(kLineBreakProperty) == static_cast<int>(breaks[index])) {
+      continue;
+    }
+    if (usual) {
+      format.clearProperty(kLineBreakProperty);
+    } else {
+      format.setProperty(kLineBreakProperty, static_cast<int>(breaks[index]));
+    }
+    cursor.setPosition(block.position());
+    cursor.setBlockFormat(format);
   }
 }
 
@@ -92,61 +153,130 @@ std::string TRichEditEx::DocumentBytes() const {
 void TRichEditEx::SetDocumentBytes(std::string_view bytes, bool undoable) {
   // A document shown as Windows-1252 stays so; one shown as UTF-8 switches only when the new
   // bytes are no longer UTF-8, so that no byte is ever lost.
-  TByteState before = undoable ? ByteState() : TByteState{};
   TTextEncoding encoding = TEditorCodec::EncodingOf(bytes);
   if (undoable && encoding_ == TTextEncoding::Win1252) {
     encoding = TTextEncoding::Win1252;
   }
-  const TDecodedText decoded = TEditorCodec::Decode(bytes, encoding);
-  encoding_ = decoded.Encoding;
-  if (!decoded.Breaks.empty()) {
-    const TLineBreak first = decoded.Breaks.front();
-    defaultBreak_ = first == TLineBreak::CrLf || first == TLineBreak::Cr ? first : TLineBreak::Lf;
-  } else if (!undoable) {
-    defaultBreak_ = TLineBreak::Lf;
-  }
+  const TDecodedText decoded = TEditorCodec::Decode(bytes, encoding, longLine_);
   if (undoable) {
-    QTextCursor cursor(document());
-    cursor.beginEditBlock();
-    // The document owns the items of its undo history.
-    document()->appendUndoItem(
-        new TByteStateUndo(*this, std::move(before), TByteStateUndo::TWhen::AfterUndo));
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(decoded.Text);
-    StoreLineBreaks(decoded.Breaks);
-    document()->appendUndoItem(
-        new TByteStateUndo(*this, ByteState(), TByteStateUndo::TWhen::AfterRedo));
-    cursor.endEditBlock();
-  } else {
-    setPlainText(decoded.Text);
-    StoreLineBreaks(decoded.Breaks);
+    SetUndoableText(decoded);
+    return;
   }
+  encoding_ = decoded.Encoding;
+  defaultBreak_ = UsualBreak(decoded.Breaks, TLineBreak::Lf);
+  QTextDocument* doc = document();
+  doc->setUndoRedoEnabled(false);
+  setPlainText(decoded.Text);
+  const bool modified = doc->isModified();
+  QTextCursor cursor(doc);
+  cursor.beginEditBlock();
+  StoreLineBreaks(cursor, doc->begin().next(), decoded.Breaks, 0);
+  cursor.endEditBlock();
+  doc->setModified(modified);
+  doc->setUndoRedoEnabled(true);
 }
 
-TRichEditEx::TByteState TRichEditEx::ByteState() const {
-  TByteState state{{}, defaultBreak_, encoding_};
-  state.LineStates.reserve(static_cast<size_t>(document()->blockCount()));
-  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-    state.LineStates.push_back(block.userState());
+void TRichEditEx::SetUndoableText(const TDecodedText& decoded) {
+  QTextDocument* doc = document();
+  QTextCursor cursor(doc);
+  cursor.beginEditBlock();
+  // The document owns the items of its undo history.
+  doc->appendUndoItem(new TByteStateUndo(*this, ByteState(), TByteStateUndo::TWhen::AfterUndo));
+  encoding_ = decoded.Encoding;
+  defaultBreak_ = UsualBreak(decoded.Breaks, defaultBreak_);
+  // The old text goes from its end and the new one comes from its start; between the steps
+  // the edit block is closed (so that the window may paint) and joined again, which keeps the
+  // whole change one undo step.
+  qsizetype work = 0;
+  const auto step = [&](qsizetype length) {
+    if (work >= kStepLength) {
+      cursor.endEditBlock();
+      ProcessPendingEvents(true);
+      cursor.joinPreviousEditBlock();
+      work = 0;
+    }
+    work += length;
+  };
+  for (int end = TextLength(); end > 0;) {
+    const int from = std::max(0, end - static_cast<int>(kStepLength));
+    step(end - from);
+    cursor.setPosition(from);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    end = from;
   }
-  return state;
+  const QString& text = decoded.Text;
+  size_t index = 0;  // the line end of decoded.Breaks before the next new block
+  for (qsizetype from = 0; from < text.size();) {
+    qsizetype end = std::min(text.size(), from + kStepLength);
+    if (end < text.size()) {
+      const qsizetype lineEnd = text.indexOf(u'\n', end);
+      end = lineEnd < 0 ? text.size() : lineEnd + 1;
+    }
+    step(end - from);
+    cursor.movePosition(QTextCursor::End);
+    const int firstNew = cursor.blockNumber() + 1;
+    const QStringView part = QStringView(text).mid(from, end - from);
+    cursor.insertText(part.toString());
+    StoreLineBreaks(cursor, doc->findBlockByNumber(firstNew), decoded.Breaks, index);
+    index += static_cast<size_t>(part.count(u'\n'));
+    from = end;
+  }
+  doc->appendUndoItem(new TByteStateUndo(*this, ByteState(), TByteStateUndo::TWhen::AfterRedo));
+  cursor.endEditBlock();
 }
 
 void TRichEditEx::SetByteState(const TByteState& state) {
   defaultBreak_ = state.DefaultBreak;
   encoding_ = state.Encoding;
-  size_t index = 0;
-  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-    block.setUserState(index < state.LineStates.size() ? state.LineStates[index++] : kNoBreakState);
+  searchBytesValid_ = false;
+  softBreaksValid_ = false;
+  softBlocksValid_ = false;
+}
+
+const std::vector<int>& TRichEditEx::SoftBlocks() const {
+  if (!softBlocksValid_) {
+    softBlocks_.clear();
+    int number = 1;
+    for (QTextBlock block = document()->begin().next(); block.isValid();
+         block = block.next(), ++number) {
+      if (LineBreakBefore(block) == TLineBreak::Soft) {
+        softBlocks_.push_back(number);
+      }
+    }
+    blockCount_ = document()->blockCount();
+    softBlocksValid_ = true;
   }
+  return softBlocks_;
+}
+
+const TSoftBreakMap& TRichEditEx::SoftBreaks() const {
+  if (!softBreaksValid_) {
+    std::vector<int> positions;
+    positions.reserve(SoftBlocks().size());
+    for (const int number : SoftBlocks()) {
+      positions.push_back(document()->findBlockByNumber(number).position() - 1);
+    }
+    softBreaks_ = TSoftBreakMap(std::move(positions));
+    softBreaksValid_ = true;
+  }
+  return softBreaks_;
 }
 
 const std::string& TRichEditEx::SearchBytes() const {
   if (!searchBytesValid_) {
-    searchBytes_ = TEditorCodec::SearchBytes(document()->toRawText());
+    searchBytes_ = TEditorCodec::SearchBytes(SoftBreaks().RealText(document()->toRawText()));
     searchBytesValid_ = true;
   }
   return searchBytes_;
+}
+
+int TRichEditEx::SearchOffset(int position) const {
+  return SoftBreaks().TextOffset(position);
+}
+
+std::pair<int, int> TRichEditEx::EditorRange(size_t offset, size_t length) const {
+  return SoftBreaks().EditorRange(static_cast<int>(offset), static_cast<int>(length));
 }
 
 int TRichEditEx::SelStart() const {
@@ -159,9 +289,16 @@ int TRichEditEx::SelLength() const {
 }
 
 QString TRichEditEx::SelText() const {
-  QString text = textCursor().selectedText();
+  const QTextCursor cursor = textCursor();
+  QString text = SoftBreaks().RealText(cursor.selectedText(), cursor.selectionStart());
   text.replace(QChar::ParagraphSeparator, QChar('\n'));
   return text;
+}
+
+QMimeData* TRichEditEx::createMimeDataFromSelection() const {
+  auto* data = new QMimeData;  // the caller owns it
+  data->setText(SelText());
+  return data;
 }
 
 void TRichEditEx::SetSelection(int start, int length) {
@@ -184,12 +321,20 @@ int TRichEditEx::TextLength() const {
 }
 
 int TRichEditEx::IndexRow() const {
-  return textCursor().block().blockNumber();
+  // Each soft break up to the caret's block joins two blocks into one line.
+  const int number = textCursor().blockNumber();
+  const std::vector<int>& soft = SoftBlocks();
+  return number -
+         static_cast<int>(std::upper_bound(soft.begin(), soft.end(), number) - soft.begin());
 }
 
 int TRichEditEx::IndexCol() const {
   const QTextCursor cursor = textCursor();
-  return cursor.position() - cursor.block().position();
+  int column = cursor.position() - cursor.block().position();
+  for (QTextBlock block = cursor.block(); IsSoft(block); block = block.previous()) {
+    column += block.previous().length() - 1;
+  }
+  return column;
 }
 
 bool TRichEditEx::Modified() const {
@@ -227,6 +372,19 @@ void TRichEditEx::Redo() {
   emit UndoStateChanged();
 }
 
+void TRichEditEx::StepOverSoftBreak(bool forward) {
+  QTextCursor cursor = textCursor();
+  if (cursor.hasSelection()) {
+    return;
+  }
+  const bool atSoftBreak = forward ? cursor.atBlockEnd() && IsSoft(cursor.block().next())
+                                   : cursor.atBlockStart() && IsSoft(cursor.block());
+  if (atSoftBreak) {
+    cursor.movePosition(forward ? QTextCursor::NextCharacter : QTextCursor::PreviousCharacter);
+    setTextCursor(cursor);
+  }
+}
+
 void TRichEditEx::keyPressEvent(QKeyEvent* event) {
   if (event->matches(QKeySequence::Undo)) {
     Undo();
@@ -236,23 +394,30 @@ void TRichEditEx::keyPressEvent(QKeyEvent* event) {
     Redo();
     return;
   }
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    // The editor leaves the line's end with the part before the new break; it belongs to the
-    // part after it.
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(cursor.selectionEnd());
-    const int lastState = cursor.block().userState();
-    const int first = textCursor().block().blockNumber();
-    QPlainTextEdit::keyPressEvent(event);
-    MarkInsertedLines(first, lastState);
-    return;
-  }
   if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
     setOverwriteMode(!overwriteMode());
     emit OverwriteChanged(overwriteMode());
     return;
   }
+  if (event->matches(QKeySequence::Delete) || event->key() == Qt::Key_Backspace) {
+    // These keys remove a character, never a soft break, which no one sees as one.
+    StepOverSoftBreak(event->key() != Qt::Key_Backspace);
+  }
+  const int blocks = document()->blockCount();
   QPlainTextEdit::keyPressEvent(event);
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      document()->blockCount() > blocks) {
+    // The new line took the line end before the line it was split from; a typed line end is
+    // the document's usual one.
+    QTextCursor cursor = textCursor();
+    QTextBlockFormat format = cursor.blockFormat();
+    if (format.hasProperty(kLineBreakProperty)) {
+      format.clearProperty(kLineBreakProperty);
+      cursor.joinPreviousEditBlock();
+      cursor.setBlockFormat(format);
+      cursor.endEditBlock();
+    }
+  }
 }
 
 void TRichEditEx::insertFromMimeData(const QMimeData* source) {
@@ -262,24 +427,42 @@ void TRichEditEx::insertFromMimeData(const QMimeData* source) {
   QTextCursor cursor = textCursor();
   cursor.beginEditBlock();
   cursor.removeSelectedText();
-  const int lastState = cursor.block().userState();
-  const int first = cursor.blockNumber();
-  cursor.insertText(source->text());
+  InsertLines(cursor, source->text());
   cursor.endEditBlock();
   setTextCursor(cursor);
-  MarkInsertedLines(first, lastState);
 }
 
-void TRichEditEx::MarkInsertedLines(int first, int lastState) {
-  const QTextBlock last = textCursor().block();
-  if (last.blockNumber() == first) {
-    return;
+void TRichEditEx::InsertLines(QTextCursor& cursor, QStringView text) {
+  // The pasted lines, long ones in blocks as a loaded text's.
+  QString lines;
+  lines.reserve(text.size());
+  std::vector<TLineBreak> breaks;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    const bool end = i == text.size();
+    if (!end && text[i] != u'\n' && text[i] != u'\r' && text[i] != QChar::ParagraphSeparator) {
+      continue;
+    }
+    const QStringView line = text.mid(start, i - start);
+    qsizetype from = 0;
+    for (const qsizetype next : TEditorCodec::SoftBreaks(line, longLine_)) {
+      lines += line.mid(from, next - from);
+      lines += u'\n';
+      breaks.push_back(TLineBreak::Soft);
+      from = next;
+    }
+    lines += line.mid(from);
+    if (!end) {
+      lines += u'\n';
+      breaks.push_back(defaultBreak_);
+      i += text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 1 : 0;
+    }
+    start = i + 1;
   }
-  for (QTextBlock block = document()->findBlockByNumber(first); block.isValid() && block != last;
-       block = block.next()) {
-    block.setUserState(kNoBreakState);
-  }
-  QTextBlock(last).setUserState(lastState);
+  const int firstNew = cursor.blockNumber() + 1;
+  cursor.insertText(lines);
+  QTextCursor formats(document());
+  StoreLineBreaks(formats, document()->findBlockByNumber(firstNew), breaks, 0);
 }
 
 }  // namespace quorvane

@@ -18,6 +18,8 @@ namespace {
 constexpr qsizetype kPaintBudget = qsizetype{1} << 20;
 constexpr qsizetype kChangeBudget = qsizetype{1} << 16;
 constexpr qsizetype kStepBudget = qsizetype{1} << 20;
+// A change of more blocks than this forgets the formats of all blocks in one pass.
+constexpr int kForgetOneByOne = 1000;
 
 // What a block was formatted with; it needs formatting again when its text or the state
 // before it changed.
@@ -69,6 +71,9 @@ TSourceHighlighter::TSourceHighlighter(QPlainTextEdit& edit) : QObject(&edit), e
   followTimer_.setSingleShot(true);
   followTimer_.setInterval(0);
   connect(&followTimer_, &QTimer::timeout, this, &TSourceHighlighter::FollowLater);
+  releaseTimer_.setSingleShot(true);
+  releaseTimer_.setInterval(0);
+  connect(&releaseTimer_, &QTimer::timeout, this, &TSourceHighlighter::ReleaseGlyphs);
   TakePalette();
   edit_.installEventFilter(this);
   edit_.viewport()->installEventFilter(this);
@@ -133,6 +138,9 @@ void TSourceHighlighter::SetEnabled(bool enabled) {
   enabled_ = enabled;
   if (!enabled_) {
     followTimer_.stop();
+    releaseTimer_.stop();
+    leaving_.clear();
+    cached_.clear();
     ForgetFormats(true);
   }
   edit_.viewport()->update();
@@ -155,8 +163,17 @@ void TSourceHighlighter::ContentsChange(int position, int removed, int added) {
   if (removed == 0 && added == 0) {
     return;
   }
-  const QTextBlock firstBlock = document_->findBlock(position);
-  const int first = firstBlock.isValid() ? firstBlock.blockNumber() : count - 1;
+  QTextBlock firstBlock = document_->findBlock(position);
+  if (!firstBlock.isValid()) {
+    firstBlock = document_->lastBlock();
+  }
+  QTextBlock lastBlock = document_->findBlock(position + added);
+  if (!lastBlock.isValid()) {
+    lastBlock = document_->lastBlock();
+  }
+  const int first = firstBlock.blockNumber();
+  const int last = lastBlock.blockNumber();
+  ForgetChangedFormats(firstBlock, last - first);
   if (first >= statesKnownBefore_) {
     return;
   }
@@ -164,21 +181,19 @@ void TSourceHighlighter::ContentsChange(int position, int removed, int added) {
   // comes out as it was.
   const int knownBefore = statesKnownBefore_ + shift;
   statesKnownBefore_ = first;
-  QTextBlock lastBlock = document_->findBlock(position + added);
-  if (!lastBlock.isValid()) {
-    lastBlock = document_->lastBlock();
-  }
   if (!enabled_ || position + added - firstBlock.position() > kChangeBudget) {
     return;
   }
-  const int last = lastBlock.blockNumber();
   int state = first == 0 ? THtmlHighlightRules::kTextState : firstBlock.previous().userState();
   qsizetype budget = kChangeBudget;
   int number = first;
   for (QTextBlock block = firstBlock; block.isValid() && budget > 0;
        block = block.next(), ++number) {
     const int before = block.userState();
-    state = THtmlHighlightRules::Scan(block.text(), state, nullptr);
+    // A block that was formatted is most likely in view: formatted now, before the editor lays
+    // it out again for the change, it is laid out only once.
+    state = block.userData() != nullptr ? FormatBlock(block, state)
+                                        : THtmlHighlightRules::Scan(block.text(), state, nullptr);
     block.setUserState(state);
     budget -= block.length();
     statesKnownBefore_ = number + 1;
@@ -232,12 +247,35 @@ void TSourceHighlighter::FormatVisibleBlocks() {
     followTimer_.start();
   }
   int state = THtmlHighlightRules::kTextState;
+  std::vector<int> shown;
   for (; block.isValid() && number <= last; block = block.next(), ++number) {
     if (number > 0 && number - 1 < statesKnownBefore_) {
       state = block.previous().userState();
     }
     state = FormatBlock(block, state);
+    // Formatted lines are shaped anew at every paint unless their layout keeps its glyphs.
+    block.layout()->setCacheEnabled(true);
+    shown.push_back(number);
   }
+  if (shown != cached_) {
+    leaving_.insert(leaving_.end(), cached_.begin(), cached_.end());
+    cached_ = std::move(shown);
+    releaseTimer_.start();
+  }
+}
+
+void TSourceHighlighter::ReleaseGlyphs() {
+  // Laid out again without the cache, a block that left the view gives its glyphs back.
+  std::sort(leaving_.begin(), leaving_.end());
+  leaving_.erase(std::unique(leaving_.begin(), leaving_.end()), leaving_.end());
+  for (const int number : leaving_) {
+    const QTextBlock block = document_->findBlockByNumber(number);
+    if (block.isValid() && !std::binary_search(cached_.begin(), cached_.end(), number)) {
+      block.layout()->setCacheEnabled(false);
+      document_->markContentsDirty(block.position(), block.length());
+    }
+  }
+  leaving_.clear();
 }
 
 int TSourceHighlighter::FormatBlock(QTextBlock block, int startState) {
@@ -264,12 +302,27 @@ int TSourceHighlighter::FormatBlock(QTextBlock block, int startState) {
   return endState;
 }
 
+void TSourceHighlighter::ForgetChangedFormats(QTextBlock first, int count) {
+  // Undo and redo give blocks back their former revisions, so a changed block's revision
+  // alone does not tell that its formats are out of date.
+  if (count > kForgetOneByOne) {
+    ForgetFormats(false);
+    return;
+  }
+  for (int i = 0; first.isValid() && i <= count; ++i, first = first.next()) {
+    if (auto* mark = static_cast<THighlightMark*>(first.userData())) {
+      mark->Revision = -1;
+    }
+  }
+}
+
 void TSourceHighlighter::ForgetFormats(bool clear) {
   for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
     if (block.userData() == nullptr) {
       continue;
     }
     if (clear) {
+      block.layout()->setCacheEnabled(false);
       block.layout()->clearFormats();
       document_->markContentsDirty(block.position(), block.length());
     }

@@ -44,11 +44,14 @@ class TSourceHighlighter : public QObject {
   bool FollowStates(int last, qsizetype budget);
   void FollowLater();
   void FormatVisibleBlocks();
+  void ReleaseGlyphs();
   // Formats the block as it reads from `startState` unless it already is; returns the state
   // it ends in.
   int FormatBlock(QTextBlock block, int startState);
   // Forgets what each block was formatted with; `clear` also takes its colours away.
   void ForgetFormats(bool clear);
+  // Marks the `count` + 1 blocks from `first` on, which a change touched, for formatting.
+  void ForgetChangedFormats(QTextBlock first, int count);
   void TakePalette();
 
   QPlainTextEdit& edit_;
@@ -58,6 +61,10 @@ class TSourceHighlighter : public QObject {
   int blockCount_ = 1;
   int followUpTo_ = 0;  // the last block the later turns follow the states to
   QTimer followTimer_;
+  // The blocks in view keep their glyphs; those that left it give them back a moment later.
+  std::vector<int> cached_;
+  std::vector<int> leaving_;
+  QTimer releaseTimer_;
   std::array<QTextCharFormat, 7> formats_;
   std::vector<THtmlSpan> spans_;
 };

@@ -1,11 +1,13 @@
 // A document loaded and saved gives back its bytes, whatever its encoding and line breaks.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTextBlock>
 #include <QTextCursor>
 
 #include "FormMainFixture.h"
 #include "batch/ProgressModel.h"
 #include "platform/Files.h"
+#include "support/Pattern.h"
 #include "support/UnicodeText.h"
 #include "ui/EditorCodec.h"
 
@@ -214,6 +216,81 @@ TEST(EditorCodec, SoftBreakMapLeavesTheSoftBreaksOutOfTheRealText) {
   EXPECT_EQ(map.EditorRange(1, 3), std::make_pair(1, 5));  // "bcd" without the break after it
   EXPECT_EQ(map.EditorRange(2, 0), std::make_pair(3, 3));
   EXPECT_EQ(map.TextOffset(7), 5);
+}
+
+TEST(EditorCodec, SoftBreaksStayOutOfSavingCopyingSearchingAndTheCaretsPlace) {
+  TRichEditEx edit;
+  std::string line;
+  while (line.size() < 5000) {
+    line += "<td>ab  cd</td>";
+  }
+  const std::string bytes = "<p>\r\n" + line + "\r\nend";
+  edit.SetDocumentBytes(bytes, false);
+  ASSERT_GT(edit.document()->blockCount(), 6);
+  EXPECT_EQ(edit.DocumentBytes(), bytes);
+  EXPECT_EQ(edit.SearchBytes(), "<p>\n" + line + "\nend");
+
+  // Each match of the real text selects just that text, across a block's end too.
+  const std::optional<TPattern> pattern = TPattern::Compile("d</td><td>a");
+  size_t matches = 0;
+  for (auto match = pattern->Search(edit.SearchBytes(), 0, true); match;
+       match = pattern->Search(edit.SearchBytes(), match->Position + 1, true)) {
+    const auto [from, to] = edit.EditorRange(match->Position, match->Length);
+    edit.SetSelection(from, to - from);
+    EXPECT_EQ(edit.SelText(), "d</td><td>a");
+    EXPECT_EQ(edit.SearchOffset(from), static_cast<int>(match->Position));
+    ++matches;
+  }
+  EXPECT_EQ(matches, line.size() / 15 - 1);
+  edit.selectAll();
+  edit.copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString("<p>\n" + line + "\nend"));
+
+  const auto [lineEnd, same] = edit.EditorRange(4 + line.size(), 0);
+  edit.SetSelection(lineEnd, 0);
+  EXPECT_EQ(edit.IndexRow(), 1);
+  EXPECT_EQ(edit.IndexCol(), static_cast<int>(line.size()));
+  edit.SetSelection(edit.TextLength(), 0);
+  EXPECT_EQ(edit.IndexRow(), 2);
+
+  // Delete at a block's end and Backspace at its start take a character, not the soft break.
+  const QTextBlock second = edit.document()->findBlockByNumber(2);
+  const size_t at = static_cast<size_t>(edit.SearchOffset(second.position())) + 1;  // "\r"
+  edit.SetSelection(second.position() - 1, 0);
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  edit.SetSelection(second.position(), 0);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  std::string edited = bytes;
+  edited.erase(at - 1, 2);
+  EXPECT_EQ(edit.DocumentBytes(), edited);
+
+  // A program-set text (a compression's result) is shown in blocks too; undoing it gives back
+  // every byte.
+  edit.SetDocumentBytes(line, true);
+  EXPECT_EQ(edit.DocumentBytes(), line);
+  EXPECT_GT(edit.document()->blockCount(), 3);
+  edit.Undo();
+  EXPECT_EQ(edit.DocumentBytes(), edited);
+
+  // Pasted long lines as well.
+  edit.SetDocumentBytes("x", false);
+  QGuiApplication::clipboard()->setText(QString::fromStdString(line + "\r\n" + line));
+  edit.SetSelection(1, 0);
+  edit.paste();
+  EXPECT_EQ(edit.DocumentBytes(), "x" + line + "\n" + line);
+  EXPECT_GT(edit.document()->blockCount(), 6);
+}
+
+TEST(EditorCodec, UndoingAnEditThatJoinedLinesGivesBackTheirLineEnds) {
+  TRichEditEx edit;
+  edit.SetDocumentBytes("a\r\nb\nc\rd", false);
+  edit.SetSelection(1, 3);  // from the end of "a" into "c"
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  EXPECT_EQ(edit.DocumentBytes(), "ac\rd");
+  edit.Undo();
+  EXPECT_EQ(edit.DocumentBytes(), "a\r\nb\nc\rd");
+  edit.Redo();
+  EXPECT_EQ(edit.DocumentBytes(), "ac\rd");
 }
 
 }  // namespace

@@ -154,6 +154,9 @@ TEST(SourceHighlighter, FollowsAChangeToTheBlocksInViewAndFormatsNothingElse) {
     QApplication::processEvents();
   }
   EXPECT_EQ(FirstColour(document.lastBlock().previous()), comment);
+  edit.verticalScrollBar()->setValue(0);
+  QApplication::processEvents();
+  EXPECT_EQ(FirstColour(document.firstBlock()), comment);
 
   highlighter.SetEnabled(false);
   EXPECT_TRUE(document.lastBlock().previous().layout()->formats().isEmpty());
