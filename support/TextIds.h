@@ -21,13 +21,21 @@ inline constexpr uint32_t kCollapsingWhiteSpace = 0x7BD584AC;
 inline constexpr uint32_t kTrimmingBeforeClosingTags = 0x293D9289;
 inline constexpr uint32_t kTreatingTagDefinition = 0x40AE3346;
 inline constexpr uint32_t kRecursiveInclude = 0x20E9A2F4;
+inline constexpr uint32_t kDirectiveUnterminated = 0x3D6A91C2;    // %s: file name
+inline constexpr uint32_t kDirectivesTooDeep = 0x5E13B8A7;        // %s: file name
+inline constexpr uint32_t kIncludesTooLarge = 0x61F0C4D9;         // %s: file name
 inline constexpr uint32_t kUnicodePageNotDecodable = 0x5E1A0C37;  // %s: file name
 
 // Batch
 inline constexpr uint32_t kDirectoryMissing = 0x1035C567;    // %s: directory
 inline constexpr uint32_t kFileWriteProtected = 0x2C1DF55E;  // %s: file name
 inline constexpr uint32_t kCancelBatchQuestion = 0x20479CA9;
-inline constexpr uint32_t kCompress = 0x590B2534;  // also the progress caption
+inline constexpr uint32_t kCompress = 0x590B2534;              // also the progress caption
+inline constexpr uint32_t kFileCannotBeWritten = 0x3A5F0C17;   // %s: file name
+inline constexpr uint32_t kFileChangedMeanwhile = 0x5D21B7E4;  // %s: file name
+inline constexpr uint32_t kFileNoJournal = 0x2F84A6D3;         // %s: file name
+inline constexpr uint32_t kFileRestored = 0x6C93E25A;          // %s: file name
+inline constexpr uint32_t kFileNotRestored = 0x41B7D08E;       // %s: file name; the copy follows
 
 // Shell verb registration and its dialog
 inline constexpr uint32_t kRegistryWriteError = 0x71D9A386;
@@ -124,6 +132,7 @@ inline constexpr uint32_t kUserDefined = 0x16117764;
 inline constexpr uint32_t kDisplayDelay = 0x6DADDB9E;
 inline constexpr uint32_t kDisplayDelayHint = 0x5FF88EA4;
 inline constexpr uint32_t kChooseDirectory = 0x46992A65;
+inline constexpr uint32_t kProtectCodeElements = 0x2B7E5A14;
 
 // Language selection
 inline constexpr uint32_t kChooseLanguageLabel = 0x35B5CEB5;
@@ -167,11 +176,19 @@ inline constexpr uint32_t kAllTextIds[] = {
     kTrimmingBeforeClosingTags,
     kTreatingTagDefinition,
     kRecursiveInclude,
+    kDirectiveUnterminated,
+    kDirectivesTooDeep,
+    kIncludesTooLarge,
     kUnicodePageNotDecodable,
     kDirectoryMissing,
     kFileWriteProtected,
     kCancelBatchQuestion,
     kCompress,
+    kFileCannotBeWritten,
+    kFileChangedMeanwhile,
+    kFileNoJournal,
+    kFileRestored,
+    kFileNotRestored,
     kRegistryWriteError,
     kRegistryRemoveError,
     kRegistryErrorKey,
@@ -254,6 +271,7 @@ inline constexpr uint32_t kAllTextIds[] = {
     kDisplayDelay,
     kDisplayDelayHint,
     kChooseDirectory,
+    kProtectCodeElements,
     kChooseLanguageLabel,
     kDirectory,
     kChange,
