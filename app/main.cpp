@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,7 +65,9 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
-int RunEditor(int argc, char** argv) {
+// The editor window, with `file` (if any) open in it; a file that cannot be read is reported
+// and leaves the window empty.
+int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
@@ -75,6 +79,9 @@ int RunEditor(int argc, char** argv) {
   TFormMain window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
+  if (file) {
+    window.OpenFile(std::filesystem::absolute(*file).string());
+  }
   const int code = QApplication::exec();
   dialogMessages.SetParentWindow(nullptr);
   return code;
@@ -90,11 +97,14 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const std::optional<std::string> file = EditFileArgument(args)) {
+    return RunEditor(argc, argv, file);
+  }
   auto job = std::make_unique<TJob>();
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return RunEditor(argc, argv);
+      return RunEditor(argc, argv, std::nullopt);
     case TStartAction::Help:
       ShowBatchHelp(false);
       return 0;

@@ -5,7 +5,8 @@ namespace quorvane {
 const std::string_view kBatchHelpText =
     "params for batchmode:\r-h show this help\r-i install program\r-d deinstall program\r"
     "-a treat only changed files, keep archive status\r-m treat only changed files, reset "
-    "archive status\r-k keep date of file\r-s use client/server mode\r-r recursive into subdirs";
+    "archive status\r-k keep date of file\r-s use client/server mode\r-r recursive into subdirs\r"
+    "-e FILE, --edit FILE open FILE in the editor window";
 
 bool IsOptionArgument(std::string_view text, size_t& nameStart) {
   if (text.size() < 2 || text[0] != '-') {
@@ -73,6 +74,13 @@ TStartAction CheckCommandLine(const std::vector<std::string>& args, TJob& job) {
     job.AddPath(args[index]);
   }
   return TStartAction::Batch;
+}
+
+std::optional<std::string> EditFileArgument(const std::vector<std::string>& args) {
+  if (args.size() == 2 && (args[0] == "-e" || args[0] == "--edit") && !args[1].empty()) {
+    return args[1];
+  }
+  return std::nullopt;
 }
 
 }  // namespace quorvane

@@ -57,6 +57,7 @@ void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings
     window.LineBreak = reg.ReadBool("Linebreak");
     window.ViewSymbolbar = reg.ReadBool("ViewSymbolbar");
     window.ViewStatusbar = reg.ReadBool("ViewStatusbar");
+    window.Highlighting = reg.ReadBool("Highlighting");
     document.Waittime = reg.ReadInteger("Waittime").value_or(1000);
     document.StrictPre = reg.ReadBool("StrictPre").value_or(false);
     reg.CloseKey();
@@ -86,6 +87,9 @@ void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
   }
   if (window.ViewStatusbar) {
     reg.Write("ViewStatusbar", *window.ViewStatusbar);
+  }
+  if (window.Highlighting) {
+    reg.Write("Highlighting", *window.Highlighting);
   }
   reg.Write("BreakTags", document.TagList.CommaText());
   reg.Write("StrictPre", document.StrictPre);

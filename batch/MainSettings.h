@@ -14,6 +14,7 @@ struct TWindowSettings {
   std::optional<bool> LineBreak;
   std::optional<bool> ViewSymbolbar;
   std::optional<bool> ViewStatusbar;
+  std::optional<bool> Highlighting;  // the colours of the HTML source
   std::optional<TFontSettings> Font;
   std::string ContextmenuCaption;  // kept as stored; nothing else uses it
   THistoryList History;

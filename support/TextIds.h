@@ -95,6 +95,15 @@ inline constexpr uint32_t kTagList = 0x2A29AA93;
 inline constexpr uint32_t kOptions = 0x5B983467;
 inline constexpr uint32_t kHelpWithBrowser = 0x3B541380;
 inline constexpr uint32_t kAbout = 0x5099D105;
+inline constexpr uint32_t kSave = 0x2E4660D5;
+inline constexpr uint32_t kSearchPrevious = 0x3C0F7C37;
+inline constexpr uint32_t kLargerText = 0x3D8063FA;
+inline constexpr uint32_t kSmallerText = 0x2478B2EA;
+inline constexpr uint32_t kNormalTextSize = 0x355EB42D;
+inline constexpr uint32_t kHighlighting = 0x1D02B16A;
+inline constexpr uint32_t kChanges = 0x392F684E;          // also the changes dialog's caption
+inline constexpr uint32_t kCompressedBytes = 0x346B02EA;  // %s: sizes before and after
+inline constexpr uint32_t kSavedPercent = 0x6D545953;     // %s: "19 %"
 
 // Search and replace
 inline constexpr uint32_t kInvalidPattern = 0x7E462F94;
@@ -244,6 +253,15 @@ inline constexpr uint32_t kAllTextIds[] = {
     kOptions,
     kHelpWithBrowser,
     kAbout,
+    kSave,
+    kSearchPrevious,
+    kLargerText,
+    kSmallerText,
+    kNormalTextSize,
+    kHighlighting,
+    kChanges,
+    kCompressedBytes,
+    kSavedPercent,
     kInvalidPattern,
     kNotFound,
     kReplacedCount,

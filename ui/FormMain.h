@@ -80,6 +80,8 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   bool GetModified() const;
   void SetModified(bool value);
   bool Compress(const std::string& fileName, bool keepDate);
+  // Loads a file given from outside (the command line); a failure is shown in the error box.
+  void OpenFile(const std::string& name);
   // These raise TEditorError on failure (after restoring the cursor).
   void LoadFile(const std::string& name);
   int SaveFile(const std::string& name);

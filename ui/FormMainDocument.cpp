@@ -100,6 +100,10 @@ void TFormMain::LoadFile(const std::string& name) {
   SetModified(false);
 }
 
+void TFormMain::OpenFile(const std::string& name) {
+  RunCommand([&] { LoadFile(name); });
+}
+
 int TFormMain::WriteDocument(const std::string& name, bool durable) {
   TWaitCursor wait;
   const TFileError error = WriteFileReplacing(name, Edit->DocumentBytes(), {durable});

@@ -45,6 +45,14 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
 
   EXPECT_EQ(Parse({"-", "/h", "-?", "-k.htm", "a.htm", "a.htm", ""}, job), TStartAction::Batch);
   EXPECT_EQ(job.Count(), 5);  // the duplicate and the empty path are dropped
+
+  // "-e FILE" opens the editor; anything else with -e is a usage error.
+  EXPECT_EQ(EditFileArgument({"-e", "a b.htm"}), "a b.htm");
+  EXPECT_EQ(EditFileArgument({"--edit", "-k"}), "-k");
+  EXPECT_FALSE(EditFileArgument({"-e"}));
+  EXPECT_FALSE(EditFileArgument({"-e", "a.htm", "b.htm"}));
+  EXPECT_FALSE(EditFileArgument({"-k", "-e"}));
+  EXPECT_EQ(Parse({"-e"}, job), TStartAction::HelpError);
 }
 
 TEST(ProgramId, TextAndVersion) {
@@ -125,13 +133,13 @@ TEST(JobList, CountsJobsForTheCaption) {
   JobList().Clear();
 }
 
-TEST(HistoryList, NewestFirstAndSwapsWithTheFirst) {
+TEST(HistoryList, NewestFirstAndAReopenedFileMovesToTheFront) {
   THistoryList history;
   for (const char* path : {"D", "C", "B", "A"}) {
     history.Add(path);
   }
   history.Add("c");
-  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "B", "A", "D"}));
+  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "A", "B", "D"}));
   for (int i = 0; i < 10; ++i) {
     history.Add(std::to_string(i) + "f");
   }

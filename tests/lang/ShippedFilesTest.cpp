@@ -77,7 +77,9 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kUnicodePageNotDecodable,
                                     textid::kDirectiveUnterminated,
                                     textid::kDirectivesTooDeep,
-                                    textid::kIncludesTooLarge};
+                                    textid::kIncludesTooLarge,
+                                    textid::kCompressedBytes,
+                                    textid::kSavedPercent};
   const std::regex misspelt(R"(&[A-Za-z]+;|\\)");
   for (const uint32_t id : textid::kAllTextIds) {
     const auto it = texts.find(id);

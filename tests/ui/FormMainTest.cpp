@@ -254,12 +254,12 @@ TEST_F(FormMainTest, RecentlyUsedFilesKeepTheirOrderAndLimitAcrossARestart) {
   EXPECT_EQ(menu[2], Entry(3, files[7]));
   EXPECT_EQ(menu[7], Entry(8, files[2]));
 
-  // Opening the third entry puts it first and the former first one third.
+  // Opening the third entry moves it to the front.
   dialogs->FileNames = {QString::fromStdString(files[7])};
   form->MainmenuFileOpenClick();
   menu = HistoryMenu(*form);
   EXPECT_EQ(menu[0], Entry(1, files[7]));
-  EXPECT_EQ(menu[2], Entry(3, files[9]));
+  EXPECT_EQ(menu[2], Entry(3, files[8]));
 
   DestroyWindow();
   // What a new process reads from the settings file.
@@ -269,7 +269,7 @@ TEST_F(FormMainTest, RecentlyUsedFilesKeepTheirOrderAndLimitAcrossARestart) {
   LoadMainSettings(reg, document, settings);
   ASSERT_EQ(settings.History.Items().size(), 8u);
   EXPECT_EQ(settings.History.Items()[0], files[7]);
-  EXPECT_EQ(settings.History.Items()[2], files[9]);
+  EXPECT_EQ(settings.History.Items()[2], files[8]);
 
   CreateWindow();
   EXPECT_EQ(HistoryMenu(*form), menu);
