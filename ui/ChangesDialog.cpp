@@ -29,7 +29,11 @@ std::vector<uint32_t> LineNumbers(const std::vector<QStringView>& lines,
   std::vector<uint32_t> numbers;
   numbers.reserve(lines.size());
   for (const QStringView line : lines) {
-    numbers.push_back(*known.insert(line, static_cast<uint32_t>(known.size())));
+    auto it = known.constFind(line);
+    if (it == known.constEnd()) {
+      it = known.insert(line, static_cast<uint32_t>(known.size()));
+    }
+    numbers.push_back(*it);
   }
   return numbers;
 }

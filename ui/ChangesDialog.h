@@ -11,8 +11,8 @@ class QPushButton;
 namespace quorvane {
 
 // What a compression changed, line by line: the lines it removed (marked "-") and the lines it
-// put in (marked "+") among the lines it kept, each change on a tinted background. Escape or
-// the button closes it.
+// put in (marked "+") among the lines it kept, each change on a tinted background. Lines are
+// compared without their line ends. Escape or the button closes it.
 class TChangesDialog : public QDialog {
   Q_OBJECT
 
