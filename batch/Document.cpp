@@ -356,6 +356,7 @@ bool TDocument::CompressEditor(const std::string& fileName) {
   if (original != text) {
     host_->SetEditorText(text);
   }
+  host_->TextCompressed(original, text);
   progress.SetFinished();
   host_->WaitUntilProgressClosed();
   if (stats.Modified) {

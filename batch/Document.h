@@ -24,6 +24,8 @@ class IEditorHost {
   virtual void* OwnerWindow() = 0;
   // Handles events until the user has closed the finished progress window.
   virtual void WaitUntilProgressClosed() = 0;
+  // A compression of the editor's text ran to its end: the text before it and after it.
+  virtual void TextCompressed(const std::string& before, const std::string& after) = 0;
 };
 
 // The document and the settings the compression needs: the part of the main window that works

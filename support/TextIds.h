@@ -96,6 +96,7 @@ inline constexpr uint32_t kOptions = 0x5B983467;
 inline constexpr uint32_t kHelpWithBrowser = 0x3B541380;
 inline constexpr uint32_t kAbout = 0x5099D105;
 inline constexpr uint32_t kSave = 0x2E4660D5;
+inline constexpr uint32_t kCloseDocument = 0x4C2B7E19;
 inline constexpr uint32_t kSearchPrevious = 0x3C0F7C37;
 inline constexpr uint32_t kLargerText = 0x3D8063FA;
 inline constexpr uint32_t kSmallerText = 0x2478B2EA;
@@ -254,6 +255,7 @@ inline constexpr uint32_t kAllTextIds[] = {
     kHelpWithBrowser,
     kAbout,
     kSave,
+    kCloseDocument,
     kSearchPrevious,
     kLargerText,
     kSmallerText,

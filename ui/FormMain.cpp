@@ -23,7 +23,9 @@
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/ChangesDialog.h"
 #include "ui/ContextMenuEditing.h"
+#include "ui/DesktopShortcuts.h"
 #include "ui/FormChooseExt.h"
 #include "ui/FormContextmenu.h"
 #include "ui/MenuHistoryFiles.h"
@@ -112,6 +114,7 @@ void TFormMain::FormCreate(const TLanguageChooser& chooseLanguage) {
 
   ApplyTexts();
   AssignMenuAccelerators();
+  AddDesktopShortcuts(*this);
   CreateSearchDialogs();
 
   connect(Edit, &TRichEditEx::Changed, this, &TFormMain::EditChanged);
@@ -199,10 +202,12 @@ void TFormMain::CreateActions() {
                                "ffnen",
                                Qt::CTRL | Qt::Key_O);
   MainmenuFileCompress = NewAction("MainmenuFileCompress", "Verdichten", Qt::CTRL | Qt::Key_F9);
-  MainmenuFileSave = NewAction("MainmenuFileSave", "Speichern");
-  MainmenuFileSave->setEnabled(false);
-  MainmenuFileSave->setVisible(false);
-  MainmenuFileSaveas = NewAction("MainmenuFileSaveas", "Speichern unter", Qt::CTRL | Qt::Key_S);
+  MainmenuFileSave = NewAction("MainmenuFileSave", "Speichern", Qt::CTRL | Qt::Key_S);
+  MainmenuFileSaveas =
+      NewAction("MainmenuFileSaveas", "Speichern unter", Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+  MainmenuFileClose = NewAction("MainmenuFileClose",
+                                "Schlie\xDF"
+                                "en");
   MainmenuFileBar1 = new QAction(this);
   MainmenuFileBar1->setObjectName("MainmenuFileBar1");
   MainmenuFileBar1->setSeparator(true);
@@ -222,6 +227,10 @@ void TFormMain::CreateActions() {
   MainMenuSearchSearch = NewAction("MainMenuSearchSearch", "Suchen...", Qt::Key_F3);
   MainMenuSearchSearchmore =
       NewAction("MainMenuSearchSearchmore", "Weitersuchen", Qt::CTRL | Qt::Key_F3);
+  MainMenuSearchSearchprevious = NewAction("MainMenuSearchSearchprevious",
+                                           "R\xFC"
+                                           "ckw\xE4"
+                                           "rts suchen");
   MainMenuSearchReplace = NewAction("MainMenuSearchReplace", "Ersetzen...", Qt::Key_F8);
   MainMenuSearchReplacemore = NewAction("MainMenuSearchReplacemore",
                                         "N\xE4"
@@ -229,6 +238,15 @@ void TFormMain::CreateActions() {
                                         Qt::CTRL | Qt::Key_F8);
   MainmenuViewLanguage = NewAction("MainmenuViewLanguage", "Sprache");
   MainmenuViewFont = NewAction("MainmenuViewFont", "Schriftart");
+  MainmenuViewLargertext = NewAction("MainmenuViewLargertext",
+                                     "Gr\xF6\xDF"
+                                     "ere Schrift");
+  MainmenuViewSmallertext = NewAction("MainmenuViewSmallertext", "Kleinere Schrift");
+  MainmenuViewNormaltext = NewAction("MainmenuViewNormaltext",
+                                     "Normale Schriftgr\xF6\xDF"
+                                     "e");
+  MainmenuViewHighlighting = NewAction("MainmenuViewHighlighting", "Syntaxhervorhebung");
+  MainmenuViewHighlighting->setCheckable(true);
   MainmenuViewLinebreak = NewAction("MainmenuViewLinebreak", "Zeilenumbruch");
   MainmenuViewLinebreak->setCheckable(true);
   MainmenuViewSymbolbar = NewAction("MainmenuViewSymbolbar", "Symbolleiste");
@@ -238,6 +256,10 @@ void TFormMain::CreateActions() {
   MainmenuViewStatusbar->setCheckable(true);
   MainmenuViewStatusbar->setChecked(true);
   MainmenuViewWithbrowser = NewAction("MainmenuViewWithbrowser", "mit Standdardbrowser");
+  MainmenuViewChanges = NewAction("MainmenuViewChanges",
+                                  "\xC4"
+                                  "nderungen");
+  MainmenuViewChanges->setEnabled(false);
   MainmenuExtrasContextmenu = NewAction("MainmenuExtrasContextmenu", "Kontextmen\xFC");
   MainmenuExtrasTaglist = NewAction("MainmenuExtrasTaglist", "Tagliste");
   MainmenuExtrasOptions = NewAction("MainmenuExtrasOptions", "Optionen");
@@ -250,8 +272,11 @@ void TFormMain::CreateActions() {
   ConnectCommand(MainmenuFileNew, &TFormMain::MainmenuFileNewClick);
   ConnectCommand(MainmenuFileOpen, &TFormMain::MainmenuFileOpenClick);
   ConnectCommand(MainmenuFileCompress, &TFormMain::MainmenuFileCompressClick);
+  connect(MainmenuFileSave, &QAction::triggered, this,
+          [this] { RunCommand([this] { MainmenuFileSaveClick(); }); });
   connect(MainmenuFileSaveas, &QAction::triggered, this,
           [this] { RunCommand([this] { MainmenuFileSaveasClick(); }); });
+  ConnectCommand(MainmenuFileClose, &TFormMain::MainmenuFileCloseClick);
   connect(MainmenuFileQuit, &QAction::triggered, this, &QWidget::close);
   ConnectCommand(MainMenuEditUndo, &TFormMain::MainMenuEditUndoClick);
   ConnectCommand(MainMenuEditRedo, &TFormMain::MainMenuEditRedoClick);
@@ -265,13 +290,19 @@ void TFormMain::CreateActions() {
   connect(MainMenuSearchReplace, &QAction::triggered, this,
           [this] { MainMenuSearchSearchClick(MainMenuSearchReplace); });
   ConnectCommand(MainMenuSearchSearchmore, &TFormMain::MainMenuSearchSearchmoreClick);
+  ConnectCommand(MainMenuSearchSearchprevious, &TFormMain::MainMenuSearchSearchpreviousClick);
   ConnectCommand(MainMenuSearchReplacemore, &TFormMain::MainMenuSearchReplacemoreClick);
   ConnectCommand(MainmenuViewLanguage, &TFormMain::MainmenuViewLanguageClick);
   ConnectCommand(MainmenuViewFont, &TFormMain::MainmenuViewFontClick);
+  connect(MainmenuViewLargertext, &QAction::triggered, this, [this] { Edit->ChangeTextSize(1); });
+  connect(MainmenuViewSmallertext, &QAction::triggered, this, [this] { Edit->ChangeTextSize(-1); });
+  connect(MainmenuViewNormaltext, &QAction::triggered, this, [this] { Edit->ResetTextSize(); });
+  ConnectCommand(MainmenuViewHighlighting, &TFormMain::MainmenuViewHighlightingClick);
   ConnectCommand(MainmenuViewLinebreak, &TFormMain::MainmenuViewLinebreakClick);
   ConnectCommand(MainmenuViewSymbolbar, &TFormMain::MainmenuViewSymbolbarClick);
   ConnectCommand(MainmenuViewStatusbar, &TFormMain::MainmenuViewStatusbarClick);
   ConnectCommand(MainmenuViewWithbrowser, &TFormMain::MainmenuViewWithbrowserClick);
+  ConnectCommand(MainmenuViewChanges, &TFormMain::MainmenuViewChangesClick);
   ConnectCommand(MainmenuExtrasContextmenu, &TFormMain::MainmenuExtrasContextmenuClick);
   ConnectCommand(MainmenuExtrasTaglist, &TFormMain::MainmenuExtrasTaglistClick);
   ConnectCommand(MainmenuExtrasOptions, &TFormMain::MainmenuExtrasOptionsClick);
@@ -279,11 +310,15 @@ void TFormMain::CreateActions() {
   ConnectCommand(MainMenuHelpAbout, &TFormMain::MainMenuHelpAboutClick);
 
   // The commands that need text start disabled; EditChanged keeps them in step.
-  for (QAction* action :
-       {MainMenuEditSelectall, MainmenuViewWithbrowser, MainmenuFileCompress, MainMenuSearchSearch,
-        MainMenuSearchSearchmore, MainMenuSearchReplace, MainMenuSearchReplacemore}) {
+  for (QAction* action : TextCommands()) {
     action->setEnabled(false);
   }
+}
+
+std::vector<QAction*> TFormMain::TextCommands() const {
+  return {MainMenuEditSelectall, MainmenuViewWithbrowser,  MainmenuFileCompress,
+          MainMenuSearchSearch,  MainMenuSearchSearchmore, MainMenuSearchSearchprevious,
+          MainMenuSearchReplace, MainMenuSearchReplacemore};
 }
 
 void TFormMain::CreateMenus() {
@@ -297,8 +332,8 @@ void TFormMain::CreateMenus() {
   };
   MainmenuFile = addMenu("MainmenuFile", "Datei");
   MainmenuFile->addActions({MainmenuFileNew, MainmenuFileOpen, MainmenuFileCompress,
-                            MainmenuFileSave, MainmenuFileSaveas, MainmenuFileBar1,
-                            MainmenuFileQuit});
+                            MainmenuFileSave, MainmenuFileSaveas, MainmenuFileClose,
+                            MainmenuFileBar1, MainmenuFileQuit});
   MainMenuEdit = addMenu("MainMenuEdit", "Bearbeiten");
   MainMenuEdit->addActions({MainMenuEditUndo, MainMenuEditRedo});
   MainMenuEdit->addSeparator();
@@ -308,14 +343,17 @@ void TFormMain::CreateMenus() {
   MainMenuEdit->addSeparator();
   MainMenuEdit->addAction(MainMenuEditSelectall);
   MainMenuSearch = addMenu("MainMenuSearch", "Suchen");
-  MainMenuSearch->addActions({MainMenuSearchSearch, MainMenuSearchSearchmore});
+  MainMenuSearch->addActions(
+      {MainMenuSearchSearch, MainMenuSearchSearchmore, MainMenuSearchSearchprevious});
   MainMenuSearch->addSeparator();
   MainMenuSearch->addActions({MainMenuSearchReplace, MainMenuSearchReplacemore});
   MainmenuView = addMenu("MainmenuView", "Ansicht");
-  MainmenuView->addActions({MainmenuViewLanguage, MainmenuViewFont, MainmenuViewLinebreak,
-                            MainmenuViewSymbolbar, MainmenuViewStatusbar});
+  MainmenuView->addActions({MainmenuViewLanguage, MainmenuViewFont, MainmenuViewLargertext,
+                            MainmenuViewSmallertext, MainmenuViewNormaltext, MainmenuViewLinebreak,
+                            MainmenuViewHighlighting, MainmenuViewSymbolbar,
+                            MainmenuViewStatusbar});
   MainmenuView->addSeparator();
-  MainmenuView->addAction(MainmenuViewWithbrowser);
+  MainmenuView->addActions({MainmenuViewWithbrowser, MainmenuViewChanges});
   MainmenuExtras = addMenu("MainmenuExtras", "Extras");
   MainmenuExtras->addActions(
       {MainmenuExtrasContextmenu, MainmenuExtrasTaglist, MainmenuExtrasOptions});
@@ -413,7 +451,9 @@ void TFormMain::ApplyTexts() {
       {{MainmenuFile->menuAction()}, nullptr, kMenuFile, false},
       {{MainmenuFileNew}, ToolButtonNew, kNew, false},
       {{MainmenuFileOpen}, ToolButtonOpen, kOpen, true},
+      {{MainmenuFileSave}, nullptr, kSave, false},
       {{MainmenuFileSaveas}, ToolButtonSaveas, kSaveAs, true},
+      {{MainmenuFileClose}, nullptr, kCloseDocument, false},
       {{MainmenuFileCompress, PopupMenuEditCompress}, ToolButtonCompress, kCompress, false},
       {{MainmenuFileQuit}, nullptr, kQuit, false},
       {{MainMenuEdit->menuAction()}, nullptr, kEdit, false},
@@ -427,15 +467,21 @@ void TFormMain::ApplyTexts() {
       {{MainMenuSearch->menuAction()}, nullptr, kSearch, false},
       {{MainMenuSearchSearch}, ToolButtonSearch, kSearch, true},
       {{MainMenuSearchSearchmore}, ToolButtonSearchContinue, kSearchNext, false},
+      {{MainMenuSearchSearchprevious}, nullptr, kSearchPrevious, false},
       {{MainMenuSearchReplace}, nullptr, kReplace, true},
       {{MainMenuSearchReplacemore}, nullptr, kReplaceNext, false},
       {{MainmenuView->menuAction()}, nullptr, kMenuView, false},
       {{MainmenuViewFont}, nullptr, kFont, true},
+      {{MainmenuViewLargertext}, nullptr, kLargerText, false},
+      {{MainmenuViewSmallertext}, nullptr, kSmallerText, false},
+      {{MainmenuViewNormaltext}, nullptr, kNormalTextSize, false},
+      {{MainmenuViewHighlighting}, nullptr, kHighlighting, false},
       {{MainmenuViewLanguage}, nullptr, kLanguage, true},
       {{MainmenuViewLinebreak}, nullptr, kLineBreak, false},
       {{MainmenuViewSymbolbar}, nullptr, kSymbolBar, false},
       {{MainmenuViewStatusbar}, nullptr, kStatusBar, false},
       {{MainmenuViewWithbrowser}, nullptr, kViewWithBrowser, false},
+      {{MainmenuViewChanges}, nullptr, kChanges, true},
       {{MainmenuExtras->menuAction()}, nullptr, kMenuExtras, false},
       {{MainmenuExtrasContextmenu}, nullptr, kEditContextMenu, true},
       {{MainmenuExtrasTaglist}, nullptr, kTagList, true},
@@ -494,11 +540,9 @@ void TFormMain::ApplyWindowSettings() {
   if (settings_.ViewStatusbar) {
     SetStatusbarVisible(*settings_.ViewStatusbar);
   }
-  if (settings_.Font) {
-    Edit->setFont(FontOf(*settings_.Font));
-  } else {
-    Edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  }
+  SetHighlighting(settings_.Highlighting.value_or(true));
+  Edit->SetChosenFont(settings_.Font ? FontOf(*settings_.Font)
+                                     : QFontDatabase::systemFont(QFontDatabase::FixedFont));
   HistoryFiles->Rebuild();
 }
 
@@ -506,7 +550,8 @@ void TFormMain::StoreWindowSettings() {
   settings_.LineBreak = MainmenuViewLinebreak->isChecked();
   settings_.ViewSymbolbar = MainmenuViewSymbolbar->isChecked();
   settings_.ViewStatusbar = MainmenuViewStatusbar->isChecked();
-  settings_.Font = FontSettingsOf(Edit->font(), settings_.Font.value_or(TFontSettings{}));
+  settings_.Highlighting = MainmenuViewHighlighting->isChecked();
+  settings_.Font = FontSettingsOf(Edit->ChosenFont(), settings_.Font.value_or(TFontSettings{}));
 }
 
 void TFormMain::SetLanguageFiles(const std::string& country, const std::string& language) {
@@ -526,9 +571,7 @@ void TFormMain::RunCommand(const std::function<void()>& command) {
 
 void TFormMain::EditChanged() {
   const bool notEmpty = Edit->TextLength() > 0;
-  for (QAction* action :
-       {MainMenuEditSelectall, MainmenuViewWithbrowser, MainmenuFileCompress, MainMenuSearchSearch,
-        MainMenuSearchSearchmore, MainMenuSearchReplace, MainMenuSearchReplacemore}) {
+  for (QAction* action : TextCommands()) {
     action->setEnabled(notEmpty);
   }
   UpdateUndoRedo();
@@ -612,7 +655,16 @@ void TFormMain::SetStatusbarVisible(bool value) {
 }
 
 void TFormMain::SetEditorFont(const QFont& font) {
-  Edit->setFont(font);
+  Edit->SetChosenFont(font);
+}
+
+void TFormMain::SetHighlighting(bool value) {
+  MainmenuViewHighlighting->setChecked(value);
+  Edit->SetHighlighting(value);
+}
+
+void TFormMain::MainmenuViewHighlightingClick() {
+  SetHighlighting(!Edit->Highlighting());
 }
 
 void TFormMain::MainmenuViewLinebreakClick() {
@@ -628,9 +680,23 @@ void TFormMain::MainmenuViewStatusbarClick() {
 }
 
 void TFormMain::MainmenuViewFontClick() {
-  if (const auto font = dialogs_->ChooseFont(Edit->font())) {
+  if (const auto font = dialogs_->ChooseFont(Edit->ChosenFont())) {
     SetEditorFont(*font);
   }
+}
+
+void TFormMain::MainmenuViewChangesClick() {
+  if (!compressed_) {
+    return;
+  }
+  if (ChangesDialog1 == nullptr) {
+    ChangesDialog1 = new TChangesDialog(this);
+  }
+  ChangesDialog1->SetTexts(CapUiText(textid::kChanges), CapUiText(textid::kClose));
+  ChangesDialog1->ShowChange(compressed_->Before, compressed_->After, compressed_->Encoding);
+  ChangesDialog1->show();
+  ChangesDialog1->raise();
+  ChangesDialog1->activateWindow();
 }
 
 void TFormMain::MainmenuViewLanguageClick() {

@@ -14,6 +14,7 @@
 #include "batch/MainSettings.h"
 #include "platform/FileAttributes.h"
 #include "platform/PreviewFile.h"
+#include "ui/EditorCodec.h"
 #include "ui/UserDialogs.h"
 
 class QAction;
@@ -24,6 +25,7 @@ class QStatusBar;
 
 namespace quorvane {
 
+class TChangesDialog;
 class TFindReplaceDialog;
 class TFormChooseExt;
 class TFormContextmenu;
@@ -114,6 +116,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void SetToolbarVisible(bool value);
   void SetStatusbarVisible(bool value);
   void SetEditorFont(const QFont& font);
+  void SetHighlighting(bool value);
 
   // IEditorHost
   std::string EditorText() override;
@@ -122,6 +125,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void SetEditorModified(bool value) override;
   void* OwnerWindow() override { return static_cast<QWidget*>(this); }
   void WaitUntilProgressClosed() override;
+  void TextCompressed(const std::string& before, const std::string& after) override;
 
   // IPlacedWindow
   std::string ComponentName() const override { return "FormMain"; }
@@ -134,7 +138,11 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void MainmenuFileNewClick();
   void MainmenuFileOpenClick();
   void MainmenuFileCompressClick();
+  // Save writes to the document's own name, or asks for one when it has none.
+  int MainmenuFileSaveClick();
   int MainmenuFileSaveasClick();
+  // Closes the document, leaving an empty one, as New does.
+  void MainmenuFileCloseClick() { MainmenuFileNewClick(); }
   void HistoryFileClick(const std::string& path);
   void MainMenuEditUndoClick();
   void MainMenuEditRedoClick();
@@ -145,6 +153,8 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void MainMenuEditSelectallClick();
   void MainMenuSearchSearchClick(QObject* sender);
   void MainMenuSearchSearchmoreClick();
+  // Selects the last match before the selection.
+  void MainMenuSearchSearchpreviousClick();
   void MainMenuSearchReplacemoreClick();
   void FindReplaceDialogShow(TFindReplaceDialog* dialog);
   void FindReplaceDialogFindEvent(TFindReplaceDialog* dialog);
@@ -155,6 +165,9 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void MainmenuViewFontClick();
   void MainmenuViewLanguageClick();
   void MainmenuViewWithbrowserClick();
+  void MainmenuViewHighlightingClick();
+  // What the last compression changed, in a window of its own (Escape closes it).
+  void MainmenuViewChangesClick();
   void MainmenuExtrasContextmenuClick();
   void MainmenuExtrasTaglistClick();
   void MainmenuExtrasOptionsClick();
@@ -163,8 +176,8 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void FormActivate();
 
   // One search step with the dialog's text and options: selects the next match after the
-  // selection. Returns whether it found one.
-  bool SearchText(TFindReplaceDialog* dialog);
+  // selection (or, backwards, the last one before it). Returns whether it found one.
+  bool SearchText(TFindReplaceDialog* dialog, bool forward = true);
   TFindReplaceDialog* FindDialog() const { return FindDialog1; }
   TFindReplaceDialog* ReplaceDialog() const { return ReplaceDialog1; }
 
@@ -190,6 +203,8 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void ApplyTexts();
   void AssignMenuAccelerators();
   void ApplyWindowSettings();
+  // The commands that need text: enabled exactly while the editor holds some.
+  std::vector<QAction*> TextCommands() const;
   void StoreWindowSettings();
   QAction* NewAction(const char* name, const char* caption,
                      QKeyCombination shortcut = QKeyCombination(Qt::Key_unknown));
@@ -212,7 +227,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   void UpdateUndoRedo();
   void UpdateDeleteCommand();
   int WriteDocument(const std::string& name, bool durable);
-  void SearchOrReport(TFindReplaceDialog* dialog);
+  void SearchOrReport(TFindReplaceDialog* dialog, bool forward = true);
   bool SelectionMatches(TFindReplaceDialog* dialog) const;
   void ReplaceAllMatches();
   void OpenSearchDialog(TFindReplaceDialog* dialog);
@@ -232,6 +247,14 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   bool activating_ = false;
   bool compressing_ = false;
   std::vector<TCommandText> commandTexts_;
+  // The last compression's text before and after it, for the changes view.
+  struct TCompressedChange {
+    std::string Before;
+    std::string After;
+    TTextEncoding Encoding;
+  };
+  std::optional<TCompressedChange> compressed_;
+  void ForgetCompressedChange();
 
  public:
   // Components, named as in the form.
@@ -241,6 +264,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   std::vector<QLabel*> StatusPanels;
   TFindReplaceDialog* FindDialog1 = nullptr;
   TFindReplaceDialog* ReplaceDialog1 = nullptr;
+  TChangesDialog* ChangesDialog1 = nullptr;     // created on first use
   TFormContextmenu* FormContextmenu = nullptr;  // created on first use
   TFormChooseExt* FormChooseExt = nullptr;
   QMenu* MainmenuFile = nullptr;
@@ -255,6 +279,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   QAction* MainmenuFileCompress = nullptr;
   QAction* MainmenuFileSave = nullptr;
   QAction* MainmenuFileSaveas = nullptr;
+  QAction* MainmenuFileClose = nullptr;
   QAction* MainmenuFileBar1 = nullptr;
   QAction* MainmenuFileQuit = nullptr;
   QAction* MainMenuEditUndo = nullptr;
@@ -266,14 +291,20 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   QAction* MainMenuEditSelectall = nullptr;
   QAction* MainMenuSearchSearch = nullptr;
   QAction* MainMenuSearchSearchmore = nullptr;
+  QAction* MainMenuSearchSearchprevious = nullptr;
   QAction* MainMenuSearchReplace = nullptr;
   QAction* MainMenuSearchReplacemore = nullptr;
   QAction* MainmenuViewLanguage = nullptr;
   QAction* MainmenuViewFont = nullptr;
+  QAction* MainmenuViewLargertext = nullptr;
+  QAction* MainmenuViewSmallertext = nullptr;
+  QAction* MainmenuViewNormaltext = nullptr;
+  QAction* MainmenuViewHighlighting = nullptr;
   QAction* MainmenuViewLinebreak = nullptr;
   QAction* MainmenuViewSymbolbar = nullptr;
   QAction* MainmenuViewStatusbar = nullptr;
   QAction* MainmenuViewWithbrowser = nullptr;
+  QAction* MainmenuViewChanges = nullptr;
   QAction* MainmenuExtrasContextmenu = nullptr;
   QAction* MainmenuExtrasTaglist = nullptr;
   QAction* MainmenuExtrasOptions = nullptr;

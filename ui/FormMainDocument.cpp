@@ -2,6 +2,7 @@
 // the reload question, and the editor as the compression run sees it.
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QScopeGuard>
 
 #include "batch/ProgressModel.h"
@@ -66,8 +67,23 @@ bool TFormMain::Compress(const std::string& fileName, bool keepDate) {
   const auto restore = qScopeGuard([&] {
     Edit->setReadOnly(readOnly);
     compressing_ = false;
+    // The progress window had the keyboard, and the disabled window lost its focus: typing
+    // goes on in the text.
+    Edit->setFocus(Qt::OtherFocusReason);
   });
   return document_.Compress(fileName, keepDate);
+}
+
+void TFormMain::TextCompressed(const std::string& before, const std::string& after) {
+  compressed_ = TCompressedChange{before, after, Edit->Encoding()};
+  MainmenuViewChanges->setEnabled(true);
+  StatusPanels[4]->setText(CompressionSummary(before.size(), after.size()));
+}
+
+void TFormMain::ForgetCompressedChange() {
+  compressed_.reset();
+  MainmenuViewChanges->setEnabled(false);
+  StatusPanels[4]->clear();
 }
 
 void TFormMain::MainmenuFileCompressClick() {
@@ -94,6 +110,7 @@ void TFormMain::LoadFile(const std::string& name) {
     throw TEditorError(CapUiText(textid::kFileReadError));
   }
   Edit->SetDocumentBytes(bytes, false);
+  ForgetCompressedChange();
   WatchedFileAge = FileAge(name);
   SetFileName(name);
   SetPreviewFileName({});
@@ -165,7 +182,7 @@ bool TFormMain::AskSaveChanges() {
     case IUserDialogs::TAnswer::Cancel:
       return false;
     case IUserDialogs::TAnswer::Yes:
-      return MainmenuFileSaveasClick() == 0;
+      return MainmenuFileSaveClick() == 0;
     case IUserDialogs::TAnswer::No:
       return true;
   }
@@ -179,6 +196,7 @@ bool TFormMain::CanDiscard() {
 void TFormMain::MainmenuFileNewClick() {
   if (CanDiscard()) {
     Edit->SetDocumentBytes({}, false);
+    ForgetCompressedChange();
     SetFileName({});
     previewOutdated_ = false;
     SetModified(false);
@@ -192,6 +210,10 @@ void TFormMain::MainmenuFileOpenClick() {
   if (const auto name = dialogs_->OpenFileName(FileFilter())) {
     LoadFile(FilePath(*name));
   }
+}
+
+int TFormMain::MainmenuFileSaveClick() {
+  return FileName().empty() ? MainmenuFileSaveasClick() : SaveFile(FileName());
 }
 
 int TFormMain::MainmenuFileSaveasClick() {

@@ -93,14 +93,21 @@ void TFormMain::FindReplaceDialogShow(TFindReplaceDialog* dialog) {
   }
 }
 
-bool TFormMain::SearchText(TFindReplaceDialog* dialog) {
+bool TFormMain::SearchText(TFindReplaceDialog* dialog, bool forward) {
   const std::optional<TPattern> pattern = CompiledSearchText(*dialog);
   if (!pattern) {
     dialogs_->Error(UiText(GetText(textid::kInvalidPattern)));
     return false;
   }
-  const auto start = static_cast<size_t>(Edit->SearchOffset(Edit->SelStart() + Edit->SelLength()));
-  const auto match = pattern->Search(Edit->SearchBytes(), start, dialog->MatchCase());
+  const std::string& text = Edit->SearchBytes();
+  const bool matchCase = dialog->MatchCase();
+  const auto match =
+      forward
+          ? pattern->Search(
+                text, static_cast<size_t>(Edit->SearchOffset(Edit->SelStart() + Edit->SelLength())),
+                matchCase)
+          : pattern->SearchBefore(text, static_cast<size_t>(Edit->SearchOffset(Edit->SelStart())),
+                                  matchCase);
   if (!match) {
     return false;
   }
@@ -109,8 +116,8 @@ bool TFormMain::SearchText(TFindReplaceDialog* dialog) {
   return true;
 }
 
-void TFormMain::SearchOrReport(TFindReplaceDialog* dialog) {
-  if (!SearchText(dialog)) {
+void TFormMain::SearchOrReport(TFindReplaceDialog* dialog, bool forward) {
+  if (!SearchText(dialog, forward)) {
     dialogs_->Message(FormattedUiText(textid::kNotFound, dialog->FindText()));
   }
 }
@@ -127,6 +134,14 @@ void TFormMain::MainMenuSearchSearchmoreClick() {
   }
 }
 
+void TFormMain::MainMenuSearchSearchpreviousClick() {
+  if (!FindDialog1->FindText().isEmpty()) {
+    SearchOrReport(FindDialog1, false);
+  } else {
+    OpenSearchDialog(FindDialog1);
+  }
+}
+
 void TFormMain::MainMenuSearchReplacemoreClick() {
   if (!ReplaceDialog1->FindText().isEmpty()) {
     ReplaceDialog1Replace();
@@ -135,14 +150,19 @@ void TFormMain::MainMenuSearchReplacemoreClick() {
   }
 }
 
+// The selection matches when it is what the search would select from its start: the match of
+// the pattern there, as long as the selection (a literal search text in any letter case, when
+// the match case box is off, or whatever a wildcard matched).
 bool TFormMain::SelectionMatches(TFindReplaceDialog* dialog) const {
-  const QString findText = dialog->FindText();
-  const int length = Edit->SelLength();
-  if (length == 0 || length != findText.size()) {
+  const std::optional<TPattern> pattern = CompiledSearchText(*dialog);
+  if (!pattern || Edit->SelLength() == 0) {
     return false;
   }
-  return Edit->SelText().compare(
-             findText, dialog->MatchCase() ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+  const int from = Edit->SearchOffset(Edit->SelStart());
+  const int to = Edit->SearchOffset(Edit->SelStart() + Edit->SelLength());
+  const auto length =
+      pattern->MatchAt(Edit->SearchBytes(), static_cast<size_t>(from), dialog->MatchCase());
+  return length && *length == static_cast<size_t>(to - from);
 }
 
 void TFormMain::ReplaceDialog1Replace() {

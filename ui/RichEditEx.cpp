@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "batch/EventPump.h"
@@ -22,6 +23,15 @@ constexpr int kLineBreakProperty = QTextFormat::UserProperty + 1;
 // How many characters of an undoable program-set text go out or in between two turns of the
 // event loop: a few tens of milliseconds' work.
 constexpr qsizetype kStepLength = qsizetype{1} << 19;
+
+// The smallest text size, in points, that the text size keys go down to.
+constexpr double kSmallestTextSize = 4;
+
+bool IsRedoKey(const QKeyEvent* event) {
+  const QKeyCombination key = event->keyCombination();
+  return event->matches(QKeySequence::Redo) || key == (Qt::CTRL | Qt::Key_Y) ||
+         key == (Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
 
 // The line end that lines the user adds get: the first real one of the text, if any.
 TLineBreak UsualBreak(const std::vector<TLineBreak>& breaks, TLineBreak otherwise) {
@@ -101,6 +111,42 @@ void TRichEditEx::SetHighlighting(bool on) {
 
 bool TRichEditEx::Highlighting() const {
   return highlighter_->Enabled();
+}
+
+void TRichEditEx::SetChosenFont(const QFont& font) {
+  chosenFont_ = font;
+  ResetTextSize();
+}
+
+void TRichEditEx::ChangeTextSize(int steps) {
+  // A font given by its pixel height is stepped from the point size it shows in.
+  const double chosen =
+      chosenFont_.pointSizeF() > 0 ? chosenFont_.pointSizeF() : QFontInfo(chosenFont_).pointSizeF();
+  const int wanted = textSizeSteps_ + steps;
+  if (chosen + wanted < kSmallestTextSize) {
+    return;
+  }
+  textSizeSteps_ = wanted;
+  QFont font = chosenFont_;
+  font.setPointSizeF(chosen + wanted);
+  setFont(font);
+}
+
+void TRichEditEx::ResetTextSize() {
+  textSizeSteps_ = 0;
+  setFont(chosenFont_);
+}
+
+void TRichEditEx::wheelEvent(QWheelEvent* event) {
+  if (event->modifiers() & Qt::ControlModifier) {
+    const int delta = event->angleDelta().y();
+    if (delta != 0) {
+      ChangeTextSize(delta > 0 ? 1 : -1);
+    }
+    event->accept();
+    return;
+  }
+  QPlainTextEdit::wheelEvent(event);
 }
 
 TLineBreak TRichEditEx::LineBreakBefore(const QTextBlock& block) const {
@@ -390,7 +436,7 @@ void TRichEditEx::keyPressEvent(QKeyEvent* event) {
     Undo();
     return;
   }
-  if (event->matches(QKeySequence::Redo)) {
+  if (IsRedoKey(event)) {
     Redo();
     return;
   }

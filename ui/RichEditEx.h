@@ -25,8 +25,9 @@ class TSourceHighlighter;
 // search, copying, and the caret's line and column never see them.
 //
 // Undo follows the program's Undo/Redo alternation: after an undo the window offers Redo in
-// the same place, and any other change brings Undo back. Ctrl+Z and the redo keys of the
-// platform go through the same commands, so the menu always tells what they will do.
+// the same place, and any other change brings Undo back. Ctrl+Z and the redo keys (Ctrl+Y,
+// Ctrl+Shift+Z and the platform's own) go through the same commands, so the menu always tells
+// what they will do.
 class TRichEditEx : public QPlainTextEdit {
   Q_OBJECT
 
@@ -52,6 +53,13 @@ class TRichEditEx : public QPlainTextEdit {
 
   void SetHighlighting(bool on);
   bool Highlighting() const;
+
+  // The font the user chose, and the text size: steps of a point up or down from that font's
+  // size (Ctrl and the mouse wheel take the same steps), and back to it.
+  void SetChosenFont(const QFont& font);
+  const QFont& ChosenFont() const { return chosenFont_; }
+  void ChangeTextSize(int steps);
+  void ResetTextSize();
 
   int SelStart() const;
   int SelLength() const;
@@ -84,6 +92,7 @@ class TRichEditEx : public QPlainTextEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
   QMimeData* createMimeDataFromSelection() const override;
 
@@ -129,6 +138,8 @@ class TRichEditEx : public QPlainTextEdit {
   mutable TSoftBreakMap softBreaks_;
   mutable bool softBreaksValid_ = false;
   TSourceHighlighter* highlighter_;
+  QFont chosenFont_;
+  int textSizeSteps_ = 0;
   bool undone_ = false;
   bool undoGuard_ = false;
 };

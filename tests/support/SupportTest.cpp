@@ -91,6 +91,13 @@ TEST(Pattern, StarIsShortestAndTheTextRunningOutEndsTheMatch) {
   EXPECT_EQ(Find("abc", "xab"), std::nullopt);  // literal text must be present in full
   EXPECT_EQ(Find("<td*>", "<TD x>", 0, true), std::nullopt);
   EXPECT_EQ(Find("x", "x", 1), std::nullopt);
+  // Backwards: the last match that starts before the position, a leading literal in any case.
+  const auto td = TPattern::Compile("<td*>");
+  const std::string_view row = "<TD a><td b><td c>";
+  EXPECT_EQ(td->SearchBefore(row, 12, false)->Position, 6u);
+  EXPECT_EQ(td->SearchBefore(row, 12, false)->Length, 6u);
+  EXPECT_EQ(td->SearchBefore(row, 6, true), std::nullopt);
+  EXPECT_EQ(td->SearchBefore(row, 0, false), std::nullopt);
 }
 
 TEST(Pattern, SetsRangesAndNegation) {
@@ -176,11 +183,16 @@ TEST(Pattern, StarsNeedNoRecursionAndFindWhatTheDefinitionFinds) {
       text += "ab"[next(2)];
     }
     const auto compiled = TPattern::Compile(pattern);
+    std::optional<size_t> last;  // the rightmost start of a match
     for (size_t pos = 0; pos < text.size(); ++pos) {
       const auto end = ReferenceMatch(pattern, text, pos);
       ASSERT_EQ(compiled->MatchAt(text, pos, true), end ? std::optional(*end - pos) : std::nullopt)
           << pattern << " on " << text << " at " << pos;
+      last = end ? std::optional(pos) : last;
     }
+    const auto before = compiled->SearchBefore(text, text.size(), true);
+    ASSERT_EQ(before ? std::optional(before->Position) : std::nullopt, last)
+        << pattern << " on " << text;
   }
   std::string deep;
   for (int i = 0; i < 120000; ++i) {

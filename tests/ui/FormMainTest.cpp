@@ -143,7 +143,7 @@ TEST_F(FormMainTest, CaptionsComeFromTheLanguageWithEllipsesAcceleratorsAndHints
     }
     EXPECT_GE(keys.size(), 2u);
   }
-  EXPECT_FALSE(form->MainmenuFileSave->isVisible());
+  EXPECT_TRUE(form->MainmenuFileSave->isVisible());
   EXPECT_FALSE(form->MainMenuEditRedo->isVisible());
   EXPECT_EQ(form->windowTitle(), "Quorvane - [Unnamed]");
   for (QAction* tool : form->ToolBar1->actions()) {
@@ -225,7 +225,7 @@ TEST_F(FormMainTest, SaveAsUnderANameDifferingOnlyByCaseWritesASecondFile) {
 }
 
 std::string Entry(int number, const std::string& path) {
-  return std::to_string(number).append(" ").append(path);
+  return (number <= 9 ? "&" : "") + std::to_string(number).append(" ").append(path);
 }
 
 std::vector<std::string> HistoryMenu(TFormMain& f) {
@@ -385,7 +385,8 @@ TEST_F(FormMainTest, MenusToolBarAndPopupHoldTheirCommandsInOrder) {
                                       "PopupMenuEditDelete", "-", "PopupMenuEditCompress"}));
   EXPECT_EQ(form->MainmenuFileOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
   EXPECT_EQ(form->MainmenuFileCompress->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F9));
-  EXPECT_EQ(form->MainmenuFileSaveas->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(form->MainmenuFileSave->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(form->MainmenuFileSaveas->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   EXPECT_EQ(form->MainMenuSearchSearch->shortcut(), QKeySequence(Qt::Key_F3));
   EXPECT_EQ(form->MainMenuSearchReplacemore->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F8));
   EXPECT_EQ(form->MainMenuHelpHelpwithbrowser->shortcut(), QKeySequence(Qt::Key_F1));

@@ -196,6 +196,7 @@ class TEditorStub : public IEditorHost {
     OwnerDisabledDuringWait = !Window.isEnabled();
     WaitUntilProgressWindowClosed();
   }
+  void TextCompressed(const std::string&, const std::string&) override {}
 };
 
 TEST_F(ProgressWindow, RealRunsEndWhenTheFinishedWindowIsClosed) {

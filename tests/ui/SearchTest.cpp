@@ -125,14 +125,15 @@ TEST_F(SearchTest, ReplaceReplacesALiteralMatchAndMovesOn) {
   EXPECT_EQ(Edit().SelStart(), 4);
   EXPECT_EQ(Selected(), "cat");
 
-  // A selection found by a wildcard is not the search text: Replace moves on without replacing.
+  // A match that a wildcard found is replaced too, and the next one is selected.
   SetText("ab ab");
   Fill(form->ReplaceDialog1, "a?", "X");
   Click(form->ReplaceDialog1, "ButtonReplace");
   EXPECT_EQ(Selected(), "ab");
   Click(form->ReplaceDialog1, "ButtonReplace");
-  EXPECT_EQ(Text(), "ab ab");
-  EXPECT_EQ(Edit().SelStart(), 3);
+  EXPECT_EQ(Text(), "X ab");
+  EXPECT_EQ(Edit().SelStart(), 2);
+  EXPECT_EQ(Selected(), "ab");
 }
 
 TEST_F(SearchTest, OpeningADialogTakesAShortSelectionAndClosesTheOther) {
