@@ -126,7 +126,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   StartProgress(fileName, nullptr);
   TProgressModel& progress = ProgressForm();
   std::string text;
-  TFinishedFile finished{fileName, std::nullopt, std::nullopt, MarkFilesDone};
+  TFinishedFile finished{fileName, std::nullopt, std::nullopt, MarkFilesDone, OutputFile};
   bool failed = false;
   if (ReadWholeFile(fileName, text).Error == TFileError::None) {
     CheckMailslot();
@@ -137,9 +137,10 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   } else {
     text.clear();
     failed = true;
-    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", fileName)));
+    ShowErrorMessage(textid::kFileCannotBeOpened, fileName);
   }
   TCompressionStats stats;
+  const size_t sizeBefore = text.size();
   if (CompressText(text, fileName, stats)) {
     return true;
   }
@@ -147,8 +148,11 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   // A cancel that came after the pass still leaves the file as it was.
   if (stats.Modified && progress.CancelRequest()) {
     failed = true;
-  } else if (stats.Modified) {
-    finished.Text = std::move(text);
+  } else if (!failed) {
+    Totals.Add(sizeBefore, text.size());
+    if (stats.Modified || !OutputFile.empty()) {
+      finished.Text = std::move(text);
+    }
   }
   const bool writeBehind = !WaitAfterFile && finished.Text;
   if (writeBehind) {

@@ -26,6 +26,18 @@ class IEditorHost {
   virtual void WaitUntilProgressClosed() = 0;
 };
 
+// What the batch has compressed so far, for its summary.
+struct TBatchTotals {
+  int Files = 0;
+  uint64_t BytesBefore = 0;
+  uint64_t BytesAfter = 0;
+  void Add(size_t before, size_t after) {
+    ++Files;
+    BytesBefore += before;
+    BytesAfter += after;
+  }
+};
+
 // The document and the settings the compression needs: the part of the main window that works
 // without any widget, so that the batch never needs a display.
 class TDocument {
@@ -38,6 +50,10 @@ class TDocument {
   bool HelpDirAuto = true;     // the help directory is found automatically
   bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
   bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
+  // Where the batch writes the result of the next file instead of over it ("": in place). The
+  // result is written there even when the compression changed nothing.
+  std::string OutputFile;
+  TBatchTotals Totals;  // the files whose compression ran to its end
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }

@@ -6,9 +6,12 @@
 namespace quorvane {
 
 bool FinishFile(const TFinishedFile& file) {
-  const bool failed = file.Text && WriteFileReplacing(file.Name, *file.Text) != TFileError::None;
+  const bool inPlace = file.Target.empty();
+  const bool failed = file.Text && (inPlace ? WriteFileReplacing(file.Name, *file.Text)
+                                            : WriteOutputFile(file.Target, *file.Text,
+                                                              file.Name)) != TFileError::None;
   if (file.Stamp) {
-    SetFileTime(file.Name, *file.Stamp);
+    SetFileTime(inPlace ? file.Name : file.Target, *file.Stamp);
   }
   if (file.MarkDone && !failed) {
     ClearArchiveAttribute(file.Name);

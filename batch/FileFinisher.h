@@ -16,6 +16,7 @@ struct TFinishedFile {
   std::optional<std::string> Text;  // the new content, when it must be written
   std::optional<TFileTime> Stamp;   // the date to give back
   bool MarkDone = false;            // clear the archive attribute once the file is done
+  std::string Target;  // where the content goes instead of over the file ("": in place)
 };
 
 // Writes, dates and marks one file; false when the write failed.

@@ -1,13 +1,19 @@
 #include "platform/Console.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <string_view>
 
 #include "platform/FileDescriptor.h"
+#include "platform/InterruptWatch.h"
 
 namespace quorvane {
 namespace {
@@ -83,16 +89,51 @@ std::optional<TErrorAnswer> ParseErrorAnswer(std::string_view answer) {
   return std::nullopt;
 }
 
-void WriteText(int output, std::string_view text) {
+bool WriteText(int output, std::string_view text) {
   while (!text.empty()) {
     const ssize_t count = ::write(output, text.data(), text.size());
     if (count < 0 && errno == EINTR) {
       continue;
     }
     if (count <= 0) {
-      return;
+      return false;
     }
     text.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
+}
+
+// Blocks the interrupt signals for a scope; ppoll lets them in only while it waits, so that a
+// signal cannot slip in between the look at the request and the wait.
+class TInterruptsHeld {
+ public:
+  TInterruptsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      sigaddset(&set, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &set, &open_);
+  }
+  ~TInterruptsHeld() { pthread_sigmask(SIG_SETMASK, &open_, nullptr); }
+  TInterruptsHeld(const TInterruptsHeld&) = delete;
+  TInterruptsHeld& operator=(const TInterruptsHeld&) = delete;
+  const sigset_t& Open() const { return open_; }
+
+ private:
+  sigset_t open_;
+};
+
+// Waits until standard input has something to read (or its end); false after an interrupt.
+bool WaitForInput(const TInterruptsHeld& held) {
+  for (;;) {
+    if (TInterruptWatch::Requested()) {
+      return false;
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::ppoll(&input, 1, nullptr, &held.Open()) >= 0 || errno != EINTR) {
+      return true;  // an error shows in the read that follows
+    }
   }
 }
 
@@ -118,6 +159,49 @@ TFileDescriptor OpenTerminal() {
 }
 
 }  // namespace
+
+int ReadStandardInput(std::string& content) {
+  content.clear();
+  const TInterruptsHeld held;
+  struct stat status;
+  if (::fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    content.reserve(static_cast<size_t>(status.st_size));
+  }
+  constexpr size_t kChunk = size_t{1} << 20;
+  size_t length = 0;
+  try {
+    for (;;) {
+      if (!WaitForInput(held)) {
+        content.resize(length);
+        return EINTR;
+      }
+      content.resize(length + kChunk);
+      const ssize_t count = ::read(STDIN_FILENO, content.data() + length, kChunk);
+      if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+        content.resize(length);
+        continue;
+      }
+      if (count <= 0) {
+        const int error = count < 0 ? errno : 0;
+        content.resize(length);
+        return error;
+      }
+      length += static_cast<size_t>(count);
+    }
+  } catch (const std::bad_alloc&) {
+    std::string().swap(content);
+    return ENOMEM;
+  }
+}
+
+bool WriteStandardOutput(std::string_view data) {
+  return WriteText(STDOUT_FILENO, data);
+}
+
+bool DisplayAvailable() {
+  return !Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty() ||
+         !Environment("QT_QPA_PLATFORM").empty();
+}
 
 bool StandardErrorIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;

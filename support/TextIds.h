@@ -26,7 +26,14 @@ inline constexpr uint32_t kRecursiveInclude = 0x20E9A2F4;
 inline constexpr uint32_t kDirectoryMissing = 0x1035C567;    // %s: directory
 inline constexpr uint32_t kFileWriteProtected = 0x2C1DF55E;  // %s: file name
 inline constexpr uint32_t kCancelBatchQuestion = 0x20479CA9;
-inline constexpr uint32_t kCompress = 0x590B2534;  // also the progress caption
+inline constexpr uint32_t kCompress = 0x590B2534;                  // also the progress caption
+inline constexpr uint32_t kNamedFileMissing = 0x4C28D7E1;          // %s: file name
+inline constexpr uint32_t kDirectoryCannotBeCreated = 0x29F6B13A;  // %s: directory
+inline constexpr uint32_t kSummaryFiles = 0x3E71A0C4;
+inline constexpr uint32_t kSummaryBytes = 0x52D9F016;
+inline constexpr uint32_t kSummarySaved = 0x17B4C85D;
+inline constexpr uint32_t kSummarySeconds = 0x6A03E9B2;
+inline constexpr uint32_t kNoDisplay = 0x0D5E8A47;
 
 // Shell verb registration and its dialog
 inline constexpr uint32_t kRegistryWriteError = 0x71D9A386;
@@ -170,6 +177,13 @@ inline constexpr uint32_t kAllTextIds[] = {
     kFileWriteProtected,
     kCancelBatchQuestion,
     kCompress,
+    kNamedFileMissing,
+    kDirectoryCannotBeCreated,
+    kSummaryFiles,
+    kSummaryBytes,
+    kSummarySaved,
+    kSummarySeconds,
+    kNoDisplay,
     kRegistryWriteError,
     kRegistryRemoveError,
     kRegistryErrorKey,

@@ -36,12 +36,12 @@ TEST_F(FileFinisher, WritesDatesAndReportsOnlyFailures) {
   const TFileTime stamp{1000000000, 123456789};
   {
     TFileFinisher finisher;
-    finisher.Start({page.string(), std::string("new"), stamp, false});
+    finisher.Start({page.string(), std::string("new"), stamp, false, {}});
     EXPECT_FALSE(finisher.Wait());
-    finisher.Start({(dir / "missing" / "page.htm").string(), std::string("x"), {}, false});
+    finisher.Start({(dir / "missing" / "page.htm").string(), std::string("x"), {}, false, {}});
     EXPECT_EQ(finisher.Wait(), (dir / "missing" / "page.htm").string());
     EXPECT_FALSE(finisher.Wait());  // nothing in hand any more
-    finisher.Start({page.string(), std::string("newer"), {}, false});
+    finisher.Start({page.string(), std::string("newer"), {}, false, {}});
   }  // the destructor waits for the file in hand
   EXPECT_EQ(Read(page), "newer");
 }
@@ -55,7 +55,7 @@ TEST_F(FileFinisher, KnowsEveryNameOfTheFileInHand) {
   fs::create_symlink(page, dir / "symlink.htm");
   TFileFinisher finisher;
   EXPECT_FALSE(finisher.PendingIs(page.string()));
-  finisher.Start({page.string(), std::string("new"), {}, false});
+  finisher.Start({page.string(), std::string("new"), {}, false, {}});
   EXPECT_TRUE(finisher.PendingIs(page.string()));
   EXPECT_TRUE(finisher.PendingIs((dir / "link.htm").string()));
   EXPECT_TRUE(finisher.PendingIs((dir / "symlink.htm").string()));

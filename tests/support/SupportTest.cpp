@@ -4,6 +4,7 @@
 #include "support/Paths.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/Win1252.h"
 
@@ -61,6 +62,13 @@ TEST(Paths, SplitsAtTheLastSlash) {
   EXPECT_EQ(ResolveAgainst("", "rel.htm"), "rel.htm");
   EXPECT_EQ(MissingText(0x14806D8C), "String 14806D8C not found");
   EXPECT_EQ(ReplaceAll("%s and %s", "%s", "x"), "x and x");
+}
+
+TEST(ShownName, ControlCharactersAreEscapedAndEverythingElseStays) {
+  EXPECT_EQ(ShownName("esc\x1b[31mRED\x1b[0m.htm"), "esc\\033[31mRED\\033[0m.htm");
+  EXPECT_EQ(ShownName("a\rb\nc\td\x7f\x9d\x01"), "a\\rb\\nc\\td\\177\\235\\001");
+  EXPECT_EQ(ShownName(std::string("n\0ul", 4)), "n\\000ul");
+  EXPECT_EQ(ShownName("back\\slash \xe4\x80.htm"), "back\\\\slash \xe4\x80.htm");
 }
 
 struct Found {

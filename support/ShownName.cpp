@@ -1,0 +1,57 @@
+#include "support/ShownName.h"
+
+namespace quorvane {
+
+namespace {
+
+// The letter of the short escape of a control character; 0 when it has none.
+char ShortEscape(unsigned char c) {
+  switch (c) {
+    case '\a':
+      return 'a';
+    case '\b':
+      return 'b';
+    case '\t':
+      return 't';
+    case '\n':
+      return 'n';
+    case '\v':
+      return 'v';
+    case '\f':
+      return 'f';
+    case '\r':
+      return 'r';
+    default:
+      return 0;
+  }
+}
+
+bool NeedsEscape(unsigned char c) {
+  return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+}  // namespace
+
+std::string ShownName(std::string_view name) {
+  std::string shown;
+  shown.reserve(name.size());
+  for (const char byte : name) {
+    const auto c = static_cast<unsigned char>(byte);
+    if (c == '\\') {
+      shown += "\\\\";
+    } else if (!NeedsEscape(c)) {
+      shown += byte;
+    } else if (const char letter = ShortEscape(c); letter != 0) {
+      shown += '\\';
+      shown += letter;
+    } else {
+      shown += '\\';
+      shown += static_cast<char>('0' + (c >> 6));
+      shown += static_cast<char>('0' + ((c >> 3) & 7));
+      shown += static_cast<char>('0' + (c & 7));
+    }
+  }
+  return shown;
+}
+
+}  // namespace quorvane
