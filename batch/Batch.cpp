@@ -202,7 +202,7 @@ bool CompressStandardStreams(TDocument& document) {
   StartStreamProgress();
   TCompressionStats stats;
   const size_t sizeBefore = text.size();
-  const bool stopped = document.CompressText(text, {}, stats);
+  const bool stopped = document.CompressPage(text, {}, stats);
   TProgressModel& progress = ProgressForm();
   if (progress.CancelRequest() || TInterruptWatch::Requested()) {
     return true;

@@ -13,7 +13,7 @@
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "shell/ContextMenu.h"
-#include "shell/VerbEntries.h"
+#include "shell/KeyFileActions.h"
 #include "ui/ContextMenuEditing.h"
 #include "ui/DoctypeListBox.h"
 #include "ui/FormChooseExt.h"
@@ -50,7 +50,9 @@ class ContextMenuDialog : public ::testing::Test {
   }
   void TearDown() override { SetMessages(std::make_unique<TConsoleMessages>()); }
 
-  static void ClearEntries() { fs::remove_all(TVerbEntries().Directory()); }
+  static void ClearEntries() {
+    WriteClassVerbs(Registered(), false, "%s", "", ContextMenuCommandLine());
+  }
   static bool Write(const TClassList& classes) {
     return WriteClassVerbs(classes, true, "%s", "Compress", ContextMenuCommandLine());
   }
@@ -210,8 +212,8 @@ TEST_F(ContextMenuDialog, OkMovesTheVerbToTheChosenTypesAndCancelChangesNothing)
              });
   EXPECT_EQ(Registered(), (TClassList{kSample, kTwinB}));
   EXPECT_EQ(ContextMenuCaption(), "Shrink");
-  EXPECT_NE(test::ReadText(TVerbEntries().PathOf(kSample)).find("\nName=Shrink\n"),
-            std::string::npos);
+  const TDolphinServiceMenu menu(TActionDirectories::FromEnvironment().DataHome);
+  EXPECT_NE(test::ReadText(menu.Path()).find("\nName=Shrink\n"), std::string::npos);
 
   WhileModal([this] { EXPECT_FALSE(EditContextMenu(form_)); },
              [this] {
