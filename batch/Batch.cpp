@@ -77,18 +77,28 @@ std::vector<TDirEntry> FindWalkFiles(const std::string& dir, const TWalk& walk) 
   return entries;
 }
 
+// Whether two paths name the same directory entry (their folders may be reached by other
+// names): writing one of them rewrites the other.
+bool SameEntry(const std::string& a, const std::string& b) {
+  if (ExtractFileName(a) != ExtractFileName(b)) {
+    return false;
+  }
+  const auto folder = [](const std::string& path) {
+    const std::string_view dir = ExtractFilePath(path);
+    return FileIdentity(dir.empty() ? "." : std::string(dir));
+  };
+  const std::optional<TFileId> folderOfA = folder(a);
+  return folderOfA && folderOfA == folder(b);
+}
+
 // Where the result of `file` goes: below the job's output directory at the file's path
-// relative to the walk's base; "" for in place, also when that place is the file itself.
+// relative to the walk's base; "" for in place, also when that is where the output road leads.
 std::string OutputFileFor(const std::string& file, const TWalk& walk, const TJob& job) {
   if (job.OutputDirectory.empty()) {
     return {};
   }
   std::string target = IncludeTrailingSlash(job.OutputDirectory) + file.substr(walk.Base.size());
-  const std::optional<TFileId> existing = FileIdentity(target);
-  if (existing && existing == FileIdentity(file)) {
-    return {};
-  }
-  return target;
+  return SameEntry(target, file) ? std::string() : target;
 }
 
 // Compresses the files of one directory. True when the batch must end.

@@ -121,7 +121,8 @@ std::string TJob::SaveToBuffer() const {
   }
   std::string buffer;
   buffer.reserve(size);
-  buffer.push_back(static_cast<char>(ArchiveMode | (Literal ? kLiteralFlag : 0)));
+  const uint8_t archiveBits = ArchiveMode & static_cast<uint8_t>(~kLiteralFlag);
+  buffer.push_back(static_cast<char>(archiveBits | (Literal ? kLiteralFlag : 0)));
   buffer.push_back(static_cast<char>(ArchiveMode));
   buffer.push_back(KeepDate ? 1 : 0);
   buffer.push_back(Recursive ? 1 : 0);
