@@ -1,5 +1,7 @@
 #include "support/ShownName.h"
 
+#include "support/Win1252.h"
+
 namespace quorvane {
 
 namespace {
@@ -33,9 +35,10 @@ bool NeedsEscape(unsigned char c) {
 }  // namespace
 
 std::string ShownName(std::string_view name) {
+  const std::string text = IsValidUtf8(name) ? Utf8ToWin1252(name) : std::string(name);
   std::string shown;
-  shown.reserve(name.size());
-  for (const char byte : name) {
+  shown.reserve(text.size());
+  for (const char byte : text) {
     const auto c = static_cast<unsigned char>(byte);
     if (c == '\\') {
       shown += "\\\\";

@@ -64,11 +64,13 @@ TEST(Paths, SplitsAtTheLastSlash) {
   EXPECT_EQ(ReplaceAll("%s and %s", "%s", "x"), "x and x");
 }
 
-TEST(ShownName, ControlCharactersAreEscapedAndEverythingElseStays) {
+TEST(ShownName, NamesBecomeProgramTextWithControlCharactersEscaped) {
   EXPECT_EQ(ShownName("esc\x1b[31mRED\x1b[0m.htm"), "esc\\033[31mRED\\033[0m.htm");
   EXPECT_EQ(ShownName("a\rb\nc\td\x7f\x9d\x01"), "a\\rb\\nc\\td\\177\\235\\001");
   EXPECT_EQ(ShownName(std::string("n\0ul", 4)), "n\\000ul");
   EXPECT_EQ(ShownName("back\\slash \xe4\x80.htm"), "back\\\\slash \xe4\x80.htm");
+  // A UTF-8 name becomes the program's Windows-1252, which the terminal shows as it was.
+  EXPECT_EQ(ShownName("\xc3\xa4\xe2\x82\xac\xe6\x97\xa5.htm"), "\xe4\x80?.htm");
 }
 
 struct Found {
