@@ -9,7 +9,11 @@ namespace quorvane {
 // Turns Ctrl+C, SIGTERM and SIGHUP into a cancel request: the first signal only sets a flag
 // that the work polls; a second one removes the temporary file being written and ends the
 // process at once with the exit code of that signal (128 + its number: 130 for Ctrl+C, 143
-// for SIGTERM). One per process; the previous handlers come back when it ends.
+// for SIGTERM). Interrupted system calls go on where they were: the batch never waits without
+// looking at the request (special files are never opened, standard input is waited for with the
+// signals let in; its one question on the terminal follows a first signal, and any other ends
+// the process), so the first signal is always seen. One per process; the previous handlers
+// come back when it ends.
 class TInterruptWatch {
  public:
   TInterruptWatch();
