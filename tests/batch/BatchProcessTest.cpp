@@ -101,9 +101,9 @@ TEST_F(BatchProcess, HelpVersionAndUsageErrors) {
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "quorvane 1.7.0\n");
   // Unknown or malformed switches, -o without its directory: the help on standard error.
-  for (const QStringList& bad : {QStringList{"-R", "a.htm"}, QStringList{"-x"}, QStringList{"-ak"},
-                                 QStringList{"-help"}, QStringList{"-o"},
-                                 QStringList{"-o", "-k", "a.htm"}}) {
+  for (const QStringList& bad :
+       {QStringList{"-R", "a.htm"}, QStringList{"-x"}, QStringList{"-ak"}, QStringList{"-help"},
+        QStringList{"-o"}, QStringList{"-o", "-k", "a.htm"}}) {
     TRun error = Run(bad);
     EXPECT_EQ(error.exitCode, 2) << bad.join(' ').toStdString();
     EXPECT_EQ(error.out, "");
