@@ -50,6 +50,7 @@ class TDocument {
   bool HelpDirAuto = true;     // the help directory is found automatically
   bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
   bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
+  bool StrictPre = false;      // protect only "<PRE>" blocks, not every code element
   // Where the batch writes the result of the next file instead of over it ("": in place). The
   // result is written there even when the compression changed nothing.
   std::string OutputFile;

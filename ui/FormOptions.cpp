@@ -1,5 +1,6 @@
 #include "ui/FormOptions.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -55,6 +56,8 @@ void TFormOptions::CreateComponents() {
   SpinEditWaittime->setValue(0);
   SpinEditWaittime->setMinimumWidth(120);
   LabelSpinEditWaittime = new QLabel(UiText("Anzeigeverz\xF6gerung"), this);
+  CheckBoxProtectCodeElements = new QCheckBox(this);
+  CheckBoxProtectCodeElements->setChecked(true);
   ButtonOk = new QPushButton("OK", this);
   ButtonOk->setDefault(true);
   ButtonCancel = new QPushButton("Abbrechen", this);
@@ -79,6 +82,7 @@ void TFormOptions::CreateComponents() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(GroupBoxHTMLHelpDir);
   layout->addLayout(waitRow);
+  layout->addWidget(CheckBoxProtectCodeElements);
   layout->addStretch();
   layout->addLayout(buttons);
 
@@ -90,6 +94,7 @@ void TFormOptions::CreateComponents() {
       {ButtonBrowse, "ButtonBrowse"},
       {SpinEditWaittime, "SpinEditWaittime"},
       {LabelSpinEditWaittime, "LabelSpinEditWaittime"},
+      {CheckBoxProtectCodeElements, "CheckBoxProtectCodeElements"},
       {ButtonOk, "ButtonOk"},
       {ButtonCancel, "ButtonCancel"},
   };
@@ -111,6 +116,11 @@ void TFormOptions::ApplyTexts() {
   LabelSpinEditWaittime->setText(
       UiText(CapText(GetText(textid::kDisplayDelay, "Anzeigeverz\xF6gerung"))));
   SpinEditWaittime->setToolTip(UiText(CapText(GetText(textid::kDisplayDelayHint))));
+  CheckBoxProtectCodeElements->setText(
+      UiText(CapText(GetText(textid::kProtectCodeElements,
+                             "Codebl\xF6"
+                             "cke, Textfelder, Skripte und Stile unver\xE4"
+                             "ndert lassen"))));
 }
 
 void TFormOptions::SetWaittime(int32_t value) {
@@ -119,6 +129,14 @@ void TFormOptions::SetWaittime(int32_t value) {
 
 int32_t TFormOptions::GetWaittime() const {
   return SpinEditWaittime->value();
+}
+
+void TFormOptions::SetStrictPre(bool value) {
+  CheckBoxProtectCodeElements->setChecked(!value);
+}
+
+bool TFormOptions::GetStrictPre() const {
+  return !CheckBoxProtectCodeElements->isChecked();
 }
 
 void TFormOptions::SetHelpDirAuto(bool value) {
@@ -217,6 +235,7 @@ void TFormOptions::showEvent(QShowEvent* event) {
 
 bool EditOptions(TFormOptions& form, TOptionsValues& values) {
   form.SetWaittime(values.Waittime);
+  form.SetStrictPre(values.StrictPre);
   form.SetHelpDirAuto(values.HelpDirAuto);
   if (!values.HelpDirAuto) {
     form.SetHelpDir(values.HelpDir);
@@ -229,6 +248,7 @@ bool EditOptions(TFormOptions& form, TOptionsValues& values) {
     values.HelpDir = form.GetHelpDir();
   }
   values.Waittime = form.GetWaittime();
+  values.StrictPre = form.GetStrictPre();
   return true;
 }
 

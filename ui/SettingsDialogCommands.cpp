@@ -32,7 +32,8 @@ void EditWindowOptions(TSettingsDialogs& dialogs, TFormMain& window) {
     dialogs.Options = new TFormOptions(&window);
   }
   TDocument& document = window.Document();
-  TOptionsValues values{document.Waittime, document.HelpDirAuto, document.HelpDir};
+  TOptionsValues values{document.Waittime, document.HelpDirAuto, document.HelpDir,
+                        document.StrictPre};
   if (!EditOptions(*dialogs.Options, values)) {
     return;
   }
@@ -41,6 +42,7 @@ void EditWindowOptions(TSettingsDialogs& dialogs, TFormMain& window) {
     window.SetHelpDir(values.HelpDir);
   }
   document.Waittime = values.Waittime;
+  document.StrictPre = values.StrictPre;
 }
 
 bool ChooseWindowLanguage(TFormMain& window) {
