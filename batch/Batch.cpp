@@ -220,9 +220,10 @@ bool CompressStandardStreams(TDocument& document) {
   if (!WriteStandardOutput(text)) {
     Messages().Error(CapText(GetText(textid::kFileWriteError)));
   }
-  if (!stopped) {
-    document.Totals.Add(sizeBefore, text.size());
+  if (stopped) {
+    return false;  // as for a file: the message says why, and there are no statistics
   }
+  document.Totals.Add(sizeBefore, text.size());
   progress.SetAdditionalText(StatisticsLine(stats));
   progress.SetFinished();
   ProcessPendingEvents(true);
