@@ -218,14 +218,15 @@ bool CompressStandardStreams(TDocument& document) {
     return true;
   }
   if (!WriteStandardOutput(text)) {
-    Messages().Error(CapText(GetText(textid::kFileWriteError)));
+    ShowErrorMessage(textid::kFileCannotBeWritten, std::string(TJob::kStandardStreams));
   }
   if (stopped) {
     return false;  // as for a file: the message says why, and there are no statistics
   }
-  document.Totals.Add(sizeBefore, text.size());
+  document.Totals.Add({sizeBefore, text.size()});
   progress.SetAdditionalText(StatisticsLine(stats));
   progress.SetFinished();
+  progress.ReportFileDone(std::string(TJob::kStandardStreams), StatisticsLine(stats));
   ProcessPendingEvents(true);
   return false;
 }
@@ -257,7 +258,6 @@ int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& creat
     ~TCloseChannel() {
       JobList().CloseMailslot();
       SyncWrittenFileSystems();
-      SyncOutputFileSystems();
     }
   } closeChannel;
   TDocument& document = createDocument();

@@ -67,8 +67,8 @@ void TConsoleProgressView::ShowCaptionChange(const std::string& caption) {
 
 void TConsoleProgressView::Changed(const TProgressModel& model) {
   if (!model.Finished()) {
-    if (reported_ || model.FileNameLabel() != file_) {  // a new run began
-      reported_ = false;
+    if (finished_ || model.FileNameLabel() != file_) {  // a new run began
+      finished_ = false;
       runStart_ = TickCount();
       file_ = model.FileNameLabel();
       captionChecked_ = false;
@@ -86,14 +86,14 @@ void TConsoleProgressView::Changed(const TProgressModel& model) {
     }
     return;
   }
-  if (reported_) {
-    return;
+  finished_ = true;
+  ClearProgressLine();
+}
+
+void TConsoleProgressView::FileDone(const std::string& fileName, const std::string& statistics) {
+  if (!quiet_) {
+    ShowLine(ShownName(fileName) + ": " + statistics);
   }
-  reported_ = true;
-  if (quiet_) {
-    return;
-  }
-  ShowLine(ShownName(model.FileNameLabel()) + ": " + model.AdditionalText());
 }
 
 }  // namespace quorvane

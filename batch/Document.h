@@ -26,15 +26,21 @@ class IEditorHost {
   virtual void WaitUntilProgressClosed() = 0;
 };
 
+// A document's size before and after its compression, in bytes.
+struct TFileSizes {
+  size_t Before = 0;
+  size_t After = 0;
+};
+
 // What the batch has compressed so far, for its summary.
 struct TBatchTotals {
   int Files = 0;
   uint64_t BytesBefore = 0;
   uint64_t BytesAfter = 0;
-  void Add(size_t before, size_t after) {
+  void Add(const TFileSizes& sizes) {
     ++Files;
-    BytesBefore += before;
-    BytesAfter += after;
+    BytesBefore += sizes.Before;
+    BytesAfter += sizes.After;
   }
 };
 
@@ -54,7 +60,7 @@ class TDocument {
   // Where the batch writes the result of the next file instead of over it ("": in place). The
   // result is written there even when the compression changed nothing.
   std::string OutputFile;
-  TBatchTotals Totals;  // the files whose compression ran to its end
+  TBatchTotals Totals;  // the files compressed and, where needed, written
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }
@@ -76,7 +82,7 @@ class TDocument {
   // A poll for long loops: false when the user asked to stop.
   bool KeepRunning();
   // Without a wait after each file, a file's write runs while the next one is compressed; this
-  // waits for the last one and reports its failure.
+  // waits for the last one and reports it: its failure, then its statistics.
   void FinishPendingFile();
 
  private:
@@ -90,6 +96,9 @@ class TDocument {
   std::string fileName_;
   bool modified_ = false;
   TFileFinisher finisher_;
+  std::string pendingStatistics_;  // of the file in the finisher's hand
+  std::string pendingCaption_;     // the caption it was compressed under
+  TFileSizes pendingSizes_;        // its sizes
 };
 
 // "24 % (24 Characters)": the statistics line of a run.

@@ -5,18 +5,33 @@
 
 namespace quorvane {
 
-bool FinishFile(const TFinishedFile& file) {
-  const bool inPlace = file.Target.empty();
-  const bool failed = file.Text && (inPlace ? WriteFileReplacing(file.Name, *file.Text)
-                                            : WriteOutputFile(file.Target, *file.Text,
-                                                              file.Name)) != TFileError::None;
-  if (file.Stamp) {
-    SetFileTime(inPlace ? file.Name : file.Target, *file.Stamp);
+namespace {
+
+// The result goes below the output folder; the source is only marked.
+TFileError FinishToTarget(const TFinishedFile& file) {
+  const TFileError error =
+      WriteFileAnew(file.Target, *file.Text, file.File.Status.st_mode & 0777, {.Time = file.Stamp});
+  if (error == TFileError::None && file.MarkDone && file.File.File.Valid()) {
+    ClearArchiveAttribute(file.File.File.Get());
   }
-  if (file.MarkDone && !failed) {
-    ClearArchiveAttribute(file.Name);
+  return error;
+}
+
+}  // namespace
+
+TFileError FinishFile(const TFinishedFile& file) {
+  if (!file.Target.empty()) {
+    return FinishToTarget(file);
   }
-  return !failed;
+  if (file.Text) {
+    return WriteReadFile(file.File, *file.Text,
+                         {.Time = file.Stamp, .MarkArchived = file.MarkDone});
+  }
+  // Unchanged, so untouched: its date is still its own.
+  if (file.MarkDone && file.File.File.Valid()) {
+    ClearArchiveAttribute(file.File.File.Get());
+  }
+  return TFileError::None;
 }
 
 TFileFinisher::~TFileFinisher() {
@@ -32,8 +47,9 @@ TFileFinisher::~TFileFinisher() {
 }
 
 void TFileFinisher::Start(TFinishedFile file) {
-  pendingId_ = FileIdentity(file.Name);
+  pendingId_ = TFileId{file.File.Status.st_dev, file.File.Status.st_ino};
   pending_ = file.Name;
+  pendingWritten_ = file.Written();
   if (!thread_.joinable()) {
     // Interrupts stay with the main thread, which decides what a Ctrl+C means.
     sigset_t set;
@@ -64,22 +80,18 @@ bool TFileFinisher::PendingIs(const std::string& name) const {
   return !id || !pendingId_ || *id == *pendingId_;
 }
 
-std::optional<std::string> TFileFinisher::Wait() {
+std::optional<TFinishResult> TFileFinisher::Wait() {
   if (!pending_) {
     return std::nullopt;
   }
   std::unique_lock<std::mutex> guard(lock_);
   changed_.wait(guard, [this] { return result_.has_value(); });
-  const bool failed = *result_;
+  TFinishResult result{std::move(*pending_), std::move(pendingWritten_), *result_};
   result_.reset();
   guard.unlock();
-  std::optional<std::string> name;
-  if (failed) {
-    name = std::move(pending_);
-  }
   pending_.reset();
   pendingId_.reset();
-  return name;
+  return result;
 }
 
 void TFileFinisher::Work() {
@@ -92,9 +104,9 @@ void TFileFinisher::Work() {
     TFinishedFile file = std::move(*work_);
     work_.reset();
     guard.unlock();
-    const bool failed = !FinishFile(file);
+    const TFileError error = FinishFile(file);
     guard.lock();
-    result_ = failed;
+    result_ = error;
     changed_.notify_all();
   }
 }

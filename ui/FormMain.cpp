@@ -142,7 +142,7 @@ void TFormMain::FormDestroy() {
     dialogs_->Error(QString::fromStdString(error.what()));
   }
   ApplicationReg().SetForm(nullptr);
-  if (!previewFileName_.empty()) {
+  if (!PreviewFileName().empty()) {
     SetPreviewFileName({});
   }
   document_.SetEditorHost(nullptr);

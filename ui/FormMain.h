@@ -13,6 +13,7 @@
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "platform/FileAttributes.h"
+#include "platform/PreviewFile.h"
 #include "ui/UserDialogs.h"
 
 class QAction;
@@ -82,7 +83,6 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   // These raise TEditorError on failure (after restoring the cursor).
   void LoadFile(const std::string& name);
   int SaveFile(const std::string& name);
-  int WriteEditorText(const std::string& name);
   void SetFileName(const std::string& name);
   void UpdateTitle();
   void CheckClipboardState();
@@ -96,7 +96,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   bool OpenInBrowser(const std::string& path, const std::string& anchor);
   std::string PreviewFile();
   void SetPreviewFileName(const std::string& name);
-  const std::string& PreviewFileName() const { return previewFileName_; }
+  const std::string& PreviewFileName() const { return preview_.Path(); }
   bool PreviewOutdated() const { return previewOutdated_; }
   // The help buttons of the dialogs: 122 opens the context-menu chapter, 123 the tag
   // definitions, any other number the page's top.
@@ -224,7 +224,7 @@ class TFormMain : public QMainWindow, public IEditorHost, public IPlacedWindow {
   TExtrasCommands extras_;
   TMenuHistoryFiles* HistoryFiles = nullptr;
   std::optional<TFileTime> WatchedFileAge;  // nothing: the file is not watched
-  std::string previewFileName_;
+  TPreviewFile preview_;
   bool previewOutdated_ = false;
   bool creating_ = true;
   bool activating_ = false;

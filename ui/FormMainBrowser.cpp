@@ -1,9 +1,10 @@
 // The main window's preview of the document and its help pages, both in the desktop's browser.
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QRandomGenerator>
-#include <filesystem>
+
+#include <cerrno>
 
 #include "lang/Language.h"
 #include "platform/Files.h"
@@ -18,11 +19,6 @@
 namespace quorvane {
 
 namespace {
-
-bool PathExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
 
 std::string TemporaryDirectory() {
   const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
@@ -107,54 +103,48 @@ void TFormMain::DialogHelpClick(int helpContext) {
 }
 
 void TFormMain::SetPreviewFileName(const std::string& name) {
-  if (name == previewFileName_) {
-    return;
+  if (name != preview_.Path()) {
+    preview_.Remove();  // only a file this program made, and only while its name names it
   }
-  if (!previewFileName_.empty()) {
-    QFile::remove(PathText(previewFileName_));
-  }
-  previewFileName_ = name;
 }
 
-// Chooses a free name and creates the file at once, so that no other program can put a file
-// or link there before the preview is written.
+// The preview is written only into a file made for it, never reopened by name: a name that no
+// longer names that file gets a new file.
 std::string TFormMain::PreviewFile() {
-  if (!previewFileName_.empty()) {
-    return previewFileName_;
+  if (preview_.NameIsOurs()) {
+    return preview_.Path();
   }
   std::string directory(ExtractFilePath(FileName()));
   if (directory.empty()) {
     directory = TemporaryDirectory();
   }
-  for (int attempt = 0; attempt < 1001; ++attempt) {
-    std::string name = directory + "~";
-    for (int i = 0; i < 7; ++i) {
-      name += static_cast<char>('A' + QRandomGenerator::global()->bounded(26));
-    }
-    name += ".htm";
-    if (PathExists(name)) {
-      continue;
-    }
-    QFile file(PathText(name));
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !PathExists(name)) {
-      // Created, or the directory refuses files: the write that follows reports that.
-      previewFileName_ = name;
-      return previewFileName_;
-    }
+  struct stat document;
+  const mode_t mode = !FileName().empty() && ::stat(FileName().c_str(), &document) == 0
+                          ? document.st_mode & 0777
+                          : S_IRUSR | S_IWUSR;
+  const int error = preview_.Create(directory, mode);
+  if (error == EEXIST) {
+    throw TEditorError(FormattedUiText(textid::kNoPreviewName,
+                                       PathText(std::string(ExtractFilePath(FileName())))));
   }
-  throw TEditorError(
-      FormattedUiText(textid::kNoPreviewName, PathText(std::string(ExtractFilePath(FileName())))));
+  if (error != 0) {
+    throw TEditorError(CapUiText(textid::kFileWriteError));
+  }
+  return preview_.Path();
 }
 
 void TFormMain::MainmenuViewWithbrowserClick() {
   TWaitCursor wait;
   if (!FileName().empty() && !GetModified()) {
     OpenInBrowser(FileName(), {});
-  } else if (!FileName().empty() && !previewFileName_.empty() && !previewOutdated_) {
-    OpenInBrowser(previewFileName_, {});
+  } else if (!FileName().empty() && !previewOutdated_ && preview_.NameIsOurs()) {
+    OpenInBrowser(preview_.Path(), {});
   } else {
-    WriteEditorText(PreviewFile());
-    OpenInBrowser(PreviewFile(), {});
+    const std::string preview = PreviewFile();
+    if (preview_.Write(EditorText()) != TFileError::None) {
+      throw TEditorError(CapUiText(textid::kFileWriteError));
+    }
+    OpenInBrowser(preview, {});
   }
   previewOutdated_ = false;
 }

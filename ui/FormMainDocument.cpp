@@ -80,6 +80,15 @@ std::optional<TFileTime> TFormMain::FileAge(const std::string& name) const {
 
 void TFormMain::LoadFile(const std::string& name) {
   TWaitCursor wait;
+  // A write that an earlier run could not finish is undone before the file is shown.
+  const TJournalRestore restore = RestoreFromJournal(name);
+  if (restore.Status == TJournalRestore::TStatus::Failed) {
+    throw TEditorError(FormattedUiText(textid::kFileNotRestored, PathText(name)) + " " +
+                       PathText(restore.JournalPath) + ".");
+  }
+  if (restore.Status == TJournalRestore::TStatus::Restored) {
+    dialogs_->Message(FormattedUiText(textid::kFileRestored, PathText(name)));
+  }
   std::string bytes;
   if (ReadWholeFile(name, bytes).Error != TFileError::None) {
     throw TEditorError(CapUiText(textid::kFileReadError));
@@ -91,15 +100,14 @@ void TFormMain::LoadFile(const std::string& name) {
   SetModified(false);
 }
 
-int TFormMain::WriteEditorText(const std::string& name) {
-  return WriteDocument(name, false);
-}
-
 int TFormMain::WriteDocument(const std::string& name, bool durable) {
   TWaitCursor wait;
   const TFileError error = WriteFileReplacing(name, Edit->DocumentBytes(), {durable});
   if (error == TFileError::AccessDenied) {
     throw TEditorError(FormattedUiText(textid::kFileWriteProtected, PathText(name)));
+  }
+  if (error == TFileError::NoJournal) {
+    throw TEditorError(FormattedUiText(textid::kFileNoJournal, PathText(name)));
   }
   if (error != TFileError::None) {
     throw TEditorError(CapUiText(textid::kFileWriteError));

@@ -56,6 +56,7 @@ class BatchProcess : public ::testing::Test {
   QProcessEnvironment Environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString((root / "config").string()));
+    env.insert("XDG_STATE_HOME", QString::fromStdString((root / "state").string()));
     env.insert("LANG", "C");
     env.remove("LC_ALL");
     env.remove("LC_MESSAGES");

@@ -23,6 +23,8 @@ std::string Read(const std::string& path) {
 TEST_F(FormMainTest, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges) {
   const std::string page = dir / "page.htm";
   WriteBytes(page, "<p>saved</p>");
+  std::filesystem::permissions(
+      page, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   form->LoadFile(page);
 
   form->MainmenuViewWithbrowserClick();  // not modified: the file itself
@@ -58,6 +60,16 @@ TEST_F(FormMainTest, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges) 
   form->MainmenuViewWithbrowserClick();
   EXPECT_EQ(form->PreviewFileName(), preview);
   EXPECT_EQ(Read(preview), "xy<p>saved</p>");
+  EXPECT_EQ(std::filesystem::status(preview).permissions(),
+            std::filesystem::status(page).permissions());
+
+  // A link put at the preview's name is left alone: the next preview gets a file of its own.
+  std::filesystem::remove(preview);
+  std::filesystem::create_symlink(page, preview);
+  form->MainmenuViewWithbrowserClick();
+  EXPECT_NE(form->PreviewFileName(), preview);
+  EXPECT_EQ(Read(page), "<p>saved</p>");
+  std::filesystem::remove(preview);
 
   dialogs->Answers = {IUserDialogs::TAnswer::No};
   form->MainmenuFileNewClick();
