@@ -6,12 +6,12 @@
 
 #include "batch/ClientServer.h"
 #include "batch/EventPump.h"
+#include "batch/IncludeFileReader.h"
 #include "batch/Job.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
-#include "batch/IncludeFileReader.h"
 #include "platform/System.h"
 #include "support/Rounding.h"
 #include "support/ShownName.h"
