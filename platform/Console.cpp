@@ -199,8 +199,19 @@ bool WriteStandardOutput(std::string_view data) {
 }
 
 bool DisplayAvailable() {
-  return !Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty() ||
-         !Environment("QT_QPA_PLATFORM").empty();
+  if (!Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty()) {
+    return true;
+  }
+  // The first platform Qt tries, up to its options; the others would need one of the above.
+  std::string_view platform = Environment("QT_QPA_PLATFORM");
+  platform = platform.substr(0, platform.find_first_of(";:"));
+  for (const std::string_view displayless :
+       {"offscreen", "minimal", "minimalegl", "vnc", "linuxfb", "eglfs", "vkkhrdisplay"}) {
+    if (platform == displayless) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool StandardErrorIsTerminal() {

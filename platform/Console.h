@@ -13,8 +13,8 @@ bool UseConsoleUi();
 
 bool StandardErrorIsTerminal();
 
-// Whether the desktop session can be reached: DISPLAY or WAYLAND_DISPLAY is set, or
-// QT_QPA_PLATFORM names a platform that needs none.
+// Whether a window can be opened: DISPLAY or WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names
+// first a platform that needs neither (offscreen, vnc, linuxfb, ...).
 bool DisplayAvailable();
 
 // Reads standard input to its end, byte for byte. Returns 0, EINTR when an interrupt signal

@@ -124,9 +124,14 @@ TEST_F(BatchProcess, HelpVersionAndUsageErrors) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     noDisplay.remove(name);
   }
-  TRun editor = Run({}, {}, noDisplay);
-  EXPECT_EQ(editor.exitCode, 1);
-  EXPECT_NE(editor.err.find("quorvane -h"), std::string::npos) << editor.err;
+  for (const char* platform : {"", "xcb"}) {  // a platform that needs a display it lacks
+    if (*platform != '\0') {
+      noDisplay.insert("QT_QPA_PLATFORM", platform);
+    }
+    TRun editor = Run({}, {}, noDisplay);
+    EXPECT_EQ(editor.exitCode, 1) << platform;
+    EXPECT_NE(editor.err.find("quorvane -h"), std::string::npos) << editor.err;
+  }
 }
 
 TEST_F(BatchProcess, CompressesMatchingFilesAndPrintsStatistics) {
