@@ -28,21 +28,22 @@ char ShortEscape(unsigned char c) {
   }
 }
 
-bool NeedsEscape(unsigned char c) {
-  return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+bool IsAsciiControl(unsigned char c) {
+  return c < 0x20 || c == 0x7F;
 }
 
-}  // namespace
+bool IsWin1252Undefined(unsigned char c) {
+  return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
 
-std::string ShownName(std::string_view name) {
-  const std::string text = IsValidUtf8(name) ? Utf8ToWin1252(name) : std::string(name);
+std::string Escaped(std::string_view text, bool (*needsEscape)(unsigned char)) {
   std::string shown;
   shown.reserve(text.size());
   for (const char byte : text) {
     const auto c = static_cast<unsigned char>(byte);
     if (c == '\\') {
       shown += "\\\\";
-    } else if (!NeedsEscape(c)) {
+    } else if (!IsAsciiControl(c) && !needsEscape(c)) {
       shown += byte;
     } else if (const char letter = ShortEscape(c); letter != 0) {
       shown += '\\';
@@ -55,6 +56,16 @@ std::string ShownName(std::string_view name) {
     }
   }
   return shown;
+}
+
+}  // namespace
+
+std::string ShownName(std::string_view name) {
+  return Escaped(IsValidUtf8(name) ? Utf8ToWin1252(name) : std::string(name), IsWin1252Undefined);
+}
+
+std::string EscapedName(std::string_view name) {
+  return Escaped(name, [](unsigned char) { return false; });
 }
 
 }  // namespace quorvane

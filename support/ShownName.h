@@ -14,4 +14,8 @@ namespace quorvane {
 // a backslash is doubled so that an escape cannot be mistaken for the name's own text.
 std::string ShownName(std::string_view name);
 
+// The same escapes of the ASCII control characters and the backslash in a name that stays in
+// the file system's own bytes, for a window that shows it as UTF-8 text.
+std::string EscapedName(std::string_view name);
+
 }  // namespace quorvane

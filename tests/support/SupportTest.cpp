@@ -71,6 +71,8 @@ TEST(ShownName, NamesBecomeProgramTextWithControlCharactersEscaped) {
   EXPECT_EQ(ShownName("back\\slash \xe4\x80.htm"), "back\\\\slash \xe4\x80.htm");
   // A UTF-8 name becomes the program's Windows-1252, which the terminal shows as it was.
   EXPECT_EQ(ShownName("\xc3\xa4\xe2\x82\xac\xe6\x97\xa5.htm"), "\xe4\x80?.htm");
+  // A window that shows UTF-8 gets the name's own bytes, only its ASCII controls escaped.
+  EXPECT_EQ(EscapedName("\xe6\x97\xa5\x1b[0m\r\\\x9d.htm"), "\xe6\x97\xa5\\033[0m\\r\\\\\x9d.htm");
 }
 
 struct Found {
