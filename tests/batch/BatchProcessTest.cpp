@@ -206,6 +206,9 @@ TEST_F(BatchProcess, DirectoriesMeanTheirPagesAndOutputMirrorsTheTree) {
   const TFileTime old{1'500'000'000, 123'456'789};
   ASSERT_TRUE(SetFileTime((site / "sub/d.htm").string(), old));
   Write(site / "out/stale.htm", kPage);  // an output folder inside the tree is no source
+  fs::permissions(site / "b.html", fs::perms(0640));
+  Write(root / "victim.txt", "not a page");  // a link at an output name is replaced, not followed
+  fs::create_symlink("../../victim.txt", site / "out/a.htm");
 
   site = root;  // the runs start beside the tree
   TRun run = Run({"-r", "-k", "-o", Q(root / "site/out"), "site"});
@@ -223,6 +226,9 @@ TEST_F(BatchProcess, DirectoriesMeanTheirPagesAndOutputMirrorsTheTree) {
   }
   EXPECT_EQ(GetFileTime((out / "sub/d.htm").string()), old);
   EXPECT_EQ(Read(out / "stale.htm"), kPage);
+  EXPECT_FALSE(fs::is_symlink(out / "a.htm"));
+  EXPECT_EQ(Read(root / "victim.txt"), "not a page");
+  EXPECT_EQ(fs::status(out / "b.html").permissions(), fs::perms(0640)) << "the source's mode";
 
   // A mask mirrors the directory it names; a result that cannot be written fails the run.
   Write(root / "blocked/sub", "a file where a folder should be");
@@ -392,6 +398,14 @@ TEST_F(BatchProcess, ArchiveModesUseTheMarkOfTheLastRun) {
   ClearArchiveAttribute((site / "b.htm").string());
   Run({"-a", "b.htm"});
   EXPECT_EQ(Read(site / "b.htm"), kPage);  // unchanged since marked: skipped
+
+  // Writing elsewhere, the marks still belong to the sources.
+  Write(site / "c.htm", kPage);
+  EXPECT_EQ(Run({"-m", "-o", "out", "c.htm"}).exitCode, 0);
+  EXPECT_EQ(Read(site / "out/c.htm"), kCompressed);
+  EXPECT_EQ(Read(site / "c.htm"), kPage);
+  EXPECT_FALSE(ArchiveAttributeSet((site / "c.htm").string()));
+  EXPECT_TRUE(ArchiveAttributeSet((site / "out/c.htm").string()));
 }
 
 TEST_F(BatchProcess, UnreadableFileIsReportedAndLeftAlone) {
