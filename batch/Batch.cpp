@@ -211,7 +211,6 @@ bool CompressStandardStreams(TDocument& document) {
   }
   StartStreamProgress();
   TCompressionStats stats;
-  const size_t sizeBefore = text.size();
   const bool stopped = document.CompressPage(text, {}, stats);
   TProgressModel& progress = ProgressForm();
   if (progress.CancelRequest() || TInterruptWatch::Requested()) {
@@ -223,7 +222,7 @@ bool CompressStandardStreams(TDocument& document) {
   if (stopped) {
     return false;  // as for a file: the message says why, and there are no statistics
   }
-  document.Totals.Add({sizeBefore, text.size()});
+  document.Totals.Add(SizesOf(stats, text.size()));
   progress.SetAdditionalText(StatisticsLine(stats));
   progress.SetFinished();
   progress.ReportFileDone(std::string(TJob::kStandardStreams), StatisticsLine(stats));

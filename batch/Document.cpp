@@ -157,6 +157,10 @@ void CountInPageBytes(TCompressionStats& stats, size_t pageSize, size_t unitSize
 
 }  // namespace
 
+TFileSizes SizesOf(const TCompressionStats& stats, size_t result) {
+  return {result + static_cast<size_t>(stats.Saved), result};
+}
+
 std::string StatisticsLine(const TCompressionStats& stats) {
   return std::to_string(stats.Percent) + " % (" + std::to_string(stats.Saved) + " " +
          CapText(GetText(textid::kStatisticsUnit)) + ")";
@@ -280,12 +284,11 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     }
   }
   TCompressionStats stats;
-  const size_t sizeBefore = text.size();
   if (CompressPage(text, fileName, stats)) {
     return true;
   }
   progress.SetAdditionalText(StatisticsLine(stats));
-  const TFileSizes sizes{sizeBefore, text.size()};
+  const TFileSizes sizes = SizesOf(stats, text.size());
   // A cancel that came after the pass still leaves the file as it was.
   if (stats.Modified && progress.CancelRequest()) {
     failed = true;

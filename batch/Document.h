@@ -26,7 +26,8 @@ class IEditorHost {
   virtual void WaitUntilProgressClosed() = 0;
 };
 
-// A document's size before and after its compression, in bytes.
+// A document's size before and after its compression, in bytes; before, as the statistics
+// count it, is with its includes expanded.
 struct TFileSizes {
   size_t Before = 0;
   size_t After = 0;
@@ -100,6 +101,9 @@ class TDocument {
   std::string pendingCaption_;     // the caption it was compressed under
   TFileSizes pendingSizes_;        // its sizes
 };
+
+// The sizes that `stats` of a run with the result of `result` bytes count.
+TFileSizes SizesOf(const TCompressionStats& stats, size_t result);
 
 // "24 % (24 Characters)": the statistics line of a run.
 std::string StatisticsLine(const TCompressionStats& stats);
