@@ -1,5 +1,6 @@
 #include "support/ShownName.h"
 
+#include "support/TextFormat.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -49,10 +50,7 @@ std::string Escaped(std::string_view text, bool (*needsEscape)(unsigned char)) {
       shown += '\\';
       shown += letter;
     } else {
-      shown += '\\';
-      shown += static_cast<char>('0' + (c >> 6));
-      shown += static_cast<char>('0' + ((c >> 3) & 7));
-      shown += static_cast<char>('0' + (c & 7));
+      AppendOctalEscape(shown, c);
     }
   }
   return shown;
