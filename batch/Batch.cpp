@@ -217,6 +217,9 @@ bool CompressStandardStreams(TDocument& document) {
     return true;
   }
   if (!WriteStandardOutput(text)) {
+    if (TInterruptWatch::Requested()) {
+      return true;
+    }
     ShowErrorMessage(textid::kFileCannotBeWritten, std::string(TJob::kStandardStreams));
   }
   if (stopped) {

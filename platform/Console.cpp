@@ -1,12 +1,14 @@
 #include "platform/Console.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -124,15 +126,15 @@ class TInterruptsHeld {
   sigset_t open_;
 };
 
-// Waits until standard input has something to read (or its end); false after an interrupt.
-bool WaitForInput(const TInterruptsHeld& held) {
+// Waits until `fd` is ready for `events` (or has failed); false after an interrupt.
+bool WaitUntilReady(int fd, short events, const TInterruptsHeld& held) {
   for (;;) {
     if (TInterruptWatch::Requested()) {
       return false;
     }
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::ppoll(&input, 1, nullptr, &held.Open()) >= 0 || errno != EINTR) {
-      return true;  // an error shows in the read that follows
+    pollfd stream{fd, events, 0};
+    if (::ppoll(&stream, 1, nullptr, &held.Open()) >= 0 || errno != EINTR) {
+      return true;  // an error shows in the read or write that follows
     }
   }
 }
@@ -171,7 +173,7 @@ int ReadStandardInput(std::string& content) {
   size_t length = 0;
   try {
     for (;;) {
-      if (!WaitForInput(held)) {
+      if (!WaitUntilReady(STDIN_FILENO, POLLIN, held)) {
         content.resize(length);
         return EINTR;
       }
@@ -195,7 +197,26 @@ int ReadStandardInput(std::string& content) {
 }
 
 bool WriteStandardOutput(std::string_view data) {
-  return WriteText(STDOUT_FILENO, data);
+  const TInterruptsHeld held;
+  struct stat status;
+  // Ready to write, a pipe or a terminal takes PIPE_BUF bytes at once; a larger write would
+  // wait for the reader with the interrupts shut out.
+  const bool regular = ::fstat(STDOUT_FILENO, &status) == 0 && S_ISREG(status.st_mode);
+  const size_t chunk = regular ? data.size() : size_t{PIPE_BUF};
+  while (!data.empty()) {
+    if (!WaitUntilReady(STDOUT_FILENO, POLLOUT, held)) {
+      return false;
+    }
+    const ssize_t count = ::write(STDOUT_FILENO, data.data(), std::min(data.size(), chunk));
+    if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+      continue;
+    }
+    if (count <= 0) {
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
 }
 
 bool DisplayAvailable() {

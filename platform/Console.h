@@ -22,7 +22,8 @@ bool DisplayAvailable();
 // the failure; `content` then holds what was read.
 int ReadStandardInput(std::string& content);
 
-// Writes all of `data` to standard output; false when that failed.
+// Writes all of `data` to standard output; false when that failed or an interrupt signal
+// (TInterruptWatch) came first: a reader that stops reading does not hold the process.
 bool WriteStandardOutput(std::string_view data);
 
 // The two-letter language of the user's locale, lower case, from the first of LC_ALL,

@@ -1,6 +1,8 @@
 // The batch tool run as a process on temporary trees.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -524,6 +526,28 @@ TEST_F(BatchProcess, InterruptsEndTheBatchAndLeaveEveryFileOldOrNew) {
   EXPECT_EQ(waiting.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(waiting.exitCode(), 143);
   EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "");
+
+  // And one whose reader has stopped reading its standard output.
+  const fs::path fifo = root / "out.fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  QProcess stalled;
+  stalled.setProcessEnvironment(Environment());
+  stalled.setStandardInputFile(Q(site / "0.htm"));
+  stalled.setStandardOutputFile(Q(fifo));
+  stalled.start(QUORVANE_BINARY, {"-q", "-"});
+  ASSERT_TRUE(stalled.waitForStarted());
+  for (int queued = 0; queued < ::fcntl(reader, F_GETPIPE_SZ);) {  // the pipe is full
+    ASSERT_EQ(stalled.state(), QProcess::Running);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ::ioctl(reader, FIONREAD, &queued);
+  }
+  ::kill(static_cast<pid_t>(stalled.processId()), SIGTERM);
+  ASSERT_TRUE(stalled.waitForFinished(60000));
+  EXPECT_EQ(stalled.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(stalled.exitCode(), 143);
+  ::close(reader);
 }
 
 }  // namespace
