@@ -1,9 +1,11 @@
 #include "batch/Messages.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "lang/Language.h"
 #include "platform/System.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/Win1252.h"
 
@@ -14,10 +16,40 @@ std::unique_ptr<IMessages>& Instance() {
   static std::unique_ptr<IMessages> instance = std::make_unique<TConsoleMessages>();
   return instance;
 }
+
+class TCountingMessages : public IMessages {
+ public:
+  void Error(const std::string& text) override {
+    errors_.fetch_add(1);
+    Instance()->Error(text);
+  }
+  void Information(const std::string& text, const std::string& caption) override {
+    Instance()->Information(text, caption);
+  }
+  bool AskYesNo(const std::string& question, const std::string& caption) override {
+    return Instance()->AskYesNo(question, caption);
+  }
+  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override {
+    return Instance()->AskAbortRetryIgnore(text, caption);
+  }
+  int Errors() const { return errors_.load(); }
+
+ private:
+  std::atomic<int> errors_{0};
+};
+
+TCountingMessages& Front() {
+  static TCountingMessages front;
+  return front;
+}
 }  // namespace
 
 IMessages& Messages() {
-  return *Instance();
+  return Front();
+}
+
+int ErrorMessagesShown() {
+  return Front().Errors();
 }
 
 void SetMessages(std::unique_ptr<IMessages> messages) {
@@ -62,8 +94,8 @@ IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string&
   return TErrorChoice::Abort;
 }
 
-void ShowErrorMessage(uint32_t textId, const std::string& parameter) {
-  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", parameter)));
+void ShowErrorMessage(uint32_t textId, const std::string& name) {
+  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", ShownName(name))));
 }
 
 }  // namespace quorvane

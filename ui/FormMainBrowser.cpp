@@ -84,7 +84,7 @@ bool TFormMain::OpenInBrowser(const std::string& path, const std::string& anchor
       return true;
     }
   }
-  dialogs_->Error(FormattedUiText(textid::kFileCannotBeOpened, PathText(path)) + ".");
+  dialogs_->Error(FormattedUiText(textid::kFileCannotBeOpened, ShownPathText(path)) + ".");
   return false;
 }
 
@@ -125,7 +125,7 @@ std::string TFormMain::PreviewFile() {
   const int error = preview_.Create(directory, mode);
   if (error == EEXIST) {
     throw TEditorError(FormattedUiText(textid::kNoPreviewName,
-                                       PathText(std::string(ExtractFilePath(FileName())))));
+                                       ShownPathText(std::string(ExtractFilePath(FileName())))));
   }
   if (error != 0) {
     throw TEditorError(CapUiText(textid::kFileWriteError));

@@ -99,11 +99,11 @@ void TFormMain::LoadFile(const std::string& name) {
   // A write that an earlier run could not finish is undone before the file is shown.
   const TJournalRestore restore = RestoreFromJournal(name);
   if (restore.Status == TJournalRestore::TStatus::Failed) {
-    throw TEditorError(FormattedUiText(textid::kFileNotRestored, PathText(name)) + " " +
-                       PathText(restore.JournalPath) + ".");
+    throw TEditorError(FormattedUiText(textid::kFileNotRestored, ShownPathText(name)) + " " +
+                       ShownPathText(restore.JournalPath) + ".");
   }
   if (restore.Status == TJournalRestore::TStatus::Restored) {
-    dialogs_->Message(FormattedUiText(textid::kFileRestored, PathText(name)));
+    dialogs_->Message(FormattedUiText(textid::kFileRestored, ShownPathText(name)));
   }
   std::string bytes;
   if (ReadWholeFile(name, bytes).Error != TFileError::None) {
@@ -125,10 +125,10 @@ int TFormMain::WriteDocument(const std::string& name, bool durable) {
   TWaitCursor wait;
   const TFileError error = WriteFileReplacing(name, Edit->DocumentBytes(), {durable});
   if (error == TFileError::AccessDenied) {
-    throw TEditorError(FormattedUiText(textid::kFileWriteProtected, PathText(name)));
+    throw TEditorError(FormattedUiText(textid::kFileWriteProtected, ShownPathText(name)));
   }
   if (error == TFileError::NoJournal) {
-    throw TEditorError(FormattedUiText(textid::kFileNoJournal, PathText(name)));
+    throw TEditorError(FormattedUiText(textid::kFileNoJournal, ShownPathText(name)));
   }
   if (error != TFileError::None) {
     throw TEditorError(CapUiText(textid::kFileWriteError));
@@ -177,7 +177,7 @@ QString TFormMain::FileFilter() const {
 
 bool TFormMain::AskSaveChanges() {
   const QString name = FileName().empty() ? UiText(GetText(textid::kSaveQuestionUnnamed))
-                                          : "\"" + PathText(FileName()) + "\"";
+                                          : "\"" + ShownPathText(FileName()) + "\"";
   switch (dialogs_->AskYesNoCancel(FormattedUiText(textid::kSaveQuestion, name) + "?")) {
     case IUserDialogs::TAnswer::Cancel:
       return false;
@@ -264,7 +264,7 @@ void TFormMain::FormActivate() {
     return;
   }
   activating_ = true;
-  const QString question = FormattedUiText(textid::kReloadQuestion, PathText(FileName()));
+  const QString question = FormattedUiText(textid::kReloadQuestion, ShownPathText(FileName()));
   if (dialogs_->AskYesNo(question)) {
     bool loaded = false;
     RunCommand([&] {

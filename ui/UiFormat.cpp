@@ -5,6 +5,7 @@
 
 #include "lang/Language.h"
 #include "support/Rounding.h"
+#include "support/ShownName.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 #include "ui/UiText.h"
@@ -13,6 +14,10 @@ namespace quorvane {
 
 QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString ShownPathText(const std::string& path) {
+  return PathText(EscapedName(path));
 }
 
 std::string FilePath(const QString& path) {
