@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
@@ -106,7 +107,8 @@ TProgressForm::TProgressForm(TProgressModel& model) : model_(model) {
   }
   ButtonCancel = new QPushButton(this);
   ButtonCancel->setObjectName("ButtonCancel");
-  // Enter must not stop a batch by chance; the button takes a click, Space or Escape.
+  // Enter must not stop a batch by chance; the button takes a click, Space or Escape, and
+  // Enter only once the work is done (keyPressEvent).
   ButtonCancel->setAutoDefault(false);
   ButtonCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   connect(ButtonCancel, &QPushButton::clicked, this, &TProgressForm::ButtonCancelClicked);
@@ -247,6 +249,15 @@ void TProgressForm::reject() {
   if (ButtonCancel->isEnabled()) {
     ButtonCancelClicked();
   }
+}
+
+void TProgressForm::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && model_.Finished()) {
+    model_.CloseRequested();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TProgressForm::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 #include "FormMainFixture.h"
 #include "batch/ProgressModel.h"
 #include "platform/Files.h"
+#include "ui/ChangesDialog.h"
 #include "ui/ProgressForm.h"
 
 namespace quorvane::test {
@@ -169,6 +170,13 @@ TEST_F(FormMainTest, CompressionReplacesTheEditorTextAndWaitsForTheProgressWindo
   EXPECT_LT(Text().size(), std::string("<p>  a   b  </p>\r\n").size());
   EXPECT_TRUE(form->GetModified());
   EXPECT_TRUE(form->isEnabled());
+  EXPECT_EQ(form->StatusPanels[4]->text().toStdString(), "18 \u2192 10 bytes, 44 % saved");
+  // View shows what changed, until another document comes.
+  form->MainmenuViewChanges->trigger();
+  ASSERT_NE(form->ChangesDialog1, nullptr);
+  EXPECT_TRUE(form->ChangesDialog1->isVisible());
+  EXPECT_EQ(form->ChangesDialog1->ShownText().toStdString(), "- <p>  a   b  </p>\n- \n+ <p>a b</p>");
+  form->ChangesDialog1->close();
   // The compression is one undo step, which brings back the line ends too.
   const std::string compressed = Text();
   form->MainMenuEditUndoClick();
@@ -184,6 +192,10 @@ TEST_F(FormMainTest, CompressionReplacesTheEditorTextAndWaitsForTheProgressWindo
   EXPECT_EQ(seen.Statistics, "0 % (0 Characters)");
   EXPECT_FALSE(form->GetModified());
   EXPECT_FALSE(form->MainMenuEditUndo->isEnabled());
+  dialogs->Answers = {IUserDialogs::TAnswer::No};
+  form->MainmenuFileNewClick();
+  EXPECT_FALSE(form->MainmenuViewChanges->isEnabled());
+  EXPECT_EQ(form->StatusPanels[4]->text(), "");
 }
 
 TEST_F(FormMainTest, CompressionWorksOnTheDocumentsBytes) {
@@ -228,6 +240,9 @@ TEST_F(FormMainTest, CompressionWorksOnTheDocumentsBytes) {
 TEST_F(FormMainTest, TheProgressWindowStaysUntilTheUserClosesIt) {
   const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
   form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  form->Edit->setFocus();
   SetText("<p>  a  </p>");
   bool sawStatistics = false;
   bool ownerDisabled = false;
@@ -249,6 +264,8 @@ TEST_F(FormMainTest, TheProgressWindowStaysUntilTheUserClosesIt) {
   EXPECT_TRUE(form->isEnabled());
   EXPECT_EQ(Text(), "<p>a</p>");
   EXPECT_TRUE(form->GetModified());
+  // The keyboard is the editor's again: typing goes on in the text.
+  EXPECT_EQ(form->focusWidget(), form->Edit);
   ProgressForm().SetView(nullptr);
 }
 

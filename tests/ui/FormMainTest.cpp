@@ -9,6 +9,7 @@
 #include "FormMainFixture.h"
 #include "batch/MainSettings.h"
 #include "platform/Files.h"
+#include "ui/FindReplaceDialog.h"
 
 namespace quorvane::test {
 namespace {
@@ -17,7 +18,7 @@ std::vector<QAction*> NeedText(TFormMain& f) {
   return {f.MainmenuFileCompress,      f.ToolButtonCompress,       f.PopupMenuEditCompress,
           f.MainMenuEditSelectall,     f.MainMenuSearchSearch,     f.ToolButtonSearch,
           f.MainMenuSearchSearchmore,  f.ToolButtonSearchContinue, f.MainMenuSearchReplace,
-          f.MainMenuSearchReplacemore, f.MainmenuViewWithbrowser};
+          f.MainMenuSearchReplacemore, f.MainmenuViewWithbrowser,  f.MainMenuSearchSearchprevious};
 }
 
 TEST_F(FormMainTest, CommandsThatNeedTextFollowTheText) {
@@ -342,6 +343,15 @@ TEST_F(FormMainTest, AFileThatCannotBeReadLeavesTheDocumentAsItWas) {
   EXPECT_EQ(dialogs->Errors[0], "The file cannot be read.");
   EXPECT_EQ(Text(), "kept");
   EXPECT_EQ(form->FileName(), "");
+
+  // A file named on the command line (-e) is opened; one that cannot be read is reported.
+  const std::string page = dir / "page.htm";
+  WriteBytes(page, "<p>page</p>");
+  form->OpenFile(page);
+  EXPECT_EQ(Text(), "<p>page</p>");
+  EXPECT_EQ(form->FileName(), page);
+  form->OpenFile(dir / "absent.htm");
+  EXPECT_EQ(dialogs->Errors.size(), 2u);
 }
 
 TEST_F(FormMainTest, PlacementAndFontComeBackAfterARestart) {
@@ -415,6 +425,87 @@ TEST_F(FormMainTest, ExtrasCommandsRunTheirDialogsAndALanguageChangeIsAnnounced)
   EXPECT_EQ(dialogs->Messages.back(),
             "The new language will be used the next time the program starts.");
   EXPECT_EQ(form->WindowSettings().LanguageFile, "language.nls");
+}
+
+// The keys of a Linux desktop reach their commands beside the program's own.
+TEST_F(FormMainTest, TheDesktopKeysReachTheirCommands) {
+  form->show();
+  const auto activate = [&] {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Edit->setFocus();
+  };
+  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(form->Edit, k, modifiers);
+  };
+  activate();
+  SetText("<td a><td b>");
+  key(Qt::Key_F);
+  EXPECT_TRUE(form->FindDialog1->isVisible());
+  key(Qt::Key_H);
+  EXPECT_TRUE(form->ReplaceDialog1->isVisible());
+  EXPECT_FALSE(form->FindDialog1->isVisible());
+  form->ReplaceDialog1->close();
+  activate();
+
+  // Shift+F3 goes back from match to match.
+  form->FindDialog1->SetFindText("<td*>");
+  Edit().SetSelection(Edit().TextLength(), 0);
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(Edit().SelText(), "<td b>");
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(Edit().SelStart(), 0);
+  EXPECT_EQ(Edit().SelText(), "<td a>");
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(dialogs->Messages.size(), 1u);  // nothing before the first one
+
+  // Redo on Ctrl+Y and Ctrl+Shift+Z.
+  Edit().SetSelection(Edit().TextLength(), 0);
+  Type("x");
+  for (const Qt::KeyboardModifiers modifiers :
+       {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::ShiftModifier}) {
+    key(Qt::Key_Z);
+    EXPECT_EQ(Text(), "<td a><td b>");
+    key(modifiers == Qt::ControlModifier ? Qt::Key_Y : Qt::Key_Z, modifiers);
+    EXPECT_EQ(Text(), "<td a><td b>x");
+  }
+
+  // Ctrl+S asks for a name only while the document has none; Ctrl+Shift+S always does.
+  const std::string page = dir / "page.htm";
+  dialogs->FileNames = {QString::fromStdString(page)};
+  key(Qt::Key_S);
+  EXPECT_EQ(form->FileName(), page);
+  Type("y");
+  key(Qt::Key_S);
+  std::string content;
+  ReadWholeFile(page, content);
+  EXPECT_EQ(content, "<td a><td b>xy");
+  EXPECT_FALSE(form->GetModified());
+  const std::string copy = dir / "copy.htm";
+  dialogs->FileNames = {QString::fromStdString(copy)};
+  key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(form->FileName(), copy);
+
+  // The text size goes up and down from the chosen font, and back to it.
+  const qreal size = Edit().font().pointSizeF();
+  key(Qt::Key_Plus);
+  key(Qt::Key_Equal);
+  EXPECT_EQ(Edit().font().pointSizeF(), size + 2);
+  key(Qt::Key_Minus);
+  EXPECT_EQ(Edit().font().pointSizeF(), size + 1);
+  key(Qt::Key_0);
+  EXPECT_EQ(Edit().font().pointSizeF(), size);
+
+  // Close and New leave an empty unnamed document; Ctrl+Q closes the window.
+  key(Qt::Key_W);
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(form->FileName(), "");
+  Type("z");
+  dialogs->Answers = {IUserDialogs::TAnswer::No};
+  key(Qt::Key_N);
+  EXPECT_EQ(Text(), "");
+  key(Qt::Key_Q);
+  EXPECT_FALSE(form->isVisible());
 }
 
 }  // namespace

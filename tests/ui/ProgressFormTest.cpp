@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -119,6 +120,14 @@ TEST_F(ProgressWindow, CancelAndTheCloseBoxOnlyRecordTheRequest) {
   EXPECT_FALSE(form().close());
   EXPECT_TRUE(model().CancelRequest());
   EXPECT_TRUE(form().isVisible());
+
+  // Enter never stops the work, but closes the finished window.
+  model().Reset();
+  QTest::keyClick(form().ButtonCancel, Qt::Key_Return);
+  EXPECT_FALSE(model().CancelRequest());
+  model().SetFinished();
+  QTest::keyClick(form().ButtonCancel, Qt::Key_Return);
+  EXPECT_TRUE(model().CancelRequest());
 
   model().Reset();
   model().SetCancelAllowed(false);
