@@ -3,7 +3,7 @@
 // - the display choices for long lines: lines shown whole or in blocks of several sizes, with
 //   word wrap off and on (load, a keystroke, a page down);
 // - the editor window: load, keystroke, search, compression (with the longest stretch in which
-//   the window handled no events), document bytes and save.
+//   the window handled no events), the view of its changes, document bytes and save.
 //   quorvane-editor-bench [MEGABYTES] [--quick]   (--quick: no rows for lines shown whole)
 // Times are wall-clock milliseconds, best of a few rounds where a round is cheap; CPU time is
 // given beside the load. Runs without a display (offscreen) unless QT_QPA_PLATFORM says
@@ -25,6 +25,7 @@
 #include "PageGenerator.h"
 #include "batch/ProgressModel.h"
 #include "platform/System.h"
+#include "ui/ChangesDialog.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/FormMain.h"
 #include "ui/RichEditEx.h"
@@ -194,6 +195,9 @@ void MeasureWindow(const std::string& page, const char* kind, const QTemporaryDi
   std::printf("  compress:          %8.0f ms (result shown after %.0f ms; %s)\n", compressed,
               waitedAt, ProgressForm().AdditionalText().c_str());
   std::printf("  longest stretch without handling events: %.0f ms (bound 200 ms)\n", freeze);
+  std::printf("  changes view:      %8.0f ms\n",
+              Shown([&] { window.MainmenuViewChangesClick(); }));
+  window.ChangesDialog1->close();
   const std::string saved = temp.filePath("saved.htm").toStdString();
   std::printf("  save (with flush): %8.0f ms\n", Time([&] { window.SaveFile(saved); }).Wall);
   edit.SetModified(false);

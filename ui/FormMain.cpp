@@ -33,6 +33,7 @@
 #include "ui/ToolBarIcons.h"
 #include "ui/UiFormat.h"
 #include "ui/UiText.h"
+#include "ui/WaitCursor.h"
 
 namespace quorvane {
 
@@ -689,6 +690,8 @@ void TFormMain::MainmenuViewChangesClick() {
   if (!compressed_) {
     return;
   }
+  // A large page takes a moment to compare.
+  TWaitCursor wait;
   if (ChangesDialog1 == nullptr) {
     ChangesDialog1 = new TChangesDialog(this);
   }
