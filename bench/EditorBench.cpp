@@ -195,8 +195,7 @@ void MeasureWindow(const std::string& page, const char* kind, const QTemporaryDi
   std::printf("  compress:          %8.0f ms (result shown after %.0f ms; %s)\n", compressed,
               waitedAt, ProgressForm().AdditionalText().c_str());
   std::printf("  longest stretch without handling events: %.0f ms (bound 200 ms)\n", freeze);
-  std::printf("  changes view:      %8.0f ms\n",
-              Shown([&] { window.MainmenuViewChangesClick(); }));
+  std::printf("  changes view:      %8.0f ms\n", Shown([&] { window.MainmenuViewChangesClick(); }));
   window.ChangesDialog1->close();
   const std::string saved = temp.filePath("saved.htm").toStdString();
   std::printf("  save (with flush): %8.0f ms\n", Time([&] { window.SaveFile(saved); }).Wall);

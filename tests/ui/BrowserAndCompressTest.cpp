@@ -175,7 +175,8 @@ TEST_F(FormMainTest, CompressionReplacesTheEditorTextAndWaitsForTheProgressWindo
   form->MainmenuViewChanges->trigger();
   ASSERT_NE(form->ChangesDialog1, nullptr);
   EXPECT_TRUE(form->ChangesDialog1->isVisible());
-  EXPECT_EQ(form->ChangesDialog1->ShownText().toStdString(), "- <p>  a   b  </p>\n- \n+ <p>a b</p>");
+  EXPECT_EQ(form->ChangesDialog1->ShownText().toStdString(),
+            "- <p>  a   b  </p>\n- \n+ <p>a b</p>");
   form->ChangesDialog1->close();
   // The compression is one undo step, which brings back the line ends too.
   const std::string compressed = Text();

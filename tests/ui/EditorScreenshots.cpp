@@ -10,10 +10,10 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QThread>
 #include <cstdio>
 #include <memory>

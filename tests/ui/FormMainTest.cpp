@@ -319,8 +319,11 @@ TEST_F(FormMainTest, TheReloadQuestionAnsweredNoIsNotAskedAgain) {
 }
 
 TEST_F(FormMainTest, ViewSettingsAreSavedAndRestored) {
+  EXPECT_TRUE(form->Edit->Highlighting());  // on at the first start
   form->MainmenuViewLinebreak->trigger();
   form->MainmenuViewSymbolbar->trigger();
+  form->MainmenuViewHighlighting->trigger();
+  EXPECT_FALSE(form->Edit->Highlighting());
   EXPECT_TRUE(form->MainmenuViewLinebreak->isChecked());
   EXPECT_FALSE(form->MainmenuViewSymbolbar->isChecked());
   EXPECT_FALSE(form->ToolBar1->isVisibleTo(form.get()));
@@ -331,6 +334,8 @@ TEST_F(FormMainTest, ViewSettingsAreSavedAndRestored) {
   EXPECT_NE(form->Edit->lineWrapMode(), QPlainTextEdit::NoWrap);
   EXPECT_FALSE(form->MainmenuViewSymbolbar->isChecked());
   EXPECT_TRUE(form->MainmenuViewStatusbar->isChecked());
+  EXPECT_FALSE(form->MainmenuViewHighlighting->isChecked());
+  EXPECT_FALSE(form->Edit->Highlighting());
   EXPECT_EQ(form->Document().Waittime, 250);
 }
 
