@@ -98,7 +98,7 @@ bool TDocument::CompressText(std::string& text, const std::string& fileName,
   return quorvane::CompressText(text, fileName, *preparedTags_, stats, services);
 }
 
-void TDocument::StartProgress(const std::string& fileName, void* owner) {
+void TDocument::StartProgress(const std::string& fileName, const TWindowHandle& owner) {
   TProgressModel& progress = ProgressForm();
   progress.Reset();
   if (!fileName.empty()) {
@@ -123,7 +123,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   if (finisher_.PendingIs(fileName)) {
     FinishPendingFile();  // never read a file while it is being written
   }
-  StartProgress(fileName, nullptr);
+  StartProgress(fileName, {});
   TProgressModel& progress = ProgressForm();
   std::string text;
   TFinishedFile finished{fileName, std::nullopt, std::nullopt, MarkFilesDone};

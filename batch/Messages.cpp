@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "support/TextFormat.h"
@@ -24,29 +25,61 @@ void SetMessages(std::unique_ptr<IMessages> messages) {
   Instance() = std::move(messages);
 }
 
+void IMessages::Error(const std::string& text) {
+  Error(UiText(text));
+}
+
+void IMessages::Information(const std::string& text, const std::string& caption) {
+  Information(UiText(text), UiText(caption));
+}
+
+bool IMessages::AskYesNo(const std::string& question, const std::string& caption) {
+  return AskYesNo(UiText(question), UiText(caption));
+}
+
+IMessages::TErrorChoice IMessages::AskAbortRetryIgnore(const std::string& text,
+                                                       const std::string& caption) {
+  return AskAbortRetryIgnore(UiText(text), UiText(caption));
+}
+
+namespace {
+std::string TerminalLines(const QString& text) {
+  QString lines = text;
+  lines.replace("\r\n", "\n").replace('\r', '\n');
+  return lines.toStdString();
+}
+}  // namespace
+
 std::string TerminalText(const std::string& text) {
   std::string lines = ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n");
   return Win1252ToUtf8(lines);
 }
 
-void TConsoleMessages::Error(const std::string& text) {
-  std::fprintf(stderr, "quorvane: %s\n", TerminalText(text).c_str());
+void TConsoleMessages::Error(const QString& text) {
+  std::fprintf(stderr, "quorvane: %s\n", TerminalLines(text).c_str());
   std::fflush(stderr);
 }
 
-void TConsoleMessages::Information(const std::string& text, const std::string&) {
-  std::fprintf(stdout, "%s\n", TerminalText(text).c_str());
+void TConsoleMessages::Information(const QString& text, const QString&) {
+  std::fprintf(stdout, "%s\n", TerminalLines(text).c_str());
   std::fflush(stdout);
 }
 
-bool TConsoleMessages::AskYesNo(const std::string& question, const std::string&) {
-  return AskYesNoOnTerminal(TerminalText(question)).value_or(true);
+bool TConsoleMessages::AskYesNo(const QString& question, const QString&) {
+  return AskYesNoOnTerminal(TerminalLines(question)).value_or(true);
+}
+
+IMessages::TAnswer TConsoleMessages::AskYesNoCancel(const QString& question, const QString&) {
+  const std::optional<bool> answer = AskYesNoOnTerminal(TerminalLines(question));
+  if (!answer) {
+    return TAnswer::Cancel;
+  }
+  return *answer ? TAnswer::Yes : TAnswer::No;
 }
 
 // Without anybody to ask, an error stops the work rather than being passed over.
-IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string& text,
-                                                              const std::string&) {
-  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalText(text));
+IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const QString& text, const QString&) {
+  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalLines(text));
   if (!answer) {
     Error(text);
     return TErrorChoice::Abort;

@@ -27,14 +27,17 @@ class TScriptedMessages : public IMessages {
   std::vector<std::string> Asked;
   std::vector<std::string> Captions;
 
-  void Error(const std::string&) override {}
-  void Information(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return true; }
-  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override {
-    Asked.push_back(text);
-    Captions.push_back(caption);
+  void Error(const QString&) override {}
+  void Information(const QString&, const QString&) override {}
+  bool AskYesNo(const QString&, const QString&) override { return true; }
+  IMessages::TAnswer AskYesNoCancel(const QString&, const QString&) override {
+    return IMessages::TAnswer::Cancel;
+  }
+  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) override {
+    Asked.push_back(text.toStdString());
+    Captions.push_back(caption.toStdString());
     if (Answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text;
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
       return Choice::Abort;
     }
     TAnswer answer = std::move(Answers.front());

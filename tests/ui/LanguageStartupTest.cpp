@@ -6,12 +6,12 @@
 #include "DialogsTestSupport.h"
 #include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "ui/DLGLanguage.h"
-#include "ui/UiText.h"
+#include "ui/LanguageDialog.h"
 
 namespace quorvane {
 namespace {
@@ -33,16 +33,17 @@ TEST_F(LanguageStartup, FirstStartWithoutLanguageFilesIsSpeechless) {
   std::vector<std::string> lines;
   StartLanguage(ApplicationReg(), window, [&](std::string& country, std::string& language) {
     language = (empty.Path() / "Quorvane_de.nls").string();
-    return ChooseLanguage(country, language, kLanguagePrefix, nullptr, [&](TDLGLanguage& dialog) {
-      dialog.FormShow();
-      for (int row = 0; row < dialog.ListBox1->count(); ++row) {
-        lines.push_back(ProgramText(dialog.ListBox1->item(row)->text()));
-      }
-      dialog.ListBox1->setCurrentRow(0);
-      return int(QDialog::Accepted);
-    });
+    return ChooseLanguage(country, language, kLanguagePrefix, nullptr,
+                          [&](TLanguageDialog& dialog) {
+                            dialog.FormShow();
+                            for (int row = 0; row < dialog.ListBox1->count(); ++row) {
+                              lines.push_back(ProgramText(dialog.ListBox1->item(row)->text()));
+                            }
+                            dialog.ListBox1->setCurrentRow(0);
+                            return int(QDialog::Accepted);
+                          });
   });
-  EXPECT_EQ(lines, std::vector<std::string>{TDLGLanguage::kNoneChoice});
+  EXPECT_EQ(lines, std::vector<std::string>{TLanguageDialog::kNoneChoice});
   EXPECT_TRUE(window.LanguageFile.empty());
   EXPECT_TRUE(window.CountryFile.empty());
   ASSERT_EQ(messages->Errors.size(), 1u);

@@ -12,14 +12,13 @@
 #include <filesystem>
 
 #include "DialogsTestSupport.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/DirectoryDialog.h"
 #include "ui/FolderBrowser.h"
-#include "ui/FormChooseDir.h"
-#include "ui/FormOptions.h"
-#include "ui/UiFormat.h"
-#include "ui/UiText.h"
+#include "ui/OptionsDialog.h"
 
 namespace quorvane {
 namespace {
@@ -57,7 +56,7 @@ struct TBrowseSession {
 class OptionsDialog : public ::testing::Test {
  protected:
   test::TScratchDir dir_;
-  TFormOptions form_;
+  TOptionsDialog form_;
   TBrowseSession browse_;
 };
 
@@ -159,7 +158,7 @@ TEST_F(OptionsDialog, BrowseStartsAtTheFieldAndAllowsOkOnExistingDirectories) {
 }
 
 TEST(ChooseDir, OkFollowsTheFieldAndGetDirTrimsBlanks) {
-  TFormChooseDir chooser;
+  TDirectoryDialog chooser;
   EXPECT_FALSE(chooser.ButtonOK->isEnabled());
   EXPECT_TRUE(chooser.StatusOk);
   chooser.SetDir("   ");
@@ -174,7 +173,7 @@ TEST(ChooseDir, OkFollowsTheFieldAndGetDirTrimsBlanks) {
 TEST(ChooseDir, BrowsingShowsTheCheckedStatusAndAllowsOkAsTheCheckSays) {
   test::TScratchDir dir;
   std::filesystem::create_directories(dir.Path() / "good");
-  TFormChooseDir chooser;
+  TDirectoryDialog chooser;
   TBrowseSession browse;
   chooser.SetFolderBrowser(browse.Runner());
   chooser.BrowseTitle = "Pick one";

@@ -11,23 +11,22 @@
 #include <functional>
 
 #include "DialogsTestSupport.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "ui/FormEx.h"
-#include "ui/FormTagItem.h"
-#include "ui/Formtaglist.h"
+#include "ui/TagItemDialog.h"
+#include "ui/TagListDialog.h"
 #include "ui/TagListView.h"
-#include "ui/UiText.h"
 
 namespace quorvane {
 namespace {
 
-using TAnswer = std::function<int(TFormTagItem&)>;
+using TAnswer = std::function<int(TTagItemDialog&)>;
 
 // Types a name and a count into the item dialog and presses OK.
 TAnswer Enter(const std::string& name, uint32_t count) {
-  return [=](TFormTagItem& dialog) {
+  return [=](TTagItemDialog& dialog) {
     dialog.EditTagname->setText(UiText(name));
     if (count == 0) {
       dialog.CheckBoxTreatall->setChecked(true);
@@ -41,17 +40,17 @@ TAnswer Enter(const std::string& name, uint32_t count) {
 }
 
 TAnswer Cancel() {
-  return [](TFormTagItem&) { return int(QDialog::Rejected); };
+  return [](TTagItemDialog&) { return int(QDialog::Rejected); };
 }
 
 TAnswer PressOk() {
-  return [](TFormTagItem&) { return int(QDialog::Accepted); };
+  return [](TTagItemDialog&) { return int(QDialog::Accepted); };
 }
 
 class TagListDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    form_.SetItemDialogRunner([this](TFormTagItem& dialog) {
+    form_.SetItemDialogRunner([this](TTagItemDialog& dialog) {
       shownNames_.push_back(ProgramText(dialog.EditTagname->text()));
       shownCaptions_.push_back(ProgramText(dialog.windowTitle()));
       if (answers_.empty()) {
@@ -96,7 +95,7 @@ class TagListDialog : public ::testing::Test {
   }
 
   test::TMessagesScope messages_;
-  TFormtaglist form_;
+  TTagListDialog form_;
   std::deque<TAnswer> answers_;
   std::vector<std::string> shownNames_;
   std::vector<std::string> shownCaptions_;
@@ -261,7 +260,7 @@ TEST_F(TagListDialog, EditingALowerCaseEntryIsNotADuplicateOfItself) {
 }
 
 TEST(TagItemDialog, CountAndOkButtonFollowTheInput) {
-  TFormTagItem dialog;
+  TTagItemDialog dialog;
   EXPECT_TRUE(dialog.CheckBoxTreatall->isChecked());
   EXPECT_FALSE(dialog.SpinEdit1->isEnabled());
   EXPECT_FALSE(dialog.ButtonOk->isEnabled());
@@ -296,9 +295,9 @@ TEST(TagItemDialog, CountAndOkButtonFollowTheInput) {
 
 TEST(TagListRoad, OkGivesTheEditedListAndCancelKeepsTheCallersList) {
   test::TMessagesScope messages;
-  TFormtaglist form;
+  TTagListDialog form;
   int helpContext = 0;
-  QObject::connect(&form, &TFormtaglist::HelpRequested,
+  QObject::connect(&form, &TTagListDialog::HelpRequested,
                    [&](int context) { helpContext = context; });
   form.SetItemDialogRunner(Enter("NEW", 0));
 
@@ -319,26 +318,6 @@ TEST(TagListRoad, OkGivesTheEditedListAndCancelKeepsTheCallersList) {
   });
   EXPECT_TRUE(EditTagList(form, list));
   EXPECT_EQ(list.CommaText(), "A,1,NEW,0");
-}
-
-TEST(FormEx, TrackLimitsGiveAnUnsetMaximumPartnerTheScreenSize) {
-  TFormEx form;
-  EXPECT_FALSE(form.MinTrackSet());
-  form.SetTrackLimit(TFormEx::MinWidth, 200);
-  EXPECT_TRUE(form.MinTrackSet());
-  EXPECT_EQ(form.TrackLimit(TFormEx::MinHeight), 0);
-  form.SetTrackLimit(TFormEx::MinHeight, 150);
-  EXPECT_EQ(form.minimumSize(), QSize(200, 150));
-
-  form.SetTrackLimit(TFormEx::MaxHeight, 600);
-  EXPECT_TRUE(form.MaxTrackSet());
-  EXPECT_GT(form.TrackLimit(TFormEx::MaxWidth), 0);
-  EXPECT_EQ(form.maximumHeight(), 600);
-
-  TFormtaglist tagList;
-  EXPECT_TRUE(tagList.MinTrackSet());
-  EXPECT_GE(tagList.minimumWidth(), 305);
-  EXPECT_LT(tagList.minimumHeight(), 375);
 }
 
 }  // namespace

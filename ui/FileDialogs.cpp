@@ -1,0 +1,37 @@
+#include "ui/FileDialogs.h"
+
+#include <QFileDialog>
+
+namespace quorvane {
+
+std::optional<QString> ChooseFileToOpen(QWidget* parent, const QString& filter) {
+  QFileDialog dialog(parent);
+  dialog.setObjectName("OpenDialog1");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix("htm");
+  dialog.setNameFilter(filter);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().front();
+}
+
+std::optional<QString> ChooseFileToSave(QWidget* parent, const QString& filter,
+                                        const QString& current) {
+  QFileDialog dialog(parent);
+  dialog.setObjectName("SaveDialog1");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix("htm");
+  dialog.setNameFilter(filter);
+  if (!current.isEmpty()) {
+    dialog.selectFile(current);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace quorvane
