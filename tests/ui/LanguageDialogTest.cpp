@@ -7,9 +7,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 #include "ui/DirectoryDialog.h"
@@ -28,7 +29,7 @@ class LanguageDialog : public ::testing::Test {
     english_ = dir_.Write("Quorvane_en.nls", "LANGUAGE=English\nCOUNTRIES=GB\n");
   }
 
-  std::string Dir() const { return dir_.Path().string() + "/"; }
+  std::string Dir() const { return dir_.Path(); }
 
   static std::vector<std::string> Lines(const TLanguageDialog& dialog) {
     std::vector<std::string> lines;
@@ -54,7 +55,7 @@ class LanguageDialog : public ::testing::Test {
     };
   }
 
-  test::TScratchDir dir_;
+  test::TTempDir dir_;
   test::TMessagesScope messages_;
   std::string german_;
   std::string english_;
@@ -125,7 +126,7 @@ TEST_F(LanguageDialog, ChoosingAnotherPairStoresItAndTheSameOneChangesNothing) {
 }
 
 TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFiles) {
-  test::TScratchDir empty;
+  test::TTempDir empty;
   std::string country = Dir() + "STATE_GB.nls";
   std::string language = english_;
   std::vector<std::string> lines;
@@ -143,9 +144,9 @@ TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFil
           chooser.OnCheckDir(Dir(), status, ok);
           EXPECT_TRUE(ok);
           EXPECT_EQ(status, CapText(GetText(textid::kLanguagesPrefix), ": ") + "Deutsch,English");
-          chooser.OnCheckDir(empty.Path().string(), status, ok);
+          chooser.OnCheckDir(empty.PathWithoutSlash(), status, ok);
           EXPECT_FALSE(ok);
-          chooser.SetDir("  " + empty.Path().string() + " ");
+          chooser.SetDir("  " + empty.PathWithoutSlash() + " ");
           return int(QDialog::Accepted);
         });
         dialog.ButtonChangeClick();
@@ -162,7 +163,7 @@ TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFil
 }
 
 TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTheList) {
-  test::TScratchDir other;
+  test::TTempDir other;
   other.Write("STATE_FR.nls", "COUNTRY=France\n");
   const std::string french =
       other.Write("Quorvane_fr.nls", "LANGUAGE=Fran\xE7\x61is\nCOUNTRIES=FR\n");
@@ -181,7 +182,7 @@ TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTh
                                EXPECT_EQ(FilePath(dialog.EditDir->text()), Dir());
                                // The chosen directory comes without a trailing "/".
                                dialog.SetChooserRunner([&](TDirectoryDialog& chooser) {
-                                 chooser.SetDir(other.Path().string());
+                                 chooser.SetDir(other.PathWithoutSlash());
                                  return int(QDialog::Accepted);
                                });
                                dialog.ButtonChangeClick();
@@ -192,7 +193,7 @@ TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTh
   EXPECT_EQ(afterCancel.size(), 3u);
   EXPECT_EQ(afterChange, std::vector<std::string>{"Fran\xE7\x61is (France)"});
   EXPECT_EQ(language, french);
-  EXPECT_EQ(country, other.Path().string() + "/STATE_FR.nls");
+  EXPECT_EQ(country, other / "STATE_FR.nls");
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 
 #include <QListWidget>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
 #include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 #include "ui/LanguageDialog.h"
@@ -28,11 +29,11 @@ using LanguageStartup = EnglishAfterwards;
 // names empty; the load fails and the program says so, then runs with its built-in texts.
 TEST_F(LanguageStartup, FirstStartWithoutLanguageFilesIsSpeechless) {
   test::TMessagesScope messages;
-  test::TScratchDir empty;
+  test::TTempDir empty;
   TWindowSettings window;
   std::vector<std::string> lines;
   StartLanguage(ApplicationReg(), window, [&](std::string& country, std::string& language) {
-    language = (empty.Path() / "Quorvane_de.nls").string();
+    language = (empty / "Quorvane_de.nls");
     return ChooseLanguage(country, language, kLanguagePrefix, nullptr,
                           [&](TLanguageDialog& dialog) {
                             dialog.FormShow();
@@ -52,11 +53,11 @@ TEST_F(LanguageStartup, FirstStartWithoutLanguageFilesIsSpeechless) {
 
 TEST_F(LanguageStartup, AChosenLanguageThatCannotBeLoadedIsReportedWithItsErrorNumber) {
   test::TMessagesScope messages;
-  test::TScratchDir dir;
+  test::TTempDir dir;
   TWindowSettings window;
   StartLanguage(ApplicationReg(), window, [&](std::string& country, std::string& language) {
     country = dir.Write("STATE_DE.nls", "COUNTRY=Deutschland\n");
-    language = (dir.Path() / "Quorvane_de.nls").string();
+    language = (dir / "Quorvane_de.nls");
     return true;
   });
   ASSERT_EQ(messages->Errors.size(), 1u);

@@ -7,10 +7,11 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
 #include "MainWindowFixture.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
+#include "platform/TestSupport.h"
 #include "ui/OptionsDialog.h"
 #include "ui/SettingsDialogCommands.h"
 #include "ui/TagListDialog.h"
@@ -58,29 +59,29 @@ TEST_F(SettingsCommands, TagListCommandEditsTheWindowsListOnlyOnOk) {
 }
 
 TEST_F(SettingsCommands, OptionsCommandKeepsTheUserDirectoryWhenSwitchedToAutomatic) {
-  TScratchDir help;
+  TTempDir help;
   TDocument& document = Session().Document();
   document.HelpDirAuto = false;
-  document.HelpDir = help.Path().string() + "/";
+  document.HelpDir = help.Path();
   WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
-    EXPECT_EQ(dialog.GetHelpDir(), help.Path().string() + "/");
+    EXPECT_EQ(dialog.GetHelpDir(), help.Path());
     dialog.RadioButtonHTMLHelpDirAuto->click();
     dialog.SpinEditWaittime->setValue(0);
     dialog.ButtonOk->click();
   });
   Action("MainmenuExtrasOptions")->trigger();
   EXPECT_TRUE(document.HelpDirAuto);
-  EXPECT_EQ(document.HelpDir, help.Path().string() + "/");
+  EXPECT_EQ(document.HelpDir, help.Path());
   EXPECT_EQ(document.Waittime, 0);
 
   WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
     dialog.RadioButtonHTMLHelpDirUser->click();
-    dialog.SetHelpDir(help.Path().string());
+    dialog.SetHelpDir(help.PathWithoutSlash());
     dialog.ButtonOk->click();
   });
   Action("MainmenuExtrasOptions")->trigger();
   EXPECT_FALSE(document.HelpDirAuto);
-  EXPECT_EQ(document.HelpDir, help.Path().string() + "/");
+  EXPECT_EQ(document.HelpDir, help.Path());
 }
 
 }  // namespace

@@ -10,9 +10,10 @@
 #include <deque>
 #include <functional>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 #include "ui/TagItemDialog.h"
