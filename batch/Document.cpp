@@ -1,6 +1,7 @@
 #include "batch/Document.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "batch/ClientServer.h"
@@ -11,8 +12,10 @@
 #include "lang/Language.h"
 #include "platform/Files.h"
 #include "platform/System.h"
+#include "support/Rounding.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
+#include "support/UnicodeText.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -47,6 +50,17 @@ class TFinishGuard {
  public:
   ~TFinishGuard() { ProgressForm().Finish(); }
 };
+
+// The statistics of a page that was compressed as UTF-8, in the bytes of its own encoding. The
+// pass removes ASCII characters only (white space, carriage returns, the "/" of " />"), one code
+// unit of `unitSize` bytes each; the content of marked blocks is the one exception.
+void CountInPageBytes(TCompressionStats& stats, size_t pageSize, size_t unitSize) {
+  const double saved = static_cast<double>(stats.Saved) * static_cast<double>(unitSize);
+  const double before = static_cast<double>(pageSize) + saved;
+  stats.Saved = static_cast<int32_t>(
+      std::min(saved, static_cast<double>(std::numeric_limits<int32_t>::max())));
+  stats.Percent = before == 0 ? 0 : static_cast<uint8_t>(RoundHalfEven(saved / before * 100.0));
+}
 
 }  // namespace
 
@@ -98,6 +112,27 @@ bool TDocument::CompressText(std::string& text, const std::string& fileName,
   return quorvane::CompressText(text, fileName, *preparedTags_, stats, services);
 }
 
+bool TDocument::CompressPage(std::string& page, const std::string& fileName,
+                             TCompressionStats& stats) {
+  const TUnicodeForm form = MarkedUnicodeForm(page);
+  if (form == TUnicodeForm::None) {
+    return CompressText(page, fileName, stats);
+  }
+  std::optional<std::string> text = DecodeUnicode(page, form);
+  if (!text) {
+    ShowErrorMessage(textid::kUnicodePageNotDecodable, fileName);
+    return false;
+  }
+  if (CompressText(*text, fileName, stats)) {
+    return true;
+  }
+  if (stats.Modified) {
+    page = EncodeUnicode(*text, form);
+  }
+  CountInPageBytes(stats, page.size(), CodeUnitSize(form));
+  return false;
+}
+
 void TDocument::StartProgress(const std::string& fileName, const TWindowHandle& owner) {
   TProgressModel& progress = ProgressForm();
   progress.Reset();
@@ -140,7 +175,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", fileName)));
   }
   TCompressionStats stats;
-  if (CompressText(text, fileName, stats)) {
+  if (CompressPage(text, fileName, stats)) {
     return true;
   }
   progress.SetAdditionalText(StatisticsLine(stats));
@@ -198,7 +233,7 @@ bool TDocument::CompressEditor(const std::string& fileName) {
   const std::string original = host_->EditorText();
   std::string text = original;
   TCompressionStats stats;
-  if (CompressText(text, fileName, stats)) {
+  if (CompressPage(text, fileName, stats)) {
     return true;
   }
   TProgressModel& progress = ProgressForm();

@@ -53,6 +53,10 @@ class TDocument {
   // when the run was cancelled.
   bool Compress(const std::string& fileName, bool keepDate);
   bool CompressText(std::string& text, const std::string& fileName, TCompressionStats& stats);
+  // CompressText for a page in its own encoding: a UTF-16 or UTF-32 page (known by its byte
+  // order mark) is compressed as UTF-8 and encoded back, mark included. Such a page that does
+  // not decode cleanly is reported and left as it is.
+  bool CompressPage(std::string& page, const std::string& fileName, TCompressionStats& stats);
   // A poll for long loops: false when the user asked to stop.
   bool KeepRunning();
   // Without a wait after each file, a file's write runs while the next one is compressed; this

@@ -21,6 +21,7 @@ inline constexpr uint32_t kCollapsingWhiteSpace = 0x7BD584AC;
 inline constexpr uint32_t kTrimmingBeforeClosingTags = 0x293D9289;
 inline constexpr uint32_t kTreatingTagDefinition = 0x40AE3346;
 inline constexpr uint32_t kRecursiveInclude = 0x20E9A2F4;
+inline constexpr uint32_t kUnicodePageNotDecodable = 0x5E1A0C37;  // %s: file name
 
 // Batch
 inline constexpr uint32_t kDirectoryMissing = 0x1035C567;    // %s: directory
@@ -166,6 +167,7 @@ inline constexpr uint32_t kAllTextIds[] = {
     kTrimmingBeforeClosingTags,
     kTreatingTagDefinition,
     kRecursiveInclude,
+    kUnicodePageNotDecodable,
     kDirectoryMissing,
     kFileWriteProtected,
     kCancelBatchQuestion,

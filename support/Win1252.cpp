@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "support/UnicodeText.h"
+
 namespace quorvane {
 
 std::string UpperCase(std::string_view text) {
@@ -100,55 +102,6 @@ constexpr char16_t kHighControls[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char32_t CodePointOf(unsigned char byte) {
-  return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Decodes the UTF-8 sequence at `pos`; returns its length, or 0 when it is malformed.
-size_t DecodeUtf8(std::string_view text, size_t pos, char32_t& cp) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  if (lead < 0x80) {
-    cp = lead;
-    return 1;
-  }
-  // Lead bytes 0x80 to 0xC1 and above 0xF4 never start a well-formed sequence.
-  const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                        : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                       : 0;
-  if (length == 0) {
-    return 0;
-  }
-  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  const char32_t min = kSmallest[length];
-  cp = lead & (0x7F >> length);
-  if (length > text.size() - pos) {
-    return 0;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) {
-      return 0;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
-  return cp < min || cp > 0x10FFFF || surrogate ? 0 : length;
-}
-
 char Win1252Of(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
     return static_cast<char>(cp);
@@ -162,11 +115,16 @@ char Win1252Of(char32_t cp) {
 }
 }  // namespace
 
+char32_t Win1252CodePoint(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+}
+
 std::string Win1252ToUtf8(std::string_view text) {
   std::string result;
   result.reserve(text.size() + text.size() / 8);
   for (const char c : text) {
-    AppendUtf8(result, CodePointOf(static_cast<unsigned char>(c)));
+    AppendUtf8(result, Win1252CodePoint(c));
   }
   return result;
 }

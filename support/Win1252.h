@@ -63,6 +63,10 @@ size_t FindNoCase(std::string_view text, std::string_view needle, size_t from);
 // that have a capital form) and appends `suffix`. An empty text stays empty, without suffix.
 std::string CapText(std::string_view text, std::string_view suffix = {});
 
+// The Unicode character of a Windows-1252 byte; the five bytes that the code page leaves
+// undefined stand for the code points of the same number.
+char32_t Win1252CodePoint(char c);
+
 // Windows-1252 text as UTF-8. The five bytes that the code page leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) become the code points of the same number, so every byte string survives
 // the round trip through Utf8ToWin1252.

@@ -1,7 +1,9 @@
 #include "ui/EditorCodec.h"
 
 #include <array>
+#include <utility>
 
+#include "support/UnicodeText.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -71,6 +73,31 @@ size_t BreakAt(std::string_view bytes, size_t i, TTextEncoding encoding, TLineBr
   return 3;
 }
 
+constexpr std::pair<TTextEncoding, TUnicodeForm> kUnicodeEncodings[] = {
+    {TTextEncoding::Utf16Le, TUnicodeForm::Utf16Le},
+    {TTextEncoding::Utf16Be, TUnicodeForm::Utf16Be},
+    {TTextEncoding::Utf32Le, TUnicodeForm::Utf32Le},
+    {TTextEncoding::Utf32Be, TUnicodeForm::Utf32Be},
+};
+
+TUnicodeForm UnicodeFormOf(TTextEncoding encoding) {
+  for (const auto& [known, form] : kUnicodeEncodings) {
+    if (known == encoding) {
+      return form;
+    }
+  }
+  return TUnicodeForm::None;
+}
+
+TTextEncoding EncodingOfForm(TUnicodeForm form) {
+  for (const auto& [encoding, known] : kUnicodeEncodings) {
+    if (known == form) {
+      return encoding;
+    }
+  }
+  return TTextEncoding::Utf8;
+}
+
 void AppendCharacterReference(char32_t code, std::string& out) {
   out += "&#";
   out += std::to_string(static_cast<uint32_t>(code));
@@ -80,10 +107,25 @@ void AppendCharacterReference(char32_t code, std::string& out) {
 }  // namespace
 
 TTextEncoding TEditorCodec::EncodingOf(std::string_view bytes) {
+  if (const TUnicodeForm form = MarkedUnicodeForm(bytes);
+      form != TUnicodeForm::None && DecodeUnicode(bytes, form)) {
+    return EncodingOfForm(form);
+  }
   return IsValidUtf8(bytes) ? TTextEncoding::Utf8 : TTextEncoding::Win1252;
 }
 
 TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding) {
+  // UTF-16 and UTF-32 are shown through their UTF-8 form, without the mark, which saving
+  // writes again; bytes that do not decode are shown as Windows-1252 like any others.
+  if (const TUnicodeForm form = UnicodeFormOf(encoding); form != TUnicodeForm::None) {
+    const std::optional<std::string> utf8 = DecodeUnicode(bytes, form);
+    TDecodedText result =
+        Decode(utf8 ? *utf8 : bytes, utf8 ? TTextEncoding::Utf8 : TTextEncoding::Win1252);
+    if (utf8) {
+      result.Encoding = encoding;
+    }
+    return result;
+  }
   TDecodedText result;
   result.Encoding = encoding;
   std::string lines;
@@ -145,6 +187,12 @@ const char* TEditorCodec::BreakBytes(TLineBreak lineBreak, TTextEncoding encodin
 
 void TEditorCodec::Encode(QStringView text, const std::vector<TLineBreak>& breaks,
                           TLineBreak defaultBreak, TTextEncoding encoding, std::string& out) {
+  if (const TUnicodeForm form = UnicodeFormOf(encoding); form != TUnicodeForm::None) {
+    std::string utf8;
+    Encode(text, breaks, defaultBreak, TTextEncoding::Utf8, utf8);
+    out += EncodeUnicode(utf8, form);
+    return;
+  }
   size_t nextBreak = 0;
   const auto appendBreak = [&] {
     const TLineBreak kind = nextBreak < breaks.size() ? breaks[nextBreak] : defaultBreak;

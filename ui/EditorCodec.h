@@ -9,9 +9,10 @@
 
 namespace quorvane {
 
-// How a document's bytes are shown: well-formed UTF-8 as UTF-8, anything else as
-// Windows-1252 (so that every byte string can be shown and written back unchanged).
-enum class TTextEncoding : uint8_t { Utf8, Win1252 };
+// How a document's bytes are shown: a page with a UTF-16 or UTF-32 byte order mark that
+// decodes cleanly in that form, well-formed UTF-8 as UTF-8, anything else as Windows-1252 (so
+// that every byte string can be shown and written back unchanged).
+enum class TTextEncoding : uint8_t { Utf8, Win1252, Utf16Le, Utf16Be, Utf32Le, Utf32Be };
 
 // The bytes that ended one line. The editor keeps lines apart and forgets these bytes, so they
 // are remembered per line to write the document back exactly as it was read.
@@ -19,7 +20,7 @@ enum class TLineBreak : uint8_t {
   CrLf,
   Lf,
   Cr,
-  // Characters that the editor also takes as line ends (UTF-8 documents only).
+  // Characters that the editor also takes as line ends (documents in UTF-8, -16 or -32 only).
   ParagraphSeparator,  // U+2029
   FrameStart,          // U+FDD0
   FrameEnd,            // U+FDD1

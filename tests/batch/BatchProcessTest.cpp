@@ -13,6 +13,7 @@
 
 #include "TestFiles.h"
 #include "platform/Files.h"
+#include "support/UnicodeText.h"
 
 namespace quorvane {
 namespace {
@@ -163,6 +164,29 @@ TEST_F(BatchProcess, KeepsDatesToTheNanosecondAndLeavesUnchangedFilesAlone) {
   ::stat((site / "done.htm").c_str(), &after);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(GetFileTime((site / "done.htm").string())->Nanoseconds, old.Nanoseconds);
+}
+
+TEST_F(BatchProcess, Utf16PagesComeOutInTheirOwnEncodingWithTheUtf8Result) {
+  const std::string page =
+      "<html>\r\n<body>\r\n  <p> Gr\xC3\xBC\xC3\x9F"
+      "e   \xF0\x9F\x98\x80 </p>\r\n</body>\r\n</html>\r\n";
+  Write(site / "utf8.htm", page);
+  Write(site / "le.htm", EncodeUnicode(page, TUnicodeForm::Utf16Le));
+  Write(site / "be.htm", EncodeUnicode(page, TUnicodeForm::Utf16Be));
+  const std::string broken = EncodeUnicode(page, TUnicodeForm::Utf16Le) + "\x20";
+  Write(site / "odd.htm", broken);
+  TRun run = Run({"*.htm"});
+  const std::string compressed = Read(site / "utf8.htm");
+  EXPECT_EQ(compressed,
+            "<html><body><p>Gr\xC3\xBC\xC3\x9F"
+            "e \xF0\x9F\x98\x80</p></body></html>");
+  EXPECT_EQ(Read(site / "le.htm"), EncodeUnicode(compressed, TUnicodeForm::Utf16Le));
+  EXPECT_EQ(Read(site / "be.htm"), EncodeUnicode(compressed, TUnicodeForm::Utf16Be));
+  // The statistics count the page's own bytes: two for each character saved.
+  EXPECT_NE(run.out.find("utf8.htm: 26 % (16 Characters)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("le.htm: 28 % (32 Characters)"), std::string::npos) << run.out;
+  EXPECT_EQ(Read(site / "odd.htm"), broken);
+  EXPECT_NE(run.err.find("odd.htm"), std::string::npos) << run.err;
 }
 
 TEST_F(BatchProcess, ArchiveModesUseTheMarkOfTheLastRun) {

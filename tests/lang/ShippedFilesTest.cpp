@@ -63,7 +63,7 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kSaveQuestion,       textid::kReloadQuestion,
                                     textid::kNotFound,           textid::kReplacedCount,
                                     textid::kNoPreviewName,      textid::kExtensionTypeNotListed,
-                                    textid::kRegistryErrorKey};
+                                    textid::kRegistryErrorKey,   textid::kUnicodePageNotDecodable};
   const std::regex misspelt(R"(&[A-Za-z]+;|\\)");
   for (const uint32_t id : textid::kAllTextIds) {
     const auto it = texts.find(id);

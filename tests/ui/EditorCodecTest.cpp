@@ -4,7 +4,9 @@
 #include <QTextCursor>
 
 #include "MainWindowFixture.h"
+#include "batch/ProgressModel.h"
 #include "platform/Files.h"
+#include "support/UnicodeText.h"
 #include "ui/EditorCodec.h"
 
 namespace quorvane::test {
@@ -35,6 +37,17 @@ const std::vector<std::pair<const char*, std::string>> kDocuments = {
      "a\xA0"
      "b\r\n"},
     {"four-byte UTF-8", "\xF0\x9F\x98\x80 smile\n"},
+    {"UTF-16 LE with a surrogate pair and CR LF",
+     EncodeUnicode("<p>\xC3\xA4 \xF0\x9F\x98\x80</p>\r\n\xE2\x80\xA9x\n", TUnicodeForm::Utf16Le)},
+    {"UTF-16 BE", EncodeUnicode("<p>\xE2\x82\xAC</p>\r\n", TUnicodeForm::Utf16Be)},
+    {"UTF-32 LE", EncodeUnicode("a\rb\xC3\x9F", TUnicodeForm::Utf32Le)},
+    {"UTF-32 BE", EncodeUnicode("\xEF\xBB\xBF"
+                                "a\n",
+                                TUnicodeForm::Utf32Be)},
+    {"UTF-16 LE that begins with U+0000",
+     EncodeUnicode(std::string("\0ab", 3), TUnicodeForm::Utf16Le)},
+    {"UTF-16 LE of odd length", EncodeUnicode("a\r\nb", TUnicodeForm::Utf16Le) + "c"},
+    {"UTF-16 BE with a lone surrogate", "\xFE\xFF\xDC\x00\x00\n"},
 };
 
 TEST_F(MainWindowTest, LoadingAndSavingGivesBackTheSameBytes) {
@@ -61,6 +74,35 @@ TEST_F(MainWindowTest, ShowsUtf8AsUtf8AndAnythingElseAsWindows1252) {
       "e \x80");
   EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
   EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("Grüße €"));
+  // A byte order mark of UTF-16 or UTF-32 counts only when the whole page decodes that way.
+  SetText(EncodeUnicode("\xC3\xBC", TUnicodeForm::Utf32Le));
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf32Le);
+  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("ü"));
+  SetText(std::string("\xFF\xFE\0\0a\0b\0", 8));
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf16Le);
+  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("\0ab", 3));
+  SetText(
+      "\xFF\xFE"
+      "a");
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
+  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("ÿþa"));
+}
+
+TEST_F(MainWindowTest, Utf16DocumentsAreShownAsTextAndCompressedInTheirEncoding) {
+  form->SetProgressWaiter([] { ProgressForm().CloseRequested(); });
+  const std::string path = dir / "page.htm";
+  WriteBytes(path, EncodeUnicode("<p>  Gr\xC3\xBC\xC3\x9F"
+                                 "e  \xF0\x9F\x98\x80 </p>\r\n",
+                                 TUnicodeForm::Utf16Be));
+  Session().LoadFile(path);
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf16Be);
+  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("<p>  Grüße  😀 </p>\n"));
+  Action("MainmenuFileCompress")->trigger();
+  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("<p>Grüße 😀</p>"));
+  EXPECT_TRUE(Session().SaveFile(path));
+  EXPECT_EQ(ReadBytes(path), EncodeUnicode("<p>Gr\xC3\xBC\xC3\x9F"
+                                           "e \xF0\x9F\x98\x80</p>",
+                                           TUnicodeForm::Utf16Be));
 }
 
 TEST_F(MainWindowTest, EditedLinesKeepTheirLineBreaksAndNewLinesTakeTheDocumentsOwn) {
