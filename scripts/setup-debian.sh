@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev
   attr xvfb xauth
-  desktop-file-utils libglib2.0-bin xdg-utils shared-mime-info
+  desktop-file-utils appstream libglib2.0-bin xdg-utils shared-mime-info
 )
 missing=()
 for p in "${packages[@]}"; do

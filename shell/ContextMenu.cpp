@@ -1,17 +1,18 @@
 #include "shell/ContextMenu.h"
 
-#include <QMimeDatabase>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <optional>
 
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
-#include "shell/ClassNames.h"
+#include "shell/ActionFiles.h"
 #include "shell/DesktopEntryText.h"
-#include "shell/MimeAppsDefaults.h"
-#include "shell/VerbEntries.h"
+#include "shell/OldVerbEntries.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
@@ -33,16 +34,14 @@ std::string ProgramTextOf(const std::string& text) {
 
 enum class TStepResult { Done, Ignored, Aborted };
 
-// Runs one change of an entry until it succeeds or the user gives it up.
-TStepResult RunStep(const std::string& path, const std::string& pattern,
-                    const std::function<int()>& step, bool& changed) {
+// Runs one change of a file until it succeeds or the user gives it up.
+TStepResult RunStep(const std::string& pattern, const std::function<TActionResult()>& step) {
   for (;;) {
-    const int error = step();
-    if (error == 0) {
-      changed = true;
+    const TActionResult result = step();
+    if (result.Error == 0) {
       return TStepResult::Done;
     }
-    switch (ConfirmRegistryError(path, pattern, error)) {
+    switch (ConfirmRegistryError(result.Path, pattern, result.Error)) {
       case IMessages::TErrorChoice::Abort:
         return TStepResult::Aborted;
       case IMessages::TErrorChoice::Ignore:
@@ -53,17 +52,76 @@ TStepResult RunStep(const std::string& path, const std::string& pattern,
   }
 }
 
-TStepResult WriteVerb(TVerbEntries& entries, const std::string& mimeType,
-                      const std::string& pattern, const std::string& caption,
-                      const std::string& command, bool& changed) {
-  const std::string path = entries.PathOf(mimeType);
-  const TStepResult captionStep = RunStep(
-      path, pattern, [&] { return entries.WriteCaption(mimeType, caption); }, changed);
-  if (captionStep != TStepResult::Done) {
-    return captionStep;
+TClassList ValidClasses(const TClassList& classes) {
+  TClassList valid;
+  for (const std::string& mimeType : classes) {
+    if (IsValidClassName(mimeType)) {
+      valid.push_back(mimeType);
+    }
   }
-  return RunStep(
-      path, pattern, [&] { return entries.WriteCommand(mimeType, command); }, changed);
+  SortClassNames(valid);
+  return valid;
+}
+
+TClassList Without(const TClassList& classes, const TClassList& removed) {
+  TClassList remaining;
+  for (const std::string& mimeType : classes) {
+    if (std::none_of(removed.begin(), removed.end(),
+                     [&](const std::string& gone) { return SameClassName(gone, mimeType); })) {
+      remaining.push_back(mimeType);
+    }
+  }
+  return remaining;
+}
+
+// The change of one file manager's action.
+std::function<TActionResult()> ActionChange(TFileManagerActions& place, const TClassList& classes,
+                                            bool registering, const std::string& caption,
+                                            const std::string& program) {
+  const std::optional<TVerbAction> current = place.Find();
+  const bool own = current && current->Program == program;
+  if (registering) {
+    TClassList merged = classes;
+    if (own) {
+      merged.insert(merged.end(), current->Classes.begin(), current->Classes.end());
+      SortClassNames(merged);
+    }
+    return [&place, action = TVerbAction{caption, program, merged}] { return place.Write(action); };
+  }
+  TVerbAction rest = own ? *current : TVerbAction{};
+  rest.Classes = Without(rest.Classes, classes);
+  if (rest.Classes.empty()) {
+    // Also where nothing was found: the place itself tells a file it cannot read.
+    return [&place, program] { return place.Remove(program); };
+  }
+  return [&place, rest] { return place.Write(rest); };
+}
+
+// Removes the entries of earlier versions: all of them, or those of `program`. False when the
+// user aborted.
+bool RemoveOldEntries(const std::string& pattern, const std::string* program,
+                      const TActionDirectories& directories) {
+  const TOldVerbEntries old(directories.DataHome);
+  bool changed = false;
+  bool aborted = false;
+  for (const TOldVerbEntries::TEntry& entry : old.List()) {
+    if (program != nullptr && entry.Program != *program) {
+      continue;
+    }
+    const auto remove = [&entry]() -> TActionResult {
+      return {::unlink(entry.Path.c_str()) != 0 && errno != ENOENT ? errno : 0, entry.Path};
+    };
+    const TStepResult result = RunStep(pattern, remove);
+    changed = changed || result == TStepResult::Done;
+    if (result == TStepResult::Aborted) {
+      aborted = true;
+      break;
+    }
+  }
+  if (changed) {
+    old.UpdateDatabase();
+  }
+  return !aborted;
 }
 
 }  // namespace
@@ -84,33 +142,11 @@ void SetContextMenuCaption(const std::string& text) {
 }
 
 std::string CommandLineForProgram(std::string_view programPath) {
-  return QuoteExecArgument(programPath) + " -s %f";
+  return QuoteExecArgument(programPath) + std::string(kActionSwitches) + "%F";
 }
 
 std::string ContextMenuCommandLine() {
   return CommandLineForProgram(ProgramFilePath());
-}
-
-TClassList ClassesOfExtensions(const std::vector<std::string>& extensions) {
-  const QMimeDatabase database;
-  TClassList classes;
-  for (const std::string& extension : extensions) {
-    if (extension.empty()) {
-      continue;
-    }
-    const std::string name = "x" + (extension.front() == '.' ? extension : "." + extension);
-    const QMimeType type =
-        database.mimeTypeForFile(QString::fromStdString(name), QMimeDatabase::MatchExtension);
-    if (!type.isValid() || type.isDefault()) {
-      continue;
-    }
-    const std::string mimeType = type.name().toStdString();
-    if (std::none_of(classes.begin(), classes.end(),
-                     [&](const std::string& known) { return SameClassName(known, mimeType); })) {
-      classes.push_back(mimeType);
-    }
-  }
-  return classes;
 }
 
 TClassList DefaultExtensionClasses() {
@@ -118,14 +154,15 @@ TClassList DefaultExtensionClasses() {
 }
 
 TClassList FindRegisteredClasses(const std::string& commandLine) {
+  const std::string program = ExecProgram(commandLine);
   TClassList classes;
-  for (const TVerbEntry& entry : TVerbEntries().List()) {
-    if (SameExecValue(entry.Command, commandLine)) {
-      classes.push_back(entry.Class);
+  for (const auto& place : AllFileManagerActions(TActionDirectories::FromEnvironment())) {
+    if (const std::optional<TVerbAction> action = place->Find();
+        action && action->Program == program) {
+      classes.insert(classes.end(), action->Classes.begin(), action->Classes.end());
     }
   }
-  std::sort(classes.begin(), classes.end(), LessClassName);
-  classes.erase(std::unique(classes.begin(), classes.end(), SameClassName), classes.end());
+  SortClassNames(classes);
   return classes;
 }
 
@@ -139,33 +176,18 @@ bool RegisterContextMenu(const TClassList& classes, bool registering) {
 
 bool WriteClassVerbs(const TClassList& classes, bool registering, const std::string& pattern,
                      const std::string& caption, const std::string& command) {
-  TVerbEntries entries;
-  TMimeAppsDefaults defaults;
-  bool changed = false;
-  bool aborted = false;
-  for (const std::string& mimeType : classes) {
-    if (!TVerbEntries::IsValidClass(mimeType)) {
-      continue;
-    }
-    TStepResult result = TStepResult::Done;
-    if (registering) {
-      if (!entries.Exists(mimeType)) {
-        defaults.KeepCurrentDefault(mimeType, TVerbEntries::FileNameOf(mimeType));
+  const TActionDirectories directories = TActionDirectories::FromEnvironment();
+  const std::string program = ExecProgram(command);
+  const TClassList valid = ValidClasses(classes);
+  if (!registering || !valid.empty()) {
+    for (const auto& place : AllFileManagerActions(directories)) {
+      const auto change = ActionChange(*place, valid, registering, caption, program);
+      if (RunStep(pattern, change) == TStepResult::Aborted) {
+        return false;
       }
-      result = WriteVerb(entries, mimeType, pattern, caption, command, changed);
-    } else if (entries.Exists(mimeType)) {
-      result = RunStep(
-          entries.PathOf(mimeType), pattern, [&] { return entries.Remove(mimeType); }, changed);
-    }
-    if (result == TStepResult::Aborted) {
-      aborted = true;
-      break;
     }
   }
-  if (changed) {
-    entries.UpdateDatabase();
-  }
-  return !aborted;
+  return RemoveOldEntries(pattern, registering ? nullptr : &program, directories);
 }
 
 IMessages::TErrorChoice ConfirmRegistryError(const std::string& path, const std::string& pattern,

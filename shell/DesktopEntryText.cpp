@@ -1,5 +1,7 @@
 #include "shell/DesktopEntryText.h"
 
+#include "shell/ShellWords.h"
+
 namespace quorvane {
 namespace {
 
@@ -8,17 +10,6 @@ constexpr std::string_view kEscapedInQuotes = "\"`$\\";
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
-}
-
-std::string DoublePercents(std::string_view text) {
-  std::string result;
-  for (char c : text) {
-    result += c;
-    if (c == '%') {
-      result += '%';
-    }
-  }
-  return result;
 }
 
 }  // namespace
@@ -73,13 +64,20 @@ std::optional<std::vector<std::string>> SplitExecValue(std::string_view value) {
   }
 }
 
-bool SameExecValue(std::string_view a, std::string_view b) {
-  const auto argumentsA = SplitExecValue(a);
-  const auto argumentsB = SplitExecValue(b);
-  if (argumentsA && argumentsB) {
-    return *argumentsA == *argumentsB;
+std::string ExecProgram(std::string_view value) {
+  const auto arguments = SplitExecValue(value);
+  if (!arguments || arguments->empty()) {
+    return {};
   }
-  return a == b;
+  std::string program;
+  const std::string& first = arguments->front();
+  for (size_t i = 0; i < first.size(); ++i) {
+    program += first[i];
+    if (first[i] == '%' && i + 1 < first.size() && first[i + 1] == '%') {
+      ++i;
+    }
+  }
+  return program;
 }
 
 std::string EscapeDesktopValue(std::string_view value) {
@@ -137,9 +135,10 @@ std::string UnescapeDesktopValue(std::string_view value) {
   return result;
 }
 
-std::map<std::string, std::string> ReadDesktopEntry(std::string_view content) {
+std::map<std::string, std::string> ReadKeyFileGroup(std::string_view content,
+                                                    std::string_view group) {
   std::map<std::string, std::string> keys;
-  bool inEntryGroup = false;
+  bool inGroup = false;
   size_t start = 0;
   while (start < content.size()) {
     size_t end = content.find('\n', start);
@@ -155,11 +154,12 @@ std::map<std::string, std::string> ReadDesktopEntry(std::string_view content) {
       continue;
     }
     if (line.front() == '[') {
-      inEntryGroup = line == "[Desktop Entry]";
+      inGroup = line.size() == group.size() + 2 && line.back() == ']' &&
+                line.substr(1, group.size()) == group;
       continue;
     }
     const size_t equals = line.find('=');
-    if (!inEntryGroup || equals == std::string_view::npos) {
+    if (!inGroup || equals == std::string_view::npos) {
       continue;
     }
     std::string_view key = line.substr(0, equals);

@@ -5,7 +5,6 @@
 #include <map>
 
 #include "shell/ClassNames.h"
-#include "shell/ContextMenu.h"
 
 namespace quorvane {
 namespace {
@@ -49,6 +48,40 @@ std::string TFileTypeItem::ExtensionsText() const {
 
 bool TFileTypeItem::HasName(std::string_view name) const {
   return SameClassName(Name, name);
+}
+
+TClassList ClassesOfExtensions(const std::vector<std::string>& extensions) {
+  const QMimeDatabase database;
+  TClassList classes;
+  for (const std::string& extension : extensions) {
+    if (extension.empty()) {
+      continue;
+    }
+    const std::string name = "x" + (extension.front() == '.' ? extension : "." + extension);
+    const QMimeType type =
+        database.mimeTypeForFile(QString::fromStdString(name), QMimeDatabase::MatchExtension);
+    if (!type.isValid() || type.isDefault()) {
+      continue;
+    }
+    const std::string mimeType = type.name().toStdString();
+    if (std::none_of(classes.begin(), classes.end(),
+                     [&](const std::string& known) { return SameClassName(known, mimeType); })) {
+      classes.push_back(mimeType);
+    }
+  }
+  return classes;
+}
+
+std::vector<std::string> ExtensionsOfClass(std::string_view mimeType) {
+  const QMimeType type =
+      QMimeDatabase().mimeTypeForName(QString::fromStdString(std::string(mimeType)));
+  std::vector<std::string> extensions;
+  for (const QString& pattern : type.globPatterns()) {
+    if (std::string extension = ExtensionOfGlob(pattern); !extension.empty()) {
+      extensions.push_back(std::move(extension));
+    }
+  }
+  return extensions;
 }
 
 std::string ClassOfExtension(std::string_view extension) {

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/ClassNames.h"
+
 namespace quorvane {
 
 // One document type as the context-menu dialog lists it.
@@ -32,5 +34,13 @@ TDocumentTypes ReadDocumentTypes();
 
 // The document type that `extension` (with or without its dot) names; empty when none.
 std::string ClassOfExtension(std::string_view extension);
+
+// The document type of each extension (".htm"), each type once (compared without regard to
+// case), in the order of the extensions; extensions without a type give none.
+TClassList ClassesOfExtensions(const std::vector<std::string>& extensions);
+
+// The extensions (without dot) of the glob patterns of the type, in the database's order;
+// patterns that are more than a plain suffix are left out.
+std::vector<std::string> ExtensionsOfClass(std::string_view mimeType);
 
 }  // namespace quorvane

@@ -1,14 +1,13 @@
-// Writing, finding and removing verb entries in a temporary data directory, with the user's
+// Writing, finding and removing the file managers' actions in a temporary home, with the user's
 // answers to failures scripted.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "ShellTestSupport.h"
 #include "shell/ContextMenu.h"
-#include "shell/VerbEntries.h"
 
 namespace quorvane {
 namespace {
@@ -49,23 +48,17 @@ class TScriptedMessages : public IMessages {
   }
 };
 
-constexpr char kCommand[] = "/usr/bin/quorvane -s %f";
+constexpr char kCommand[] = "/usr/bin/quorvane -s -l %F";
+constexpr char kOtherCommand[] = "/opt/quorvane/quorvane -s -l %F";
 constexpr char kPattern[] = "Cannot write. Entry: %s";
 
 class ContextMenuTest : public ::testing::Test {
  protected:
-  // The MIME database reads the data directories once per process, so all tests share one.
-  static void SetUpTestSuite() {
-    home_ = std::make_unique<test::TTempDir>();
-    ::setenv("XDG_DATA_HOME", home_->Path().c_str(), 1);
-    // Registering may record the desktop's default applications in the user's configuration.
-    ::setenv("XDG_CONFIG_HOME", (home_->Path() / "config").c_str(), 1);
-    test::WriteSampleMimeData(home_->Path());
-  }
-  static void TearDownTestSuite() { home_.reset(); }
-
   void SetUp() override {
-    fs::remove_all(Applications());
+    fs::remove_all(Data() / "kio");
+    fs::remove_all(Data() / "nautilus");
+    fs::remove_all(Data() / "nemo");
+    fs::remove_all(test::SharedHome() / "config");
     auto messages = std::make_unique<TScriptedMessages>();
     messages_ = messages.get();
     SetMessages(std::move(messages));
@@ -75,103 +68,137 @@ class ContextMenuTest : public ::testing::Test {
     SetMessages(std::make_unique<TConsoleMessages>());
   }
 
-  static fs::path Applications() { return home_->Path() / "applications"; }
-  static fs::path EntryOf(const std::string& mimeType) {
-    return Applications() / TVerbEntries::FileNameOf(mimeType);
+  static fs::path Data() { return test::SharedHome() / "data"; }
+  static fs::path ServiceMenu() {
+    return Data() / "kio/servicemenus" / (std::string(test::kActionName) + ".desktop");
   }
-  // Puts a directory where the entry's file belongs, which neither a rename nor an unlink
-  // replaces, not even for root.
-  static void Block(const std::string& mimeType) {
-    fs::create_directories(EntryOf(mimeType) / "blocker");
+  static fs::path Script(const std::string& name) { return Data() / "nautilus/scripts" / name; }
+  static fs::path NemoAction() {
+    return Data() / "nemo/actions" / (std::string(test::kActionName) + ".nemo_action");
   }
-  static void Unblock(const std::string& mimeType) { fs::remove_all(EntryOf(mimeType)); }
+  static fs::path Thunar() { return test::SharedHome() / "config/Thunar/uca.xml"; }
 
-  static bool Write(const TClassList& classes, bool registering = true) {
-    return WriteClassVerbs(classes, registering, kPattern, "Compress (Quorvane 1.7)", kCommand);
+  static bool Write(const TClassList& classes, bool registering = true,
+                    const char* command = kCommand) {
+    return WriteClassVerbs(classes, registering, kPattern, "Compress (Quorvane 1.7)", command);
   }
 
-  static inline std::unique_ptr<test::TTempDir> home_;
   TScriptedMessages* messages_ = nullptr;
 };
 
-TEST_F(ContextMenuTest, ExtensionsNameTheirDocumentTypesOnce) {
-  EXPECT_EQ(ClassesOfExtensions({".htm", ".html", "HTML", ".shtml", ".no-such-extension", ""}),
-            (TClassList{"text/html", "text/x-server-parsed-html"}));
-  EXPECT_EQ(DefaultExtensionClasses(), (TClassList{"text/html", "text/x-server-parsed-html"}));
-}
-
-TEST_F(ContextMenuTest, EntriesAreFoundByTheirExactCommandAndRemovedOneByOne) {
+TEST_F(ContextMenuTest, ActionsGatherTheirTypesAndGoWithTheLast) {
   ASSERT_TRUE(Write({"text/x-server-parsed-html", "text/html", "invalid", ""}));
   EXPECT_TRUE(messages_->Asked.empty());
-  EXPECT_EQ(test::ReadText(EntryOf("text/html")),
-            "[Desktop Entry]\nType=Application\nName=Compress (Quorvane 1.7)\n"
-            "Exec=/usr/bin/quorvane -s %f\nMimeType=text/html;\nNoDisplay=true\n");
+  for (const fs::path& file :
+       {ServiceMenu(), Script("Compress (Quorvane 1.7)"), NemoAction(), Thunar()}) {
+    EXPECT_TRUE(fs::is_regular_file(file)) << file;
+  }
+  EXPECT_EQ(fs::status(ServiceMenu()).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
+  EXPECT_NE(test::ReadText(NemoAction()).find("\nMimetypes=text/html;text/x-server-parsed-html;\n"),
+            std::string::npos);
   EXPECT_EQ(FindRegisteredClasses(kCommand),
             (TClassList{"text/html", "text/x-server-parsed-html"}));
-  EXPECT_EQ(FindRegisteredClasses("\"/usr/bin/quorvane\" -s %f"),
-            (TClassList{"text/html", "text/x-server-parsed-html"}));
-  EXPECT_EQ(FindRegisteredClasses("/opt/quorvane -s %f"), TClassList{});
-  EXPECT_EQ(std::distance(fs::directory_iterator(Applications()), fs::directory_iterator()),
-            fs::exists(Applications() / "mimeinfo.cache") ? 3 : 2)
-      << "nothing for the invalid names, no temporary files";
+  EXPECT_EQ(FindRegisteredClasses("\"/usr/bin/quorvane\" -s -l %F"),
+            (TClassList{"text/html", "text/x-server-parsed-html"}))
+      << "the program counts, not how its path is quoted";
+  EXPECT_EQ(FindRegisteredClasses(kOtherCommand), TClassList{});
 
-  ASSERT_TRUE(Write({"text/html", "text/plain"}, false)) << "a type without entry is passed over";
-  EXPECT_EQ(FindRegisteredClasses(kCommand), TClassList{"text/x-server-parsed-html"});
+  ASSERT_TRUE(Write({"text/css"}));
+  EXPECT_EQ(FindRegisteredClasses(kCommand),
+            (TClassList{"text/css", "text/html", "text/x-server-parsed-html"}))
+      << "registering adds to what the program's actions offer";
+  ASSERT_TRUE(Write({"text/html", "text/plain"}, false));
+  EXPECT_EQ(FindRegisteredClasses(kCommand), (TClassList{"text/css", "text/x-server-parsed-html"}));
+  ASSERT_TRUE(Write({"text/css", "text/html"}, false, kOtherCommand))
+      << "another program file's removal leaves them";
+  EXPECT_EQ(FindRegisteredClasses(kCommand), (TClassList{"text/css", "text/x-server-parsed-html"}));
+
+  ASSERT_TRUE(Write({"text/css", "text/x-server-parsed-html"}, false));
+  EXPECT_EQ(FindRegisteredClasses(kCommand), TClassList{});
+  EXPECT_FALSE(fs::exists(Data() / "kio")) << "the directories it made go with the last action";
+  EXPECT_FALSE(fs::exists(Data() / "nautilus"));
+  EXPECT_FALSE(fs::exists(Data() / "nemo"));
+  EXPECT_FALSE(fs::exists(test::SharedHome() / "config/Thunar"));
+  EXPECT_TRUE(fs::exists(Data() / "mime")) << "nothing else in the data directory";
 }
 
-TEST_F(ContextMenuTest, RetryRepeatsTheFailedStepUntilItSucceeds) {
-  test::WriteText(Applications(), "not a directory");
+TEST_F(ContextMenuTest, AnotherCopyTakesTheActionOverAndACaptionChangeRenamesTheScript) {
+  ASSERT_TRUE(Write({"text/html"}));
+  ASSERT_TRUE(WriteClassVerbs({"text/css"}, true, kPattern, "Shrink", kOtherCommand));
+  EXPECT_EQ(FindRegisteredClasses(kCommand), TClassList{});
+  EXPECT_EQ(FindRegisteredClasses(kOtherCommand), TClassList{"text/css"})
+      << "one action per file manager, shared by every copy";
+  EXPECT_FALSE(fs::exists(Script("Compress (Quorvane 1.7)")));
+  EXPECT_TRUE(fs::exists(Script("Shrink")));
+
+  test::WriteText(Script("Compress (Quorvane 1.7)"), "#!/bin/sh\necho the user's own\n");
+  messages_->Answers.push_back({Choice::Ignore, {}});
+  EXPECT_TRUE(Write({"text/html"}));
+  EXPECT_EQ(test::ReadText(Script("Compress (Quorvane 1.7)")), "#!/bin/sh\necho the user's own\n")
+      << "a script of the user's that has the caption's name stays";
+  ASSERT_EQ(messages_->Asked.size(), 1u);
+  EXPECT_NE(messages_->Asked[0].find(Script("Compress (Quorvane 1.7)").string()),
+            std::string::npos);
+}
+
+TEST_F(ContextMenuTest, RetryRepeatsTheFailedFileIgnorePassesItOverAbortEndsEverything) {
+  // A directory where the file belongs: no rename replaces it, not even for root.
+  fs::create_directories(ServiceMenu() / "blocker");
   messages_->Answers.push_back({Choice::Retry, {}});
-  messages_->Answers.push_back({Choice::Retry, [] { fs::remove(Applications()); }});
+  messages_->Answers.push_back({Choice::Retry, [] { fs::remove_all(ServiceMenu()); }});
   EXPECT_TRUE(Write({"text/html"}));
   ASSERT_EQ(messages_->Asked.size(), 2u);
-  const std::string expected = "Cannot write. Entry: " + EntryOf("text/html").string() + "\r";
+  const std::string expected = "Cannot write. Entry: " + ServiceMenu().string() + "\r";
   EXPECT_EQ(messages_->Asked[0].substr(0, expected.size()), expected);
   EXPECT_GT(messages_->Asked[0].size(), expected.size()) << "the system's reason follows";
   EXPECT_EQ(messages_->Captions[0], "Quorvane");
-  EXPECT_EQ(FindRegisteredClasses(kCommand), TClassList{"text/html"});
-}
+  EXPECT_TRUE(fs::is_regular_file(ServiceMenu()));
 
-TEST_F(ContextMenuTest, IgnorePassesTheClassOverAndAbortEndsEverything) {
-  Block("text/html");
+  ASSERT_TRUE(Write({"text/html"}, false));
+  fs::create_directories(ServiceMenu() / "blocker");
   messages_->Answers.push_back({Choice::Ignore, {}});
-  EXPECT_TRUE(Write({"text/html", "text/plain"}));
-  EXPECT_EQ(FindRegisteredClasses(kCommand), TClassList{"text/plain"});
+  EXPECT_TRUE(Write({"text/html"}));
+  EXPECT_TRUE(fs::exists(NemoAction())) << "the next file managers get theirs";
 
+  ASSERT_TRUE(Write({"text/html"}, false));
   messages_->Answers.push_back({Choice::Abort, {}});
-  EXPECT_FALSE(Write({"text/css", "text/html", "text/xml"}));
-  EXPECT_EQ(FindRegisteredClasses(kCommand), (TClassList{"text/css", "text/plain"}))
-      << "what came before the abort stays, nothing after it is written";
-  EXPECT_EQ(messages_->Asked.size(), 2u);
+  EXPECT_FALSE(Write({"text/html"}));
+  EXPECT_FALSE(fs::exists(Data() / "nautilus")) << "nothing after the abort is written";
 }
 
-TEST_F(ContextMenuTest, FailedRemovalsAreAskedAboutToo) {
-  ASSERT_TRUE(Write({"text/css", "text/plain"}));
-  Block("text/html");
+TEST_F(ContextMenuTest, AUserFileThatCannotBeReadIsLeftAsItIsAndAskedAbout) {
+  test::WriteText(Thunar(), "<actions><action><unique-id>" + std::string(test::kActionName) +
+                                "</unique-id></action>");  // its end is missing
+  const std::string before = test::ReadText(Thunar());
   messages_->Answers.push_back({Choice::Ignore, {}});
-  EXPECT_TRUE(Write({"text/css", "text/html", "text/plain"}, false));
-  EXPECT_EQ(FindRegisteredClasses(kCommand), TClassList{});
-
-  messages_->Answers.push_back({Choice::Retry, [] { Unblock("text/html"); }});
-  Block("text/html");
+  EXPECT_TRUE(Write({"text/html"}));
+  messages_->Answers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}, false));
-  EXPECT_FALSE(fs::exists(EntryOf("text/html")));
+  ASSERT_EQ(messages_->Asked.size(), 2u);
+  EXPECT_NE(messages_->Asked[1].find(Thunar().string()), std::string::npos);
+  EXPECT_EQ(test::ReadText(Thunar()), before);
+  EXPECT_FALSE(fs::exists(NemoAction())) << "the others are removed all the same";
 }
 
-TEST_F(ContextMenuTest, TheCaptionIsHeldForTheProcess) {
-  SetContextMenuCaption("Shrink it");
-  EXPECT_EQ(ContextMenuCaption(), "Shrink it");
-  ASSERT_TRUE(RegisterContextMenu({"text/html"}, true));
-  EXPECT_NE(test::ReadText(EntryOf("text/html")).find("\nName=Shrink it\n"), std::string::npos);
+TEST_F(ContextMenuTest, TheCaptionIsHeldForTheProcessAndStoredAsUtf8) {
   SetContextMenuCaption(
       "Gr\xF6\xDF"
-      "er");  // Windows-1252 text, stored as UTF-8
+      "er/kleiner");
+  EXPECT_EQ(ContextMenuCaption(),
+            "Gr\xF6\xDF"
+            "er/kleiner");
   ASSERT_TRUE(RegisterContextMenu({"text/html"}, true));
-  EXPECT_NE(test::ReadText(EntryOf("text/html"))
+  EXPECT_NE(test::ReadText(ServiceMenu())
                 .find("\nName=Gr\xC3\xB6\xC3\x9F"
-                      "er\n"),
+                      "er/kleiner\n"),
             std::string::npos);
+  EXPECT_TRUE(
+      fs::exists(Script("Gr\xC3\xB6\xC3\x9F"
+                        "er-kleiner")))
+      << "no directory in the name";
   EXPECT_EQ(FindRegisteredClasses(ContextMenuCommandLine()), TClassList{"text/html"});
+  ASSERT_TRUE(RegisterContextMenu({"text/html"}, false));
+  SetContextMenuCaption("Compress (Quorvane 1.7)");
 }
 
 }  // namespace

@@ -4,14 +4,10 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QStandardPaths>
 
 #include "ShellTestSupport.h"
 #include "engine/TagsCommaList.h"
 #include "platform/SettingsFile.h"
-#include "shell/ContextMenu.h"
-#include "shell/DesktopEntryText.h"
-#include "shell/VerbEntries.h"
 
 namespace quorvane {
 namespace {
@@ -23,6 +19,14 @@ struct TRun {
   std::string Err;
 };
 
+// A user's Thunar actions as Thunar writes them.
+constexpr char kUserActions[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n\t<icon>utilities-terminal"
+    "</icon>\n\t<name>Open Terminal Here</name>\n\t<unique-id>1671863021510925-1</unique-id>\n"
+    "\t<command>exo-open --working-directory %f --launch TerminalEmulator</command>\n"
+    "\t<description>Example &amp; more</description>\n\t<patterns>*</patterns>\n"
+    "\t<startup-notify/>\n\t<directories/>\n</action>\n</actions>\n";
+
 class InstallationProcess : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,13 +36,19 @@ class InstallationProcess : public ::testing::Test {
 
   fs::path Data() const { return dir_.Path() / "data"; }
   fs::path Config() const { return dir_.Path() / "config"; }
-  fs::path Applications() const { return Data() / "applications"; }
-  fs::path EntryOf(const std::string& mimeType) const {
-    return Applications() / TVerbEntries::FileNameOf(mimeType);
-  }
-  fs::path SettingsFile() const { return Config() / "Brennik" / "Quorvane.conf"; }
-
   fs::path System() const { return dir_.Path() / "system"; }
+  fs::path SettingsFile() const { return Config() / "Brennik" / "Quorvane.conf"; }
+  fs::path ServiceMenu() const {
+    return Data() / "kio/servicemenus" / (std::string(test::kActionName) + ".desktop");
+  }
+  fs::path Script() const { return Data() / "nautilus/scripts/Compress (Quorvane 1.7)"; }
+  fs::path NemoAction() const {
+    return Data() / "nemo/actions" / (std::string(test::kActionName) + ".nemo_action");
+  }
+  fs::path Thunar() const { return Config() / "Thunar/uca.xml"; }
+  fs::path OldEntry(const std::string& type) const {
+    return Data() / "applications" / (std::string(test::kActionName) + "-" + type + ".desktop");
+  }
 
   // Runs the program without a terminal, so that nobody is there to answer a question.
   TRun Run(const fs::path& program, const QStringList& args) const {
@@ -46,7 +56,7 @@ class InstallationProcess : public ::testing::Test {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_DATA_HOME", QString::fromStdString(Data().string()));
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(Config().string()));
-    env.insert("XDG_DATA_DIRS", QString::fromStdString(System().string() + ":/usr/share"));
+    env.insert("XDG_CONFIG_DIRS", QString::fromStdString(System().string()));
     env.insert("LANG", "C");
     env.remove("LC_ALL");
     env.remove("LC_MESSAGES");
@@ -67,110 +77,138 @@ class InstallationProcess : public ::testing::Test {
     return copy;
   }
 
-  std::vector<std::string> EntryFiles() const {
-    std::vector<std::string> names;
-    if (fs::exists(Applications())) {
-      for (const auto& item : fs::directory_iterator(Applications())) {
-        if (item.path().extension() == ".desktop") {
-          names.push_back(item.path().filename().string());
+  // Every file and directory below the data and configuration directories with its mode and
+  // content.
+  std::string Tree() const {
+    std::string tree;
+    for (const fs::path& top : {Data(), Config()}) {
+      for (const auto& item : fs::recursive_directory_iterator(top)) {
+        tree += item.path().string() + " " +
+                std::to_string(static_cast<int>(item.symlink_status().permissions())) + "\n";
+        if (item.is_regular_file()) {
+          tree += test::ReadText(item.path()) + "\n";
         }
       }
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    return tree;
   }
 
-  static std::vector<std::string> NamesOf(const TClassList& classes) {
-    std::vector<std::string> names;
-    for (const std::string& mimeType : classes) {
-      names.push_back(TVerbEntries::FileNameOf(mimeType));
-    }
-    return names;
-  }
-
-  // Checks each entry with desktop-file-validate when it is installed.
-  void ExpectValidEntries() const {
-    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    if (validator.isEmpty()) {
-      return;
-    }
-    for (const std::string& name : EntryFiles()) {
-      QProcess process;
-      process.start(validator, {QString::fromStdString((Applications() / name).string())});
-      process.waitForFinished(30000);
-      EXPECT_EQ(process.exitCode(), 0) << name << ": " << process.readAll().toStdString();
-    }
-  }
-
-  std::string MimeCache() const { return test::ReadText(Applications() / "mimeinfo.cache"); }
-  static bool HaveDatabaseTool() {
-    return !QStandardPaths::findExecutable("update-desktop-database").isEmpty();
+  static std::string OldEntryText(const std::string& exec) {
+    return "[Desktop Entry]\nType=Application\nName=Compress\nExec=" + exec +
+           "\nMimeType=text/html;\nNoDisplay=true\n";
   }
 
   test::TTempDir dir_;
 };
 
-TEST_F(InstallationProcess, InstallWritesTheDefaultTagListAndOneEntryPerDocumentType) {
+TEST_F(InstallationProcess, InstallWritesTheDefaultTagListAndTheFourActions) {
   {
     TSettingsFile settings(SettingsFile().string());
     settings.WriteString("1/7", "BreakTags", "P,1");
     settings.WriteInteger("1/7", "Waittime", 5);
     ASSERT_TRUE(settings.Sync());
   }
+  test::WriteText(Thunar(), kUserActions);
   const TRun run = Run({"-k", "-i", "ignored.htm"});
   EXPECT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(run.Err, "");
-  // .htm and .html share text/html, which gets one entry; .shtml has a type of its own here.
-  EXPECT_EQ(EntryFiles(), NamesOf({"text/html", "text/x-server-parsed-html"}));
-  EXPECT_EQ(test::ReadText(EntryOf("text/html")),
-            "[Desktop Entry]\nType=Application\nName=Compress (Quorvane 1.7)\n"
-            "Exec=" +
-                std::string(QUORVANE_BINARY) +
-                " -s %f\nMimeType=text/html;\n"
-                "NoDisplay=true\n");
-  ExpectValidEntries();
-  if (HaveDatabaseTool()) {
-    EXPECT_NE(MimeCache().find("text/html=" + TVerbEntries::FileNameOf("text/html")),
-              std::string::npos);
-  }
+  // .htm and .html share text/html; .shtml has a type of its own here.
+  const std::string types = "text/html;text/x-server-parsed-html;";
+  const std::string program = QUORVANE_BINARY;
+  EXPECT_NE(test::ReadText(ServiceMenu()).find("\nMimeType=" + types + "\n"), std::string::npos);
+  EXPECT_NE(test::ReadText(ServiceMenu()).find("\nName=Compress (Quorvane 1.7)\n"),
+            std::string::npos);
+  EXPECT_NE(test::ReadText(ServiceMenu()).find("\nX-Quorvane-Program=" + program + "\n"),
+            std::string::npos);
+  EXPECT_NE(test::ReadText(Script()).find("# X-Quorvane-MimeType=" + types + "\n"),
+            std::string::npos);
+  EXPECT_NE(test::ReadText(NemoAction()).find("\nMimetypes=" + types + "\n"), std::string::npos);
+  EXPECT_NE(test::ReadText(NemoAction()).find("\nName=Compress (Quorvane 1.7)\n"),
+            std::string::npos);
+  const std::string thunar = test::ReadText(Thunar());
+  const std::string userHead(kUserActions, std::string_view(kUserActions).rfind("</actions>"));
+  EXPECT_EQ(thunar.substr(0, userHead.size()), userHead)
+      << "the user's actions come first, as they were";
+  EXPECT_NE(thunar.find("\t<name>Compress (Quorvane 1.7)</name>\n"), std::string::npos);
+  EXPECT_NE(thunar.find("\t<command>" + program + " -s -l %F</command>\n"), std::string::npos);
+  EXPECT_TRUE(thunar.ends_with("</action>\n</actions>\n")) << thunar;
+
   TSettingsFile settings(SettingsFile().string());
   EXPECT_EQ(settings.ReadString("1/7", "BreakTags"), std::string(kDefaultTagListText))
       << "the stored list is replaced";
   EXPECT_EQ(settings.ReadInteger("1/7", "Waittime"), 5) << "other settings stay";
 
-  // A second installation finds its entries in place and leaves them as they are.
+  const std::string tree = Tree();
   EXPECT_EQ(Run({"-i"}).ExitCode, 0);
-  EXPECT_EQ(EntryFiles(), NamesOf({"text/html", "text/x-server-parsed-html"}));
+  EXPECT_EQ(Tree(), tree) << "a second installation finds everything in place";
 }
 
-TEST_F(InstallationProcess, RemovalTakesOnlyTheEntriesThatRunItsOwnProgramFile) {
-  const fs::path copy = SecondCopy();
-  test::WriteText(Applications() / "other-editor.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Other\nExec=other %f\n"
-                  "MimeType=text/html;\n");
-  ASSERT_EQ(Run(copy, {"-i"}).ExitCode, 0);
-  const std::string entry = test::ReadText(EntryOf("text/html"));
-  EXPECT_EQ(ReadDesktopEntry(entry).at("Exec"), CommandLineForProgram(copy.string()));
-  EXPECT_NE(entry.find("\\\\\"copy\\\\\" \\\\$HOME 100%%/quorvane\" -s %f\n"), std::string::npos)
-      << "quoted, then escaped as a string value: " << entry;
-  ExpectValidEntries();
+TEST_F(InstallationProcess, InstallThenRemoveLeavesTheUsersFoldersAsTheyWere) {
+  test::WriteText(Thunar(), kUserActions);
+  test::WriteText(Data() / "nautilus/scripts/Mine", "#!/bin/sh\necho mine\n");
+  test::WriteText(Data() / "kio/servicemenus/mine.desktop", "[Desktop Entry]\nType=Service\n");
+  test::WriteText(Config() / "mimeapps.list", "[Default Applications]\ntext/html=b.desktop;\n");
+  const std::string before = Tree();
+  ASSERT_EQ(Run({"-i"}).ExitCode, 0);
+  ASSERT_NE(Tree(), before);
+  const TRun removal = Run({"-d"});
+  EXPECT_EQ(removal.ExitCode, 0) << removal.Err;
+  EXPECT_EQ(Tree(), before);
 
-  // The first program takes over one type; removal by either takes only its own.
-  TVerbEntries entries(Applications().string());
-  ASSERT_EQ(entries.WriteCommand("text/html", CommandLineForProgram(QUORVANE_BINARY)), 0);
+  // Without a file of their own the system's actions apply; the file made from them goes again.
+  fs::remove_all(Config());
+  fs::remove_all(Data() / "nautilus");
+  fs::remove_all(Data() / "kio");
+  fs::create_directories(Config());
+  test::WriteText(System() / "Thunar/uca.xml", kUserActions);
+  const std::string fresh = Tree();
+  ASSERT_EQ(Run({"-i"}).ExitCode, 0);
+  EXPECT_TRUE(test::ReadText(Thunar()).starts_with(
+      std::string(kUserActions).substr(0, std::string_view(kUserActions).rfind("</actions>"))))
+      << "the system's actions stay offered";
+  ASSERT_EQ(Run({"-d"}).ExitCode, 0);
+  EXPECT_EQ(Tree(), fresh);
+}
+
+TEST_F(InstallationProcess, RemovalTakesOnlyTheActionsThatRunItsOwnProgramFile) {
+  const fs::path copy = SecondCopy();
+  test::WriteText(Thunar(), kUserActions);
+  ASSERT_EQ(Run(copy, {"-i"}).ExitCode, 0);
+  EXPECT_NE(test::ReadText(ServiceMenu())
+                .find("\nExec=\"" + copy.parent_path().parent_path().string() +
+                      "/second \\\\\"copy\\\\\" \\\\$HOME 100%%/quorvane\" -s -l %F\n"),
+            std::string::npos)
+      << "quoted, then escaped as a string value: " << test::ReadText(ServiceMenu());
+  fs::remove_all(Config() / "Brennik");  // the settings are shared; removal takes them
+  const std::string copyTree = Tree();
   const TRun first = Run({"-d"});
   EXPECT_EQ(first.ExitCode, 0) << first.Err;
-  EXPECT_EQ(EntryFiles(),
-            (std::vector<std::string>{"other-editor.desktop",
-                                      TVerbEntries::FileNameOf("text/x-server-parsed-html")}));
-  EXPECT_EQ(Run({"-d"}).ExitCode, 0) << "nothing left to remove is no failure";
+  EXPECT_EQ(Tree(), copyTree) << "the copy's actions stay";
 
   const TRun second = Run(copy, {"-d"});
   EXPECT_EQ(second.ExitCode, 0) << second.Err;
-  EXPECT_EQ(EntryFiles(), std::vector<std::string>{"other-editor.desktop"});
-  if (HaveDatabaseTool()) {
-    EXPECT_EQ(MimeCache().find(test::kEntryPrefix), std::string::npos) << MimeCache();
-  }
+  EXPECT_FALSE(fs::exists(ServiceMenu()));
+  EXPECT_FALSE(fs::exists(Script()));
+  EXPECT_FALSE(fs::exists(NemoAction()));
+  EXPECT_EQ(test::ReadText(Thunar()), kUserActions);
+}
+
+TEST_F(InstallationProcess, TheEntriesOfEarlierVersionsGoAndMimeappsListStays) {
+  const std::string program = QUORVANE_BINARY;
+  const std::string mimeapps = "[Default Applications]\ntext/html=browser.desktop;\n";
+  test::WriteText(Config() / "mimeapps.list", mimeapps);
+  test::WriteText(Data() / "applications/other-editor.desktop", OldEntryText("other %f"));
+  test::WriteText(OldEntry("text-html"), OldEntryText(program + " -s %f"));
+  test::WriteText(OldEntry("text-css"), OldEntryText("/opt/old/quorvane -s %f"));
+  ASSERT_EQ(Run({"-d"}).ExitCode, 0);
+  EXPECT_FALSE(fs::exists(OldEntry("text-html")));
+  EXPECT_TRUE(fs::exists(OldEntry("text-css"))) << "removal takes only its own program's";
+
+  ASSERT_EQ(Run({"-i"}).ExitCode, 0);
+  EXPECT_FALSE(fs::exists(OldEntry("text-css"))) << "the new actions replace every old entry";
+  EXPECT_TRUE(fs::exists(Data() / "applications/other-editor.desktop"));
+  EXPECT_TRUE(fs::exists(ServiceMenu()));
+  EXPECT_EQ(test::ReadText(Config() / "mimeapps.list"), mimeapps);
 }
 
 TEST_F(InstallationProcess, RemovalDeletesTheSettingsKeyAndOnlyTheParentsItLeavesEmpty) {
@@ -202,43 +240,26 @@ TEST_F(InstallationProcess, RemovalDeletesTheSettingsKeyAndOnlyTheParentsItLeave
   EXPECT_TRUE(fs::exists(Config())) << "nothing above the vendor's directory goes";
 }
 
-TEST_F(InstallationProcess, TheVerbDoesNotBecomeTheDefaultOpenerOfItsType) {
-  if (QStandardPaths::findExecutable("xdg-mime").isEmpty() &&
-      QStandardPaths::findExecutable("gio").isEmpty()) {
-    GTEST_SKIP() << "no tool tells the desktop's default applications";
-  }
-  test::WriteText(System() / "applications/browser.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Browser\nExec=/bin/true %u\n"
-                  "MimeType=text/html;text/x-server-parsed-html;\n");
-  test::WriteText(Config() / "mimeapps.list",
-                  "[Default Applications]\ntext/x-server-parsed-html=mine.desktop;\n");
-  ASSERT_EQ(Run({"-i"}).ExitCode, 0);
-  EXPECT_EQ(test::ReadText(Config() / "mimeapps.list"),
-            "[Default Applications]\ntext/x-server-parsed-html=mine.desktop;\n"
-            "text/html=browser.desktop;\n")
-      << "the default that applied is kept; the user's own choice stays";
-  EXPECT_EQ(EntryFiles(), NamesOf({"text/html", "text/x-server-parsed-html"}));
-}
-
 TEST_F(InstallationProcess, FailuresWithoutATerminalAbortAndEndWithExitCodeOne) {
-  test::WriteText(Applications(), "a file where the directory belongs");
+  test::WriteText(Data() / "kio", "a file where the directory belongs");
   const TRun blocked = Run({"-i"});
   EXPECT_EQ(blocked.ExitCode, 1);
   EXPECT_NE(blocked.Err.find("The context menu entry could not be written. Entry: " +
-                             EntryOf("text/html").string()),
+                             ServiceMenu().string()),
             std::string::npos)
       << blocked.Err;
   EXPECT_EQ(std::count(blocked.Err.begin(), blocked.Err.end(), '\n'), 2)
       << "one message and its reason, then the abort: " << blocked.Err;
   EXPECT_TRUE(fs::exists(SettingsFile())) << "the tag list was written before";
+  EXPECT_FALSE(fs::exists(Data() / "nautilus")) << "nothing after the abort";
 
-  fs::remove(Applications());
+  fs::remove(Data() / "kio");
   fs::remove_all(Config() / "Brennik");
   test::WriteText(Config() / "Brennik", "a file where the directory belongs");
   const TRun noSettings = Run({"-i"});
   EXPECT_EQ(noSettings.ExitCode, 1);
   EXPECT_NE(noSettings.Err.find("settings"), std::string::npos) << noSettings.Err;
-  EXPECT_EQ(EntryFiles(), std::vector<std::string>{}) << "nothing after a refused tag list";
+  EXPECT_FALSE(fs::exists(Data() / "kio")) << "nothing after a refused tag list";
 }
 
 }  // namespace

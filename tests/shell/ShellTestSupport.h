@@ -58,6 +58,21 @@ inline void WriteSampleMimeData(const std::filesystem::path& dataHome) {
 )");
 }
 
-inline constexpr char kEntryPrefix[] = "quorvane-00000701-75e7-11d7-0266-00a024502a20-";
+inline constexpr char kActionName[] = "quorvane-00000701-75e7-11d7-0266-00a024502a20";
+
+// One home for the whole test program, made on first use: the MIME database reads the data
+// directories once per process. XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_CONFIG_DIRS point into it.
+inline const std::filesystem::path& SharedHome() {
+  static const TTempDir home;
+  static const bool prepared = [] {
+    ::setenv("XDG_DATA_HOME", (home.Path() / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (home.Path() / "system").c_str(), 1);
+    WriteSampleMimeData(home.Path() / "data");
+    return true;
+  }();
+  (void)prepared;
+  return home.Path();
+}
 
 }  // namespace quorvane::test

@@ -14,7 +14,7 @@
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "shell/ContextMenu.h"
-#include "shell/VerbEntries.h"
+#include "shell/KeyFileActions.h"
 #include "ui/ContextMenuDialog.h"
 #include "ui/ContextMenuEditing.h"
 #include "ui/DoctypeListBox.h"
@@ -36,7 +36,9 @@ class ContextMenuDialog : public ::testing::Test {
     ASSERT_TRUE(Write({kTwinA}));
   }
 
-  static void ClearEntries() { fs::remove_all(TVerbEntries().Directory()); }
+  static void ClearEntries() {
+    WriteClassVerbs(Registered(), false, "%s", "", ContextMenuCommandLine());
+  }
   static bool Write(const TClassList& classes) {
     return WriteClassVerbs(classes, true, "%s", "Compress", ContextMenuCommandLine());
   }
@@ -196,8 +198,8 @@ TEST_F(ContextMenuDialog, OkMovesTheVerbToTheChosenTypesAndCancelChangesNothing)
              });
   EXPECT_EQ(Registered(), (TClassList{kSample, kTwinB}));
   EXPECT_EQ(ContextMenuCaption(), "Shrink");
-  EXPECT_NE(test::ReadText(TVerbEntries().PathOf(kSample)).find("\nName=Shrink\n"),
-            std::string::npos);
+  const TDolphinServiceMenu menu(TActionDirectories::FromEnvironment().DataHome);
+  EXPECT_NE(test::ReadText(menu.Path()).find("\nName=Shrink\n"), std::string::npos);
 
   WhileModal([this] { EXPECT_FALSE(EditContextMenu(form_)); },
              [this] {
