@@ -55,33 +55,29 @@ std::string TerminalText(const std::string& text) {
   return Win1252ToUtf8(lines);
 }
 
-void TConsoleMessages::Error(const QString& text) {
+void TConsoleMessages::ShowError(const QString& text) {
   std::fprintf(stderr, "quorvane: %s\n", TerminalLines(text).c_str());
   std::fflush(stderr);
 }
 
-void TConsoleMessages::Information(const QString& text, const QString&) {
+void TConsoleMessages::ShowInformation(const QString& text, const QString&) {
   std::fprintf(stdout, "%s\n", TerminalLines(text).c_str());
   std::fflush(stdout);
 }
 
-bool TConsoleMessages::AskYesNo(const QString& question, const QString&) {
-  return AskYesNoOnTerminal(TerminalLines(question)).value_or(true);
-}
-
-IMessages::TAnswer TConsoleMessages::AskYesNoCancel(const QString& question, const QString&) {
+IMessages::TAnswer TConsoleMessages::Ask(const QString& question, const QString&, bool withCancel) {
   const std::optional<bool> answer = AskYesNoOnTerminal(TerminalLines(question));
   if (!answer) {
-    return TAnswer::Cancel;
+    return withCancel ? TAnswer::Cancel : TAnswer::Yes;
   }
   return *answer ? TAnswer::Yes : TAnswer::No;
 }
 
 // Without anybody to ask, an error stops the work rather than being passed over.
-IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const QString& text, const QString&) {
+IMessages::TErrorChoice TConsoleMessages::AskAboutError(const QString& text, const QString&) {
   const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalLines(text));
   if (!answer) {
-    Error(text);
+    ShowError(text);
     return TErrorChoice::Abort;
   }
   switch (*answer) {

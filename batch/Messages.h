@@ -9,7 +9,8 @@ namespace quorvane {
 
 // How the program shows its messages and asks its questions: message boxes when a display is
 // used, the terminal otherwise. The one interface for the batch, the dialogs and the editor.
-// Texts are Unicode; the overloads for the program's own texts take Windows-1252 bytes.
+// Texts are Unicode; the overloads for the program's own texts take Windows-1252 bytes. An
+// empty caption is the program's name.
 class IMessages {
  public:
   enum class TAnswer { Yes, No, Cancel };
@@ -17,35 +18,42 @@ class IMessages {
 
   virtual ~IMessages() = default;
   // The error box (error icon, OK).
-  virtual void Error(const QString& text) = 0;
-  // A plain message with an OK button; an empty caption is the program's name.
-  virtual void Information(const QString& text, const QString& caption) = 0;
-  // A Yes/No question; true for Yes.
-  virtual bool AskYesNo(const QString& question, const QString& caption) = 0;
-  virtual TAnswer AskYesNoCancel(const QString& question, const QString& caption) = 0;
-  // An error the user may abort on, retry or ignore.
-  virtual TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) = 0;
-
+  void Error(const QString& text) { ShowError(text); }
   void Error(const std::string& text);
+  // A plain message with an OK button.
+  void Information(const QString& text, const QString& caption) { ShowInformation(text, caption); }
   void Information(const std::string& text, const std::string& caption);
+  // A Yes/No question; true for Yes.
+  bool AskYesNo(const QString& question, const QString& caption) {
+    return Ask(question, caption, false) == TAnswer::Yes;
+  }
   bool AskYesNo(const std::string& question, const std::string& caption);
+  TAnswer AskYesNoCancel(const QString& question, const QString& caption) {
+    return Ask(question, caption, true);
+  }
+  // An error the user may abort on, retry or ignore.
+  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) {
+    return AskAboutError(text, caption);
+  }
   TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption);
+
+ private:
+  virtual void ShowError(const QString& text) = 0;
+  virtual void ShowInformation(const QString& text, const QString& caption) = 0;
+  // Yes and No, and Cancel when `withCancel`.
+  virtual TAnswer Ask(const QString& question, const QString& caption, bool withCancel) = 0;
+  virtual TErrorChoice AskAboutError(const QString& text, const QString& caption) = 0;
 };
 
 // Messages on standard error; questions on the terminal when one is attached, else "Yes", and
 // Abort for an error the user could act on. A Yes/No/Cancel question without a terminal is
 // cancelled: nothing is decided for a user who was not asked.
 class TConsoleMessages : public IMessages {
- public:
-  using IMessages::AskAbortRetryIgnore;
-  using IMessages::AskYesNo;
-  using IMessages::Error;
-  using IMessages::Information;
-  void Error(const QString& text) override;
-  void Information(const QString& text, const QString& caption) override;
-  bool AskYesNo(const QString& question, const QString& caption) override;
-  TAnswer AskYesNoCancel(const QString& question, const QString& caption) override;
-  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) override;
+ private:
+  void ShowError(const QString& text) override;
+  void ShowInformation(const QString& text, const QString& caption) override;
+  TAnswer Ask(const QString& question, const QString& caption, bool withCancel) override;
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override;
 };
 
 IMessages& Messages();

@@ -19,26 +19,20 @@ class TFakeMessages : public IMessages {
   std::vector<std::string> Questions;
   std::deque<TAnswer> Answers;
 
-  using IMessages::AskAbortRetryIgnore;
-  using IMessages::AskYesNo;
-  using IMessages::Error;
-  using IMessages::Information;
-  void Error(const QString& text) override { Errors.push_back(text.toStdString()); }
-  void Information(const QString& text, const QString&) override {
+ private:
+  void ShowError(const QString& text) override { Errors.push_back(text.toStdString()); }
+  void ShowInformation(const QString& text, const QString&) override {
     Informations.push_back(text.toStdString());
   }
-  bool AskYesNo(const QString& question, const QString&) override {
-    return Take(question) == TAnswer::Yes;
+  TAnswer Ask(const QString& question, const QString&, bool withCancel) override {
+    const TAnswer answer = Take(question);
+    return withCancel || answer == TAnswer::Yes ? answer : TAnswer::No;
   }
-  TAnswer AskYesNoCancel(const QString& question, const QString&) override {
-    return Take(question);
-  }
-  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString&) override {
+  TErrorChoice AskAboutError(const QString& text, const QString&) override {
     Errors.push_back(text.toStdString());
     return TErrorChoice::Abort;
   }
 
- private:
   TAnswer Take(const QString& question) {
     Questions.push_back(question.toStdString());
     if (Answers.empty()) {

@@ -36,7 +36,7 @@ QString CaptionText(const QString& caption) {
 }
 }  // namespace
 
-void TDialogMessages::Error(const QString& text) {
+void TDialogMessages::ShowError(const QString& text) {
   QApplication::beep();
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::Critical, kProgramCaption, text, QMessageBox::NoButton, parent_);
@@ -44,20 +44,11 @@ void TDialogMessages::Error(const QString& text) {
   box.exec();
 }
 
-void TDialogMessages::Information(const QString& text, const QString& caption) {
+void TDialogMessages::ShowInformation(const QString& text, const QString& caption) {
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::NoIcon, CaptionText(caption), text, QMessageBox::NoButton, parent_);
   box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
   box.exec();
-}
-
-bool TDialogMessages::AskYesNo(const QString& question, const QString& caption) {
-  return Ask(question, caption, false) == TAnswer::Yes;
-}
-
-IMessages::TAnswer TDialogMessages::AskYesNoCancel(const QString& question,
-                                                   const QString& caption) {
-  return Ask(question, caption, true);
 }
 
 // Escape is the last button: No, or Cancel when there is one.
@@ -79,8 +70,8 @@ IMessages::TAnswer TDialogMessages::Ask(const QString& question, const QString& 
   return box.clickedButton() == no ? TAnswer::No : TAnswer::Cancel;
 }
 
-IMessages::TErrorChoice TDialogMessages::AskAbortRetryIgnore(const QString& text,
-                                                             const QString& caption) {
+IMessages::TErrorChoice TDialogMessages::AskAboutError(const QString& text,
+                                                       const QString& caption) {
   QApplication::beep();
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::Critical, CaptionText(caption), text, QMessageBox::NoButton,

@@ -14,18 +14,11 @@ class TDialogMessages : public IMessages {
   explicit TDialogMessages(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParentWindow(QWidget* parent) { parent_ = parent; }
 
-  using IMessages::AskAbortRetryIgnore;
-  using IMessages::AskYesNo;
-  using IMessages::Error;
-  using IMessages::Information;
-  void Error(const QString& text) override;
-  void Information(const QString& text, const QString& caption) override;
-  bool AskYesNo(const QString& question, const QString& caption) override;
-  TAnswer AskYesNoCancel(const QString& question, const QString& caption) override;
-  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) override;
-
  private:
-  TAnswer Ask(const QString& question, const QString& caption, bool withCancel);
+  void ShowError(const QString& text) override;
+  void ShowInformation(const QString& text, const QString& caption) override;
+  TAnswer Ask(const QString& question, const QString& caption, bool withCancel) override;
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override;
 
   QPointer<QWidget> parent_;
 };

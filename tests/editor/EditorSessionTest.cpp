@@ -12,7 +12,6 @@
 #include "FakeMessages.h"
 #include "batch/ProgressModel.h"
 #include "platform/Files.h"
-#include "platform/ProgramFiles.h"
 #include "platform/TestSupport.h"
 
 namespace quorvane::test {
@@ -68,12 +67,6 @@ class TFakeView : public IEditorView {
     return name;
   }
 };
-
-bool ChooseEnglish(std::string& country, std::string& language) {
-  country = FindDataFile("STATE_GB.nls");
-  language = FindDataFile("Quorvane_en.nls");
-  return true;
-}
 
 // A session on a settings store of its own.
 class EditorSession : public ::testing::Test {

@@ -18,7 +18,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ProgramFiles.h"
+
 namespace quorvane::test {
+
+// The language choice of a first start: English texts, whatever the machine's locale.
+inline bool ChooseEnglish(std::string& country, std::string& language) {
+  country = FindDataFile("STATE_GB.nls");
+  language = FindDataFile("Quorvane_en.nls");
+  return true;
+}
 
 // A fresh directory (path ending in "/"), removed with all it holds, also where a test took
 // away write permission.

@@ -26,13 +26,13 @@ class TScriptedMessages : public IMessages {
   std::vector<std::string> Asked;
   std::vector<std::string> Captions;
 
-  void Error(const QString&) override {}
-  void Information(const QString&, const QString&) override {}
-  bool AskYesNo(const QString&, const QString&) override { return true; }
-  IMessages::TAnswer AskYesNoCancel(const QString&, const QString&) override {
-    return IMessages::TAnswer::Cancel;
+ private:
+  void ShowError(const QString&) override {}
+  void ShowInformation(const QString&, const QString&) override {}
+  IMessages::TAnswer Ask(const QString&, const QString&, bool) override {
+    return IMessages::TAnswer::Yes;
   }
-  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) override {
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
     Asked.push_back(text.toStdString());
     Captions.push_back(caption.toStdString());
     if (Answers.empty()) {

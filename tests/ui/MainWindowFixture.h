@@ -10,19 +10,11 @@
 #include <vector>
 
 #include "FakeMessages.h"
-#include "platform/ProgramFiles.h"
 #include "platform/TestSupport.h"
 #include "ui/MainWindow.h"
 #include "ui/SourceEdit.h"
 
 namespace quorvane::test {
-
-// English texts, whatever the machine's locale.
-inline bool ChooseEnglish(std::string& country, std::string& language) {
-  country = FindDataFile("STATE_GB.nls");
-  language = FindDataFile("Quorvane_en.nls");
-  return true;
-}
 
 // A main window on a settings store of its own, with fake messages and a browser that only
 // records. Widgets and actions are found by their component names.
