@@ -11,6 +11,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
+#include "platform/IncludeFileReader.h"
 #include "platform/System.h"
 #include "support/Rounding.h"
 #include "support/TextFormat.h"
@@ -44,6 +45,25 @@ class TRunProgress : public IProgress {
  private:
   TDocument& document_;
 };
+
+// A pass that stopped by itself leaves the document as it was: say which and why.
+void ReportStoppedPass(TStopReason stop, const std::string& fileName) {
+  const std::string name = fileName.empty() ? GetText(textid::kUnnamedDocument) : fileName;
+  switch (stop) {
+    case TStopReason::Unterminated:
+      ShowErrorMessage(textid::kDirectiveUnterminated, name);
+      break;
+    case TStopReason::TooDeep:
+      ShowErrorMessage(textid::kDirectivesTooDeep, name);
+      break;
+    case TStopReason::TooLarge:
+      ShowErrorMessage(textid::kIncludesTooLarge, name);
+      break;
+    case TStopReason::None:
+    case TStopReason::Cancelled:
+      break;
+  }
+}
 
 // Gives the progress window back on every way out of an editor run.
 class TFinishGuard {
@@ -104,12 +124,16 @@ bool TDocument::KeepRunning() {
 bool TDocument::CompressText(std::string& text, const std::string& fileName,
                              TCompressionStats& stats) {
   TRunProgress progress(*this);
-  TFileSystemIncludes files;
+  TIncludeFileReader files(fileName);
   TEngineServices services{progress, LanguageTexts(), files};
   if (!preparedTags_ || !preparedTags_->Tags().Equals(TagList)) {
     preparedTags_ = std::make_unique<TPreparedTags>(TagList);
   }
-  return quorvane::CompressText(text, fileName, *preparedTags_, stats, services);
+  const TStopReason stop = quorvane::CompressText(
+      text, fileName, *preparedTags_, StrictPre ? TProtection::StrictPre : TProtection::Elements,
+      stats, services);
+  ReportStoppedPass(stop, fileName);
+  return stop != TStopReason::None;
 }
 
 bool TDocument::CompressPage(std::string& page, const std::string& fileName,

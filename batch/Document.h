@@ -39,6 +39,7 @@ class TDocument {
   bool HelpDirAuto = true;     // the help directory is found automatically
   bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
   bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
+  bool StrictPre = false;      // protect only "<PRE>" blocks, not every code element
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }

@@ -58,6 +58,7 @@ void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings
     window.ViewSymbolbar = reg.ReadBool("ViewSymbolbar");
     window.ViewStatusbar = reg.ReadBool("ViewStatusbar");
     document.Waittime = reg.ReadInteger("Waittime").value_or(1000);
+    document.StrictPre = reg.ReadBool("StrictPre").value_or(false);
     reg.CloseKey();
     window.Font = reg.LoadFont();
     LoadHistory(reg, window.History);
@@ -87,6 +88,7 @@ void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
     reg.Write("ViewStatusbar", *window.ViewStatusbar);
   }
   reg.Write("BreakTags", document.TagList.CommaText());
+  reg.Write("StrictPre", document.StrictPre);
   reg.Write("ContextmenuCaption", window.ContextmenuCaption);
   reg.CloseKey();
   if (window.Font) {

@@ -21,7 +21,8 @@ struct TWindowSettings {
   std::string CountryFile;
 };
 
-// Loads the document's settings (tag list, help directory, wait time) and the window's.
+// Loads the document's settings (tag list, protected segments, help directory, wait time) and
+// the window's.
 void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings& window);
 
 // Saves them all, the window's placement first. Throws TRegistryError when refused.

@@ -1,5 +1,7 @@
-// Prints the engine's figures: throughput per page size, linearity, speed-up over the literal
-// algorithm, memcpy as the floor, peak memory; or compresses a corpus of pages.
+// Prints the engine's figures: throughput per page size under both rules for protected
+// segments, linearity, speed-up over the literal algorithm, memcpy as the floor, peak memory,
+// and a deep include tree; or compresses a corpus of pages, or holds the engine's output for a
+// corpus against the literal algorithm's.
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,42 +19,59 @@
 #include "LiteralEngine.h"
 #include "PageGenerator.h"
 #include "engine/CompressionPass.h"
+#include "engine/Directives.h"
+#include "platform/IncludeFileReader.h"
 
 namespace {
 
 using namespace quorvane;
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+constexpr double kMb = 1024.0 * 1024.0;
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
+const char* RuleName(TProtection protection) {
+  return protection == TProtection::StrictPre ? "strict <PRE>" : "protected elements";
+}
+
 struct TServices {
+  explicit TServices(const std::string& fileName) : files(fileName) {}
   TNullProgress progress;
   TBuiltinTexts texts;
-  TFileSystemIncludes files;
+  TIncludeFileReader files;
   TEngineServices services{progress, texts, files};
 };
 
-double TimeEngine(const std::string& page, int runs, const TPreparedTags& tags) {
+// One page through the engine, or through the literal algorithm.
+TStopReason Compress(std::string& text, const std::string& fileName, const TPreparedTags& tags,
+                     TProtection protection, bool literal, TCompressionStats& stats) {
+  TServices s(fileName);
+  return literal ? oracle::LiteralCompressText(text, fileName, tags.Tags(), protection, stats,
+                                               s.services)
+                 : CompressText(text, fileName, tags, protection, stats, s.services);
+}
+
+double TimeEngine(const std::string& page, int runs, const TPreparedTags& tags,
+                  TProtection protection, TCompressionStats& stats) {
   double best = 1e30;
   for (int i = 0; i < runs; ++i) {
-    TServices s;
     std::string text = page;
-    TCompressionStats stats;
     const auto start = Clock::now();
-    CompressText(text, "page.htm", tags, stats, s.services);
+    Compress(text, "page.htm", tags, protection, false, stats);
     best = std::min(best, Seconds(start));
   }
   return best;
 }
 
-double TimeLiteral(const std::string& page, const TTagsCommaList& tags) {
-  TServices s;
+double TimeLiteral(const std::string& page, const TPreparedTags& tags) {
   std::string text = page;
   TCompressionStats stats;
   const auto start = Clock::now();
-  oracle::LiteralCompressText(text, "page.htm", tags, stats, s.services);
+  Compress(text, "page.htm", tags, TProtection::Elements, true, stats);
   return Seconds(start);
 }
 
@@ -78,36 +98,125 @@ long ProcStatusKb(const char* key) {
   return -1;
 }
 
+// The peak of resident memory since the last reset, above `before`, in MiB.
+double PeakSinceMb(long before) {
+  return (ProcStatusKb("VmHWM:") - before) / 1024.0;
+}
+
+void ResetPeak() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 // Run in a fresh process (--measure-peak SIZE): compresses one page and prints the peak of
 // resident memory above what the process held before the page existed, page included.
 int MeasurePeak(size_t size) {
-  const TTagsCommaList tags = TTagsCommaList::Default();
+  const TPreparedTags tags(TTagsCommaList::Default());
   const long before = ProcStatusKb("VmRSS:");
   std::string page = bench::GeneratePage(size, 7);
-  std::ofstream("/proc/self/clear_refs") << "5";  // the page's generation does not count
-  TServices s;
+  ResetPeak();  // the page's generation does not count
   TCompressionStats stats;
-  CompressText(page, "page.htm", tags, stats, s.services);
-  std::printf("%.1f\n", (ProcStatusKb("VmHWM:") - before) / 1024.0);
+  Compress(page, "page.htm", tags, TProtection::Elements, false, stats);
+  std::printf("%.1f\n", PeakSinceMb(before));
   return 0;
 }
 
-double PeakMemoryMb(size_t size) {
-  const std::string command =
-      "/proc/" + std::to_string(getpid()) + "/exe --measure-peak " + std::to_string(size);
+// Runs this program again with `arguments` and reads the number it prints.
+double RunChild(const std::string& arguments) {
+  const std::string command = "/proc/" + std::to_string(getpid()) + "/exe " + arguments;
   FILE* child = popen(command.c_str(), "r");
   if (child == nullptr) {
     return -1;
   }
-  double mb = -1;
-  if (std::fscanf(child, "%lf", &mb) != 1) {
-    mb = -1;
+  double value = -1;
+  if (std::fscanf(child, "%lf", &value) != 1) {
+    value = -1;
   }
   pclose(child);
-  return mb;
+  return value;
 }
 
-constexpr double kMb = 1024.0 * 1024.0;
+// The include tree written to a fresh directory; removed with it.
+class TIncludeTreeDir {
+ public:
+  TIncludeTreeDir() {
+    std::string pattern = (fs::temp_directory_path() / "quorvane-tree-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) {
+      dir_ = pattern;
+      for (const auto& [name, content] : bench::IncludeTree()) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+        bytes_ += content.size();
+      }
+    }
+  }
+  ~TIncludeTreeDir() {
+    std::error_code error;
+    fs::remove_all(dir_, error);
+  }
+  std::string Top() const { return (dir_ / "f01.htm").string(); }
+  size_t Bytes() const { return bytes_; }
+  std::string TopText() const {
+    std::ifstream in(Top(), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+
+ private:
+  fs::path dir_;
+  size_t bytes_ = 0;
+};
+
+struct TTreeRun {
+  TStopReason stop;
+  size_t size;
+  double seconds;
+};
+
+// Expands the tree's first file, or (whole) compresses it.
+TTreeRun RunTree(const TIncludeTreeDir& tree, bool whole) {
+  std::string text = tree.TopText();
+  TServices s(tree.Top());
+  const auto start = Clock::now();
+  TStopReason stop;
+  if (whole) {
+    TCompressionStats stats;
+    stop = CompressText(text, tree.Top(), TTagsCommaList::Default(), TProtection::Elements, stats,
+                        s.services);
+  } else {
+    bool modified = false;
+    stop = ExpandDirectives(text, tree.Top(), modified, s.services);
+  }
+  return {stop, text.size(), Seconds(start)};
+}
+
+// Run in a fresh process (--measure-tree-peak expand|compress).
+int MeasureTreePeak(bool whole) {
+  const TIncludeTreeDir tree;
+  const long before = ProcStatusKb("VmRSS:");
+  ResetPeak();
+  RunTree(tree, whole);
+  std::printf("%.1f\n", PeakSinceMb(before));
+  return 0;
+}
+
+int ReportIncludeTree() {
+  const TIncludeTreeDir tree;
+  const TTreeRun expand = RunTree(tree, false);
+  const TTreeRun whole = RunTree(tree, true);
+  const double expandPeak = RunChild("--measure-tree-peak expand");
+  const double wholePeak = RunChild("--measure-tree-peak compress");
+  std::printf("include tree: 12 files, %zu bytes in all, expand to %.1f MB\n", tree.Bytes(),
+              expand.size / 1e6);
+  std::printf("  expansion: %.3f s, peak %.1f MiB (bound: under 1 s)\n", expand.seconds,
+              expandPeak);
+  std::printf("  whole pass: %.3f s, peak %.1f MiB, %.1f MB out\n", whole.seconds, wholePeak,
+              whole.size / 1e6);
+  const bool met = expand.stop == TStopReason::None && expand.seconds < 1.0;
+  if (expand.stop != TStopReason::None) {
+    std::printf("  the expansion stopped early\n");
+  }
+  return met ? 0 : 1;
+}
 
 int RunFigures(bool quick) {
   const TTagsCommaList tags = TTagsCommaList::Default();
@@ -116,20 +225,21 @@ int RunFigures(bool quick) {
       quick ? std::vector<size_t>{100 << 10, 1 << 20}
             : std::vector<size_t>{100 << 10, 1 << 20, 10 << 20, 50 << 20};
   std::vector<double> times;
-  std::printf("%-10s %12s %12s %12s %10s\n", "page", "engine s", "engine MB/s", "memcpy MB/s",
-              "saved %");
+  std::printf("%-10s %10s %12s %12s %12s %9s %9s\n", "page", "engine s", "elements MB/s",
+              "strict MB/s", "memcpy MB/s", "saved %", "strict %");
   for (const size_t size : sizes) {
     const std::string page = bench::GeneratePage(size, 7);
     const int runs = size >= (10u << 20) ? 3 : 10;
-    const double t = TimeEngine(page, runs, prepared);
+    TCompressionStats elements;
+    TCompressionStats strict;
+    const double t = TimeEngine(page, runs, prepared, TProtection::Elements, elements);
+    const double tStrict = TimeEngine(page, runs, prepared, TProtection::StrictPre, strict);
     const double copy = TimeMemcpy(page, runs);
-    TServices s;
-    std::string text = page;
-    TCompressionStats stats;
-    CompressText(text, "page.htm", tags, stats, s.services);
     times.push_back(t);
-    std::printf("%-10s %12.4f %12.1f %12.1f %10d\n", (std::to_string(size >> 10) + " KiB").c_str(),
-                t, page.size() / kMb / t, page.size() / kMb / copy, stats.Percent);
+    std::printf("%-10s %10.4f %13.1f %12.1f %12.1f %9d %9d\n",
+                (std::to_string(size >> 10) + " KiB").c_str(), t, page.size() / kMb / t,
+                page.size() / kMb / tStrict, page.size() / kMb / copy, elements.Percent,
+                strict.Percent);
   }
   int failures = 0;
   if (times.size() >= 3) {
@@ -142,78 +252,180 @@ int RunFigures(bool quick) {
       break;
     }
     const std::string page = bench::GeneratePage(sizes[i], 7);
-    const double literal = TimeLiteral(page, tags);
+    const double literal = TimeLiteral(page, prepared);
     const double speedup = literal / times[i];
     std::printf("literal algorithm on %zu KiB: %.3f s, speed-up %.0fx%s\n", sizes[i] >> 10, literal,
                 speedup, i == 1 ? " (bound: at least 20x)" : "");
     failures += i == 1 && speedup < 20;
   }
   const size_t peakSize = sizes.back();
-  const double peak = PeakMemoryMb(peakSize);
+  const double peak = RunChild("--measure-peak " + std::to_string(peakSize));
   const double factor = peak / (peakSize / kMb);
   std::printf("peak memory for the %zu MiB page: %.1f MiB, %.2fx the page (bound: below 4x)\n",
               peakSize >> 20, peak, factor);
   failures += factor >= 4;
+  if (!quick) {
+    failures += ReportIncludeTree();
+  }
   std::printf("%s\n", failures == 0 ? "all bounds met" : "BOUNDS MISSED");
   return failures == 0 ? 0 : 1;
 }
 
-bool IsPage(const std::filesystem::path& path) {
+struct TPage {
+  std::string Name;  // relative to the corpus
+  std::string FileName;
+  std::string Text;
+};
+
+bool IsPage(const fs::path& path) {
   std::string ext = path.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
   return ext == ".htm" || ext == ".html";
 }
 
-int RunCorpus(const std::filesystem::path& dir, const std::filesystem::path& outDir) {
-  namespace fs = std::filesystem;
-  const TPreparedTags tags(TTagsCommaList::Default());
-  std::vector<fs::path> pages;
+std::optional<std::vector<TPage>> ReadCorpus(const fs::path& dir) {
+  std::vector<fs::path> paths;
   std::error_code error;
   for (auto it = fs::recursive_directory_iterator(dir, error); !error && it != fs::end(it);
        it.increment(error)) {
     if (it->is_regular_file() && IsPage(it->path())) {
-      pages.push_back(it->path());
+      paths.push_back(it->path());
     }
   }
   if (error) {
     std::cerr << "cannot read " << dir << ": " << error.message() << "\n";
-    return 2;
+    return std::nullopt;
   }
-  std::sort(pages.begin(), pages.end());
-  size_t bytesIn = 0;
-  size_t bytesOut = 0;
-  double seconds = 0;
-  for (const fs::path& path : pages) {
+  std::sort(paths.begin(), paths.end());
+  std::vector<TPage> pages;
+  for (const fs::path& path : paths) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
-    std::string text = content.str();
-    bytesIn += text.size();
-    TServices s;
+    pages.push_back({fs::relative(path, dir).string(), path.string(), content.str()});
+  }
+  return pages;
+}
+
+// Pages of many sizes, with every kind of protected element, in memory.
+std::vector<TPage> GeneratedPages(int count) {
+  std::vector<TPage> pages;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = "page" + std::to_string(i) + ".htm";
+    pages.push_back({name, name, bench::GeneratePage(2000 + (i * 7919) % 60000, i + 1)});
+  }
+  return pages;
+}
+
+const char* StopText(TStopReason stop) {
+  switch (stop) {
+    case TStopReason::Unterminated:
+      return "an include directive has no closing tag";
+    case TStopReason::TooDeep:
+      return "include directives nest too deep";
+    case TStopReason::TooLarge:
+      return "its includes would make it too large";
+    default:
+      return "cancelled";
+  }
+}
+
+// Bytes read, after the includes (what the savings are measured against) and written.
+struct TTotals {
+  size_t In = 0;
+  size_t Expanded = 0;
+  size_t Out = 0;
+  void Add(size_t in, const std::string& out, TStopReason stop, const TCompressionStats& stats) {
+    In += in;
+    Out += out.size();
+    Expanded += out.size() + (stop == TStopReason::None ? static_cast<size_t>(stats.Saved) : 0);
+  }
+  double SavedPercent() const { return Expanded ? 100.0 * (Expanded - Out) / Expanded : 0.0; }
+  void Print(const char* what, TProtection protection, size_t files) const {
+    std::printf(
+        "%s, %s: %zu files, %zu bytes read, %zu after includes, %zu out: %zu saved "
+        "(%.2f %%)",
+        what, RuleName(protection), files, In, Expanded, Out, Expanded - Out, SavedPercent());
+  }
+};
+
+int RunCorpus(const std::vector<TPage>& pages, const fs::path& outDir, TProtection protection,
+              bool literal) {
+  const TPreparedTags tags(TTagsCommaList::Default());
+  TTotals totals;
+  double seconds = 0;
+  for (const TPage& page : pages) {
+    std::string text = page.Text;
     TCompressionStats stats;
     const auto start = Clock::now();
-    const bool stopped = CompressText(text, path.string(), tags, stats, s.services);
+    const TStopReason stop = Compress(text, page.FileName, tags, protection, literal, stats);
     seconds += Seconds(start);
-    if (stopped) {
-      std::cerr << path.string() << ": unterminated include directive, left as it is\n";
+    if (stop != TStopReason::None) {
+      std::cerr << page.FileName << ": left as it is: " << StopText(stop) << "\n";
     }
-    bytesOut += text.size();
-    std::printf("%-50s %8d %% saved\n", fs::relative(path, dir).string().c_str(), stats.Percent);
+    totals.Add(page.Text.size(), text, stop, stats);
+    std::printf("%-50s %8d %% saved\n", page.Name.c_str(), stats.Percent);
     if (!outDir.empty()) {
-      const fs::path target = outDir / fs::relative(path, dir);
+      const fs::path target = outDir / page.Name;
       fs::create_directories(target.parent_path());
       std::ofstream(target, std::ios::binary) << text;
     }
   }
-  std::printf("files: %zu  bytes in: %zu  bytes out: %zu  (%.1f %% saved)  %.1f MB/s\n",
-              pages.size(), bytesIn, bytesOut,
-              bytesIn ? 100.0 * (bytesIn - bytesOut) / bytesIn : 0.0,
-              seconds > 0 ? bytesIn / kMb / seconds : 0.0);
+  totals.Print(literal ? "literal algorithm" : "engine", protection, pages.size());
+  std::printf(", %.1f MB/s\n", seconds > 0 ? totals.Expanded / kMb / seconds : 0.0);
   if (!outDir.empty()) {
     std::printf("compressed copies written under %s\n", outDir.string().c_str());
   }
   return 0;
 }
+
+// Holds the engine's result for every page against the literal algorithm's, under both rules.
+int CheckCorpus(const std::vector<TPage>& pages) {
+  const TPreparedTags tags(TTagsCommaList::Default());
+  int differences = 0;
+  for (const TProtection protection : {TProtection::Elements, TProtection::StrictPre}) {
+    TTotals totals;
+    for (const TPage& page : pages) {
+      std::string engine = page.Text;
+      std::string literal = page.Text;
+      TCompressionStats engineStats;
+      TCompressionStats literalStats;
+      const TStopReason engineStop =
+          Compress(engine, page.FileName, tags, protection, false, engineStats);
+      const TStopReason literalStop =
+          Compress(literal, page.FileName, tags, protection, true, literalStats);
+      if (engine != literal || engineStop != literalStop) {
+        const auto at = std::mismatch(engine.begin(), engine.end(), literal.begin(), literal.end());
+        std::printf("DIFFERENT (%s): %s, from byte %zu\n", RuleName(protection), page.Name.c_str(),
+                    static_cast<size_t>(at.first - engine.begin()));
+        ++differences;
+      }
+      totals.Add(page.Text.size(), engine, engineStop, engineStats);
+    }
+    totals.Print("engine", protection, pages.size());
+    std::printf("\n");
+  }
+  std::printf("%s\n", differences == 0 ? "engine and literal algorithm agree"
+                                       : "ENGINE AND LITERAL ALGORITHM DIFFER");
+  return differences == 0 ? 0 : 1;
+}
+
+int WriteGenerated(const fs::path& dir, int count) {
+  int index = 0;
+  for (const TPage& page : GeneratedPages(count)) {
+    const fs::path target = dir / fs::path("part" + std::to_string(index++ % 7)) / page.Name;
+    fs::create_directories(target.parent_path());
+    std::ofstream(target, std::ios::binary) << page.Text;
+  }
+  std::printf("%d generated pages written under %s\n", count, dir.string().c_str());
+  return 0;
+}
+
+constexpr char kUsage[] =
+    "usage: quorvane-bench [--quick | --include-tree]\n"
+    "       quorvane-bench --corpus DIR [--out OUTDIR] [--strict-pre] [--literal]\n"
+    "       quorvane-bench --check [--corpus DIR]   (without DIR: generated pages)\n"
+    "       quorvane-bench --generate DIR [COUNT]\n";
 
 }  // namespace
 
@@ -221,23 +433,43 @@ int main(int argc, char** argv) {
   std::string corpus;
   std::string out;
   bool quick = false;
+  bool check = false;
+  bool literal = false;
+  TProtection protection = TProtection::Elements;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--corpus" && i + 1 < argc) {
       corpus = argv[++i];
     } else if (arg == "--out" && i + 1 < argc) {
       out = argv[++i];
+    } else if (arg == "--strict-pre") {
+      protection = TProtection::StrictPre;
+    } else if (arg == "--literal") {
+      literal = true;
+    } else if (arg == "--check") {
+      check = true;
+    } else if (arg == "--generate" && i + 1 < argc) {
+      const std::string dir = argv[++i];
+      return WriteGenerated(dir, i + 1 < argc ? std::atoi(argv[++i]) : 200);
     } else if (arg == "--measure-peak" && i + 1 < argc) {
       return MeasurePeak(std::stoul(argv[++i]));
+    } else if (arg == "--measure-tree-peak" && i + 1 < argc) {
+      return MeasureTreePeak(std::string(argv[++i]) == "compress");
+    } else if (arg == "--include-tree") {
+      return ReportIncludeTree();
     } else if (arg == "--quick") {
       quick = true;
     } else {
-      std::cerr << "usage: quorvane-bench [--quick] | --corpus DIR [--out OUTDIR]\n";
+      std::cerr << kUsage;
       return 2;
     }
   }
-  if (!corpus.empty()) {
-    return RunCorpus(corpus, out);
+  if (check || !corpus.empty()) {
+    const auto pages = corpus.empty() ? std::optional(GeneratedPages(60)) : ReadCorpus(corpus);
+    if (!pages) {
+      return 2;
+    }
+    return check ? CheckCorpus(*pages) : RunCorpus(*pages, out, protection, literal);
   }
   return RunFigures(quick);
 }

@@ -1,5 +1,6 @@
 #include "PageGenerator.h"
 
+#include <cstdio>
 #include <random>
 #include <vector>
 
@@ -10,6 +11,15 @@ namespace {
 class TPageWriter {
  public:
   explicit TPageWriter(uint32_t seed) : random_(seed) {}
+
+  // Blocks of a page's body, about `targetSize` bytes.
+  std::string Fragment(size_t targetSize) {
+    while (out_.size() < targetSize) {
+      Block();
+    }
+    out_.resize(targetSize);
+    return std::move(out_);
+  }
 
   std::string Page(size_t targetSize) {
     Line(0, "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">");
@@ -29,6 +39,11 @@ class TPageWriter {
     }
     Line(0, "</body>");
     Line(0, "</html>");
+    // Some pages end in the middle of an element, as cut-off downloads do.
+    if (Pick(8) == 0) {
+      Line(0, Pick(2) == 0 ? "<PRE class=\"tail\">" : "<textarea rows=\"4\">");
+      Line(2, "  cut  off  " + Words(3));
+    }
     return std::move(out_);
   }
 
@@ -145,19 +160,34 @@ class TPageWriter {
         Line(1, "</form>");
         break;
       case 7:
-        if (Pick(4) == 0) {
-          Line(1, "<pre>");
-          Line(0, "  int main()   {  return 0;  }");
-          Line(1, "</pre>");
-        } else {
-          Line(1, "<!--DEL draft: " + Words(5) + " DEL-->");
+        switch (Pick(4)) {
+          case 0:
+            Line(1, "<pre>");
+            Line(0, "  int main()   {  return 0;  }");
+            Line(1, "</pre>");
+            break;
+          case 1:
+            Line(1, "<pre class=\"code python\"><span class=\"k\">def</span> f(x):");
+            Line(0, "    if x  >  1:");
+            Line(0, "        return  x * f(x - 1)");
+            Line(0, "    return 1</PRE >");
+            break;
+          case 2:
+            Line(1, "<TEXTAREA name=\"note\" rows=\"3\">");
+            Line(0, "  <b>  " + Words(3) + "  </b>");
+            Line(1, "</textarea>");
+            break;
+          default:
+            Line(1, "<!--DEL draft: " + Words(5) + " DEL-->");
+            break;
         }
         break;
       case 8:
-        Line(1, "<script type=\"text/javascript\">");
+        Line(1, Pick(3) == 0 ? "<SCRIPT type=\"text/template\">"
+                             : "<script type=\"text/javascript\">");
         Line(2, "var n = " + std::to_string(Pick(1000)) + ";");
-        Line(2, "if (n > 10) {  document.write('" + Words(2) + "');  }");
-        Line(1, "</script>");
+        Line(2, "if (n > 10) {  document.write('<p>  " + Words(2) + "</p>');  }");
+        Line(1, Pick(2) == 0 ? "</script >" : "</Script>");
         break;
       default:
         Line(1, "<blockquote>" + Paragraph() + "</blockquote>");
@@ -170,6 +200,38 @@ class TPageWriter {
 };
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> IncludeTree() {
+  constexpr int kFiles = 12;
+  auto name = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "f%02d.htm", i);
+    return std::string(text);
+  };
+  TPageWriter writer(1);
+  std::vector<std::pair<std::string, std::string>> files;
+  for (int i = 1; i < kFiles; ++i) {
+    std::string text;
+    if (i <= 6) {
+      for (int k = 0; k < 6; ++k) {
+        text += "<#quorvane include=\"" + name(kFiles) + "\">";
+      }
+      for (int k = 0; k < 6; ++k) {
+        text += "</#quorvane>";
+      }
+      text += "\r\n";
+    }
+    for (int k = 0; k < 3; ++k) {
+      text += "<#quorvane include=\"" + name(i + 1) + "\">\r\n  <p>old " + name(i + 1) +
+              ", replaced by the include when the page is compressed.</p>\r\n  <p>The old "
+              "text stays in the source for the authors.</p>\r\n  <p>-- the web team of the "
+              "site, 2026.</p>\r\n</#quorvane>\r\n";
+    }
+    files.emplace_back(name(i), text);
+  }
+  files.emplace_back(name(kFiles), writer.Fragment(1124));
+  return files;
+}
 
 std::string GeneratePage(size_t targetSize, uint32_t seed) {
   std::string page = TPageWriter(seed).Page(targetSize);

@@ -27,10 +27,10 @@ std::string StageName(TEngineServices& services, uint32_t id) {
 
 // Compacts every unprotected segment in place; the last stage of the plan is shared among
 // them.
-bool CompactSegments(std::string& text, const TPreparedTags& tags, int lastStage, bool& modified,
-                     TEngineServices& services) {
+bool CompactSegments(std::string& text, const TPreparedTags& tags, TProtection protection,
+                     int lastStage, bool& modified, TEngineServices& services) {
   IProgress& progress = services.Progress;
-  const std::vector<TSegmentBounds> segments = FindPreSegments(text);
+  const std::vector<TSegmentBounds> segments = FindProtectedSegments(text, protection);
   const auto unprotected = static_cast<int>(std::count_if(
       segments.begin(), segments.end(), [](const TSegmentBounds& b) { return !b.Protected; }));
   // A text made only of preformatted blocks keeps the plan as it is: nothing is compacted.
@@ -183,13 +183,15 @@ bool DeleteMarkedBlocks(std::string& text) {
   return deleted;
 }
 
-bool CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
-                  TCompressionStats& stats, TEngineServices& services) {
-  return CompressText(text, fileName, TPreparedTags(tags), stats, services);
+TStopReason CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services) {
+  return CompressText(text, fileName, TPreparedTags(tags), protection, stats, services);
 }
 
-bool CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
-                  TCompressionStats& stats, TEngineServices& services) {
+TStopReason CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services) {
   IProgress& progress = services.Progress;
   bool modified = false;
   stats = {};
@@ -200,8 +202,9 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
   progress.SetAdditionalText(StageName(services, textid::kStageIncludes));
 
   std::string expanded;
-  if (ExpandDirectives(text, expanded, fileName, modified, services)) {
-    return true;
+  if (const TStopReason stop = ExpandDirectives(text, expanded, fileName, modified, services);
+      stop != TStopReason::None) {
+    return stop;
   }
   const size_t lengthBefore = modified ? expanded.size() : text.size();
 
@@ -221,8 +224,8 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
   modified = DeleteMarkedBlocks(work) || modified;
 
   progress.NextStage();
-  if (CompactSegments(work, tags, lastStage, modified, services)) {
-    return true;
+  if (CompactSegments(work, tags, protection, lastStage, modified, services)) {
+    return TStopReason::Cancelled;
   }
 
   const size_t lengthAfter = work.size();
@@ -237,7 +240,7 @@ bool CompressText(std::string& text, const std::string& fileName, const TPrepare
   stats.Saved = static_cast<int32_t>(
       std::min<size_t>(saved, static_cast<size_t>(std::numeric_limits<int32_t>::max())));
   text = std::move(work);
-  return false;
+  return TStopReason::None;
 }
 
 }  // namespace quorvane

@@ -5,9 +5,14 @@
 #include <string_view>
 
 #include "engine/Compaction.h"
+#include "engine/PreSegments.h"
 #include "engine/Services.h"
+#include "engine/StopReason.h"
 #include "engine/TagsCommaList.h"
 
+// The compression engine. It never throws for what a document holds and touches no file
+// system: included files come through the caller's reader (TEngineServices). A pass returns
+// why it stopped early (TStopReason), and a pass that stops leaves the text as it was.
 namespace quorvane {
 
 struct TCompressionStats {
@@ -17,13 +22,15 @@ struct TCompressionStats {
 };
 
 // Compresses one document: include directives, line breaks, " />" endings, marked blocks, then
-// the compaction of every segment outside "<PRE>" blocks. Returns true when it stopped early
-// (cancel request or an unterminated directive); `text` is then left as it was.
-bool CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
-                  TCompressionStats& stats, TEngineServices& services);
+// the compaction of every segment outside the protected ones. When it stops early `text` is
+// left as it was.
+TStopReason CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services);
 // The same with a tag list prepared once for many documents.
-bool CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
-                  TCompressionStats& stats, TEngineServices& services);
+TStopReason CompressText(std::string& text, const std::string& fileName, const TPreparedTags& tags,
+                         TProtection protection, TCompressionStats& stats,
+                         TEngineServices& services);
 
 // The steps of the pass, each returning whether it changed the text.
 // Carriage returns, alone or before a line feed, become one line feed. A cancel request

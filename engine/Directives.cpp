@@ -1,12 +1,14 @@
 #include "engine/Directives.h"
 
 #include <algorithm>
-#include <cstring>
+#include <deque>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "engine/PieceText.h"
 #include "support/Paths.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
@@ -18,6 +20,7 @@ namespace {
 
 constexpr std::string_view kDirectiveName = "quorvane";
 constexpr size_t kClosingTagLength = 12;  // "</#quorvane>"
+constexpr size_t kNone = std::string_view::npos;
 
 bool SameAscii(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -44,29 +47,30 @@ struct TAttribute {
 
 // Is there a directive tag at `q`? At least one character must follow the closing tag and the
 // white-space character after the name of an opening tag.
-std::optional<bool> DirectiveAt(std::string_view s, size_t q) {
-  const size_t length = s.size();
-  if (length < q + 13 || s[q] != '<') {
+std::optional<bool> DirectiveAt(const TPieceText& s, size_t q) {
+  const size_t length = s.Size();
+  if (length < q + 13 || s.At(q) != '<') {
     return std::nullopt;
   }
   bool closing = false;
   size_t name = 0;
-  if (s[q + 1] == '/' && s[q + 2] == '#') {
+  if (s.At(q + 1) == '/' && s.At(q + 2) == '#') {
     closing = true;
     name = q + 3;
-  } else if (s[q + 1] == '#') {
+  } else if (s.At(q + 1) == '#') {
     name = q + 2;
   } else {
     return std::nullopt;
   }
-  if (s.compare(name, kDirectiveName.size(), kDirectiveName) != 0) {
+  if (!s.Holds(name, kDirectiveName)) {
     return std::nullopt;
   }
   const size_t r = name + kDirectiveName.size();
   if (r + 1 >= length) {
     return std::nullopt;
   }
-  if (IsWhiteSpace(s[r]) || (s[r] == '>' && closing)) {
+  const char after = s.At(r);
+  if (IsWhiteSpace(after) || (after == '>' && closing)) {
     return closing;
   }
   return std::nullopt;
@@ -74,20 +78,19 @@ std::optional<bool> DirectiveAt(std::string_view s, size_t q) {
 
 // Examines the first "<#" or "</#" at or after `from`: when it is not a directive, none is
 // found, so a stray one hides the directives after it.
-std::optional<TFoundDirective> FindNextDirective(std::string_view s, size_t from) {
-  for (size_t h = from + 1; h < s.size();) {
-    const void* hit = std::memchr(s.data() + h, '#', s.size() - h);
-    if (hit == nullptr) {
+std::optional<TFoundDirective> FindNextDirective(const TPieceText& s, size_t from) {
+  for (size_t h = from + 1; h < s.Size();) {
+    h = s.FindHash(h);
+    if (h == kNone) {
       return std::nullopt;
     }
-    h = static_cast<size_t>(static_cast<const char*>(hit) - s.data());
-    size_t q = std::string_view::npos;
-    if (s[h - 1] == '<') {
+    size_t q = kNone;
+    if (s.At(h - 1) == '<') {
       q = h - 1;
-    } else if (s[h - 1] == '/' && h >= 2 && s[h - 2] == '<' && h - 2 >= from) {
+    } else if (s.At(h - 1) == '/' && h >= 2 && h - 2 >= from && s.At(h - 2) == '<') {
       q = h - 2;
     }
-    if (q != std::string_view::npos) {
+    if (q != kNone) {
       if (auto closing = DirectiveAt(s, q)) {
         return TFoundDirective{q, *closing};
       }
@@ -98,8 +101,8 @@ std::optional<TFoundDirective> FindNextDirective(std::string_view s, size_t from
   return std::nullopt;
 }
 
-void SkipWhiteSpace(std::string_view s, size_t& p) {
-  while (p < s.size() && IsWhiteSpace(s[p])) {
+void SkipWhiteSpace(const TPieceText& s, size_t& p) {
+  while (p < s.Size() && IsWhiteSpace(s.At(p))) {
     ++p;
   }
 }
@@ -116,42 +119,42 @@ std::string TrimControl(std::string_view text) {
   return std::string(text.substr(begin, end - begin));
 }
 
-bool ParseAttribute(std::string_view s, size_t& p, TAttribute& attribute) {
+bool ParseAttribute(const TPieceText& s, size_t& p, TAttribute& attribute) {
   SkipWhiteSpace(s, p);
-  if (p >= s.size()) {
+  if (p >= s.Size()) {
     return false;
   }
   const size_t nameStart = p;
-  const size_t equals = s.find('=', p);
-  if (equals == std::string_view::npos) {
-    p = s.size();
+  const size_t equals = s.Find('=', p);
+  if (equals == kNone) {
+    p = s.Size();
     return false;
   }
-  attribute.Name = TrimControl(s.substr(nameStart, equals - nameStart));
+  attribute.Name = TrimControl(s.Copy(nameStart, equals - nameStart));
   p = equals + 1;
-  if (p >= s.size()) {
+  if (p >= s.Size()) {
     return false;
   }
-  const char quote = s[p];
+  const char quote = s.At(p);
   const size_t valueStart = ++p;
-  const size_t close = s.find(quote, p);
-  p = close == std::string_view::npos ? s.size() + 1 : close + 1;
-  if (p >= s.size()) {
-    p = s.size();
+  const size_t close = s.Find(quote, p);
+  p = close == kNone ? s.Size() + 1 : close + 1;
+  if (p >= s.Size()) {
+    p = s.Size();
     return false;
   }
-  attribute.Value = std::string(s.substr(valueStart, close - valueStart));
+  attribute.Value = s.Copy(valueStart, close - valueStart);
   SkipWhiteSpace(s, p);
   return true;
 }
 
 // Reads the attributes of the opening tag at `p`; on success `p` is right after its ">", on
 // failure where the parsing stopped.
-bool ParseDirectiveAttributes(std::string_view s, size_t& p, std::vector<TAttribute>& list) {
+bool ParseDirectiveAttributes(const TPieceText& s, size_t& p, std::vector<TAttribute>& list) {
   p += 2 + kDirectiveName.size() + 1;
-  while (p < s.size() && s[p] != '>') {
+  while (p < s.Size() && s.At(p) != '>') {
     SkipWhiteSpace(s, p);
-    if (p >= s.size()) {
+    if (p >= s.Size()) {
       return false;
     }
     TAttribute attribute;
@@ -165,102 +168,96 @@ bool ParseDirectiveAttributes(std::string_view s, size_t& p, std::vector<TAttrib
       list.push_back(std::move(attribute));
     }
   }
-  if (p < s.size() && s[p] == '>') {
+  if (p < s.Size() && s.At(p) == '>') {
     ++p;
     return true;
   }
   return false;
 }
 
+// A file that an include names, as the reader delivered it.
+struct TIncludedFile {
+  IIncludeFiles::TResult Result = IIncludeFiles::TResult::Missing;
+  std::string Content;
+  TPieceText Text;  // the content, searched once already: every include starts from a copy
+};
+
+// One expansion of a document. Every level works on a piece text, so that a directive's
+// replacement, and the nested scans that the rules run again over text already expanded, move
+// no bytes; the bytes are copied once, into the result.
 class TExpansion {
  public:
-  TExpansion(const std::string& fileName, size_t documentSize, bool& modified,
+  TExpansion(std::string_view document, const std::string& fileName, bool& modified,
              TEngineServices& services)
-      : baseDir_(ExtractFilePath(fileName)),
+      : document_(document),
+        baseDir_(ExtractFilePath(fileName)),
         chain_{fileName},
-        documentSize_(documentSize),
         modified_(modified),
         services_(services) {}
 
-  // Expands the directives of `s` from its start. The level's text goes to `out` when
-  // `writeAll` is set, else only when something changed (`wrote` tells). Returns true when it
-  // stopped (cancel or an unterminated directive).
-  bool Process(std::string_view s, int depth, std::string& out, bool writeAll, bool& wrote);
-
-  bool ReportProgress() {
-    return services_.Progress.SetSubProgress(static_cast<int8_t>(100 - remaining_));
-  }
+  TStopReason Run(std::string& expanded);
 
  private:
-  // The text of one level as it is being rewritten: `out` holds the rewritten text before
-  // `copied`, `s` from `copied` on is unchanged. An included file writes straight into the
-  // output of the level that includes it, so its expansion is never copied again.
-  struct TLevel {
-    std::string_view s;
-    std::string owned;  // holds `s` once a nested expansion rewrote its tail
-    std::string& out;
-    size_t copied = 0;
-    bool writing;
-
-    TLevel(std::string_view text, std::string& sink, bool writeAll)
-        : s(text), out(sink), writing(writeAll) {}
-    void Flush(size_t to) {
-      out.append(s.substr(copied, to - copied));
-      copied = to;
-      writing = true;
-    }
-    void Replace(size_t from, size_t to, std::string_view with) {
-      Flush(from);
-      out.append(with);
-      copied = to;
-    }
-    void RewriteTail(size_t from, std::string_view tail) {
-      std::string next;
-      next.reserve(from + tail.size());
-      next.append(s.substr(0, from));
-      next.append(tail);
-      owned = std::move(next);
-      s = owned;
-      writing = true;
-    }
-    bool Finish() {
-      if (writing) {
-        out.append(s.substr(copied));
-      }
-      return writing;
-    }
-  };
-
-  enum class TEnd { Found, Unterminated };
-  TEnd FindClosingTag(TLevel& level, size_t contentStart, int depth, size_t& closePos);
-  size_t ReplaceDirective(TLevel& level, size_t start, size_t contentStart, size_t closePos,
+  // Expands the directives of `t` from `p` on, to its end. Returns true when this level
+  // stopped: at an unterminated directive, or when the whole expansion must stop (`stop_`).
+  bool Process(TPieceText& t, size_t p, int depth);
+  bool FindClosingTag(TPieceText& t, size_t contentStart, int depth, size_t& closePos);
+  size_t ReplaceDirective(TPieceText& t, size_t start, size_t contentStart, size_t closePos,
                           const std::vector<TAttribute>& attributes, int depth);
-  size_t Include(TLevel& level, size_t start, size_t contentStart, size_t closePos,
+  size_t Include(TPieceText& t, size_t start, size_t contentStart, size_t closePos,
                  const std::string& name, int depth);
-  size_t SetContent(TLevel& level, size_t contentStart, size_t closePos, std::string_view text);
+  size_t SetContent(TPieceText& t, size_t contentStart, size_t closePos, std::string text);
+  const TIncludedFile& Load(const std::string& name);
+  bool ReportProgress();
   bool InChain(std::string_view name) const {
     return std::any_of(chain_.begin(), chain_.end(),
                        [&](const std::string& entry) { return SameAscii(entry, name); });
   }
+  bool DocumentIsUtf8();
+  std::string InDocumentEncoding(std::string programText);
+  std::string NameInDocument(const std::string& name);
 
+  std::string_view document_;
   std::string baseDir_;
   std::vector<std::string> chain_;
-  size_t documentSize_;
   size_t includedBytes_ = 0;
   uint8_t remaining_ = 100;
+  TStopReason stop_ = TStopReason::None;  // set when the whole expansion must stop
+  std::optional<bool> documentUtf8_;
+  std::map<std::string, TIncludedFile> files_;  // by path: each file is read once
+  const TIncludedFile noFile_;                  // what a name that no file can have names
+  const TIncludedFile tooLarge_{IIncludeFiles::TResult::TooLarge, {}, {}};
+  std::deque<std::string> messages_;  // the bytes of the messages the text holds
   bool& modified_;
   TEngineServices& services_;
 };
 
-bool TExpansion::Process(std::string_view text, int depth, std::string& out, bool writeAll,
-                         bool& wrote) {
-  TLevel level(text, out, writeAll);
-  size_t p = 0;
+TStopReason TExpansion::Run(std::string& expanded) {
+  TPieceText text(document_);
+  const bool stopped = Process(text, 0, 0);
+  services_.Progress.SetSubProgress(100);
+  if (stopped) {
+    return stop_ == TStopReason::None ? TStopReason::Unterminated : stop_;
+  }
+  if (modified_) {
+    text.AppendTo(expanded);
+  }
+  return TStopReason::None;
+}
+
+bool TExpansion::ReportProgress() {
+  if (services_.Progress.SetSubProgress(static_cast<int8_t>(100 - remaining_))) {
+    stop_ = TStopReason::Cancelled;
+    return true;
+  }
+  return false;
+}
+
+bool TExpansion::Process(TPieceText& t, size_t p, int depth) {
   std::vector<TAttribute> attributes;
-  while (auto found = FindNextDirective(level.s, p)) {
+  while (auto found = FindNextDirective(t, p)) {
     p = found->Position;
     if (ReportProgress()) {
-      wrote = level.Finish();
       return true;
     }
     remaining_ /= 2;
@@ -271,130 +268,177 @@ bool TExpansion::Process(std::string_view text, int depth, std::string& out, boo
     const size_t start = p;
     attributes.clear();
     // A malformed opening tag, or one without attributes, stays in the text.
-    if (!ParseDirectiveAttributes(level.s, p, attributes) || attributes.empty()) {
+    if (!ParseDirectiveAttributes(t, p, attributes) || attributes.empty()) {
       p += 10;
       continue;
     }
-    const size_t contentStart = p;
-    size_t closePos = 0;
-    if (FindClosingTag(level, contentStart, depth, closePos) == TEnd::Unterminated) {
-      wrote = level.Finish();
+    if (depth >= kMaxDirectiveDepth) {
+      stop_ = TStopReason::TooDeep;
       return true;
     }
-    p = ReplaceDirective(level, start, contentStart, closePos, attributes, depth);
+    const size_t contentStart = p;
+    size_t closePos = 0;
+    if (!FindClosingTag(t, contentStart, depth, closePos)) {
+      return true;
+    }
+    p = ReplaceDirective(t, start, contentStart, closePos, attributes, depth);
+    if (stop_ != TStopReason::None) {
+      return true;
+    }
   }
-  wrote = level.Finish();
   return ReportProgress();
 }
 
 // The first opening directive met in the content is expanded, with everything after it, once;
 // meeting an opening directive again means the enclosing one is never closed.
-TExpansion::TEnd TExpansion::FindClosingTag(TLevel& level, size_t contentStart, int depth,
-                                            size_t& closePos) {
+bool TExpansion::FindClosingTag(TPieceText& t, size_t contentStart, int depth, size_t& closePos) {
   bool nestedDone = false;
   while (true) {
-    const auto found = FindNextDirective(level.s, contentStart);
+    const auto found = FindNextDirective(t, contentStart);
     if (!found) {
-      return TEnd::Unterminated;
+      return false;
     }
     if (found->Closing) {
       closePos = found->Position;
-      return TEnd::Found;
+      return true;
     }
-    if (nestedDone || depth + 1 >= kMaxDirectiveDepth) {
-      return TEnd::Unterminated;
+    if (nestedDone) {
+      return false;
     }
     nestedDone = true;
-    std::string tail;
-    bool wrote = false;
-    // Its own result does not decide this level's.
-    Process(level.s.substr(found->Position), depth + 1, tail, false, wrote);
-    if (wrote) {
-      level.RewriteTail(found->Position, tail);
+    Process(t, found->Position, depth + 1);  // its own end does not decide this level's
+    if (stop_ != TStopReason::None) {
+      return false;
     }
   }
 }
 
-size_t TExpansion::ReplaceDirective(TLevel& level, size_t start, size_t contentStart,
+size_t TExpansion::ReplaceDirective(TPieceText& t, size_t start, size_t contentStart,
                                     size_t closePos, const std::vector<TAttribute>& attributes,
                                     int depth) {
   const auto unknown = std::find_if(attributes.begin(), attributes.end(), [](const TAttribute& a) {
     return !SameNoCase(a.Name, "include");
   });
   if (unknown != attributes.end()) {
-    return SetContent(level, contentStart, closePos,
+    // The name is the document's own bytes, already in its encoding.
+    return SetContent(t, contentStart, closePos,
                       "error: unknown attribute: \"" + unknown->Name + "\"");
   }
-  return Include(level, start, contentStart, closePos, attributes.front().Value, depth);
+  return Include(t, start, contentStart, closePos, attributes.front().Value, depth);
 }
 
-size_t TExpansion::Include(TLevel& level, size_t start, size_t contentStart, size_t closePos,
+size_t TExpansion::Include(TPieceText& t, size_t start, size_t contentStart, size_t closePos,
                            const std::string& name, int depth) {
   if (InChain(name)) {
-    return SetContent(level, contentStart, closePos,
-                      services_.Texts.GetText(textid::kRecursiveInclude));
+    return SetContent(t, contentStart, closePos,
+                      InDocumentEncoding(services_.Texts.GetText(textid::kRecursiveInclude)));
   }
-  if (depth + 1 >= kMaxDirectiveDepth) {
-    return SetContent(level, contentStart, closePos,
-                      "error: includes nested too deeply: \"" + name + "\"");
-  }
-  const size_t used = documentSize_ + includedBytes_;
-  const size_t allowed = used < kMaxExpandedSize ? kMaxExpandedSize - used : 0;
-  std::string content;
-  const auto result = services_.Files.Load(ResolveAgainst(baseDir_, name), allowed, content);
-  switch (result) {
+  const TIncludedFile& file = Load(name);
+  switch (file.Result) {
     case IIncludeFiles::TResult::Loaded:
       break;
     case IIncludeFiles::TResult::Missing:
       return SetContent(
-          level, contentStart, closePos,
-          ReplaceAll(services_.Texts.GetText(textid::kFileCannotBeOpened), "%s", name));
+          t, contentStart, closePos,
+          ReplaceAll(InDocumentEncoding(services_.Texts.GetText(textid::kFileCannotBeOpened)), "%s",
+                     NameInDocument(name)));
     case IIncludeFiles::TResult::Unreadable:
-      return SetContent(level, contentStart, closePos, {});
+      return SetContent(t, contentStart, closePos, {});
     case IIncludeFiles::TResult::TooLarge:
-      return SetContent(
-          level, contentStart, closePos,
-          "error: the document would grow past 256 MiB by including \"" + name + "\"");
+      return start;  // the expansion has stopped
   }
-  includedBytes_ += content.size();
+  includedBytes_ += file.Content.size();
   chain_.push_back(name);
-  level.Flush(start);
-  bool wrote = false;
-  Process(content, depth + 1, level.out, true, wrote);  // its stop does not stop the document
-  level.copied = closePos + kClosingTagLength;
+  TPieceText content = file.Text;
+  Process(content, 0, depth + 1);  // its stop does not stop the document
   chain_.pop_back();
+  if (stop_ != TStopReason::None) {
+    return start;
+  }
+  const size_t length = content.Size();
+  t.Replace(start, closePos + kClosingTagLength, std::move(content));
   modified_ = true;
-  return closePos + kClosingTagLength;
+  return start + length;
 }
 
-size_t TExpansion::SetContent(TLevel& level, size_t contentStart, size_t closePos,
-                              std::string_view text) {
-  level.Replace(contentStart, closePos, text);
+// The file `name` names, read once per expansion. One that would make the document too large
+// stops the expansion.
+const TIncludedFile& TExpansion::Load(const std::string& name) {
+  if (name.find('\0') != std::string::npos) {
+    return noFile_;  // no file has such a name
+  }
+  const size_t used = document_.size() + includedBytes_;
+  const size_t allowed = used < kMaxExpandedSize ? kMaxExpandedSize - used : 0;
+  const std::string path = ResolveAgainst(baseDir_, name);
+  auto [entry, fresh] = files_.try_emplace(path);
+  TIncludedFile& file = entry->second;
+  if (fresh) {
+    file.Result = services_.Files.Load(path, allowed, file.Content);
+    file.Text = TPieceText(file.Content);
+    file.Text.FindHash(0);
+  }
+  const bool tooLarge =
+      file.Result == IIncludeFiles::TResult::TooLarge ||
+      (file.Result == IIncludeFiles::TResult::Loaded && file.Content.size() > allowed);
+  if (tooLarge) {
+    stop_ = TStopReason::TooLarge;
+    return tooLarge_;
+  }
+  return file;
+}
+
+size_t TExpansion::SetContent(TPieceText& t, size_t contentStart, size_t closePos,
+                              std::string text) {
   modified_ = true;
-  return closePos + kClosingTagLength;
+  const size_t length = text.size();
+  // Scans that run again over expanded text meet the same messages again: nothing to move.
+  if (closePos - contentStart != length || !t.Holds(contentStart, text)) {
+    messages_.push_back(std::move(text));
+    t.Replace(contentStart, closePos, TPieceText(messages_.back()));
+  }
+  return contentStart + length + kClosingTagLength;
+}
+
+bool TExpansion::DocumentIsUtf8() {
+  if (!documentUtf8_) {
+    documentUtf8_ = IsValidUtf8(document_);
+  }
+  return *documentUtf8_;
+}
+
+// The program's texts are Windows-1252; a UTF-8 document gets them in UTF-8.
+std::string TExpansion::InDocumentEncoding(std::string programText) {
+  return DocumentIsUtf8() ? Win1252ToUtf8(programText) : programText;
+}
+
+// An include name is a file-system name, UTF-8; a Windows-1252 document shows it in its own
+// encoding when that can hold every character of it, else as it is written.
+std::string TExpansion::NameInDocument(const std::string& name) {
+  if (DocumentIsUtf8() || !IsValidUtf8(name)) {
+    return name;
+  }
+  std::string converted = Utf8ToWin1252(name);
+  return Win1252ToUtf8(converted) == name ? converted : name;
 }
 
 }  // namespace
 
-bool ExpandDirectives(std::string_view text, std::string& expanded, const std::string& fileName,
-                      bool& modified, TEngineServices& services) {
+TStopReason ExpandDirectives(std::string_view text, std::string& expanded,
+                             const std::string& fileName, bool& modified,
+                             TEngineServices& services) {
   modified = false;
   expanded.clear();
-  TExpansion expansion(fileName, text.size(), modified, services);
-  bool wrote = false;
-  const bool stopped = expansion.Process(text, 0, expanded, false, wrote);
-  services.Progress.SetSubProgress(100);
-  return stopped;
+  return TExpansion(text, fileName, modified, services).Run(expanded);
 }
 
-bool ExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
-                      TEngineServices& services) {
+TStopReason ExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
+                             TEngineServices& services) {
   std::string expanded;
-  const bool stopped = ExpandDirectives(text, expanded, fileName, modified, services);
-  if (modified) {
+  const TStopReason stop = ExpandDirectives(text, expanded, fileName, modified, services);
+  if (stop == TStopReason::None && modified) {
     text = std::move(expanded);
   }
-  return stopped;
+  return stop;
 }
 
 }  // namespace quorvane

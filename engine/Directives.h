@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/Services.h"
+#include "engine/StopReason.h"
 
 namespace quorvane {
 
@@ -16,13 +17,15 @@ inline constexpr int kMaxDirectiveDepth = 100;
 
 // Replaces every <#quorvane include="name">...</#quorvane> directive by the content of the
 // named file, whose own directives are expanded first; problems are reported as the
-// directive's content. Relative names are resolved against the directory of `fileName`.
-// Sets `modified` when a directive was replaced. Returns true when the expansion stopped: on
-// a cancel request or an unterminated directive.
-bool ExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
-                      TEngineServices& services);
+// directive's content, in the document's encoding (UTF-8 when the document is valid UTF-8,
+// else Windows-1252). Relative names are resolved against the directory of `fileName`. Sets
+// `modified` when a directive was replaced. The time it takes grows with the size of what it
+// expands, each byte being copied once.
+TStopReason ExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
+                             TEngineServices& services);
 // The same, leaving `text` as it is: when `modified` is set, `expanded` holds the result.
-bool ExpandDirectives(std::string_view text, std::string& expanded, const std::string& fileName,
-                      bool& modified, TEngineServices& services);
+TStopReason ExpandDirectives(std::string_view text, std::string& expanded,
+                             const std::string& fileName, bool& modified,
+                             TEngineServices& services);
 
 }  // namespace quorvane

@@ -5,7 +5,8 @@
 
 namespace quorvane {
 
-// Reads the files that include directives name.
+// Reads the files that include directives name. The engine has no reader of its own: the
+// program passes the platform's, the tests one in memory.
 class IIncludeFiles {
  public:
   enum class TResult {
@@ -16,12 +17,6 @@ class IIncludeFiles {
   };
   virtual ~IIncludeFiles() = default;
   virtual TResult Load(const std::string& path, size_t maxSize, std::string& content) = 0;
-};
-
-// Reads regular files from the file system; never opens anything that could block.
-class TFileSystemIncludes : public IIncludeFiles {
- public:
-  TResult Load(const std::string& path, size_t maxSize, std::string& content) override;
 };
 
 }  // namespace quorvane

@@ -6,21 +6,30 @@
 
 namespace quorvane {
 
-// Where the segments of a text lie: protected ones from a "<PRE>" tag to the end of the first
-// "</PRE>" after it (or to the end of the text), unprotected ones between them. The empty text
-// has one empty unprotected segment.
+// Which parts of a document reach the browser unchanged.
+enum class TProtection {
+  // The elements whose content the browser shows or runs as written: PRE, TEXTAREA, SCRIPT
+  // and STYLE, with or without attributes, each from its opening tag to the end of its closing
+  // tag (or to the end of the text).
+  Elements,
+  // Only "<PRE>" blocks, these five characters exactly, each to the end of the first "</PRE>"
+  // after it (or to the end of the text).
+  StrictPre,
+};
+
+// Where the segments of a text lie: protected ones and the unprotected ones between them. The
+// empty text has one empty unprotected segment.
 struct TSegmentBounds {
   size_t Begin;
   size_t End;
   bool Protected;
 };
-std::vector<TSegmentBounds> FindPreSegments(std::string_view text);
+std::vector<TSegmentBounds> FindProtectedSegments(std::string_view text, TProtection protection);
 
-// A text cut into consecutive segments: protected ones, each from a "<PRE>" tag to the end of
-// the first "</PRE>" after it (or to the end of the text), and the unprotected ones between.
+// A text cut into consecutive segments, protected and unprotected.
 class TStringListPreSegments {
  public:
-  void Split(std::string_view text);
+  void Split(std::string_view text, TProtection protection);
   int Count() const { return static_cast<int>(segments_.size()); }
   int UnprotectedCount() const;
   const std::string& Segment(int index) const { return segments_[index].Text; }

@@ -9,6 +9,16 @@ namespace quorvane {
 
 namespace {
 
+// Reads one member of a set at `pos` (a character or an escape) into `member`; returns the
+// position after it.
+size_t ReadMember(std::string_view text, size_t pos, std::string& member) {
+  if (text[pos] == '\\') {
+    return ReadEscape(text, pos, member);
+  }
+  member += text[pos];
+  return pos + 1;
+}
+
 // Parses a set whose "[" is at `pos`; returns the position after its "]", or npos when the set
 // is not closed.
 size_t ReadSet(std::string_view text, size_t pos, std::bitset<256>& exact,
@@ -19,44 +29,48 @@ size_t ReadSet(std::string_view text, size_t pos, std::bitset<256>& exact,
     negated = true;
     ++pos;
   }
-  std::vector<std::pair<unsigned char, unsigned char>> ranges;
+  std::bitset<256> members;
+  auto add = [&members](char c) { members.set(static_cast<unsigned char>(c)); };
   bool first = true;
   while (pos < text.size() && (text[pos] != ']' || first)) {
     first = false;
     std::string member;
-    pos = text[pos] == '\\' ? ReadEscape(text, pos, member) : (member += text[pos], pos + 1);
-    // A two-character result is a backslash that forms no escape: both are members.
-    for (size_t i = 0; i + 1 < member.size(); ++i) {
-      ranges.emplace_back(member[i], member[i]);
+    pos = ReadMember(text, pos, member);
+    // A two-character result is a backslash that forms no escape: both are members, and
+    // neither starts a range.
+    if (member.size() == 2) {
+      add(member[0]);
+      add(member[1]);
+      continue;
     }
-    const auto low = static_cast<unsigned char>(member.back());
     if (pos + 1 < text.size() && text[pos] == '-' && text[pos + 1] != ']') {
       std::string end;
-      pos =
-          text[pos + 1] == '\\' ? ReadEscape(text, pos + 1, end) : (end += text[pos + 1], pos + 2);
-      ranges.emplace_back(low, static_cast<unsigned char>(end[0]));
+      pos = ReadMember(text, pos + 1, end);
+      for (int c = static_cast<unsigned char>(member[0]); c <= static_cast<unsigned char>(end[0]);
+           ++c) {
+        members.set(c);
+      }
       for (size_t i = 1; i < end.size(); ++i) {
-        ranges.emplace_back(end[i], end[i]);
+        add(end[i]);
       }
     } else {
-      ranges.emplace_back(low, low);
+      add(member[0]);
     }
   }
   if (pos >= text.size()) {
     return std::string_view::npos;
   }
+  // Without regard to case every member is upper-cased, and so is the text's character.
+  std::bitset<256> upperMembers;
+  for (int c = 0; c < 256; ++c) {
+    if (members[c]) {
+      upperMembers.set(static_cast<unsigned char>(UpperChar(static_cast<char>(c))));
+    }
+  }
   for (int c = 0; c < 256; ++c) {
     const auto upper = static_cast<unsigned char>(UpperChar(static_cast<char>(c)));
-    bool inExact = false;
-    bool inFolded = false;
-    for (const auto& [lo, hi] : ranges) {
-      inExact = inExact || (c >= lo && c <= hi);
-      const auto upperLo = static_cast<unsigned char>(UpperChar(static_cast<char>(lo)));
-      const auto upperHi = static_cast<unsigned char>(UpperChar(static_cast<char>(hi)));
-      inFolded = inFolded || (upper >= upperLo && upper <= upperHi);
-    }
-    exact[c] = inExact != negated;
-    folded[c] = inFolded != negated;
+    exact[c] = members[c] != negated;
+    folded[c] = upperMembers[upper] != negated;
   }
   return pos + 1;
 }
@@ -106,9 +120,9 @@ std::optional<TPattern> TPattern::Compile(std::string_view pattern) {
   return result;
 }
 
-std::optional<size_t> TPattern::MatchFrom(std::string_view text, size_t element, size_t pos,
-                                          bool matchCase) const {
-  for (; element < elements_.size(); ++element) {
+size_t TPattern::MatchRun(std::string_view text, size_t& element, size_t pos,
+                          bool matchCase) const {
+  for (; element < elements_.size() && elements_[element].kind != Kind::Star; ++element) {
     if (pos >= text.size()) {
       return pos;  // the text ran out: the match ends here with what it has consumed
     }
@@ -117,12 +131,12 @@ std::optional<size_t> TPattern::MatchFrom(std::string_view text, size_t element,
       case Kind::Literal: {
         const std::string& chars = matchCase ? e.literal : e.upperLiteral;
         if (chars.size() > text.size() - pos) {
-          return std::nullopt;
+          return std::string_view::npos;
         }
         for (size_t i = 0; i < chars.size(); ++i) {
           const char t = matchCase ? text[pos + i] : UpperChar(text[pos + i]);
           if (t != chars[i]) {
-            return std::nullopt;
+            return std::string_view::npos;
           }
         }
         pos += chars.size();
@@ -134,21 +148,46 @@ std::optional<size_t> TPattern::MatchFrom(std::string_view text, size_t element,
       case Kind::Set: {
         const auto c = static_cast<unsigned char>(text[pos]);
         if (!(matchCase ? e.exact[c] : e.folded[c])) {
-          return std::nullopt;
+          return std::string_view::npos;
         }
         ++pos;
         break;
       }
       case Kind::Star:
-        if (element + 1 == elements_.size()) {
-          return pos;  // a trailing star matches nothing
-        }
-        for (size_t k = pos; k <= text.size(); ++k) {
-          if (auto end = MatchFrom(text, element + 1, k, matchCase)) {
-            return end;
-          }
-        }
+        break;
+    }
+  }
+  return pos;
+}
+
+// A star takes the shortest run after which the elements up to the next star match. Once they
+// match, the rest of the pattern always matches (its next star can reach the end of the text,
+// where every match ends), so no choice is ever taken back and no recursion is needed.
+std::optional<size_t> TPattern::MatchFrom(std::string_view text, size_t pos, bool matchCase) const {
+  size_t element = 0;
+  while (element < elements_.size()) {
+    if (pos >= text.size()) {
+      return pos;
+    }
+    if (elements_[element].kind != Kind::Star) {
+      pos = MatchRun(text, element, pos, matchCase);
+      if (pos == std::string_view::npos) {
         return std::nullopt;
+      }
+      continue;
+    }
+    ++element;
+    if (element == elements_.size()) {
+      return pos;  // a trailing star matches nothing
+    }
+    for (size_t start = pos;; ++start) {
+      size_t next = element;
+      const size_t end = MatchRun(text, next, start, matchCase);
+      if (end != std::string_view::npos) {
+        pos = end;
+        element = next;
+        break;
+      }
     }
   }
   return pos;
@@ -158,7 +197,7 @@ std::optional<size_t> TPattern::MatchAt(std::string_view text, size_t pos, bool 
   if (pos >= text.size()) {
     return std::nullopt;
   }
-  if (auto end = MatchFrom(text, 0, pos, matchCase)) {
+  if (auto end = MatchFrom(text, pos, matchCase)) {
     return *end - pos;
   }
   return std::nullopt;

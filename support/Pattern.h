@@ -38,8 +38,10 @@ class TPattern {
     std::bitset<256> folded;   // Set: members without regard to case (negation applied)
   };
 
-  std::optional<size_t> MatchFrom(std::string_view text, size_t element, size_t pos,
-                                  bool matchCase) const;
+  // The end of the elements from `element` up to the next star matched at `pos`, or npos;
+  // `element` is left at that star (or the end).
+  size_t MatchRun(std::string_view text, size_t& element, size_t pos, bool matchCase) const;
+  std::optional<size_t> MatchFrom(std::string_view text, size_t pos, bool matchCase) const;
 
   std::vector<Element> elements_;
 };

@@ -21,6 +21,9 @@ inline constexpr uint32_t kCollapsingWhiteSpace = 0x7BD584AC;
 inline constexpr uint32_t kTrimmingBeforeClosingTags = 0x293D9289;
 inline constexpr uint32_t kTreatingTagDefinition = 0x40AE3346;
 inline constexpr uint32_t kRecursiveInclude = 0x20E9A2F4;
+inline constexpr uint32_t kDirectiveUnterminated = 0x3D6A91C2;    // %s: file name
+inline constexpr uint32_t kDirectivesTooDeep = 0x5E13B8A7;        // %s: file name
+inline constexpr uint32_t kIncludesTooLarge = 0x61F0C4D9;         // %s: file name
 inline constexpr uint32_t kUnicodePageNotDecodable = 0x5E1A0C37;  // %s: file name
 
 // Batch
@@ -124,6 +127,7 @@ inline constexpr uint32_t kUserDefined = 0x16117764;
 inline constexpr uint32_t kDisplayDelay = 0x6DADDB9E;
 inline constexpr uint32_t kDisplayDelayHint = 0x5FF88EA4;
 inline constexpr uint32_t kChooseDirectory = 0x46992A65;
+inline constexpr uint32_t kProtectCodeElements = 0x2B7E5A14;
 
 // Language selection
 inline constexpr uint32_t kChooseLanguageLabel = 0x35B5CEB5;
@@ -167,6 +171,9 @@ inline constexpr uint32_t kAllTextIds[] = {
     kTrimmingBeforeClosingTags,
     kTreatingTagDefinition,
     kRecursiveInclude,
+    kDirectiveUnterminated,
+    kDirectivesTooDeep,
+    kIncludesTooLarge,
     kUnicodePageNotDecodable,
     kDirectoryMissing,
     kFileWriteProtected,
@@ -254,6 +261,7 @@ inline constexpr uint32_t kAllTextIds[] = {
     kDisplayDelay,
     kDisplayDelayHint,
     kChooseDirectory,
+    kProtectCodeElements,
     kChooseLanguageLabel,
     kDirectory,
     kChange,

@@ -1,5 +1,6 @@
 #include "ui/OptionsDialog.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -54,6 +55,8 @@ void TOptionsDialog::CreateComponents() {
   SpinEditWaittime->setValue(0);
   SpinEditWaittime->setMinimumWidth(120);
   LabelSpinEditWaittime = new QLabel(UiText("Anzeigeverz\xF6gerung"), this);
+  CheckBoxProtectCodeElements = new QCheckBox(this);
+  CheckBoxProtectCodeElements->setChecked(true);
   ButtonOk = new QPushButton("OK", this);
   ButtonOk->setDefault(true);
   ButtonCancel = new QPushButton("Abbrechen", this);
@@ -78,6 +81,7 @@ void TOptionsDialog::CreateComponents() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(GroupBoxHTMLHelpDir);
   layout->addLayout(waitRow);
+  layout->addWidget(CheckBoxProtectCodeElements);
   layout->addStretch();
   layout->addLayout(buttons);
 
@@ -89,6 +93,7 @@ void TOptionsDialog::CreateComponents() {
       {ButtonBrowse, "ButtonBrowse"},
       {SpinEditWaittime, "SpinEditWaittime"},
       {LabelSpinEditWaittime, "LabelSpinEditWaittime"},
+      {CheckBoxProtectCodeElements, "CheckBoxProtectCodeElements"},
       {ButtonOk, "ButtonOk"},
       {ButtonCancel, "ButtonCancel"},
   };
@@ -110,6 +115,11 @@ void TOptionsDialog::ApplyTexts() {
   LabelSpinEditWaittime->setText(
       UiText(CapText(GetText(textid::kDisplayDelay, "Anzeigeverz\xF6gerung"))));
   SpinEditWaittime->setToolTip(UiText(CapText(GetText(textid::kDisplayDelayHint))));
+  CheckBoxProtectCodeElements->setText(
+      UiText(CapText(GetText(textid::kProtectCodeElements,
+                             "Codebl\xF6"
+                             "cke, Textfelder, Skripte und Stile unver\xE4"
+                             "ndert lassen"))));
 }
 
 void TOptionsDialog::SetWaittime(int32_t value) {
@@ -118,6 +128,14 @@ void TOptionsDialog::SetWaittime(int32_t value) {
 
 int32_t TOptionsDialog::GetWaittime() const {
   return SpinEditWaittime->value();
+}
+
+void TOptionsDialog::SetStrictPre(bool value) {
+  CheckBoxProtectCodeElements->setChecked(!value);
+}
+
+bool TOptionsDialog::GetStrictPre() const {
+  return !CheckBoxProtectCodeElements->isChecked();
 }
 
 void TOptionsDialog::SetHelpDirAuto(bool value) {
@@ -216,6 +234,7 @@ void TOptionsDialog::showEvent(QShowEvent* event) {
 
 bool EditOptions(TOptionsDialog& form, TOptionsValues& values) {
   form.SetWaittime(values.Waittime);
+  form.SetStrictPre(values.StrictPre);
   form.SetHelpDirAuto(values.HelpDirAuto);
   if (!values.HelpDirAuto) {
     form.SetHelpDir(values.HelpDir);
@@ -228,6 +247,7 @@ bool EditOptions(TOptionsDialog& form, TOptionsValues& values) {
     values.HelpDir = form.GetHelpDir();
   }
   values.Waittime = form.GetWaittime();
+  values.StrictPre = form.GetStrictPre();
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "ui/FolderBrowser.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,8 +17,8 @@ class QSpinBox;
 
 namespace quorvane {
 
-// The options dialog: where the HTML help lives and how long a finished batch file stays on
-// screen.
+// The options dialog: where the HTML help lives, how long a finished batch file stays on
+// screen, and whether code blocks, text areas, scripts and styles are left unchanged.
 class TOptionsDialog : public QDialog {
   Q_OBJECT
 
@@ -31,6 +32,10 @@ class TOptionsDialog : public QDialog {
   // The chosen directory: file system bytes, as the edit field holds it.
   void SetHelpDir(const std::string& dir);
   std::string GetHelpDir() const;
+
+  // Strict: only "<PRE>" blocks are left unchanged (the check box is clear).
+  void SetStrictPre(bool value);
+  bool GetStrictPre() const;
 
   void SetFolderBrowser(TFolderBrowserRunner browse) { browse_ = std::move(browse); }
 
@@ -49,6 +54,7 @@ class TOptionsDialog : public QDialog {
   QPushButton* ButtonBrowse;
   QSpinBox* SpinEditWaittime;
   QLabel* LabelSpinEditWaittime;
+  QCheckBox* CheckBoxProtectCodeElements;
   QPushButton* ButtonOk;
   QPushButton* ButtonCancel;
 
@@ -68,6 +74,7 @@ struct TOptionsValues {
   int32_t Waittime = 1000;
   bool HelpDirAuto = true;
   std::string HelpDir;  // only read and written while HelpDirAuto is false
+  bool StrictPre = false;
 };
 
 // The main window's road: the dialog shows `values`; after OK they take the user's choice

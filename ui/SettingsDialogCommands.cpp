@@ -34,7 +34,8 @@ void EditWindowOptions(TSettingsDialogs& dialogs, TMainWindow& window) {
   }
   TEditorSession& session = window.Session();
   TDocument& document = session.Document();
-  TOptionsValues values{document.Waittime, document.HelpDirAuto, document.HelpDir};
+  TOptionsValues values{document.Waittime, document.HelpDirAuto, document.HelpDir,
+                        document.StrictPre};
   if (!EditOptions(*dialogs.Options, values)) {
     return;
   }
@@ -43,6 +44,7 @@ void EditWindowOptions(TSettingsDialogs& dialogs, TMainWindow& window) {
     session.SetHelpDir(values.HelpDir);
   }
   document.Waittime = values.Waittime;
+  document.StrictPre = values.StrictPre;
 }
 
 bool ChooseWindowLanguage(TMainWindow& window) {

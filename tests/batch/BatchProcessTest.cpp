@@ -237,6 +237,39 @@ TEST_F(BatchProcess, NonsenseSettingsGiveDefaultsAndAWarning) {
   EXPECT_NE(Read(site / "a.htm"), kPage);
 }
 
+TEST_F(BatchProcess, ProtectsCodeUnlessStrictAndNamesPagesLeftUnchanged) {
+  const std::string code = "<pre class=\"py\">\n  if x:\n      y()\n</pre>\n<p> a </p>";
+  const std::string open = "<p> a </p><#quorvane include=\"part.htm\">no end\n";
+  Write(site / "code.htm", code);
+  Write(site / "open.htm", open);
+  TRun run = Run({"code.htm", "open.htm"});
+  EXPECT_EQ(Read(site / "code.htm"), "<pre class=\"py\">\n  if x:\n      y()\n</pre><p>a</p>");
+  EXPECT_EQ(Read(site / "open.htm"), open);
+  EXPECT_NE(run.err.find("open.htm was left unchanged: an include directive in it has no closing"),
+            std::string::npos)
+      << run.err;
+
+  Write(root / "config/Brennik/Quorvane.conf", "[1/7]\nStrictPre=1\n");
+  Write(site / "code.htm", code);
+  Run({"code.htm"});
+  EXPECT_EQ(Read(site / "code.htm"), "<pre class=\"py\">if x:\ny()</pre><p>a</p>");
+}
+
+TEST_F(BatchProcess, AsRootIncludesOnlyWhatThePagesOwnerCouldRead) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "only root reads on behalf of another user";
+  }
+  Write(site / "secret.txt", "SECRET");
+  ::chmod((site / "secret.txt").c_str(), 0600);
+  Write(site / "page.htm", "<#quorvane include=\"secret.txt\"></#quorvane> ");
+  ASSERT_EQ(::chown((site / "page.htm").c_str(), 65534, 65534), 0);
+  fs::permissions(root, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions(site, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+  Run({"page.htm"});
+  EXPECT_EQ(Read(site / "page.htm"),
+            "<#quorvane include=\"secret.txt\">file secret.txt cannot be opened</#quorvane>");
+}
+
 TEST_F(BatchProcess, InterruptLeavesEveryFileOldOrNew) {
   const std::string big = [] {
     std::string page;

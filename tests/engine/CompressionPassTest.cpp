@@ -13,12 +13,15 @@ struct Result {
   std::string text;
   TCompressionStats stats;
   bool stopped;
+  TStopReason stop;
 };
 
 Result Compress(TFakeServices& fake, std::string text,
-                const TTagsCommaList& tags = TTagsCommaList::Default()) {
-  Result r{std::move(text), {}, false};
-  r.stopped = CompressText(r.text, "/site/index.htm", tags, r.stats, fake.services);
+                TProtection protection = TProtection::Elements) {
+  Result r{std::move(text), {}, false, TStopReason::None};
+  r.stop = CompressText(r.text, "/site/index.htm", TTagsCommaList::Default(), protection, r.stats,
+                        fake.services);
+  r.stopped = r.stop != TStopReason::None;
   return r;
 }
 
@@ -103,8 +106,29 @@ TEST(CompressionPass, ACancelAtAnyCheckPointLeavesTheTextUntouched) {
   }
   TFakeServices unterminated;
   const Result open = Compress(unterminated, "<#quorvane include='x'> no end \r\n");
-  EXPECT_TRUE(open.stopped);
+  EXPECT_EQ(open.stop, TStopReason::Unterminated);
   EXPECT_EQ(open.text, "<#quorvane include='x'> no end \r\n");
+  TFakeServices cancelled;
+  cancelled.files = counting.files;
+  cancelled.progress.cancelAt = checkPoints - 1;
+  EXPECT_EQ(Compress(cancelled, page).stop, TStopReason::Cancelled);
+}
+
+TEST(CompressionPass, CodeTextAreasScriptsAndStylesKeepTheirWhiteSpace) {
+  const std::string page =
+      "<p> a </p>\r\n<pre class=\"py\">def f():\r\n    return 1\r\n</pre>\r\n"
+      "<SCRIPT type=\"text/x-template\">\n  <li>  {{ x }}  </li>\n</script >\n"
+      "<textarea name=t>  <b> keep </b>\n</TEXTAREA>  <br />  <style>\n  p  { }";
+  TFakeServices fake;
+  EXPECT_EQ(Compress(fake, page).text,
+            "<p>a</p><pre class=\"py\">def f():\n    return 1\n</pre>"
+            "<SCRIPT type=\"text/x-template\">\n  <li>  {{ x }}  </li>\n</script >"
+            "<textarea name=t>  <b> keep </b>\n</TEXTAREA><br><style>\n  p  { }");
+  // The literal rule protects only "<PRE>" itself.
+  EXPECT_EQ(
+      Compress(fake, page, TProtection::StrictPre).text,
+      "<p>a</p><pre class=\"py\">def f():\nreturn 1</pre><SCRIPT type=\"text/x-template\">"
+      "<li>{{ x }}</li></script >\n<textarea name=t> <b> keep</b></TEXTAREA><br><style>p { }");
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <deque>
 
 #include "Fakes.h"
 #include "LiteralEngine.h"
 #include "engine/Directives.h"
+#include "engine/PieceText.h"
 #include "support/TextIds.h"
 
 namespace quorvane {
@@ -21,6 +19,7 @@ struct Expanded {
   std::string text;
   bool stopped;
   bool modified;
+  TStopReason stop;
 };
 
 // Expands with the engine and with the literal algorithm, which must agree.
@@ -30,14 +29,13 @@ Expanded Expand(TFakeServices& fake, std::string text, const std::string& fileNa
   TFakeServices literalFake;
   literalFake.files = fake.files;
   literalFake.texts = fake.texts;
-  const bool literalStopped =
+  const TStopReason literalStop =
       oracle::LiteralExpandDirectives(literal, fileName, literalModified, literalFake.services);
-  Expanded result{text, false, false};
-  result.stopped = ExpandDirectives(result.text, fileName, result.modified, fake.services);
-  if (!result.stopped) {
-    EXPECT_EQ(result.text, literal);
-  }
-  EXPECT_EQ(result.stopped, literalStopped);
+  Expanded result{text, false, false, TStopReason::None};
+  result.stop = ExpandDirectives(result.text, fileName, result.modified, fake.services);
+  result.stopped = result.stop != TStopReason::None;
+  EXPECT_EQ(result.text, result.stopped ? text : literal);
+  EXPECT_EQ(result.stop, literalStop);
   return result;
 }
 
@@ -101,8 +99,8 @@ TEST_F(Directives, OddTagsAndAttributes) {
 }
 
 TEST_F(Directives, UnterminatedDirectivesStopThePass) {
-  EXPECT_TRUE(Expand(fake, "<#quorvane include='x'>o</#quorvane>").stopped);
-  EXPECT_TRUE(Expand(fake, "<#quorvane include='x'>o and no end").stopped);
+  EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o</#quorvane>").stop, TStopReason::Unterminated);
+  EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o and no end").stop, TStopReason::Unterminated);
   // A nested directive that keeps its tags leaves the outer one without an end.
   EXPECT_TRUE(Expand(fake,
                      "<#quorvane include='x'> <#quorvane include='no'></#quorvane> "
@@ -118,7 +116,7 @@ TEST_F(Directives, UnterminatedDirectivesStopThePass) {
             "Ax ");
 }
 
-TEST_F(Directives, DeepNestingEndsWithoutExhaustingTheStack) {
+TEST_F(Directives, NestingPastTheLimitStopsThePass) {
   std::string text;
   for (int i = 0; i < 5000; ++i) {
     text += "<#quorvane include='a'>";
@@ -128,8 +126,17 @@ TEST_F(Directives, DeepNestingEndsWithoutExhaustingTheStack) {
     text += "</#quorvane>";
   }
   text += ".";
-  bool modified = false;
-  EXPECT_TRUE(ExpandDirectives(text, kDoc, modified, fake.services));
+  EXPECT_EQ(Expand(fake, text).stop, TStopReason::TooDeep);
+
+  // A chain of includes: 100 deep is allowed, 101 stops.
+  for (int i = 0; i < 101; ++i) {
+    fake.files.files["/site/d" + std::to_string(i)] =
+        "<#quorvane include='d" + std::to_string(i + 1) + "'></#quorvane> ";
+  }
+  fake.files.files["/site/d100"] = "end";
+  EXPECT_EQ(Expand(fake, "<#quorvane include='d1'></#quorvane> ").text,
+            "end" + std::string(100, ' '));
+  EXPECT_EQ(Expand(fake, "<#quorvane include='d0'></#quorvane> ").stop, TStopReason::TooDeep);
 }
 
 TEST_F(Directives, ProgressHalvesItsShareAtEachDirective) {
@@ -143,57 +150,119 @@ TEST_F(Directives, ProgressHalvesItsShareAtEachDirective) {
   cancelled.progress.cancelAt = 0;
   std::string text = "<#quorvane include='x'></#quorvane> .";
   bool modified = false;
-  EXPECT_TRUE(ExpandDirectives(text, kDoc, modified, cancelled.services));
+  EXPECT_EQ(ExpandDirectives(text, kDoc, modified, cancelled.services), TStopReason::Cancelled);
 }
 
 TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
   // Each file includes the next one twice: 2^14 copies of 64 KiB would be 1 GiB.
   const int levels = 14;
+  auto name = [](int i) {
+    std::string text = "f";
+    text += std::to_string(i);
+    return text;
+  };
   for (int i = 0; i < levels; ++i) {
-    const std::string next = "f" + std::to_string(i + 1);
-    fake.files.files["/site/f" + std::to_string(i)] = "<#quorvane include='" + next +
-                                                      "'></#quorvane> <#quorvane include='" + next +
-                                                      "'></#quorvane> ";
+    const std::string directive = "<#quorvane include='" + name(i + 1) + "'></#quorvane> ";
+    fake.files.files["/site/" + name(i)] = directive + directive;
   }
-  fake.files.files["/site/f" + std::to_string(levels)] = std::string(64 << 10, 'x');
-  std::string text = "<#quorvane include='f0'></#quorvane> ";
+  fake.files.files["/site/" + name(levels)] = std::string(64 << 10, 'x');
+  const std::string text = "<#quorvane include='f0'></#quorvane> ";
+  std::string expanded = text;
   bool modified = false;
-  EXPECT_FALSE(ExpandDirectives(text, kDoc, modified, fake.services));
-  EXPECT_LE(text.size(), kMaxExpandedSize);
-  EXPECT_GT(text.size(), kMaxExpandedSize / 2);
-  EXPECT_NE(text.find("would grow past 256 MiB"), std::string::npos);
+  EXPECT_EQ(ExpandDirectives(expanded, kDoc, modified, fake.services), TStopReason::TooLarge);
+  EXPECT_EQ(expanded, text);
+  // Read once each, however often they are included.
+  EXPECT_EQ(fake.files.requested.size(), static_cast<size_t>(levels + 1));
 }
 
-class DirectivesOnDisk : public Directives {
- protected:
-  void SetUp() override {
-    Directives::SetUp();
-    dir = std::filesystem::temp_directory_path() /
-          ("quorvane-directives-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir / "sub");
-    std::ofstream(dir / "part.htm") << "PART";
-    ::mkfifo((dir / "pipe").c_str(), 0600);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
+  fake.texts.table[textid::kFileCannotBeOpened] =
+      "Datei %s kann nicht ge\xF6"
+      "ffnet werden";
+  fake.texts.table[textid::kRecursiveInclude] =
+      "Fehler: rekursives Einf\xFC"
+      "gen";
+  const std::string missing =
+      "<#quorvane include='\xC3\x9C"
+      "bersicht.htm'></#quorvane> ";
+  // A UTF-8 document: the texts become UTF-8, the name stays as written.
+  EXPECT_EQ(Expand(fake, "\xC3\xA4 " + missing).text,
+            "\xC3\xA4 <#quorvane include='\xC3\x9C"
+            "bersicht.htm'>Datei \xC3\x9C"
+            "bersicht.htm"
+            " kann nicht ge\xC3\xB6"
+            "ffnet werden</#quorvane> ");
+  fake.files.files["/site/self.htm"] = "<#quorvane include='self.htm'></#quorvane>.";
+  EXPECT_EQ(Expand(fake, "<#quorvane include='self.htm'></#quorvane> ").text,
+            "<#quorvane include='self.htm'>Fehler: rekursives Einf\xC3\xBC"
+            "gen</#quorvane>. ");
+  // A Windows-1252 document keeps the texts; the name is shown in Windows-1252 where it can.
+  EXPECT_EQ(Expand(fake, "\xE4 " + missing).text,
+            "\xE4 <#quorvane include='\xC3\x9C"
+            "bersicht.htm'>Datei \xDC"
+            "bersicht.htm"
+            " kann nicht ge\xF6"
+            "ffnet werden</#quorvane> ");
+  const std::string arrow = "<#quorvane include='\xE2\x86\x92.htm'></#quorvane> ";
+  EXPECT_EQ(Expand(fake, "\xE4 " + arrow).text,
+            "\xE4 <#quorvane include='\xE2\x86\x92.htm'>Datei \xE2\x86\x92.htm kann nicht ge\xF6"
+            "ffnet werden</#quorvane> ");
+  // A name holding a NUL byte names no file: nothing is opened.
+  fake.files.files["/site/a.htm"] = "A";
+  fake.files.requested.clear();
+  const std::string name("a.htm\0x", 7);
+  EXPECT_EQ(Expand(fake, "\xE4<#quorvane include='" + name + "'></#quorvane> ").text,
+            "\xE4<#quorvane include='" + name + "'>Datei " + name +
+                " kann nicht ge\xF6"
+                "ffnet werden</#quorvane> ");
+  EXPECT_TRUE(fake.files.requested.empty());
+}
 
-  std::string ExpandOnDisk(const std::string& name) {
-    TFileSystemIncludes files;
-    TEngineServices services{fake.progress, fake.texts, files};
-    std::string text = "<#quorvane include='" + name + "'>old</#quorvane>.";
-    bool modified = false;
-    EXPECT_FALSE(ExpandDirectives(text, (dir / "index.htm").string(), modified, services));
-    return text;
+TEST(PieceText, EditsAndSearchesAsAStringWould) {
+  std::deque<std::string> store;
+  uint32_t seed = 7;
+  auto next = [&seed](size_t n) {
+    seed = seed * 1103515245 + 12345;
+    return static_cast<size_t>((seed >> 8) % n);
+  };
+  auto bytes = [&](size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+      s += "ab#=<"[next(5)];
+    }
+    return s;
+  };
+  for (int round = 0; round < 200; ++round) {
+    store.push_back(bytes(1 + next(40)));
+    std::string plain = store.back();
+    TPieceText text(store.back());
+    for (int edit = 0; edit < 40; ++edit) {
+      const size_t from = next(plain.size() + 1);
+      const size_t to = from + next(plain.size() - from + 1);
+      store.push_back(bytes(next(12)));
+      TPieceText with(store.back());
+      if (next(3) == 0) {  // a text of several pieces goes in whole
+        store.push_back(bytes(1 + next(5)));
+        with.Replace(0, 0, TPieceText(store.back()));
+      }
+      std::string withPlain;
+      with.AppendTo(withPlain);
+      plain.replace(from, to - from, withPlain);
+      text.Replace(from, to, std::move(with));
+      ASSERT_EQ(text.Size(), plain.size());
+      const size_t at = next(plain.size() + 1);
+      ASSERT_EQ(text.FindHash(at), plain.find('#', at));
+      ASSERT_EQ(text.Find('=', at), plain.find('=', at));
+      if (at < plain.size()) {
+        ASSERT_EQ(text.At(at), plain[at]);
+        ASSERT_EQ(text.Copy(at, plain.size() - at), plain.substr(at));
+        ASSERT_TRUE(text.Holds(at, plain.substr(at, 3)));
+      }
+    }
+    std::string whole;
+    text.AppendTo(whole);
+    ASSERT_EQ(whole, plain);
   }
-  std::filesystem::path dir;
-};
-
-TEST_F(DirectivesOnDisk, ReadsOnlyRegularFilesAndNeverBlocks) {
-  const std::string cwd = std::filesystem::current_path();
-  EXPECT_EQ(ExpandOnDisk("part.htm"), "PART.");
-  EXPECT_EQ(std::filesystem::current_path(), cwd);  // resolved, not changed into
-  EXPECT_EQ(ExpandOnDisk("sub"), "<#quorvane include='sub'>cannot open sub</#quorvane>.");
-  EXPECT_EQ(ExpandOnDisk("pipe"), "<#quorvane include='pipe'></#quorvane>.");
-  EXPECT_EQ(ExpandOnDisk("/dev/zero"), "<#quorvane include='/dev/zero'></#quorvane>.");
 }
 
 }  // namespace

@@ -58,12 +58,21 @@ class ShippedLanguageFile : public ::testing::TestWithParam<const char*> {};
 TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
   const auto texts = TextsOf(kDataDir + GetParam());
   // The texts formatted with one file name, directory, count, extension or key path.
-  const uint32_t withParameter[] = {textid::kFileCannotBeOpened, textid::kDirectoryMissing,
-                                    textid::kFileWriteProtected, textid::kFileCannotBeCreated,
-                                    textid::kSaveQuestion,       textid::kReloadQuestion,
-                                    textid::kNotFound,           textid::kReplacedCount,
-                                    textid::kNoPreviewName,      textid::kExtensionTypeNotListed,
-                                    textid::kRegistryErrorKey,   textid::kUnicodePageNotDecodable};
+  const uint32_t withParameter[] = {textid::kFileCannotBeOpened,
+                                    textid::kDirectoryMissing,
+                                    textid::kFileWriteProtected,
+                                    textid::kFileCannotBeCreated,
+                                    textid::kSaveQuestion,
+                                    textid::kReloadQuestion,
+                                    textid::kNotFound,
+                                    textid::kReplacedCount,
+                                    textid::kNoPreviewName,
+                                    textid::kExtensionTypeNotListed,
+                                    textid::kRegistryErrorKey,
+                                    textid::kUnicodePageNotDecodable,
+                                    textid::kDirectiveUnterminated,
+                                    textid::kDirectivesTooDeep,
+                                    textid::kIncludesTooLarge};
   const std::regex misspelt(R"(&[A-Za-z]+;|\\)");
   for (const uint32_t id : textid::kAllTextIds) {
     const auto it = texts.find(id);

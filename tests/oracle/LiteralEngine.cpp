@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/Directives.h"
-#include "engine/PreSegments.h"
 #include "support/Paths.h"
 #include "support/Pattern.h"
 #include "support/TextFormat.h"
@@ -145,11 +144,27 @@ namespace {
 struct Expansion {
   TEngineServices& services;
   std::string fileName;
+  std::string document;  // as it was given
   std::vector<std::string> chain;
-  size_t documentSize = 0;
   size_t included = 0;
+  uint8_t remaining = 100;
+  TStopReason stop = TStopReason::None;  // what stops the whole expansion
   bool& modified;
 };
+
+// A text of the program in the document's encoding.
+std::string Encoded(const Expansion& e, const std::string& win1252) {
+  return IsValidUtf8(e.document) ? Win1252ToUtf8(win1252) : win1252;
+}
+
+// A file name (UTF-8) in a Windows-1252 document: converted when every character fits.
+std::string EncodedName(const Expansion& e, const std::string& name) {
+  if (IsValidUtf8(e.document) || !IsValidUtf8(name)) {
+    return name;
+  }
+  const std::string converted = Utf8ToWin1252(name);
+  return Win1252ToUtf8(converted) == name ? converted : name;
+}
 
 bool SameAsciiNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) {
@@ -262,8 +277,6 @@ bool ParseAttrs(const std::string& t, size_t& p, Attrs& attrs) {
   return false;
 }
 
-uint8_t remaining = 100;
-
 bool Process(Expansion& e, std::string& t, size_t p, int depth);
 
 size_t SetResult(Expansion& e, std::string& t, size_t start, size_t contentStart, size_t closePos,
@@ -291,42 +304,47 @@ size_t Replace(Expansion& e, std::string& t, size_t start, size_t contentStart, 
   for (auto& c : e.chain) {
     if (SameAsciiNoCase(c, v)) {
       return SetResult(e, t, start, contentStart, closePos, false,
-                       e.services.Texts.GetText(textid::kRecursiveInclude));
+                       Encoded(e, e.services.Texts.GetText(textid::kRecursiveInclude)));
     }
   }
-  if (depth + 1 >= kMaxDirectiveDepth) {
-    return SetResult(e, t, start, contentStart, closePos, false,
-                     "error: includes nested too deeply: \"" + v + "\"");
+  const std::string missing = ReplaceAll(
+      Encoded(e, e.services.Texts.GetText(textid::kFileCannotBeOpened)), "%s", EncodedName(e, v));
+  if (v.find('\0') != std::string::npos) {
+    return SetResult(e, t, start, contentStart, closePos, false, missing);
   }
-  const size_t used = e.documentSize + e.included;
+  const size_t used = e.document.size() + e.included;
   const size_t allowed = used < kMaxExpandedSize ? kMaxExpandedSize - used : 0;
   std::string content;
   const auto r =
       e.services.Files.Load(ResolveAgainst(ExtractFilePath(e.fileName), v), allowed, content);
   if (r == IIncludeFiles::TResult::Missing) {
-    return SetResult(e, t, start, contentStart, closePos, false,
-                     ReplaceAll(e.services.Texts.GetText(textid::kFileCannotBeOpened), "%s", v));
+    return SetResult(e, t, start, contentStart, closePos, false, missing);
   }
   if (r == IIncludeFiles::TResult::Unreadable) {
     return SetResult(e, t, start, contentStart, closePos, false, "");
   }
   if (r == IIncludeFiles::TResult::TooLarge) {
-    return SetResult(e, t, start, contentStart, closePos, false,
-                     "error: the document would grow past 256 MiB by including \"" + v + "\"");
+    e.stop = TStopReason::TooLarge;
+    return start;
   }
   e.included += content.size();
   e.chain.push_back(v);
   Process(e, content, 0, depth + 1);
   e.chain.pop_back();
+  if (e.stop != TStopReason::None) {
+    return start;
+  }
   return SetResult(e, t, start, contentStart, closePos, true, content);
 }
 
 bool Process(Expansion& e, std::string& t, size_t p, int depth) {
   int kind;
   while ((kind = FindNext(t, p)) >= 0) {
-    if (e.services.Progress.SetSubProgress(static_cast<int8_t>(100 - remaining)))
+    if (e.services.Progress.SetSubProgress(static_cast<int8_t>(100 - e.remaining))) {
+      e.stop = TStopReason::Cancelled;
       return true;
-    remaining /= 2;
+    }
+    e.remaining /= 2;
     if (kind == 1) {
       p += 12;
       continue;
@@ -336,6 +354,10 @@ bool Process(Expansion& e, std::string& t, size_t p, int depth) {
     if (!ParseAttrs(t, p, attrs) || attrs.empty()) {
       p += 10;
       continue;
+    }
+    if (depth >= kMaxDirectiveDepth) {
+      e.stop = TStopReason::TooDeep;
+      return true;
     }
     const size_t contentStart = p;
     size_t closePos = 0;
@@ -349,34 +371,119 @@ bool Process(Expansion& e, std::string& t, size_t p, int depth) {
         closePos = p;
         break;
       }
-      if (nested || depth + 1 >= kMaxDirectiveDepth)
+      if (nested)
         return true;
       nested = true;
       Process(e, t, p, depth + 1);
+      if (e.stop != TStopReason::None)
+        return true;
     }
     p = Replace(e, t, start, contentStart, closePos, attrs, depth);
+    if (e.stop != TStopReason::None)
+      return true;
   }
-  return e.services.Progress.SetSubProgress(static_cast<int8_t>(100 - remaining));
+  if (e.services.Progress.SetSubProgress(static_cast<int8_t>(100 - e.remaining))) {
+    e.stop = TStopReason::Cancelled;
+    return true;
+  }
+  return false;
+}
+
+bool UpperAt(const std::string& t, size_t p, const std::string& upper) {
+  if (p + upper.size() > t.size())
+    return false;
+  for (size_t k = 0; k < upper.size(); ++k) {
+    if (UpperChar(t[p + k]) != upper[k])
+      return false;
+  }
+  return true;
+}
+
+bool TagSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Where the protected segment that begins at or after `from` begins and ends; false when there
+// is none.
+bool NextProtected(const std::string& t, size_t from, TProtection protection, size_t& begin,
+                   size_t& end) {
+  if (protection == TProtection::StrictPre) {
+    begin = FindLiteral(t, "<PRE>", from, false);
+    if (begin == std::string::npos)
+      return false;
+    const size_t close = FindLiteral(t, "</PRE>", begin + 5, false);
+    end = close == std::string::npos ? t.size() : close + 6;
+    return true;
+  }
+  for (size_t b = from; b < t.size(); ++b) {
+    for (const std::string name : {"PRE", "TEXTAREA", "SCRIPT", "STYLE"}) {
+      const size_t after = b + 1 + name.size();
+      if (t[b] != '<' || !UpperAt(t, b + 1, name) || after >= t.size())
+        continue;
+      if (t[after] != '>' && t[after] != '/' && !TagSpace(t[after]))
+        continue;
+      begin = b;
+      end = t.size();
+      for (size_t c = after; c + 1 < t.size(); ++c) {
+        if (t[c] == '<' && t[c + 1] == '/' && UpperAt(t, c + 2, name)) {
+          size_t d = c + 2 + name.size();
+          while (d < t.size() && TagSpace(t[d]))
+            ++d;
+          if (d < t.size() && t[d] == '>') {
+            end = d + 1;
+            break;
+          }
+        }
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+// The segments in text order, each with whether it is protected.
+std::vector<std::pair<std::string, bool>> Split(const std::string& t, TProtection protection) {
+  std::vector<std::pair<std::string, bool>> segments;
+  size_t p = 0;
+  do {
+    size_t begin = 0;
+    size_t end = 0;
+    if (!NextProtected(t, p, protection, begin, end)) {
+      segments.emplace_back(t.substr(p), false);
+      break;
+    }
+    if (begin > p)
+      segments.emplace_back(t.substr(p, begin - p), false);
+    segments.emplace_back(t.substr(begin, end - begin), true);
+    p = end;
+  } while (p < t.size());
+  return segments;
 }
 
 }  // namespace
 
-bool LiteralExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
-                             TEngineServices& services) {
+TStopReason LiteralExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
+                                    TEngineServices& services) {
   modified = false;
-  remaining = 100;
-  Expansion e{services, fileName, {fileName}, text.size(), 0, modified};
-  const bool stopped = Process(e, text, 0, 0);
+  Expansion e{services, fileName, text, {fileName}, 0, 100, TStopReason::None, modified};
+  std::string t = text;
+  const bool stopped = Process(e, t, 0, 0);
   services.Progress.SetSubProgress(100);
-  return stopped;
+  if (stopped) {
+    return e.stop == TStopReason::None ? TStopReason::Unterminated : e.stop;
+  }
+  text = t;
+  return TStopReason::None;
 }
 
-bool LiteralCompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
-                         TCompressionStats& stats, TEngineServices& services) {
+TStopReason LiteralCompressText(std::string& text, const std::string& fileName,
+                                const TTagsCommaList& tags, TProtection protection,
+                                TCompressionStats& stats, TEngineServices& services) {
   std::string t = text;
   bool modified = false;
-  if (LiteralExpandDirectives(t, fileName, modified, services)) {
-    return true;
+  if (const TStopReason stop = LiteralExpandDirectives(t, fileName, modified, services);
+      stop != TStopReason::None) {
+    return stop;
   }
   const size_t l0 = t.size();
   std::string lines;
@@ -406,12 +513,9 @@ bool LiteralCompressText(std::string& text, const std::string& fileName, const T
     modified = true;
     p = a;
   }
-  TStringListPreSegments segments;
-  segments.Split(t);
   std::string result;
-  for (int i = 0; i < segments.Count(); ++i) {
-    std::string seg = segments.Segment(i);
-    if (!segments.IsProtected(i)) {
+  for (auto& [seg, isProtected] : Split(t, protection)) {
+    if (!isProtected) {
       bool changed = false;
       LiteralCompactSegment(seg, changed, tags);
       modified = modified || changed;
@@ -424,7 +528,7 @@ bool LiteralCompressText(std::string& text, const std::string& fileName, const T
                                 (1.0 - static_cast<double>(result.size()) / l0) * 100.0));
   stats.Saved = static_cast<int32_t>(l0 - result.size());
   text = result;
-  return false;
+  return TStopReason::None;
 }
 
 }  // namespace quorvane::oracle

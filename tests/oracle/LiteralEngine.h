@@ -12,9 +12,10 @@ namespace quorvane::oracle {
 // whole text, every deletion and insertion moves the rest of the string. Slow on purpose; the
 // tests and the benchmark hold the engine against it.
 bool LiteralCompactSegment(std::string& segment, bool& changed, const TTagsCommaList& tags);
-bool LiteralExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
-                             TEngineServices& services);
-bool LiteralCompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
-                         TCompressionStats& stats, TEngineServices& services);
+TStopReason LiteralExpandDirectives(std::string& text, const std::string& fileName, bool& modified,
+                                    TEngineServices& services);
+TStopReason LiteralCompressText(std::string& text, const std::string& fileName,
+                                const TTagsCommaList& tags, TProtection protection,
+                                TCompressionStats& stats, TEngineServices& services);
 
 }  // namespace quorvane::oracle

@@ -101,6 +101,17 @@ TEST(Pattern, SetsRangesAndNegation) {
   EXPECT_EQ(Find("[a-c]", "xB"), (Found{1, 1}));
   EXPECT_EQ(Find("[a-c]", "xB", 0, true), std::nullopt);
   EXPECT_EQ(Find("[\\t]", "a\tb"), (Found{1, 1}));
+  // Without regard to case every member counts upper-cased, not only a range's ends.
+  EXPECT_EQ(Find("[_-z]", "a"), (Found{0, 1}));
+  EXPECT_EQ(Find("[_-z]", "_"), (Found{0, 1}));
+  EXPECT_EQ(Find("[A-z]", "["), (Found{0, 1}));
+  EXPECT_EQ(Find("[a-\xE9]", "\xDF"), (Found{0, 1}));
+  EXPECT_EQ(Find("[!a-c]", "Bx"), (Found{1, 1}));
+  // A backslash pair that forms no escape: two members, and no range.
+  for (const char* member : {"\\", "q", "-", "z"}) {
+    EXPECT_EQ(Find("[\\q-z]", member, 0, true), (Found{0, 1})) << member;
+  }
+  EXPECT_EQ(Find("[\\q-z]", "r", 0, true), std::nullopt);
   EXPECT_FALSE(TPattern::Compile("[abc").has_value());
   EXPECT_FALSE(TPattern::Compile("").has_value());
 }
@@ -120,6 +131,63 @@ TEST(Pattern, Escapes) {
   EXPECT_EQ(Find("\\x:", "\\x:"), (Found{0, 3}));
   EXPECT_EQ(Find("a\\", "a\\"), (Found{0, 2}));
   EXPECT_EQ(Find("\\\\", "\\"), (Found{0, 1}));
+}
+
+// Stars as plainly as they are defined: the shortest run after which the rest matches. A run of
+// literal characters must be present in full.
+std::optional<size_t> ReferenceMatch(std::string_view p, std::string_view t, size_t pos) {
+  if (p.empty() || pos >= t.size()) {
+    return pos;
+  }
+  if (p[0] == '*') {
+    if (p.size() == 1) {
+      return pos;
+    }
+    for (size_t k = pos; k <= t.size(); ++k) {
+      if (auto end = ReferenceMatch(p.substr(1), t, k)) {
+        return end;
+      }
+    }
+    return std::nullopt;
+  }
+  if (p[0] == '?') {
+    return ReferenceMatch(p.substr(1), t, pos + 1);
+  }
+  const size_t run = std::min(p.find_first_of("?*"), p.size());
+  if (t.substr(pos, run) != p.substr(0, run)) {
+    return std::nullopt;
+  }
+  return ReferenceMatch(p.substr(run), t, pos + run);
+}
+
+TEST(Pattern, StarsNeedNoRecursionAndFindWhatTheDefinitionFinds) {
+  uint32_t seed = 1;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1103515245 + 12345;
+    return (seed >> 16) % n;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string pattern;
+    std::string text;
+    for (uint32_t i = 0, n = 1 + next(7); i < n; ++i) {
+      pattern += "ab?*"[next(4)];
+    }
+    for (uint32_t i = 0, n = next(9); i < n; ++i) {
+      text += "ab"[next(2)];
+    }
+    const auto compiled = TPattern::Compile(pattern);
+    for (size_t pos = 0; pos < text.size(); ++pos) {
+      const auto end = ReferenceMatch(pattern, text, pos);
+      ASSERT_EQ(compiled->MatchAt(text, pos, true), end ? std::optional(*end - pos) : std::nullopt)
+          << pattern << " on " << text << " at " << pos;
+    }
+  }
+  std::string deep;
+  for (int i = 0; i < 120000; ++i) {
+    deep += "*a";
+  }
+  EXPECT_EQ(Find(deep, "xa" + std::string(130000, 'a')), (Found{0, 120001}));
+  EXPECT_EQ(Find(deep + "b", std::string(200, 'a')), (Found{0, 200}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,11 +93,14 @@ TEST_F(OptionsDialog, OkTakesTheChoiceAndKeepsTheFormerDirectoryWhenAutomatic) {
     EXPECT_FALSE(form_.GetHelpDirAuto());
     EXPECT_EQ(form_.GetHelpDir(), values.HelpDir);
     EXPECT_EQ(form_.GetWaittime(), 0);
+    EXPECT_TRUE(form_.CheckBoxProtectCodeElements->isChecked());
     form_.RadioButtonHTMLHelpDirAuto->click();
     form_.SpinEditWaittime->setValue(2500);
+    form_.CheckBoxProtectCodeElements->click();
     form_.ButtonOk->click();
   });
   ASSERT_TRUE(EditOptions(form_, values));
+  EXPECT_TRUE(values.StrictPre);
   EXPECT_TRUE(values.HelpDirAuto);
   EXPECT_EQ(values.HelpDir, dir_.Path());
   EXPECT_EQ(values.Waittime, 2500);
