@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <filesystem>
 
 #include "batch/UiText.h"
@@ -11,6 +12,7 @@
 #include "platform/System.h"
 #include "support/Paths.h"
 #include "support/TextIds.h"
+#include "support/Win1252.h"
 
 namespace quorvane {
 
@@ -45,11 +47,7 @@ std::string HelpPageName() {
   if (const size_t dot = name.rfind('.'); dot != std::string::npos) {
     name.erase(dot);
   }
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
+  std::transform(name.begin(), name.end(), name.begin(), AsciiLower);
   const std::string code = name.size() > 2 ? name.substr(name.size() - 2) : name;
   return "Quorvane_" + (code.empty() ? std::string("en") : code) + ".htm";
 }

@@ -40,6 +40,22 @@ inline bool SameCharNoCase(char a, char b) {
 
 std::string UpperCase(std::string_view text);
 
+// The two case-insensitive comparisons of the program. Windows-1252 (UpperChar) for what the
+// engine and the language files compare: tag and attribute names, keys.
+bool SameTextNoCase(std::string_view a, std::string_view b);
+
+// The letters A to Z only, for names compared as written apart from the case of those letters:
+// recently used files, include chains, tag list order, settings keys, terminal answers.
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool SameAsciiNoCase(std::string_view a, std::string_view b);
+// Byte order after AsciiUpper: negative, 0 or positive.
+int CompareAsciiNoCase(std::string_view a, std::string_view b);
+
 // Space, carriage return, line feed, tab, form feed and vertical tab.
 inline bool IsWhiteSpace(char c) {
   return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\v';
