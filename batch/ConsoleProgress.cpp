@@ -39,8 +39,8 @@ void TConsoleProgressView::ShowCaptionChange(const std::string& caption) {
 
 void TConsoleProgressView::Changed(const TProgressModel& model) {
   if (!model.Finished()) {
-    if (reported_ || model.FileNameLabel() != file_) {  // a new run began
-      reported_ = false;
+    if (finished_ || model.FileNameLabel() != file_) {  // a new run began
+      finished_ = false;
       runStart_ = TickCount();
       file_ = model.FileNameLabel();
       captionChecked_ = false;
@@ -57,13 +57,13 @@ void TConsoleProgressView::Changed(const TProgressModel& model) {
     }
     return;
   }
-  if (reported_) {
-    return;
-  }
-  reported_ = true;
+  finished_ = true;
   ClearProgressLine();
-  std::printf("%s: %s\n", TerminalText(model.FileNameLabel()).c_str(),
-              TerminalText(model.AdditionalText()).c_str());
+}
+
+void TConsoleProgressView::FileDone(const std::string& fileName, const std::string& statistics) {
+  ClearProgressLine();
+  std::printf("%s: %s\n", TerminalText(fileName).c_str(), TerminalText(statistics).c_str());
   std::fflush(stdout);
 }
 

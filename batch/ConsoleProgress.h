@@ -7,20 +7,21 @@
 
 namespace quorvane {
 
-// The progress in a terminal: one statistics line per finished file on standard output, the
-// caption when it changed at the start of a file and, on a terminal, a progress line on
-// standard error while a long file is worked on.
+// The progress in a terminal: one statistics line per file once it is done (written too) on
+// standard output, the caption when it changed at the start of a file and, on a terminal, a
+// progress line on standard error while a long file is worked on.
 class TConsoleProgressView : public IProgressView {
  public:
   explicit TConsoleProgressView(bool showProgressLine) : showProgressLine_(showProgressLine) {}
   void Changed(const TProgressModel& model) override;
+  void FileDone(const std::string& fileName, const std::string& statistics) override;
 
  private:
   void ClearProgressLine();
   void ShowCaptionChange(const std::string& caption);
 
   bool showProgressLine_;
-  bool reported_ = false;   // the last run's statistics line is out
+  bool finished_ = false;   // the last run has finished
   bool lineShown_ = false;  // a progress line stands on standard error
   uint32_t runStart_ = 0;
   uint32_t lastLine_ = 0;

@@ -11,7 +11,7 @@
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
-#include "platform/IncludeFileReader.h"
+#include "batch/IncludeFileReader.h"
 #include "platform/System.h"
 #include "support/Rounding.h"
 #include "support/TextFormat.h"
@@ -71,6 +71,78 @@ class TFinishGuard {
   ~TFinishGuard() { ProgressForm().Finish(); }
 };
 
+// Reads an include file only once a write still pending for it is done, so that a document
+// includes what an earlier file of the batch became, not what it was.
+class TWrittenIncludes : public IIncludeFiles {
+ public:
+  TWrittenIncludes(IIncludeFiles& files, std::function<void(const std::string&)> awaitWrite)
+      : files_(files), awaitWrite_(std::move(awaitWrite)) {}
+  TResult Load(const std::string& path, size_t maxSize, std::string& content) override {
+    awaitWrite_(path);
+    return files_.Load(path, maxSize, content);
+  }
+
+ private:
+  IIncludeFiles& files_;
+  std::function<void(const std::string&)> awaitWrite_;
+};
+
+std::string FileMessage(uint32_t textId, std::string_view fallback, const std::string& file) {
+  return CapText(ReplaceAll(GetText(textId, fallback), "%s", file));
+}
+
+std::string WriteFailureMessage(TFileError error, const std::string& file) {
+  switch (error) {
+    case TFileError::Changed:
+      return FileMessage(textid::kFileChangedMeanwhile,
+                         "file %s was changed by another program during the compression and is "
+                         "left as it is.",
+                         file);
+    case TFileError::NoJournal:
+      return FileMessage(textid::kFileNoJournal,
+                         "file %s can only be rewritten where it lies (it has several names, or "
+                         "its folder allows no new file), and no copy of its old content could "
+                         "be kept; it is left as it is.",
+                         file);
+    case TFileError::AccessDenied:
+      return FileMessage(textid::kFileWriteProtected, {}, file);
+    default:
+      return FileMessage(textid::kFileCannotBeWritten, "file %s cannot be written.", file);
+  }
+}
+
+// Reads the file whole, after putting back what an interrupted write of an earlier run left
+// half-done in it; false after the message, with `text` empty.
+bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& read) {
+  if (ReadWholeFile(file, text, read).Error != TFileError::None) {
+    text.clear();
+    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", file)));
+    return false;
+  }
+  const TJournalRestore restore = RestoreFromJournal(read.Location, read.Status);
+  switch (restore.Status) {
+    case TJournalRestore::TStatus::None:
+      return true;
+    case TJournalRestore::TStatus::Restored:
+      Messages().Information(
+          FileMessage(textid::kFileRestored,
+                      "file %s was put back to its content from before an interrupted write.",
+                      file),
+          "Quorvane");
+      return ReadDocumentFile(file, text, read);
+    case TJournalRestore::TStatus::Failed:
+      break;
+  }
+  text.clear();
+  Messages().Error(FileMessage(textid::kFileNotRestored,
+                               "file %s was left half-written by an interrupted write and cannot "
+                               "be put back yet; it is left as it is, and its old content is "
+                               "kept in",
+                               file) +
+                   " " + restore.JournalPath + ".");
+  return false;
+}
+
 // The statistics of a page that was compressed as UTF-8, in the bytes of its own encoding. The
 // pass removes ASCII characters only (white space, carriage returns, the "/" of " />"), one code
 // unit of `unitSize` bytes each; the content of marked blocks is the one exception.
@@ -124,7 +196,12 @@ bool TDocument::KeepRunning() {
 bool TDocument::CompressText(std::string& text, const std::string& fileName,
                              TCompressionStats& stats) {
   TRunProgress progress(*this);
-  TIncludeFileReader files(fileName);
+  TIncludeFileReader reader(fileName);
+  TWrittenIncludes files(reader, [this](const std::string& path) {
+    if (finisher_.PendingIs(path)) {
+      FinishPendingFile();
+    }
+  });
   TEngineServices services{progress, LanguageTexts(), files};
   if (!preparedTags_ || !preparedTags_->Tags().Equals(TagList)) {
     preparedTags_ = std::make_unique<TPreparedTags>(TagList);
@@ -179,24 +256,23 @@ bool TDocument::Compress(const std::string& fileName, bool keepDate) {
 }
 
 bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
-  if (finisher_.PendingIs(fileName)) {
-    FinishPendingFile();  // never read a file while it is being written
+  // Never read a file while it is being written, and keep the lines of one job under its
+  // caption.
+  if (finisher_.PendingIs(fileName) || (finisher_.Pending() && JobCaption() != pendingCaption_)) {
+    FinishPendingFile();
   }
   StartProgress(fileName, {});
   TProgressModel& progress = ProgressForm();
   std::string text;
-  TFinishedFile finished{fileName, std::nullopt, std::nullopt, MarkFilesDone};
-  bool failed = false;
-  if (ReadWholeFile(fileName, text).Error == TFileError::None) {
+  TFinishedFile finished{fileName, {}, std::nullopt, std::nullopt, MarkFilesDone};
+  bool failed = !ReadDocumentFile(fileName, text, finished.File);
+  if (!failed) {
     CheckMailslot();
     // The date can only be given back to a file that may be written.
-    if (keepDate && !IsReadOnlyFile(fileName)) {
-      finished.Stamp = GetFileTime(fileName);
+    if (keepDate && !IsReadOnly(finished.File.Status)) {
+      const timespec& modified = finished.File.Status.st_mtim;
+      finished.Stamp = TFileTime{modified.tv_sec, modified.tv_nsec};
     }
-  } else {
-    text.clear();
-    failed = true;
-    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", fileName)));
   }
   TCompressionStats stats;
   if (CompressPage(text, fileName, stats)) {
@@ -209,15 +285,23 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   } else if (stats.Modified) {
     finished.Text = std::move(text);
   }
-  const bool writeBehind = !WaitAfterFile && finished.Text;
-  if (writeBehind) {
-    FinishPendingFile();
-  } else if (!failed && !FinishFile(finished)) {
-    Messages().Error(CapText(GetText(textid::kFileWriteError)));
-  }
-  progress.SetFinished();
-  if (writeBehind) {
+  FinishPendingFile();  // the file before this one is reported first
+  if (!WaitAfterFile && finished.Text) {
+    // Written while the next file is compressed; its statistics come once it is written.
+    progress.SetFinished();
+    pendingStatistics_ = StatisticsLine(stats);
+    pendingCaption_ = JobCaption();
     finisher_.Start(std::move(finished));
+  } else {
+    if (!failed) {
+      if (const TFileError error = FinishFile(finished); error != TFileError::None) {
+        Messages().Error(WriteFailureMessage(error, fileName));
+        stats = {};
+        progress.SetAdditionalText(StatisticsLine(stats));
+      }
+    }
+    progress.SetFinished();
+    progress.ReportFileDone(fileName, StatisticsLine(stats));
   }
   WaitAfterFinishedFile();
   if (stats.Modified) {
@@ -227,9 +311,16 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
 }
 
 void TDocument::FinishPendingFile() {
-  if (finisher_.Wait()) {
-    Messages().Error(CapText(GetText(textid::kFileWriteError)));
+  const std::optional<TFinishResult> done = finisher_.Wait();
+  if (!done) {
+    return;
   }
+  std::string statistics = std::move(pendingStatistics_);
+  if (done->Error != TFileError::None) {
+    Messages().Error(WriteFailureMessage(done->Error, done->Name));
+    statistics = StatisticsLine({});
+  }
+  ProgressForm().ReportFileDone(done->Name, statistics);
 }
 
 void TDocument::WaitAfterFinishedFile() {

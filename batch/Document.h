@@ -61,7 +61,7 @@ class TDocument {
   // A poll for long loops: false when the user asked to stop.
   bool KeepRunning();
   // Without a wait after each file, a file's write runs while the next one is compressed; this
-  // waits for the last one and reports its failure.
+  // waits for the last one and reports it: its failure, then its statistics.
   void FinishPendingFile();
 
  private:
@@ -75,6 +75,8 @@ class TDocument {
   std::string fileName_;
   bool modified_ = false;
   TFileFinisher finisher_;
+  std::string pendingStatistics_;  // of the file in the finisher's hand
+  std::string pendingCaption_;     // the caption it was compressed under
 };
 
 // "24 % (24 Characters)": the statistics line of a run.

@@ -5,15 +5,16 @@
 
 namespace quorvane {
 
-bool FinishFile(const TFinishedFile& file) {
-  const bool failed = file.Text && WriteFileReplacing(file.Name, *file.Text) != TFileError::None;
-  if (file.Stamp) {
-    SetFileTime(file.Name, *file.Stamp);
+TFileError FinishFile(const TFinishedFile& file) {
+  if (file.Text) {
+    return WriteReadFile(file.File, *file.Text,
+                         {.Time = file.Stamp, .MarkArchived = file.MarkDone});
   }
-  if (file.MarkDone && !failed) {
-    ClearArchiveAttribute(file.Name);
+  // Unchanged, so untouched: its date is still its own.
+  if (file.MarkDone && file.File.File.Valid()) {
+    ClearArchiveAttribute(file.File.File.Get());
   }
-  return !failed;
+  return TFileError::None;
 }
 
 TFileFinisher::~TFileFinisher() {
@@ -29,7 +30,7 @@ TFileFinisher::~TFileFinisher() {
 }
 
 void TFileFinisher::Start(TFinishedFile file) {
-  pendingId_ = FileIdentity(file.Name);
+  pendingId_ = TFileId{file.File.Status.st_dev, file.File.Status.st_ino};
   pending_ = file.Name;
   if (!thread_.joinable()) {
     // Interrupts stay with the main thread, which decides what a Ctrl+C means.
@@ -61,22 +62,18 @@ bool TFileFinisher::PendingIs(const std::string& name) const {
   return !id || !pendingId_ || *id == *pendingId_;
 }
 
-std::optional<std::string> TFileFinisher::Wait() {
+std::optional<TFinishResult> TFileFinisher::Wait() {
   if (!pending_) {
     return std::nullopt;
   }
   std::unique_lock<std::mutex> guard(lock_);
   changed_.wait(guard, [this] { return result_.has_value(); });
-  const bool failed = *result_;
+  TFinishResult result{std::move(*pending_), *result_};
   result_.reset();
   guard.unlock();
-  std::optional<std::string> name;
-  if (failed) {
-    name = std::move(pending_);
-  }
   pending_.reset();
   pendingId_.reset();
-  return name;
+  return result;
 }
 
 void TFileFinisher::Work() {
@@ -89,9 +86,9 @@ void TFileFinisher::Work() {
     TFinishedFile file = std::move(*work_);
     work_.reset();
     guard.unlock();
-    const bool failed = !FinishFile(file);
+    const TFileError error = FinishFile(file);
     guard.lock();
-    result_ = failed;
+    result_ = error;
     changed_.notify_all();
   }
 }

@@ -13,13 +13,19 @@ namespace quorvane {
 // What is left to do for a compressed file once its new text is known.
 struct TFinishedFile {
   std::string Name;
+  TReadFile File;                   // the file as it was read
   std::optional<std::string> Text;  // the new content, when it must be written
   std::optional<TFileTime> Stamp;   // the date to give back
   bool MarkDone = false;            // clear the archive attribute once the file is done
 };
 
-// Writes, dates and marks one file; false when the write failed.
-bool FinishFile(const TFinishedFile& file);
+// Writes, dates and marks one file, the very file that was read; the write's error.
+TFileError FinishFile(const TFinishedFile& file);
+
+struct TFinishResult {
+  std::string Name;
+  TFileError Error;
+};
 
 // Finishes compressed files on a second thread, so that the next file is read and compressed
 // while the file system stores the last one. One file is in hand at a time.
@@ -33,9 +39,10 @@ class TFileFinisher {
   // Starts finishing `file`. The file handed over before must have been waited for.
   void Start(TFinishedFile file);
   // Whether a file is in hand, and which one.
+  bool Pending() const { return pending_.has_value(); }
   bool PendingIs(const std::string& name) const;
-  // Waits for the file in hand; returns its name when its write failed.
-  std::optional<std::string> Wait();
+  // Waits for the file in hand and gives its result; nothing when no file was in hand.
+  std::optional<TFinishResult> Wait();
 
  private:
   void Work();
@@ -43,7 +50,7 @@ class TFileFinisher {
   std::mutex lock_;
   std::condition_variable changed_;
   std::optional<TFinishedFile> work_;   // waiting for the thread
-  std::optional<bool> result_;          // written by the thread: true when the write failed
+  std::optional<TFileError> result_;    // written by the thread
   std::optional<std::string> pending_;  // the name of the file in hand
   std::optional<TFileId> pendingId_;
   bool stopping_ = false;

@@ -193,6 +193,12 @@ void TProgressModel::SetFinished() {
   Notify();
 }
 
+void TProgressModel::ReportFileDone(const std::string& fileName, const std::string& statistics) {
+  if (view_ != nullptr) {
+    view_->FileDone(fileName, statistics);
+  }
+}
+
 void TProgressModel::Finish() {
   if (!owner_.Empty() && view_ != nullptr) {
     view_->OwnerReturned(owner_);

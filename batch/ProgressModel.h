@@ -20,6 +20,8 @@ class IProgressView {
   // The run gives the view its owner window (disabled while the run works) and takes it back.
   virtual void OwnerTaken(const TWindowHandle& /*owner*/) {}
   virtual void OwnerReturned(const TWindowHandle& /*owner*/) {}
+  // A file's work is done, its write included: `statistics` is what it saved.
+  virtual void FileDone(const std::string& /*fileName*/, const std::string& /*statistics*/) {}
 };
 
 // The one progress state of the program: caption, labels, the two bars with the stages of the
@@ -59,6 +61,9 @@ class TProgressModel {
   void SetCancelAllowed(bool value);
   void SetCancelRequest(bool value);
   void SetFinished();
+  // Tells the view that the file `fileName` is done; with the write behind the run this comes
+  // after the run has finished, and after the next file's run has begun.
+  void ReportFileDone(const std::string& fileName, const std::string& statistics);
   void Finish();
   // The button in its Cancel state was pressed.
   void ButtonCancelClick();

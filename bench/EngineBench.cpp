@@ -20,7 +20,7 @@
 #include "PageGenerator.h"
 #include "engine/CompressionPass.h"
 #include "engine/Directives.h"
-#include "platform/IncludeFileReader.h"
+#include "batch/IncludeFileReader.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "editor/EditorSession.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <algorithm>
-#include <filesystem>
+
+#include <cerrno>
 
 #include "batch/UiText.h"
 #include "lang/Language.h"
@@ -29,11 +30,6 @@ class TBusy {
  private:
   IEditorView& view_;
 };
-
-bool PathExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
 
 std::string TemporaryDirectory() {
   const std::string temp = QFile::encodeName(QDir::tempPath()).toStdString();
@@ -136,6 +132,16 @@ QString TEditorSession::FileFilter() const {
 
 bool TEditorSession::LoadFile(const std::string& name) {
   TBusy busy(view_);
+  // A write that an earlier run could not finish is undone before the file is shown.
+  const TJournalRestore restore = RestoreFromJournal(name);
+  if (restore.Status == TJournalRestore::TStatus::Failed) {
+    Messages().Error(FormattedUiText(textid::kFileNotRestored, PathText(name)) + " " +
+                     PathText(restore.JournalPath) + ".");
+    return false;
+  }
+  if (restore.Status == TJournalRestore::TStatus::Restored) {
+    Messages().Information(FormattedUiText(textid::kFileRestored, PathText(name)), {});
+  }
   std::string bytes;
   if (ReadWholeFile(name, bytes).Error != TFileError::None) {
     Messages().Error(CapUiText(textid::kFileReadError));
@@ -149,11 +155,13 @@ bool TEditorSession::LoadFile(const std::string& name) {
   return true;
 }
 
-bool TEditorSession::WriteEditorText(const std::string& name, bool durable) {
+bool TEditorSession::WriteDocument(const std::string& name) {
   TBusy busy(view_);
-  const TFileError error = WriteFileReplacing(name, view_.Text(), {durable});
+  const TFileError error = WriteFileReplacing(name, view_.Text(), {true});
   if (error == TFileError::AccessDenied) {
     Messages().Error(FormattedUiText(textid::kFileWriteProtected, PathText(name)));
+  } else if (error == TFileError::NoJournal) {
+    Messages().Error(FormattedUiText(textid::kFileNoJournal, PathText(name)));
   } else if (error != TFileError::None) {
     Messages().Error(CapUiText(textid::kFileWriteError));
   }
@@ -161,7 +169,7 @@ bool TEditorSession::WriteEditorText(const std::string& name, bool durable) {
 }
 
 bool TEditorSession::SaveFile(const std::string& name) {
-  if (!WriteEditorText(name, true)) {
+  if (!WriteDocument(name)) {
     return false;
   }
   SetModified(false);
@@ -310,44 +318,33 @@ bool TEditorSession::OpenInBrowser(const std::string& path, const std::string& a
 // ---- Preview
 
 void TEditorSession::SetPreviewFileName(const std::string& name) {
-  if (name == previewFileName_) {
-    return;
+  if (name != preview_.Path()) {
+    preview_.Remove();  // only a file this program made, and only while its name names it
   }
-  if (!previewFileName_.empty()) {
-    QFile::remove(PathText(previewFileName_));
-  }
-  previewFileName_ = name;
 }
 
-// Chooses a free name and creates the file at once, so that no other program can put a file
-// or link there before the preview is written.
+// The preview is written only into a file made for it, never reopened by name: a name that no
+// longer names that file gets a new file.
 std::optional<std::string> TEditorSession::PreviewFile() {
-  if (!previewFileName_.empty()) {
-    return previewFileName_;
+  if (preview_.NameIsOurs()) {
+    return preview_.Path();
   }
   std::string directory(ExtractFilePath(FileName()));
   if (directory.empty()) {
     directory = TemporaryDirectory();
   }
-  for (int attempt = 0; attempt < 1001; ++attempt) {
-    std::string name = directory + "~";
-    for (int i = 0; i < 7; ++i) {
-      name += static_cast<char>('A' + QRandomGenerator::global()->bounded(26));
-    }
-    name += ".htm";
-    if (PathExists(name)) {
-      continue;
-    }
-    QFile file(PathText(name));
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !PathExists(name)) {
-      // Created, or the directory refuses files: the write that follows reports that.
-      previewFileName_ = name;
-      return previewFileName_;
-    }
+  struct stat document;
+  const mode_t mode = !FileName().empty() && ::stat(FileName().c_str(), &document) == 0
+                          ? document.st_mode & 0777
+                          : S_IRUSR | S_IWUSR;
+  const int error = preview_.Create(directory, mode);
+  if (error == EEXIST) {
+    Messages().Error(FormattedUiText(textid::kNoPreviewName,
+                                     PathText(std::string(ExtractFilePath(FileName())))));
+  } else if (error != 0) {
+    Messages().Error(CapUiText(textid::kFileWriteError));
   }
-  Messages().Error(
-      FormattedUiText(textid::kNoPreviewName, PathText(std::string(ExtractFilePath(FileName())))));
-  return std::nullopt;
+  return error == 0 ? std::optional<std::string>(preview_.Path()) : std::nullopt;
 }
 
 bool TEditorSession::Preview() {
@@ -355,11 +352,15 @@ bool TEditorSession::Preview() {
   bool opened = false;
   if (!FileName().empty() && !Modified()) {
     opened = OpenInBrowser(FileName(), {});
-  } else if (!FileName().empty() && !previewFileName_.empty() && !previewOutdated_) {
-    opened = OpenInBrowser(previewFileName_, {});
+  } else if (!FileName().empty() && !previewOutdated_ && preview_.NameIsOurs()) {
+    opened = OpenInBrowser(preview_.Path(), {});
   } else {
     const std::optional<std::string> name = PreviewFile();
-    if (!name || !WriteEditorText(*name, false)) {
+    if (!name) {
+      return false;
+    }
+    if (preview_.Write(view_.Text()) != TFileError::None) {
+      Messages().Error(CapUiText(textid::kFileWriteError));
       return false;
     }
     opened = OpenInBrowser(*name, {});

@@ -19,6 +19,7 @@
 #include "batch/Messages.h"
 #include "batch/WindowHandle.h"
 #include "platform/FileAttributes.h"
+#include "platform/PreviewFile.h"
 
 namespace quorvane {
 
@@ -114,10 +115,11 @@ class TEditorSession : private IEditorHost {
   // Opens a local file in the program the desktop associates with it; false after the error
   // message.
   bool OpenInBrowser(const std::string& path, const std::string& anchor);
-  // The preview file's name, chosen (and the file created empty) when there is none yet.
+  // The preview file's name, made anew (an empty file with the document's permission bits)
+  // unless the name still names the file made before.
   std::optional<std::string> PreviewFile();
   void SetPreviewFileName(const std::string& name);
-  const std::string& PreviewFileName() const { return previewFileName_; }
+  const std::string& PreviewFileName() const { return preview_.Path(); }
   bool PreviewOutdated() const { return previewOutdated_; }
 
  private:
@@ -131,7 +133,8 @@ class TEditorSession : private IEditorHost {
 
   bool CanDiscard();
   bool AskSaveChanges();
-  bool WriteEditorText(const std::string& name, bool durable);
+  // Saves the text under `name`, flushed to disk before it replaces the file.
+  bool WriteDocument(const std::string& name);
   void NameChanged();
 
   IEditorView& view_;
@@ -140,7 +143,7 @@ class TEditorSession : private IEditorHost {
   TDocument document_;
   TWindowSettings settings_;
   std::optional<TFileTime> watchedFileAge_;  // nothing: the file is not watched
-  std::string previewFileName_;
+  TPreviewFile preview_;
   bool previewOutdated_ = false;
   bool askingReload_ = false;
   bool compressing_ = false;

@@ -84,6 +84,14 @@ void ClearArchiveAttribute(const std::string& path) {
   }
 }
 
+void ClearArchiveAttribute(int fd) {
+  struct stat status;
+  if (::fstat(fd, &status) == 0) {
+    const std::string stamp = ArchiveStamp(status);
+    ::fsetxattr(fd, kArchivedAttribute, stamp.data(), stamp.size(), 0);
+  }
+}
+
 bool UserXattrsSupported(const std::string& path) {
   constexpr const char* kProbe = "user.quorvane.probe";
   if (::setxattr(path.c_str(), kProbe, "", 0, 0) != 0) {

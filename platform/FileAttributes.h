@@ -49,6 +49,8 @@ bool ArchiveAttributeSet(const std::string& path);
 bool ArchiveAttributeSet(const std::string& path, const struct stat& status);
 // Does nothing, silently, where the file system has no user extended attributes.
 void ClearArchiveAttribute(const std::string& path);
+// The same for an open file.
+void ClearArchiveAttribute(int fd);
 
 // Whether user extended attributes can be stored on `path`.
 bool UserXattrsSupported(const std::string& path);

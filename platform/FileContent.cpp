@@ -1,25 +1,24 @@
 #include "platform/FileContent.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <new>
-#include <optional>
 #include <stdexcept>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 #include "platform/TemporaryFile.h"
-#include "support/Paths.h"
+#include "platform/WriteJournal.h"
 
 namespace quorvane {
 namespace {
+
+constexpr int kOpenFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 TFileError ErrorFromErrno(int error) {
   switch (error) {
@@ -48,48 +47,33 @@ TReadResult ReadFailure(int error) {
   return {ErrorFromErrno(error), error};
 }
 
-// Reads from the current offset to the end; `expected` is the size to make room for at once.
-bool ReadToEnd(int fd, size_t expected, std::string& content) {
-  content.resize(expected + 1);  // one byte more, so that the read that sees the end fits
-  size_t length = 0;
-  for (;;) {
-    if (length == content.size()) {
-      content.resize(content.size() * 2);
-    }
-    const ssize_t count = ::read(fd, content.data() + length, content.size() - length);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count < 0) {
-      return false;
-    }
-    if (count == 0) {
-      content.resize(length);
-      return true;
-    }
-    length += static_cast<size_t>(count);
+TReadResult ReadOpenedFile(int fd, std::string& content, struct stat& status) {
+  if (SystemCalls().Fstat(fd, &status) != 0) {
+    return ReadFailure(errno);
   }
+  if (!S_ISREG(status.st_mode)) {
+    return {TFileError::NotRegular, 0};
+  }
+  try {
+    if (static_cast<uint64_t>(status.st_size) >= content.max_size()) {
+      return {TFileError::TooLarge, EFBIG};
+    }
+    if (!ReadToEnd(fd, static_cast<size_t>(status.st_size), content)) {
+      const int error = errno;
+      content.clear();
+      return ReadFailure(error);
+    }
+  } catch (const std::bad_alloc&) {
+    std::string().swap(content);
+    return {TFileError::TooLarge, ENOMEM};
+  } catch (const std::length_error&) {
+    std::string().swap(content);
+    return {TFileError::TooLarge, EFBIG};
+  }
+  return {TFileError::None, 0};
 }
 
-bool WriteAll(int fd, std::string_view data, off_t offset) {
-  while (!data.empty()) {
-    const ssize_t count = ::pwrite(fd, data.data(), data.size(), offset);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count <= 0) {
-      if (count == 0) {
-        errno = EIO;
-      }
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(count));
-    offset += count;
-  }
-  return true;
-}
-
-// The file systems written to, each with a directory on it to open for syncfs.
+// The file systems written to, each with a folder on it to open for syncfs.
 // Files may be written on another thread than the one that flushes them.
 std::mutex& WrittenFileSystemsLock() {
   static std::mutex lock;
@@ -101,12 +85,12 @@ std::map<dev_t, std::string>& WrittenFileSystems() {
   return fileSystems;
 }
 
-void RememberFileSystem(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0) {
-    const std::string directory(ExtractFilePath(path));
+void RememberFileSystem(const TFileLocation& location) {
+  struct stat status;
+  if (SystemCalls().Fstat(location.Directory.Get(), &status) == 0) {
     const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
-    WrittenFileSystems().try_emplace(st.st_dev, directory.empty() ? "." : directory);
+    WrittenFileSystems().try_emplace(status.st_dev,
+                                     location.DirectoryPath.empty() ? "." : location.DirectoryPath);
   }
 }
 
@@ -140,52 +124,118 @@ void CopyExtendedAttributes(int from, int to) {
 // Gives the new file the original's owner and group, when they differ and the process may.
 bool KeepOwnership(int fd, const struct stat& original) {
   struct stat created;
-  if (::fstat(fd, &created) != 0) {
+  if (SystemCalls().Fstat(fd, &created) != 0) {
     return false;
   }
   if (created.st_uid == original.st_uid && created.st_gid == original.st_gid) {
     return true;
   }
-  return ::fchown(fd, original.st_uid, original.st_gid) == 0;
+  return SystemCalls().Fchown(fd, original.st_uid, original.st_gid) == 0;
 }
 
-// Rewrites an open file's content where it lies. The old content is kept in memory (when the file
-// can be read) and written back if the new one cannot be written completely.
-TFileError WriteInPlace(int fd, bool readable, std::string_view data,
+// The date and the archive mark of the new content, once it is written. Neither is a reason to
+// call the write failed: a file the process does not own may refuse a date.
+void SetTimeAndMark(int fd, const TWriteOptions& options) {
+  if (options.Time) {
+    const std::array<timespec, 2> times{timespec{0, UTIME_OMIT},
+                                        timespec{static_cast<time_t>(options.Time->Seconds),
+                                                 static_cast<long>(options.Time->Nanoseconds)}};
+    SystemCalls().Futimens(fd, times.data());
+  }
+  if (options.MarkArchived) {
+    ClearArchiveAttribute(fd);
+  }
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Whether the name still names the file `expected` describes, unchanged and without a link.
+bool StillNames(const TFileLocation& location, const struct stat& expected) {
+  struct stat now;
+  return SystemCalls().FstatAt(location.Directory.Get(), location.Name.c_str(), &now,
+                               AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISREG(now.st_mode) && SameFile(now, expected);
+}
+
+// Writes `data` into the temporary file and renames it over the name, provided the name still
+// names the file `expected` describes, when there is one.
+TFileError FillAndCommit(TTemporaryFile& temporary, const TFileLocation& location,
+                         std::string_view data, const TWriteOptions& options,
+                         const struct stat* expected) {
+  if (!WriteAllAt(temporary.Fd(), data, 0)) {
+    return ErrorFromErrno(errno);
+  }
+  SetTimeAndMark(temporary.Fd(), options);
+  if (options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0) {
+    return ErrorFromErrno(errno);
+  }
+  if (const int closed = temporary.CloseNamed(); closed != 0) {
+    return ErrorFromErrno(closed);
+  }
+  if (expected != nullptr && !StillNames(location, *expected)) {
+    return TFileError::Changed;
+  }
+  if (const int renamed = temporary.RenameOver(location.Name); renamed != 0) {
+    return ErrorFromErrno(renamed);
+  }
+  if (options.Flush && FlushDirectory(location.Directory.Get()) != 0) {
+    return ErrorFromErrno(errno);
+  }
+  return TFileError::None;
+}
+
+// Rewrites an open file's content where it lies. Its old content goes into a journal first and
+// comes back when the new one cannot be written whole; the journal goes once the file is on
+// disk again, old or new.
+TFileError WriteInPlace(const TFileLocation& location, int fd, bool readable,
+                        const struct stat& original, std::string_view data,
                         const TWriteOptions& options) {
+  if (!readable) {
+    return TFileError::NoJournal;
+  }
   std::string previous;
-  if (readable) {
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || ::lseek(fd, 0, SEEK_SET) != 0 ||
-        !ReadToEnd(fd, static_cast<size_t>(st.st_size), previous)) {
-      return ErrorFromErrno(errno);
-    }
+  if (!ReadToEnd(fd, static_cast<size_t>(original.st_size), previous)) {
+    return ErrorFromErrno(errno);
+  }
+  TWriteJournal journal;
+  if (journal.Begin(original, location.Path(), previous, location.Directory.Get()) != 0) {
+    return TFileError::NoJournal;
   }
   // Reserving the space first turns a full disk into an error before anything is overwritten.
   if (data.size() > previous.size() &&
-      ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(data.size())) != 0 &&
+      SystemCalls().Fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(data.size())) != 0 &&
       (errno == ENOSPC || errno == EDQUOT)) {
-    return TFileError::Other;
+    const int error = errno;
+    journal.Finish();
+    return ErrorFromErrno(error);
   }
-  if (WriteAll(fd, data, 0) && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 &&
-      (!options.Flush || ::fsync(fd) == 0)) {
-    return TFileError::None;
+  if (OverwriteContent(fd, data)) {
+    SetTimeAndMark(fd, options);
+    if (SystemCalls().Fsync(fd) == 0) {
+      journal.Finish();
+      return TFileError::None;
+    }
   }
   const int error = errno;
-  if (readable && WriteAll(fd, previous, 0)) {
-    ::ftruncate(fd, static_cast<off_t>(previous.size()));
-  }
+  const std::array<timespec, 2> times{timespec{0, UTIME_OMIT}, original.st_mtim};
+  if (OverwriteContent(fd, previous) && SystemCalls().Futimens(fd, times.data()) == 0 &&
+      SystemCalls().Fsync(fd) == 0) {
+    journal.Finish();
+  }  // otherwise the journal stays, and the next run puts the old content back
   return ErrorFromErrno(error);
 }
 
-// Writes `data` into a new file beside `target` that takes on the original's attributes, then
-// renames it over `target`. Nothing when this is impossible here and the caller should write in
-// place instead.
-std::optional<TFileError> WriteBeside(const std::string& target, int originalFd,
+// Writes `data` into a new file beside the original that takes on the original's attributes,
+// then renames it over the original, if the name still names it. Nothing when this is
+// impossible here and the caller should write in place instead.
+std::optional<TFileError> WriteBeside(const TFileLocation& location, int originalFd,
                                       const struct stat& original, std::string_view data,
                                       const TWriteOptions& options) {
   TTemporaryFile temporary;
-  const int error = temporary.Create(target, S_IRUSR | S_IWUSR);
+  const int error = temporary.Create(location.Directory.Get(), location.Name, S_IRUSR | S_IWUSR);
   if (error == EACCES || error == EPERM) {
     return std::nullopt;
   }
@@ -197,135 +247,130 @@ std::optional<TFileError> WriteBeside(const std::string& target, int originalFd,
   }
   CopyExtendedAttributes(originalFd, temporary.Fd());
   // After the ownership: changing the owner clears set-user-ID and set-group-ID bits.
-  if (::fchmod(temporary.Fd(), original.st_mode & 07777) != 0) {
+  if (SystemCalls().Fchmod(temporary.Fd(), original.st_mode & 07777) != 0) {
     return std::nullopt;
   }
-  if (!WriteAll(temporary.Fd(), data, 0) || (options.Flush && ::fsync(temporary.Fd()) != 0)) {
-    return ErrorFromErrno(errno);
-  }
-  return ErrorFromErrno(temporary.Commit(target, options.Flush));
+  return FillAndCommit(temporary, location, data, options, &original);
 }
 
-TFileError WriteNewFile(const std::string& path, std::string_view data,
-                        const TWriteOptions& options) {
-  TTemporaryFile temporary;
-  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
-  if (const int error = temporary.Create(path, kNewFileMode); error != 0) {
-    return ErrorFromErrno(error);
+// Opens the file for writing, and for reading too when it may be read; only the very file that
+// `expected` describes, never a link or another file put at its name.
+TFileDescriptor OpenForUpdate(const TFileLocation& location, const struct stat& expected,
+                              bool& readable, TFileError& error) {
+  const auto open = [&location](int access) {
+    return SystemCalls().OpenAt(location.Directory.Get(), location.Name.c_str(),
+                                access | O_NOFOLLOW | kOpenFlags, 0);
+  };
+  TFileDescriptor file(open(O_RDWR));
+  readable = file.Valid();
+  if (!file.Valid() && errno == EACCES) {
+    file.Reset(open(O_WRONLY));
   }
-  if (!WriteAll(temporary.Fd(), data, 0) || (options.Flush && ::fsync(temporary.Fd()) != 0)) {
-    return ErrorFromErrno(errno);
+  struct stat status;
+  if (!file.Valid()) {
+    error = errno == ENOENT || errno == ELOOP ? TFileError::Changed : ErrorFromErrno(errno);
+  } else if (SystemCalls().Fstat(file.Get(), &status) != 0) {
+    error = ErrorFromErrno(errno);
+    file.Close();
+  } else if (!SameFile(status, expected)) {
+    error = TFileError::Changed;
+    file.Close();
   }
-  return ErrorFromErrno(temporary.Commit(path, options.Flush));
+  return file;
 }
 
-// Opens a file for writing, and for reading too when it may be read.
-int OpenForUpdate(const std::string& path, int extraFlags, bool& readable) {
-  constexpr int kFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  int fd = ::open(path.c_str(), O_RDWR | kFlags | extraFlags, 0666);
-  readable = fd >= 0;
-  if (fd < 0 && errno == EACCES) {
-    fd = ::open(path.c_str(), O_WRONLY | kFlags | extraFlags, 0666);
-  }
-  return fd;
-}
-
-TFileError ReplaceExisting(const std::string& target, std::string_view data,
-                           const TWriteOptions& options) {
-  struct stat st;
-  if (::stat(target.c_str(), &st) != 0) {
-    return ErrorFromErrno(errno);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    return TFileError::NotRegular;  // never opened: opening a device can already act
+TFileError Replace(const TFileLocation& location, const struct stat& expected,
+                   std::string_view data, const TWriteOptions& options) {
+  // Never opened unless it is still a regular file: opening a device can already act.
+  if (!StillNames(location, expected)) {
+    return TFileError::Changed;
   }
   bool readable = false;
-  TFileDescriptor file(OpenForUpdate(target, 0, readable));
+  TFileError error = TFileError::None;
+  const TFileDescriptor file = OpenForUpdate(location, expected, readable, error);
   if (!file.Valid()) {
-    return ErrorFromErrno(errno);
+    return error;
   }
-  if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    return TFileError::NotRegular;
-  }
-  if (st.st_nlink <= 1) {
-    if (auto result = WriteBeside(target, file.Get(), st, data, options)) {
+  if (expected.st_nlink <= 1) {
+    if (auto result = WriteBeside(location, file.Get(), expected, data, options)) {
       return *result;
     }
   }
-  return WriteInPlace(file.Get(), readable, data, options);
+  return WriteInPlace(location, file.Get(), readable, expected, data, options);
 }
 
-// A symbolic link whose target does not exist: the target is created through the link.
-TFileError WriteThroughDanglingLink(const std::string& path, std::string_view data,
-                                    const TWriteOptions& options) {
-  bool readable = false;
-  TFileDescriptor file(OpenForUpdate(path, O_CREAT, readable));
-  if (!file.Valid()) {
-    return ErrorFromErrno(errno);
+TFileError WriteNewFile(const TFileLocation& location, std::string_view data,
+                        const TWriteOptions& options) {
+  TTemporaryFile temporary;
+  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+  if (const int error = temporary.Create(location.Directory.Get(), location.Name, kNewFileMode);
+      error != 0) {
+    return ErrorFromErrno(error);
   }
-  return WriteInPlace(file.Get(), readable, data, options);
+  return FillAndCommit(temporary, location, data, options, nullptr);
 }
 
 }  // namespace
 
 TReadResult ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
-  TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  TFileDescriptor file(SystemCalls().OpenAt(AT_FDCWD, path.c_str(), O_RDONLY | kOpenFlags, 0));
   if (!file.Valid()) {
     return ReadFailure(errno);
   }
-  struct stat st;
-  if (::fstat(file.Get(), &st) != 0) {
+  struct stat status;
+  return ReadOpenedFile(file.Get(), content, status);
+}
+
+TReadResult ReadWholeFile(const std::string& path, std::string& content, TReadFile& file) {
+  content.clear();
+  file = TReadFile();
+  std::optional<TFileLocation> location = LocateFile(path);
+  if (!location) {
     return ReadFailure(errno);
   }
-  if (!S_ISREG(st.st_mode)) {
-    return {TFileError::NotRegular, 0};
+  file.Location = std::move(*location);
+  file.File.Reset(SystemCalls().OpenAt(file.Location.Directory.Get(), file.Location.Name.c_str(),
+                                       O_RDONLY | O_NOFOLLOW | kOpenFlags, 0));
+  if (!file.File.Valid()) {
+    return ReadFailure(errno);
   }
-  try {
-    if (static_cast<uint64_t>(st.st_size) >= content.max_size()) {
-      return {TFileError::TooLarge, EFBIG};
-    }
-    if (!ReadToEnd(file.Get(), static_cast<size_t>(st.st_size), content)) {
-      const int error = errno;
-      content.clear();
-      return ReadFailure(error);
-    }
-  } catch (const std::bad_alloc&) {
-    std::string().swap(content);
-    return {TFileError::TooLarge, ENOMEM};
-  } catch (const std::length_error&) {
-    std::string().swap(content);
-    return {TFileError::TooLarge, EFBIG};
-  }
-  return {TFileError::None, 0};
+  return ReadOpenedFile(file.File.Get(), content, file.Status);
 }
 
 TFileError WriteFileReplacing(const std::string& path, std::string_view data,
                               const TWriteOptions& options) {
-  struct stat st;
+  const std::optional<TFileLocation> location = LocateFile(path);
+  if (!location) {
+    return ErrorFromErrno(errno);
+  }
+  struct stat status;
   TFileError result;
-  std::string target = path;
-  if (::lstat(path.c_str(), &st) != 0) {
+  if (SystemCalls().FstatAt(location->Directory.Get(), location->Name.c_str(), &status,
+                            AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) {
       return ErrorFromErrno(errno);
     }
-    result = WriteNewFile(path, data, options);
-  } else if (S_ISLNK(st.st_mode)) {
-    std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr), &::free);
-    if (resolved == nullptr && errno != ENOENT) {
-      return ErrorFromErrno(errno);
-    }
-    if (resolved == nullptr) {
-      result = WriteThroughDanglingLink(path, data, options);
-    } else {
-      target = resolved.get();
-      result = ReplaceExisting(target, data, options);
-    }
+    result = WriteNewFile(*location, data, options);
+  } else if (!S_ISREG(status.st_mode)) {
+    return TFileError::NotRegular;
   } else {
-    result = ReplaceExisting(path, data, options);
+    result = Replace(*location, status, data, options);
   }
   if (result == TFileError::None) {
-    RememberFileSystem(target);
+    RememberFileSystem(*location);
+  }
+  return result;
+}
+
+TFileError WriteReadFile(const TReadFile& file, std::string_view data,
+                         const TWriteOptions& options) {
+  if (!file.Location.Directory.Valid()) {
+    return TFileError::Other;
+  }
+  const TFileError result = Replace(file.Location, file.Status, data, options);
+  if (result == TFileError::None) {
+    RememberFileSystem(file.Location);
   }
   return result;
 }

@@ -1,11 +1,26 @@
 #pragma once
 
+#include <sys/stat.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/FileAttributes.h"
+#include "platform/FileLocation.h"
+
 namespace quorvane {
 
-enum class TFileError { None, NotFound, AccessDenied, NotRegular, TooLarge, Other };
+enum class TFileError {
+  None,
+  NotFound,
+  AccessDenied,
+  NotRegular,
+  TooLarge,
+  Changed,    // the name no longer names the file that was read: another program changed it
+  NoJournal,  // the file must be written in place, and no copy of its old content can be kept
+  Other,
+};
 
 struct TReadResult {
   TFileError Error;
@@ -16,22 +31,42 @@ struct TReadResult {
 // device, directory) is never read: NotRegular, at once, with `content` empty.
 TReadResult ReadWholeFile(const std::string& path, std::string& content);
 
+// A file as it was read: open, with its folder, and what it was then (device, inode, size and
+// modification time), so that a write can tell whether its name still names it.
+struct TReadFile {
+  TFileLocation Location;
+  TFileDescriptor File;
+  struct stat Status {};
+};
+
+// The same read, keeping the file in `file` for WriteReadFile. Symbolic links that `path` names
+// are followed now; later ones are not.
+TReadResult ReadWholeFile(const std::string& path, std::string& content, TReadFile& file);
+
 struct TWriteOptions {
-  bool Flush = false;  // make the new content durable before it replaces the old one
+  bool Flush = false;  // make the new content durable before it replaces the old
+  std::optional<TFileTime> Time = std::nullopt;  // the modification time the new content gets
+  bool MarkArchived = false;                     // clear the archive attribute of the new content
 };
 
 // Replaces the content of `path` (creating the file when it does not exist) so that the file is
 // always either old or new: a temporary file beside it, renamed over it. The file keeps its
 // permission bits, owner and group (where the process may set them) and extended attributes; a
 // symbolic link stays a link and its final target is rewritten. A file with several hard links,
-// one in a directory that is not writable, or one whose owner cannot be kept is written in place
-// instead. On any failure the file keeps its old content and no temporary file remains. Only a
-// process killed outright (SIGKILL) can leave its hidden temporary file behind; later writes do
-// not remove it, and the file walk never lists it.
+// one in a folder that allows no new file, or one whose owner cannot be kept is written in place
+// instead, with its old content kept in a journal (WriteJournal.h) until the new one is on
+// disk; without a journal it is not written (NoJournal). On any failure the file keeps its old
+// content and no temporary file remains.
 TFileError WriteFileReplacing(const std::string& path, std::string_view data,
                               const TWriteOptions& options = {});
 
-// Flushes, once each, the file systems that WriteFileReplacing wrote to since the last call.
+// Replaces the content of the file that `file` was read from, in the same way, but only while
+// its name still names that file unchanged; otherwise nothing is written (Changed). Never
+// creates a file.
+TFileError WriteReadFile(const TReadFile& file, std::string_view data,
+                         const TWriteOptions& options = {});
+
+// Flushes, once each, the file systems written to since the last call.
 void SyncWrittenFileSystems();
 
 }  // namespace quorvane

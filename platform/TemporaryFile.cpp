@@ -1,38 +1,51 @@
 #include "platform/TemporaryFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstring>
-#include <string_view>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <tuple>
+#include <utility>
 
 #include "support/Paths.h"
 
 namespace quorvane {
 namespace {
 
-// A signal handler may only look at memory that needs no allocation or locking, so the path of
-// the pending file lives in a fixed buffer with a flag that says whether it is valid.
-constinit char pendingPath[PATH_MAX] = {};
-constinit std::atomic<bool> pendingSet{false};
+constexpr std::string_view kMarker = ".quorvane-";
+constexpr size_t kRandomLength = 6;
 
-void RegisterPending(const std::string& path) {
-  std::memcpy(pendingPath, path.c_str(), path.size() + 1);
-  pendingSet.store(true);
+// A signal handler may only look at memory that needs no allocation or locking, so the name of
+// the pending file lives in a fixed buffer with its folder's descriptor and a validity flag.
+constinit char pendingName[NAME_MAX + 1] = {};
+constinit std::atomic<int> pendingDirectory{-1};
+
+void RegisterPending(int dirFd, const std::string& name) {
+  std::memcpy(pendingName, name.c_str(), name.size() + 1);
+  pendingDirectory.store(dirFd);
 }
 
 void UnregisterPending() {
-  pendingSet.store(false);
+  pendingDirectory.store(-1);
 }
 
-// Blocks the interrupt signals for a scope, so that no handler runs between a file's creation
+// Blocks the interrupt signals for a scope, so that no handler runs between a file's naming
 // and its registration.
 class TInterruptsBlocked {
  public:
@@ -52,32 +65,149 @@ class TInterruptsBlocked {
   sigset_t previous_;
 };
 
-std::string RandomSuffix() {
+std::string RandomPart() {
   static constexpr std::string_view kChars =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char bytes[8];
+  unsigned char bytes[kRandomLength];
   if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
     auto value = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count() ^
                                        (uint64_t{1} * getpid()));
     for (unsigned char& byte : bytes) {
-      byte = static_cast<unsigned char>(value);
+      byte = static_cast<unsigned char>(value >> 33);
       value = value * 6364136223846793005u + 1442695040888963407u;
     }
   }
-  std::string suffix;
+  std::string part;
   for (unsigned char byte : bytes) {
-    suffix += kChars[byte % kChars.size()];
+    part += kChars[byte % kChars.size()];
   }
-  return suffix;
+  return part;
 }
 
-std::string TemporaryPathFor(const std::string& target) {
-  // The name is cut so that the temporary name stays within the file system's limit.
-  constexpr size_t kNameMax = 255;
-  constexpr size_t kDecoration = 1 + 1 + 8;  // ".", "." and the suffix
-  const std::string_view name = ExtractFileName(target);
-  return std::string(ExtractFilePath(target)) + "." +
-         std::string(name.substr(0, kNameMax - kDecoration)) + "." + RandomSuffix();
+// When the process `pid` started, in clock ticks after boot (field 22 of /proc/PID/stat).
+// Together with the id it names one process: an id may be given again, its start time not.
+std::optional<uint64_t> ProcessStartTime(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) {
+    return std::nullopt;
+  }
+  const size_t end = line.rfind(')');  // the command name may hold blanks and parentheses
+  if (end == std::string::npos) {
+    return std::nullopt;
+  }
+  std::istringstream fields(line.substr(end + 1));
+  std::string field;
+  for (int number = 3; number <= 22 && fields >> field; ++number) {
+    if (number == 22) {
+      uint64_t start = 0;
+      const auto [rest, error] = std::from_chars(field.data(), field.data() + field.size(), start);
+      return error == std::errc() && rest == field.data() + field.size()
+                 ? std::optional<uint64_t>(start)
+                 : std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string Hex(uint64_t value) {
+  char digits[17];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, 16);
+  return std::string(digits, end);
+}
+
+// "PID-STARTTIME" of this process, in hexadecimal; read once per process (a forked child is
+// another one).
+std::string OwnCreatorTag() {
+  static std::mutex lock;
+  static pid_t taggedPid = 0;
+  static std::string tag;
+  const pid_t pid = ::getpid();
+  const std::lock_guard<std::mutex> guard(lock);
+  if (pid != taggedPid) {
+    tag = Hex(static_cast<uint64_t>(pid)) + "-" + Hex(ProcessStartTime(pid).value_or(0));
+    taggedPid = pid;
+  }
+  return tag;
+}
+
+std::string TemporaryName(std::string_view targetName) {
+  const std::string creator = OwnCreatorTag();
+  const size_t decoration = 1 + kMarker.size() + creator.size() + 1 + kRandomLength;
+  std::string name(1, '.');
+  name.append(targetName.substr(0, NAME_MAX - decoration));
+  name.append(kMarker);
+  name.append(creator).append("-").append(RandomPart());
+  return name;
+}
+
+struct TCreator {
+  pid_t Pid;
+  uint64_t StartTime;
+};
+
+std::optional<uint64_t> ParseHex(std::string_view text) {
+  uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The process that made a temporary file, read from its name.
+std::optional<TCreator> CreatorOf(std::string_view name) {
+  const size_t marker = name.rfind(kMarker);
+  if (name.empty() || name[0] != '.' || marker == std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::string_view rest = name.substr(marker + kMarker.size());
+  const size_t first = rest.find('-');
+  const size_t second = first == std::string_view::npos ? first : rest.find('-', first + 1);
+  if (second == std::string_view::npos || rest.size() - second - 1 != kRandomLength) {
+    return std::nullopt;
+  }
+  for (char c : rest.substr(second + 1)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) {
+      return std::nullopt;
+    }
+  }
+  const auto pid = ParseHex(rest.substr(0, first));
+  const auto start = ParseHex(rest.substr(first + 1, second - first - 1));
+  if (!pid || !start || *pid == 0 || *pid > INT_MAX) {
+    return std::nullopt;
+  }
+  return TCreator{static_cast<pid_t>(*pid), *start};
+}
+
+// Without a way to tell (no /proc, another user's process) the creator counts as alive.
+bool CreatorGone(const TCreator& creator) {
+  if (const std::optional<uint64_t> start = ProcessStartTime(creator.Pid)) {
+    return *start != creator.StartTime;
+  }
+  return ::kill(creator.Pid, 0) != 0 && errno == ESRCH;
+}
+
+// The folders already cleared by this process, by device and inode (a forked child is a
+// process of its own).
+bool FirstVisit(int dirFd) {
+  static std::mutex lock;
+  static std::set<std::tuple<pid_t, dev_t, ino_t>> visited;
+  struct stat status;
+  if (SystemCalls().Fstat(dirFd, &status) != 0) {
+    return false;
+  }
+  const std::lock_guard<std::mutex> guard(lock);
+  return visited.emplace(::getpid(), status.st_dev, status.st_ino).second;
+}
+
+bool ProcFileSystemAvailable() {
+  static const bool available = ::access("/proc/self/fd", X_OK) == 0;
+  return available;
+}
+
+std::string ProcPath(int fd) {
+  return "/proc/self/fd/" + std::to_string(fd);
 }
 
 }  // namespace
@@ -86,18 +216,35 @@ TTemporaryFile::~TTemporaryFile() {
   Discard();
 }
 
-int TTemporaryFile::Create(const std::string& target, mode_t mode) {
+int TTemporaryFile::Create(int dirFd, std::string_view targetName, mode_t mode) {
   Discard();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = TemporaryPathFor(target);
-    if (path.size() >= sizeof pendingPath) {
-      return ENAMETOOLONG;
-    }
-    TInterruptsBlocked blocked;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
+  directory_.Reset(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
+  if (!directory_.Valid()) {
+    return errno;
+  }
+  RemoveStaleTemporaryFiles(directory_.Get());
+  targetName_ = targetName;
+  constexpr int kFlags = O_NOCTTY | O_CLOEXEC;
+  if (ProcFileSystemAvailable()) {
+    const int fd = SystemCalls().OpenAt(directory_.Get(), ".", O_TMPFILE | O_RDWR | kFlags, mode);
     if (fd >= 0) {
-      RegisterPending(path);
-      path_ = std::move(path);
+      file_.Reset(fd);
+      unnamed_ = true;
+      return 0;
+    }
+    // Only a file system without unnamed files is a reason to try a named one.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+      return errno;
+    }
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = TemporaryName(targetName);
+    TInterruptsBlocked blocked;
+    const int fd = SystemCalls().OpenAt(directory_.Get(), name.c_str(),
+                                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | kFlags, mode);
+    if (fd >= 0) {
+      RegisterPending(directory_.Get(), name);
+      name_ = std::move(name);
       file_.Reset(fd);
       return 0;
     }
@@ -108,39 +255,140 @@ int TTemporaryFile::Create(const std::string& target, mode_t mode) {
   return EEXIST;
 }
 
-int TTemporaryFile::Commit(const std::string& target, bool flushDirectory) {
-  if (!file_.Close() || ::rename(path_.c_str(), target.c_str()) != 0) {
+int TTemporaryFile::Create(const std::string& target, mode_t mode) {
+  const std::string directory(ExtractFilePath(target));
+  TFileDescriptor dir(SystemCalls().OpenAt(AT_FDCWD, directory.empty() ? "." : directory.c_str(),
+                                           O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+  if (!dir.Valid()) {
+    return errno;
+  }
+  return Create(dir.Get(), ExtractFileName(target), mode);
+}
+
+// An unnamed file gets its name through the descriptor's entry in /proc, the one way that
+// needs no privilege.
+int TTemporaryFile::GiveName() {
+  if (!unnamed_) {
+    return 0;
+  }
+  const std::string source = ProcPath(file_.Get());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = TemporaryName(targetName_);
+    TInterruptsBlocked blocked;
+    if (SystemCalls().LinkAt(AT_FDCWD, source.c_str(), directory_.Get(), name.c_str(),
+                             AT_SYMLINK_FOLLOW) == 0) {
+      RegisterPending(directory_.Get(), name);
+      name_ = std::move(name);
+      unnamed_ = false;
+      return 0;
+    }
+    if (errno != EEXIST) {
+      return errno;
+    }
+  }
+  return EEXIST;
+}
+
+int TTemporaryFile::CloseNamed() {
+  if (const int error = GiveName(); error != 0) {
+    Discard();
+    return error;
+  }
+  if (!file_.Close()) {
     const int error = errno;
     Discard();
     return error;
   }
-  path_.clear();
-  UnregisterPending();
-  if (flushDirectory) {
-    const std::string directory(ExtractFilePath(target));
-    TFileDescriptor dir(
-        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid()) {
-      ::fsync(dir.Get());
-    }
-  }
   return 0;
 }
 
-void TTemporaryFile::Discard() {
-  if (path_.empty()) {
-    return;
+int TTemporaryFile::RenameOver(std::string_view targetName) {
+  const std::string target(targetName);
+  if (name_.empty() || SystemCalls().RenameAt(directory_.Get(), name_.c_str(), directory_.Get(),
+                                              target.c_str()) != 0) {
+    const int error = name_.empty() ? EBADF : errno;
+    Discard();
+    return error;
   }
-  file_.Close();
-  ::unlink(path_.c_str());
+  name_.clear();
   UnregisterPending();
-  path_.clear();
+  return 0;
+}
+
+int TTemporaryFile::LinkAs(std::string_view name) {
+  const std::string target(name);
+  const int linked = unnamed_
+                         ? SystemCalls().LinkAt(AT_FDCWD, ProcPath(file_.Get()).c_str(),
+                                                directory_.Get(), target.c_str(), AT_SYMLINK_FOLLOW)
+                         : SystemCalls().LinkAt(directory_.Get(), name_.c_str(), directory_.Get(),
+                                                target.c_str(), 0);
+  if (linked != 0) {
+    const int error = errno;
+    Discard();
+    return error;
+  }
+  unnamed_ = false;
+  Discard();  // the file lives on under `name`; only the temporary name goes
+  return 0;
+}
+
+int TTemporaryFile::Commit(const std::string& target, bool flushDirectory) {
+  if (const int error = CloseNamed(); error != 0) {
+    return error;
+  }
+  if (const int error = RenameOver(ExtractFileName(target)); error != 0) {
+    return error;
+  }
+  return flushDirectory ? FlushDirectory(directory_.Get()) : 0;
+}
+
+void TTemporaryFile::Discard() {
+  file_.Close();
+  if (!name_.empty()) {
+    SystemCalls().UnlinkAt(directory_.Get(), name_.c_str(), 0);
+    UnregisterPending();
+    name_.clear();
+  }
+  unnamed_ = false;
 }
 
 void RemovePendingTemporaryFile() {
-  if (pendingSet.load()) {
-    ::unlink(pendingPath);
+  const int dirFd = pendingDirectory.load();
+  if (dirFd >= 0) {
+    ::unlinkat(dirFd, pendingName, 0);
   }
+}
+
+void RemoveStaleTemporaryFiles(int dirFd) {
+  if (!FirstVisit(dirFd)) {
+    return;
+  }
+  const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+  if (dir == nullptr) {
+    if (listFd >= 0) {
+      ::close(listFd);
+    }
+    return;
+  }
+  const uid_t user = ::geteuid();
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::optional<TCreator> creator = CreatorOf(entry->d_name);
+    struct stat status;
+    if (creator && SystemCalls().FstatAt(dirFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode) && status.st_uid == user && CreatorGone(*creator)) {
+      SystemCalls().UnlinkAt(dirFd, entry->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
+bool IsTemporaryFileName(std::string_view name) {
+  return CreatorOf(name).has_value();
+}
+
+int FlushDirectory(int dirFd) {
+  return SystemCalls().Fsync(dirFd) == 0 ? 0 : errno;
 }
 
 }  // namespace quorvane

@@ -3,15 +3,18 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/FileDescriptor.h"
 
 namespace quorvane {
 
-// A new file beside the one it is to replace, named "." + that file's name + a random suffix so
-// that the file walk (which skips hidden names) never picks it up. While it exists its path is
-// registered for RemovePendingTemporaryFile. It is removed again unless it was moved over its
-// target with Commit.
+// A new file in the folder of the file it is to replace (or to become). Where the file system
+// allows it the file has no name until it is complete, so that nothing is left behind whatever
+// happens to the process. Otherwise, and for the moment between naming and renaming, its name is
+// "." + the target's name + ".quorvane-" + the creating process's id and start time + a random
+// part: hidden from the file walk, and recognisable by a later run, which removes the ones
+// whose process is gone (see RemoveStaleTemporaryFiles). A file not committed is removed.
 class TTemporaryFile {
  public:
   TTemporaryFile() = default;
@@ -19,26 +22,49 @@ class TTemporaryFile {
   TTemporaryFile(const TTemporaryFile&) = delete;
   TTemporaryFile& operator=(const TTemporaryFile&) = delete;
 
-  // Creates the file in the directory of `target` with `mode` (the umask applies); returns 0 or
-  // the errno of the failure.
+  // Creates the file for `targetName` in the folder open as `dirFd` with `mode` (the umask
+  // applies). Returns 0 or the errno of the failure.
+  int Create(int dirFd, std::string_view targetName, mode_t mode);
+  // The same in the folder of the path `target`.
   int Create(const std::string& target, mode_t mode);
 
   int Fd() const { return file_.Get(); }
-  const std::string& Path() const { return path_; }
 
-  // Closes the file and renames it over `target`; with `flushDirectory` the rename itself is
-  // made durable too. Returns 0 or the errno of the failure (the file is then removed).
+  // Gives the file its temporary name, when it has none yet, and closes it. 0 or the errno.
+  int CloseNamed();
+  // Renames the closed file over `targetName` in its folder. 0 or the errno (the file is then
+  // removed).
+  int RenameOver(std::string_view targetName);
+  // Gives the file the name `name`, which must be free (EEXIST otherwise), drops its temporary
+  // name and closes it. 0 or the errno (the file is then removed).
+  int LinkAs(std::string_view name);
+  // CloseNamed and RenameOver the name of `target`; with `flushDirectory` the rename itself is
+  // made durable too. 0 or the errno of the failure.
   int Commit(const std::string& target, bool flushDirectory);
 
  private:
+  int GiveName();
   void Discard();
 
-  std::string path_;
+  TFileDescriptor directory_;
   TFileDescriptor file_;
+  std::string targetName_;
+  std::string name_;  // empty while the file has no name
+  bool unnamed_ = false;
 };
 
 // Removes the temporary file being written, if there is one. Async-signal-safe (it only calls
-// unlink), for a handler that ends the process in the middle of a write.
+// unlinkat), for a handler that ends the process in the middle of a write.
 void RemovePendingTemporaryFile();
+
+// Removes this user's temporary files in the folder `dirFd` whose creating process is gone,
+// once per folder and process; TTemporaryFile::Create calls it.
+void RemoveStaleTemporaryFiles(int dirFd);
+
+// Whether `name` is one that TTemporaryFile gives.
+bool IsTemporaryFileName(std::string_view name);
+
+// Flushes a folder's entries to disk; 0 or the errno.
+int FlushDirectory(int dirFd);
 
 }  // namespace quorvane

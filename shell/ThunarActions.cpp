@@ -311,6 +311,8 @@ int ErrnoOf(TFileError error) {
       return EISDIR;
     case TFileError::TooLarge:
       return EFBIG;
+    case TFileError::Changed:
+    case TFileError::NoJournal:
     case TFileError::Other:
       break;
   }

@@ -30,7 +30,12 @@ inline constexpr uint32_t kUnicodePageNotDecodable = 0x5E1A0C37;  // %s: file na
 inline constexpr uint32_t kDirectoryMissing = 0x1035C567;    // %s: directory
 inline constexpr uint32_t kFileWriteProtected = 0x2C1DF55E;  // %s: file name
 inline constexpr uint32_t kCancelBatchQuestion = 0x20479CA9;
-inline constexpr uint32_t kCompress = 0x590B2534;  // also the progress caption
+inline constexpr uint32_t kCompress = 0x590B2534;              // also the progress caption
+inline constexpr uint32_t kFileCannotBeWritten = 0x3A5F0C17;   // %s: file name
+inline constexpr uint32_t kFileChangedMeanwhile = 0x5D21B7E4;  // %s: file name
+inline constexpr uint32_t kFileNoJournal = 0x2F84A6D3;         // %s: file name
+inline constexpr uint32_t kFileRestored = 0x6C93E25A;          // %s: file name
+inline constexpr uint32_t kFileNotRestored = 0x41B7D08E;       // %s: file name; the copy follows
 
 // Shell verb registration and its dialog
 inline constexpr uint32_t kRegistryWriteError = 0x71D9A386;
@@ -179,6 +184,11 @@ inline constexpr uint32_t kAllTextIds[] = {
     kFileWriteProtected,
     kCancelBatchQuestion,
     kCompress,
+    kFileCannotBeWritten,
+    kFileChangedMeanwhile,
+    kFileNoJournal,
+    kFileRestored,
+    kFileNotRestored,
     kRegistryWriteError,
     kRegistryRemoveError,
     kRegistryErrorKey,

@@ -56,6 +56,7 @@ class BatchProcess : public ::testing::Test {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString((root / "config").string()));
+    env.insert("XDG_STATE_HOME", QString::fromStdString((root / "state").string()));
     env.insert("LANG", "C");
     env.remove("LC_ALL");
     env.remove("LC_MESSAGES");
@@ -284,6 +285,7 @@ TEST_F(BatchProcess, InterruptLeavesEveryFileOldOrNew) {
   QProcess process;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("XDG_CONFIG_HOME", Q(root / "config"));
+  env.insert("XDG_STATE_HOME", Q(root / "state"));
   env.insert("QUORVANE_UI", "console");
   process.setProcessEnvironment(env);
   process.setWorkingDirectory(Q(site));

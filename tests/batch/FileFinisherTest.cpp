@@ -4,13 +4,16 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "TestFiles.h"
 
 namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
+
+using test::Read;
+using test::Write;
 
 class FileFinisher : public ::testing::Test {
  protected:
@@ -20,28 +23,40 @@ class FileFinisher : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+  // The file as the batch has it once it has read it, with its new content.
+  static TFinishedFile Finished(const fs::path& path, const std::string& text,
+                                std::optional<TFileTime> stamp = {}) {
+    TFinishedFile file{path.string(), {}, text, stamp, false};
+    std::string content;
+    ReadWholeFile(path.string(), content, file.File);
+    return file;
   }
 
   fs::path dir;
 };
 
-TEST_F(FileFinisher, WritesDatesAndReportsOnlyFailures) {
+TEST_F(FileFinisher, WritesDatesAndReportsEachFile) {
   const fs::path page = dir / "page.htm";
-  std::ofstream(page) << "old";
+  Write(page, "old");
   const TFileTime stamp{1000000000, 123456789};
   {
     TFileFinisher finisher;
-    finisher.Start({page.string(), std::string("new"), stamp, false});
-    EXPECT_FALSE(finisher.Wait());
-    finisher.Start({(dir / "missing" / "page.htm").string(), std::string("x"), {}, false});
-    EXPECT_EQ(finisher.Wait(), (dir / "missing" / "page.htm").string());
+    finisher.Start(Finished(page, "new", stamp));
+    const auto written = finisher.Wait();
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Name, page.string());
+    EXPECT_EQ(written->Error, TFileError::None);
+    EXPECT_EQ(GetFileTime(page.string()), stamp);
+
+    TFinishedFile gone = Finished(page, "x");
+    fs::remove(page);  // between the read and the write: not created again
+    finisher.Start(std::move(gone));
+    EXPECT_EQ(finisher.Wait()->Error, TFileError::Changed);
+    EXPECT_FALSE(fs::exists(page));
     EXPECT_FALSE(finisher.Wait());  // nothing in hand any more
-    finisher.Start({page.string(), std::string("newer"), {}, false});
+
+    Write(page, "old");
+    finisher.Start(Finished(page, "newer"));
   }  // the destructor waits for the file in hand
   EXPECT_EQ(Read(page), "newer");
 }
@@ -49,13 +64,15 @@ TEST_F(FileFinisher, WritesDatesAndReportsOnlyFailures) {
 TEST_F(FileFinisher, KnowsEveryNameOfTheFileInHand) {
   const fs::path page = dir / "page.htm";
   const fs::path other = dir / "other.htm";
-  std::ofstream(page) << "old";
-  std::ofstream(other) << "other";
+  Write(page, "old");
+  Write(other, "other");
   fs::create_hard_link(page, dir / "link.htm");
   fs::create_symlink(page, dir / "symlink.htm");
   TFileFinisher finisher;
   EXPECT_FALSE(finisher.PendingIs(page.string()));
-  finisher.Start({page.string(), std::string("new"), {}, false});
+  TFinishedFile file = Finished(page, "new");
+  file.Text.reset();  // nothing to write: the file stays as it is, and in hand until waited for
+  finisher.Start(std::move(file));
   EXPECT_TRUE(finisher.PendingIs(page.string()));
   EXPECT_TRUE(finisher.PendingIs((dir / "link.htm").string()));
   EXPECT_TRUE(finisher.PendingIs((dir / "symlink.htm").string()));

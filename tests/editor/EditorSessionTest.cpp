@@ -231,6 +231,8 @@ TEST_F(EditorSession, TheReloadQuestionAnsweredNoIsNotAskedAgain) {
 TEST_F(EditorSession, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges) {
   const std::string page = dir / "page.htm";
   WriteBytes(page, "<p>saved</p>");
+  std::filesystem::permissions(
+      page, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   ASSERT_TRUE(session->LoadFile(page));
   EXPECT_TRUE(session->Preview());  // not modified: the file itself
   ASSERT_EQ(view.Urls.size(), 1u);
@@ -259,6 +261,16 @@ TEST_F(EditorSession, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges)
   session->Preview();
   EXPECT_EQ(session->PreviewFileName(), preview);
   EXPECT_EQ(ReadBytes(preview), "<p>saved</p>xy");
+  EXPECT_EQ(std::filesystem::status(preview).permissions(),
+            std::filesystem::status(page).permissions());
+
+  // A link put at the preview's name is left alone: the next preview gets a file of its own.
+  std::filesystem::remove(preview);
+  std::filesystem::create_symlink(page, preview);
+  session->Preview();
+  EXPECT_NE(session->PreviewFileName(), preview);
+  EXPECT_EQ(ReadBytes(page), "<p>saved</p>");
+  std::filesystem::remove(preview);
 
   messages.Answers = {A::No};
   ASSERT_TRUE(session->New());

@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <random>
 #include <thread>
 
+#include "FaultyCalls.h"
 #include "TestSupport.h"
 #include "platform/Files.h"
 #include "platform/InterruptWatch.h"
@@ -16,9 +19,13 @@
 namespace quorvane {
 namespace {
 
+const auto* const stateHome = testing::AddGlobalTestEnvironment(new test::TStateHomeEnvironment);
+
 using test::EntryNames;
+using test::JournalNames;
 using test::ReadBytes;
 using test::RunUnprivileged;
+using test::TFaultyCalls;
 using test::TTempDir;
 using test::WriteBytes;
 
@@ -126,6 +133,8 @@ TEST(WriteFileReplacing, WritesInPlaceWhereNoTemporaryFileCanBeMadeAndFailsClean
   TTempDir dir;
   ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
   const int result = RunUnprivileged([&dir] {
+    // The journal of the in-place write cannot lie beside the file: it goes to the state folder.
+    ASSERT_EQ(::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1), 0);
     const std::string sub = dir / "locked";
     const std::string file = sub + "/page.htm";
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
@@ -142,6 +151,7 @@ TEST(WriteFileReplacing, WritesInPlaceWhereNoTemporaryFileCanBeMadeAndFailsClean
     EXPECT_EQ(WriteFileReplacing(file, "newer"), TFileError::AccessDenied);
     EXPECT_EQ(ReadBytes(file), "new");
     EXPECT_EQ(EntryNames(sub), std::vector<std::string>{"page.htm"});
+    EXPECT_EQ(JournalNames(), std::vector<std::string>{});
   });
   if (result == test::kCannotDropPrivileges) {
     GTEST_SKIP() << "cannot drop root privileges";
@@ -166,6 +176,185 @@ TEST(WriteFileReplacing, WritesInPlaceWhenTheOwnerCannotBeKept) {
   EXPECT_EQ(StatusOf(file).st_ino, inode);
   EXPECT_EQ(StatusOf(file).st_uid, 0u);
   EXPECT_EQ(EntryNames(dir.Path()), std::vector<std::string>{"shared.htm"});
+}
+
+// What another program may do to a file between its read and its write: each time the name no
+// longer names the file read, nothing is written, nothing is created and no link is followed.
+TEST(WriteReadFile, WritesNothingUnlessTheNameStillNamesTheFileRead) {
+  TTempDir dir;
+  const std::string page = dir / "page.htm";
+  const std::string victim = dir / "victim.txt";
+  const std::vector<std::pair<const char*, std::function<void()>>> swaps = {
+      {"deleted", [&] { ::unlink(page.c_str()); }},
+      {"replaced by rename",
+       [&] {
+         WriteBytes(dir / "theirs", "theirs");
+         ::rename((dir / "theirs").c_str(), page.c_str());
+       }},
+      {"swapped for a link",
+       [&] {
+         ::unlink(page.c_str());
+         ::symlink("victim.txt", page.c_str());
+       }},
+      {"edited in place", [&] { WriteBytes(page, "their edit"); }},
+  };
+  for (const bool hardLinked : {false, true}) {
+    for (const auto& [name, swap] : swaps) {
+      SCOPED_TRACE(std::string(name) + (hardLinked ? ", hard-linked" : ""));
+      ::unlink(page.c_str());
+      ::unlink((dir / "link").c_str());
+      WriteBytes(page, "old page");
+      WriteBytes(victim, "victim");
+      if (hardLinked) {
+        ASSERT_EQ(::link(page.c_str(), (dir / "link").c_str()), 0);
+      }
+      TReadFile read;
+      std::string content;
+      ASSERT_EQ(ReadWholeFile(page, content, read).Error, TFileError::None);
+      const std::string before = [&] {
+        swap();
+        return ::access(page.c_str(), F_OK) == 0 ? ReadBytes(page) : "";
+      }();
+      EXPECT_EQ(WriteReadFile(read, "new"), TFileError::Changed);
+      EXPECT_EQ(ReadBytes(victim), "victim");
+      EXPECT_EQ(::access(page.c_str(), F_OK) == 0 ? ReadBytes(page) : "", before);
+      EXPECT_EQ(JournalNames(), std::vector<std::string>{});
+    }
+  }
+  EXPECT_EQ(EntryNames(dir.Path()), (std::vector<std::string>{"link", "page.htm", "victim.txt"}));
+}
+
+// The folder is held from the read on: one put in its place receives nothing.
+TEST(WriteReadFile, WritesTheFileReadWhenItsFolderIsSwapped) {
+  TTempDir dir;
+  ASSERT_EQ(::mkdir((dir / "site").c_str(), 0755), 0);
+  WriteBytes(dir / "site/page.htm", "old");
+  TReadFile read;
+  std::string content;
+  ASSERT_EQ(ReadWholeFile(dir / "site/page.htm", content, read).Error, TFileError::None);
+  ASSERT_EQ(::rename((dir / "site").c_str(), (dir / "moved").c_str()), 0);
+  ASSERT_EQ(::mkdir((dir / "site").c_str(), 0755), 0);
+  WriteBytes(dir / "site/page.htm", "theirs");
+  EXPECT_EQ(WriteReadFile(read, "new"), TFileError::None);
+  EXPECT_EQ(ReadBytes(dir / "moved/page.htm"), "new");
+  EXPECT_EQ(ReadBytes(dir / "site/page.htm"), "theirs");
+}
+
+// Each road of a file replacement with its Nth write, rename (or link), fsync or close failing
+// in turn, N = 1, 2, ... until the replacement runs through without meeting a failure; and a
+// full disk from the Nth write on.
+class FaultInjection : public testing::Test {
+ protected:
+  struct TRoad {
+    const char* Name;
+    bool Editor;  // the editor's Save, durable; else the batch's write of the file it read
+    bool HardLinked;
+  };
+  static constexpr TRoad kRoads[] = {{"batch", false, false},
+                                     {"batch in place", false, true},
+                                     {"editor save", true, false},
+                                     {"editor save in place", true, true}};
+
+  void Prepare(const TRoad& road) {
+    ::unlink(link_.c_str());
+    WriteBytes(file_, kOld);
+    if (road.HardLinked) {
+      ASSERT_EQ(::link(file_.c_str(), link_.c_str()), 0);
+    }
+  }
+
+  TFileError Write(const TRoad& road, TFaultyCalls& calls) {
+    TReadFile read;
+    std::string content;
+    if (!road.Editor) {
+      EXPECT_EQ(ReadWholeFile(file_, content, read).Error, TFileError::None);
+    }
+    TSystemCallsOverride use(calls);
+    return road.Editor ? WriteFileReplacing(file_, kNew, {.Flush = true})
+                       : WriteReadFile(read, kNew);
+  }
+
+  void ExpectNoStrayFile(const TRoad& road) {
+    const std::vector<std::string> expected = road.HardLinked
+                                                  ? std::vector<std::string>{"data.htm", "link.htm"}
+                                                  : std::vector<std::string>{"data.htm"};
+    EXPECT_EQ(EntryNames(dir_.Path()), expected);
+    EXPECT_EQ(JournalNames(), std::vector<std::string>{});
+    if (road.HardLinked) {
+      EXPECT_EQ(StatusOf(file_).st_nlink, 2u) << "the links stay one file";
+    }
+  }
+
+  static constexpr const char* kOld = "old content";
+  static constexpr const char* kNew = "the new, longer content";
+  TTempDir dir_;
+  const std::string file_ = dir_ / "data.htm";
+  const std::string link_ = dir_ / "link.htm";
+};
+
+TEST_F(FaultInjection, EachFailingCallLeavesOldOrNewAndIsReported) {
+  using TKind = TFaultyCalls::TKind;
+  const std::pair<TKind, const char*> kinds[] = {{TKind::Write, "write"},
+                                                 {TKind::Rename, "rename"},
+                                                 {TKind::Fsync, "fsync"},
+                                                 {TKind::Close, "close"}};
+  std::string counts;
+  for (const TRoad& road : kRoads) {
+    for (const auto& [kind, kindName] : kinds) {
+      int failAt = 1;
+      for (;; ++failAt) {
+        ASSERT_LT(failAt, 100) << road.Name << ", " << kindName;
+        SCOPED_TRACE(std::string(road.Name) + ", " + kindName + " " + std::to_string(failAt));
+        Prepare(road);
+        TFaultyCalls calls(kind, failAt);
+        const TFileError result = Write(road, calls);
+        const std::string content = ReadBytes(file_);
+        if (!calls.Hit()) {
+          EXPECT_EQ(result, TFileError::None);
+          EXPECT_EQ(content, kNew);
+          break;
+        }
+        EXPECT_TRUE(content == kOld || content == kNew) << content;
+        // Success only with the new content: a failed journal goes elsewhere, but a close that
+        // may have lost data is never passed over.
+        if (result == TFileError::None) {
+          EXPECT_EQ(content, kNew);
+          EXPECT_TRUE(kind != TKind::Close || calls.HitHarmlessClose()) << "unreported";
+        }
+        ExpectNoStrayFile(road);
+      }
+      counts += std::string(road.Name) + " " + kindName + " " + std::to_string(failAt - 1) + "; ";
+    }
+  }
+  std::printf("failures injected: %s\n", counts.c_str());
+}
+
+TEST_F(FaultInjection, AFullDiskLeavesTheOldContentAtOnceOrAfterTheNextRunsRestore) {
+  std::string counts;
+  for (const TRoad& road : kRoads) {
+    int failAt = 1;
+    for (;; ++failAt) {
+      ASSERT_LT(failAt, 100) << road.Name;
+      SCOPED_TRACE(std::string(road.Name) + ", full from write " + std::to_string(failAt));
+      Prepare(road);
+      TFaultyCalls calls(TFaultyCalls::TKind::Write, failAt, ENOSPC);
+      calls.Persistent = true;
+      const TFileError result = Write(road, calls);
+      if (!calls.Hit()) {
+        EXPECT_EQ(ReadBytes(file_), kNew);
+        break;
+      }
+      EXPECT_NE(result, TFileError::None);
+      // Not even the old content could be written back: the journal holds it for the next run.
+      if (!JournalNames().empty()) {
+        EXPECT_EQ(RestoreFromJournal(file_).Status, TJournalRestore::TStatus::Restored);
+      }
+      EXPECT_EQ(ReadBytes(file_), kOld);
+      ExpectNoStrayFile(road);
+    }
+    counts += std::string(road.Name) + " " + std::to_string(failAt - 1) + "; ";
+  }
+  std::printf("full disk from the Nth write: %s\n", counts.c_str());
 }
 
 // A child process rewrites a large file over and over (two contents by turns) until it is

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "platform/Files.h"
+#include "support/Paths.h"
 
 namespace quorvane {
 namespace {
@@ -110,6 +111,41 @@ TEST(ArchiveAttribute, IsSetUntilClearedAndAgainAfterAnyChange) {
   ClearArchiveAttribute(file);
   ASSERT_EQ(WriteFileReplacing(file, "new"), TFileError::None);
   EXPECT_TRUE(ArchiveAttributeSet(file));
+}
+
+TEST(PreviewFile, IsWrittenOnlyThroughTheFileItMadeWithTheDocumentsBits) {
+  TTempDir dir;
+  WriteBytes(dir / "victim.htm", "victim");
+  TPreviewFile preview;
+  const mode_t previousMask = ::umask(0077);
+  ASSERT_EQ(preview.Create(dir.Path(), 0644), 0);
+  ::umask(previousMask);
+  const std::string name(ExtractFileName(preview.Path()));
+  EXPECT_EQ(name.size(), 12u);
+  EXPECT_EQ(name.front(), '~');
+  struct stat status;
+  ASSERT_EQ(::stat(preview.Path().c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0644u);
+  EXPECT_EQ(preview.Write("a longer first text"), TFileError::None);
+  EXPECT_EQ(preview.Write("second"), TFileError::None);
+  EXPECT_EQ(test::ReadBytes(preview.Path()), "second");
+
+  // Another program puts a link at the name: it is no longer ours, and nothing reaches its target.
+  const std::string planted = preview.Path();
+  ASSERT_EQ(::unlink(planted.c_str()), 0);
+  ASSERT_EQ(::symlink("victim.htm", planted.c_str()), 0);
+  EXPECT_FALSE(preview.NameIsOurs());
+  preview.Write("preview");
+  preview.Remove();
+  EXPECT_EQ(test::ReadBytes(dir / "victim.htm"), "victim");
+  EXPECT_EQ(::lstat(planted.c_str(), &status), 0);
+  EXPECT_EQ(preview.Path(), "");
+
+  ASSERT_EQ(preview.Create(dir.Path(), 0600), 0);
+  EXPECT_TRUE(preview.NameIsOurs());
+  const std::string made = preview.Path();
+  preview.Remove();
+  EXPECT_NE(::access(made.c_str(), F_OK), 0);
 }
 
 class FindFilesTest : public testing::Test {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -94,21 +95,29 @@ inline std::vector<std::string> EntryNames(const std::string& dir) {
 
 inline constexpr int kCannotDropPrivileges = 77;
 
-// Runs `body` in a child process that cannot override permission bits (as root it becomes the
-// user nobody). Returns the child's exit code: 0 when its expectations held.
-inline int RunUnprivileged(const std::function<void()>& body) {
+// Runs `body` in a child process, a process of its own as a later run of the program is.
+// Returns the child's exit code: 0 when its expectations held.
+inline int RunInChild(const std::function<void()>& body) {
   const pid_t child = ::fork();
   if (child == 0) {
-    if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-      ::_exit(kCannotDropPrivileges);
-    }
     body();
     ::_exit(testing::Test::HasFailure() ? 1 : 0);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs `body` in a child process that cannot override permission bits (as root it becomes the
+// user nobody).
+inline int RunUnprivileged(const std::function<void()>& body) {
+  return RunInChild([&body] {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(kCannotDropPrivileges);
+    }
+    body();
+  });
 }
 
 // Sets or unsets environment variables for a scope.
@@ -137,5 +146,28 @@ class TScopedEnvironment {
   }
   std::map<std::string, std::optional<std::string>> saved_;
 };
+
+// Points XDG_STATE_HOME, where write journals go, at a fresh folder for a whole test program,
+// so that no test reads or leaves journals in the user's own.
+class TStateHomeEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    dir_ = std::make_unique<TTempDir>();
+    ::setenv("XDG_STATE_HOME", dir_->Path().c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("XDG_STATE_HOME");
+    dir_.reset();
+  }
+
+ private:
+  std::unique_ptr<TTempDir> dir_;
+};
+
+// The journals in the folder of TStateHomeEnvironment.
+inline std::vector<std::string> JournalNames() {
+  const std::string dir = std::string(std::getenv("XDG_STATE_HOME")) + "/quorvane/journals";
+  return std::filesystem::exists(dir) ? EntryNames(dir) : std::vector<std::string>{};
+}
 
 }  // namespace quorvane::test

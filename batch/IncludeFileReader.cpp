@@ -1,4 +1,4 @@
-#include "platform/IncludeFileReader.h"
+#include "batch/IncludeFileReader.h"
 
 #include <fcntl.h>
 #include <grp.h>

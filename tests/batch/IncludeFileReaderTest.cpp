@@ -1,4 +1,4 @@
-#include "platform/IncludeFileReader.h"
+#include "batch/IncludeFileReader.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

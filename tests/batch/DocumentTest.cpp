@@ -1,0 +1,176 @@
+// The document on the batch's file road: what it writes, and what it reports for each file.
+#include "batch/Document.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "FakeMessages.h"
+#include "FaultyCalls.h"
+#include "TestFiles.h"
+#include "TestSupport.h"
+#include "batch/Messages.h"
+#include "batch/ProgressModel.h"
+#include "support/Paths.h"
+
+namespace quorvane {
+namespace {
+
+const auto* const stateHome = testing::AddGlobalTestEnvironment(new test::TStateHomeEnvironment);
+
+using test::kCompressed;
+using test::kPage;
+using test::ReadBytes;
+using test::TFaultyCalls;
+using test::WriteBytes;
+
+class TRecordedLines : public IProgressView {
+ public:
+  void Changed(const TProgressModel&) override {}
+  void FileDone(const std::string& fileName, const std::string& statistics) override {
+    Lines.push_back(fileName + ": " + statistics);
+  }
+  std::vector<std::string> Lines;
+};
+
+// Does `act` once, at the first look at the file's name after it was opened for reading: between
+// the batch's read of the file and its write.
+class TActBetweenReadAndWrite : public TFaultyCalls {
+ public:
+  TActBetweenReadAndWrite(std::string name, std::function<void()> act)
+      : TFaultyCalls(TKind::Other, 0), name_(std::move(name)), act_(std::move(act)) {}
+  int OpenAt(int dirFd, const char* path, int flags, mode_t mode) override {
+    read_ = read_ || (path == name_ && (flags & O_ACCMODE) == O_RDONLY);
+    return TFaultyCalls::OpenAt(dirFd, path, flags, mode);
+  }
+  int FstatAt(int dirFd, const char* path, struct stat* status, int flags) override {
+    if (read_ && act_ && path == name_) {
+      std::exchange(act_, nullptr)();
+    }
+    return TFaultyCalls::FstatAt(dirFd, path, status, flags);
+  }
+
+ private:
+  std::string name_;
+  std::function<void()> act_;
+  bool read_ = false;
+};
+
+class DocumentFileRoad : public testing::Test {
+ protected:
+  void SetUp() override {
+    previousView_ = ProgressForm().View();
+    ProgressForm().SetView(&lines_);
+    document_.Waittime = 0;
+  }
+  void TearDown() override {
+    document_.FinishPendingFile();
+    ProgressForm().SetView(previousView_);
+  }
+
+  test::TTempDir dir_;
+  const std::string page_ = dir_ / "page.htm";
+  TDocument document_;
+  test::TMessagesScope messages_;
+  TRecordedLines lines_;
+  IProgressView* previousView_ = nullptr;
+};
+
+// Written at once (a window waits after each file) and behind the next file (a terminal).
+TEST_F(DocumentFileRoad, AFileThatCannotBeWrittenIsNamedAndClaimsNoSavings) {
+  const std::string victim = dir_ / "victim.txt";
+  for (const bool behind : {false, true}) {
+    for (const bool swapped : {false, true}) {
+      SCOPED_TRACE(std::string(behind ? "behind" : "at once") + (swapped ? ", swapped" : ""));
+      ::unlink(page_.c_str());
+      WriteBytes(page_, kPage);
+      WriteBytes(victim, "victim");
+      messages_->Errors.clear();
+      lines_.Lines.clear();
+      document_.WaitAfterFile = !behind;
+      TFaultyCalls failingWrite(TFaultyCalls::TKind::Write, 1);
+      TActBetweenReadAndWrite swap("page.htm", [&] {
+        ::unlink(page_.c_str());
+        ::symlink("victim.txt", page_.c_str());
+      });
+      {
+        const TSystemCallsOverride use(swapped ? static_cast<TSystemCalls&>(swap) : failingWrite);
+        EXPECT_FALSE(document_.Compress(page_, false));
+        document_.FinishPendingFile();
+      }
+      ASSERT_EQ(messages_->Errors.size(), 1u);
+      const std::string& message = messages_->Errors[0];
+      EXPECT_NE(message.find(page_), std::string::npos) << message;
+      EXPECT_NE(message.find(swapped ? "changed" : "cannot be written"), std::string::npos)
+          << message;
+      EXPECT_EQ(lines_.Lines, std::vector<std::string>{page_ + ": " + StatisticsLine({})});
+      EXPECT_EQ(ReadBytes(victim), "victim");
+      EXPECT_EQ(ReadBytes(page_), swapped ? "victim" : kPage);
+    }
+  }
+}
+
+// A file included by a later one is read once its own write is done, however long that takes.
+TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
+  class TSlowWriter : public TSystemCalls {
+   public:
+    int RenameAt(int fromDir, const char* from, int toDir, const char* to) override {
+      if (std::this_thread::get_id() != main_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      }
+      return TSystemCalls::RenameAt(fromDir, from, toDir, to);
+    }
+
+   private:
+    std::thread::id main_ = std::this_thread::get_id();
+  } slowWriter;
+  WriteBytes(dir_ / "a.htm", "<p>x   y</p>\r\n");
+  WriteBytes(dir_ / "b.htm",
+             "<PRE><#quorvane include=\"a.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
+  document_.WaitAfterFile = false;
+  {
+    const TSystemCallsOverride use(slowWriter);
+    document_.Compress(dir_ / "a.htm", false);
+    document_.Compress(dir_ / "b.htm", false);
+    document_.FinishPendingFile();
+  }
+  EXPECT_EQ(ReadBytes(dir_ / "b.htm"), "<PRE><p>x y</p></PRE><p>b</p>");
+  EXPECT_EQ(messages_->Errors, std::vector<std::string>{});
+  EXPECT_EQ(lines_.Lines.size(), 2u);
+}
+
+TEST_F(DocumentFileRoad, AWriteThatWasKilledIsUndoneFirstAndSaidSo) {
+  WriteBytes(page_, kPage);
+  const std::string link = dir_ / "link.htm";
+  ASSERT_EQ(::link(page_.c_str(), link.c_str()), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TReadFile read;
+    std::string content;
+    ReadWholeFile(page_, content, read);
+    // Killed with the new content in place, before it is on disk: the journal stays.
+    TFaultyCalls calls(TFaultyCalls::TKind::Fsync, 3);
+    calls.Action = [] { ::raise(SIGKILL); };
+    const TSystemCallsOverride use(calls);
+    WriteReadFile(read, "NEW");
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_EQ(ReadBytes(page_), "NEW");
+
+  EXPECT_FALSE(document_.Compress(link, false));
+  ASSERT_EQ(messages_->Informations.size(), 1u);
+  EXPECT_NE(messages_->Informations[0].find(link), std::string::npos) << messages_->Informations[0];
+  EXPECT_EQ(ReadBytes(page_), kCompressed);  // what the old content becomes
+  EXPECT_EQ(ReadBytes(link), kCompressed);
+  EXPECT_EQ(test::JournalNames(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace quorvane
