@@ -1,5 +1,10 @@
 #pragma once
 
+// The support library: plain functions on 8-bit text, with no Qt and no system calls. Failure:
+// what cannot be had is an empty result (nothing for a pattern that does not compile or a page
+// that does not decode, "?" for a character without a byte); nothing here throws or shows
+// anything.
+
 #include <array>
 #include <string>
 #include <string_view>

@@ -1,5 +1,9 @@
 #pragma once
 
+// The windows and dialogs. Failure: shown to the user in message boxes (through the program's
+// messages) where it happens; a dialog returns whether the user confirmed it. Nothing here
+// throws.
+
 #include <QMainWindow>
 #include <QUrl>
 #include <functional>
