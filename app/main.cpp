@@ -19,6 +19,7 @@
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
+#include "support/TextIds.h"
 #include "ui/DialogMessages.h"
 #include "ui/LanguageDialog.h"
 #include "ui/MainWindow.h"
@@ -34,6 +35,14 @@ void ShowBatchHelp(bool asError) {
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
 }
 
+// Without a display the editor cannot open: Qt would abort. Say so, and where the batch is.
+int ReportNoDisplay(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  LoadLanguageForMessages();
+  Messages().Error(GetText(textid::kNoDisplay));
+  return kExitFailure;
+}
+
 // Ctrl+C in the terminal acts as the progress window's Cancel button. The request stays until
 // the batch has seen it, so one that comes between two files stops the next one.
 void WatchInterrupts() {
@@ -47,7 +56,10 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   SetMemoryLoadProvider(MemoryLoadPercent);
   TInterruptWatch interrupts;
   SetEventHook(WatchInterrupts);
-  TConsoleProgressView view(StandardErrorIsTerminal());
+  const uint32_t start = TickCount();
+  // Standard output carries the document of "-": the lines about the files go beside it.
+  TConsoleProgressView view(StandardErrorIsTerminal(), job->Quiet,
+                            job->UsesStandardStreams() ? stderr : stdout);
   ProgressForm().SetView(&view);
 
   TDocument document;
@@ -59,6 +71,7 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
     return document;
   };
   const int code = RunBatch(std::move(job), createDocument);
+  view.ShowSummary(document.Totals, TickCount() - start);
   ProgressForm().SetView(nullptr);
   return code;
 }
@@ -94,13 +107,16 @@ int main(int argc, char** argv) {
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return RunEditor(argc, argv);
+      return DisplayAvailable() ? RunEditor(argc, argv) : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
       ShowBatchHelp(false);
-      return 0;
+      return kExitSuccess;
+    case TStartAction::Version:
+      std::printf("%s\n", std::string(kVersionText).c_str());
+      return kExitSuccess;
     case TStartAction::HelpError:
       ShowBatchHelp(true);
-      return 0;
+      return kExitUsage;
     case TStartAction::Install:
     case TStartAction::Deinstall: {
       const bool deinstall = action == TStartAction::Deinstall;
@@ -108,8 +124,10 @@ int main(int argc, char** argv) {
                             : RunWindowInstallation(argc, argv, deinstall);
     }
     case TStartAction::Batch:
-      return UseConsoleUi() ? RunBatchMode(argc, argv, std::move(job))
-                            : RunWindowBatch(argc, argv, std::move(job));
+      // A pipe's user is a script or a terminal, never a file manager.
+      return UseConsoleUi() || job->UsesStandardStreams()
+                 ? RunBatchMode(argc, argv, std::move(job))
+                 : RunWindowBatch(argc, argv, std::move(job));
   }
-  return 0;
+  return kExitSuccess;
 }

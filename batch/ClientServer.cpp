@@ -21,6 +21,9 @@ constexpr size_t kMaxMessageSize = size_t{64} << 20;
 constexpr int kHandOverAttempts = 8;
 constexpr uint32_t kLingerSlice = 100;     // milliseconds between cancel checks while lingering
 constexpr uint32_t kIdleReadInterval = 5;  // milliseconds
+// In the first byte of a message, above the archive mode (which older instances take from the
+// second byte only): the paths are file names.
+constexpr uint8_t kLiteralFlag = 0x80;
 
 void AppendInt32(std::string& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) {
@@ -73,6 +76,7 @@ TJob WithAbsolutePaths(const TJob& job) {
   outgoing.ArchiveMode = job.ArchiveMode;
   outgoing.KeepDate = job.KeepDate;
   outgoing.Recursive = job.Recursive;
+  outgoing.Literal = job.Literal;
   for (int i = 0; i < job.Count(); ++i) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(job.Path(i), error);
@@ -117,7 +121,8 @@ std::string TJob::SaveToBuffer() const {
   }
   std::string buffer;
   buffer.reserve(size);
-  buffer.push_back(static_cast<char>(ArchiveMode));
+  const uint8_t archiveBits = ArchiveMode & static_cast<uint8_t>(~kLiteralFlag);
+  buffer.push_back(static_cast<char>(archiveBits | (Literal ? kLiteralFlag : 0)));
   buffer.push_back(static_cast<char>(ArchiveMode));
   buffer.push_back(KeepDate ? 1 : 0);
   buffer.push_back(Recursive ? 1 : 0);
@@ -132,13 +137,15 @@ std::string TJob::SaveToBuffer() const {
 bool TJob::LoadFromBuffer(std::string_view buffer) {
   Clear();
   TMessageReader reader(buffer);
+  uint8_t first = 0;
   uint8_t keepDate = 0;
   uint8_t recursive = 0;
   int32_t count = 0;
-  if (!reader.Byte(ArchiveMode) || !reader.Byte(ArchiveMode) || !reader.Byte(keepDate) ||
+  if (!reader.Byte(first) || !reader.Byte(ArchiveMode) || !reader.Byte(keepDate) ||
       !reader.Byte(recursive) || !reader.Int32(count)) {
     return false;
   }
+  Literal = (first & kLiteralFlag) != 0;
   KeepDate = keepDate != 0;
   Recursive = recursive != 0;
   // Whatever the count says, every record takes at least 4 bytes of the message, so the

@@ -6,14 +6,15 @@
 
 #include "batch/ClientServer.h"
 #include "batch/EventPump.h"
+#include "batch/IncludeFileReader.h"
 #include "batch/Job.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
-#include "batch/IncludeFileReader.h"
 #include "platform/System.h"
 #include "support/Rounding.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
 #include "support/UnicodeText.h"
@@ -88,7 +89,7 @@ class TWrittenIncludes : public IIncludeFiles {
 };
 
 std::string FileMessage(uint32_t textId, std::string_view fallback, const std::string& file) {
-  return CapText(ReplaceAll(GetText(textId, fallback), "%s", file));
+  return CapText(ReplaceAll(GetText(textId, fallback), "%s", ShownName(file)));
 }
 
 std::string WriteFailureMessage(TFileError error, const std::string& file) {
@@ -116,7 +117,7 @@ std::string WriteFailureMessage(TFileError error, const std::string& file) {
 bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& read) {
   if (ReadWholeFile(file, text, read).Error != TFileError::None) {
     text.clear();
-    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", file)));
+    ShowErrorMessage(textid::kFileCannotBeOpened, file);
     return false;
   }
   const TJournalRestore restore = RestoreFromJournal(read.Location, read.Status);
@@ -139,7 +140,7 @@ bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& rea
                                "be put back yet; it is left as it is, and its old content is "
                                "kept in",
                                file) +
-                   " " + restore.JournalPath + ".");
+                   " " + ShownName(restore.JournalPath) + ".");
   return false;
 }
 
@@ -155,6 +156,10 @@ void CountInPageBytes(TCompressionStats& stats, size_t pageSize, size_t unitSize
 }
 
 }  // namespace
+
+TFileSizes SizesOf(const TCompressionStats& stats, size_t result) {
+  return {result + static_cast<size_t>(stats.Saved), result};
+}
 
 std::string StatisticsLine(const TCompressionStats& stats) {
   return std::to_string(stats.Percent) + " % (" + std::to_string(stats.Saved) + " " +
@@ -264,12 +269,16 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   StartProgress(fileName, {});
   TProgressModel& progress = ProgressForm();
   std::string text;
-  TFinishedFile finished{fileName, {}, std::nullopt, std::nullopt, MarkFilesDone};
+  TFinishedFile finished;
+  finished.Name = fileName;
+  finished.MarkDone = MarkFilesDone;
+  finished.Target = OutputFile;
   bool failed = !ReadDocumentFile(fileName, text, finished.File);
   if (!failed) {
     CheckMailslot();
-    // The date can only be given back to a file that may be written.
-    if (keepDate && !IsReadOnly(finished.File.Status)) {
+    // The date can only be given back to a file that may be written; a result elsewhere
+    // always takes it.
+    if (keepDate && (!OutputFile.empty() || !IsReadOnly(finished.File.Status))) {
       const timespec& modified = finished.File.Status.st_mtim;
       finished.Stamp = TFileTime{modified.tv_sec, modified.tv_nsec};
     }
@@ -279,10 +288,11 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     return true;
   }
   progress.SetAdditionalText(StatisticsLine(stats));
+  const TFileSizes sizes = SizesOf(stats, text.size());
   // A cancel that came after the pass still leaves the file as it was.
   if (stats.Modified && progress.CancelRequest()) {
     failed = true;
-  } else if (stats.Modified) {
+  } else if (stats.Modified || (!failed && !OutputFile.empty())) {
     finished.Text = std::move(text);
   }
   FinishPendingFile();  // the file before this one is reported first
@@ -291,13 +301,16 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     progress.SetFinished();
     pendingStatistics_ = StatisticsLine(stats);
     pendingCaption_ = JobCaption();
+    pendingSizes_ = sizes;
     finisher_.Start(std::move(finished));
   } else {
     if (!failed) {
       if (const TFileError error = FinishFile(finished); error != TFileError::None) {
-        Messages().Error(WriteFailureMessage(error, fileName));
+        Messages().Error(WriteFailureMessage(error, finished.Written()));
         stats = {};
         progress.SetAdditionalText(StatisticsLine(stats));
+      } else {
+        Totals.Add(sizes);
       }
     }
     progress.SetFinished();
@@ -317,8 +330,10 @@ void TDocument::FinishPendingFile() {
   }
   std::string statistics = std::move(pendingStatistics_);
   if (done->Error != TFileError::None) {
-    Messages().Error(WriteFailureMessage(done->Error, done->Name));
+    Messages().Error(WriteFailureMessage(done->Error, done->Written));
     statistics = StatisticsLine({});
+  } else {
+    Totals.Add(pendingSizes_);
   }
   ProgressForm().ReportFileDone(done->Name, statistics);
 }

@@ -27,6 +27,25 @@ class IEditorHost {
   virtual void WaitUntilProgressClosed() = 0;
 };
 
+// A document's size before and after its compression, in bytes; before, as the statistics
+// count it, is with its includes expanded.
+struct TFileSizes {
+  size_t Before = 0;
+  size_t After = 0;
+};
+
+// What the batch has compressed so far, for its summary.
+struct TBatchTotals {
+  int Files = 0;
+  uint64_t BytesBefore = 0;
+  uint64_t BytesAfter = 0;
+  void Add(const TFileSizes& sizes) {
+    ++Files;
+    BytesBefore += sizes.Before;
+    BytesAfter += sizes.After;
+  }
+};
+
 // The document and the settings the compression needs: the part of the main window that works
 // without any widget, so that the batch never needs a display.
 class TDocument {
@@ -40,6 +59,10 @@ class TDocument {
   bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
   bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
   bool StrictPre = false;      // protect only "<PRE>" blocks, not every code element
+  // Where the batch writes the result of the next file instead of over it ("": in place). The
+  // result is written there even when the compression changed nothing.
+  std::string OutputFile;
+  TBatchTotals Totals;  // the files compressed and, where needed, written
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }
@@ -77,7 +100,11 @@ class TDocument {
   TFileFinisher finisher_;
   std::string pendingStatistics_;  // of the file in the finisher's hand
   std::string pendingCaption_;     // the caption it was compressed under
+  TFileSizes pendingSizes_;        // its sizes
 };
+
+// The sizes that `stats` of a run with the result of `result` bytes count.
+TFileSizes SizesOf(const TCompressionStats& stats, size_t result);
 
 // "24 % (24 Characters)": the statistics line of a run.
 std::string StatisticsLine(const TCompressionStats& stats);

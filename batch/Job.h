@@ -22,7 +22,19 @@ class TJob {
   bool KeepDate = false;
   bool Recursive = false;
   bool ClientServer = false;
-  bool Sent = false;  // handed to another instance
+  bool Literal = false;  // the paths are file names, never masks
+  bool Sent = false;     // handed to another instance
+  // What only this process's own job has; another instance's job is never given these.
+  bool FromCommandLine = false;  // "-" stands for standard input and output
+  bool Quiet = false;            // no statistics lines and no summary
+  std::string OutputDirectory;   // the results go below it instead of over the files
+
+  // The path that names standard input (and output) rather than a file.
+  static constexpr std::string_view kStandardStreams = "-";
+  bool UsesStandardStreams() const;
+  // Whether another instance can do this job: a message carries neither an output directory
+  // nor this process's standard input.
+  bool CanTravel() const;
 
   void Clear();
   // Ignores an empty path and one already present (compared as file names).
@@ -34,6 +46,8 @@ class TJob {
 
   // The job as one message to another instance: ArchiveMode twice, KeepDate, Recursive (a byte
   // each), the number of paths and then each path's length and bytes (32-bit little-endian).
+  // Literal travels as the top bit of the first byte: instances that do not know it read the
+  // archive mode from the second byte, which overwrites the first.
   std::string SaveToBuffer() const;
   // Clears the job and rebuilds it from a message; true only when the whole message was read.
   // Any bytes give a valid job or false.

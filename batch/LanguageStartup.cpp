@@ -47,6 +47,17 @@ bool ChooseLanguageForLocale(std::string& country, std::string& language) {
   return false;
 }
 
+void LoadLanguageForMessages() {
+  if (LoadLanguageSettings(nullptr) == 0) {
+    return;
+  }
+  std::string country;
+  std::string language;
+  if (ChooseLanguageForLocale(country, language)) {
+    InitLanguage(country, language);
+  }
+}
+
 void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguageChooser& choose) {
   LoadLanguageSettings(&reg, &window);
   if (!window.CountryFile.empty() && !window.LanguageFile.empty()) {

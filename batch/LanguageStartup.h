@@ -17,4 +17,8 @@ void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguag
 // The choice without asking: the offered language that matches the locale, else English.
 bool ChooseLanguageForLocale(std::string& country, std::string& language);
 
+// Messages in the user's language where no window is made: the stored choice, else, as at a
+// first start in batch mode, the language of the locale, stored nowhere.
+void LoadLanguageForMessages();
+
 }  // namespace quorvane

@@ -1,10 +1,12 @@
 #include "batch/Messages.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/System.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/Win1252.h"
 
@@ -15,10 +17,43 @@ std::unique_ptr<IMessages>& Instance() {
   static std::unique_ptr<IMessages> instance = std::make_unique<TConsoleMessages>();
   return instance;
 }
+
+// Passes everything on to the installed messages, counting the errors.
+class TCountingMessages : public IMessages {
+ public:
+  int Errors() const { return errors_.load(); }
+
+ private:
+  void ShowError(const QString& text) override {
+    errors_.fetch_add(1);
+    Instance()->Error(text);
+  }
+  void ShowInformation(const QString& text, const QString& caption) override {
+    Instance()->Information(text, caption);
+  }
+  TAnswer Ask(const QString& question, const QString& caption, bool withCancel) override {
+    return withCancel ? Instance()->AskYesNoCancel(question, caption)
+                      : (Instance()->AskYesNo(question, caption) ? TAnswer::Yes : TAnswer::No);
+  }
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
+    return Instance()->AskAbortRetryIgnore(text, caption);
+  }
+
+  std::atomic<int> errors_{0};
+};
+
+TCountingMessages& Front() {
+  static TCountingMessages front;
+  return front;
+}
 }  // namespace
 
 IMessages& Messages() {
-  return *Instance();
+  return Front();
+}
+
+int ErrorMessagesShown() {
+  return Front().Errors();
 }
 
 void SetMessages(std::unique_ptr<IMessages> messages) {
@@ -91,8 +126,8 @@ IMessages::TErrorChoice TConsoleMessages::AskAboutError(const QString& text, con
   return TErrorChoice::Abort;
 }
 
-void ShowErrorMessage(uint32_t textId, const std::string& parameter) {
-  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", parameter)));
+void ShowErrorMessage(uint32_t textId, const std::string& name) {
+  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", ShownName(name))));
 }
 
 }  // namespace quorvane

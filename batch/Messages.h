@@ -56,13 +56,18 @@ class TConsoleMessages : public IMessages {
   TErrorChoice AskAboutError(const QString& text, const QString& caption) override;
 };
 
+// The messages of the process: those set last, behind a front that counts the errors shown.
 IMessages& Messages();
 void SetMessages(std::unique_ptr<IMessages> messages);
+// How many error messages were shown so far. Every error the batch shows is a failure that its
+// exit code reports, whichever part of the program shows it.
+int ErrorMessagesShown();
 
 // A text of the program as the terminal shows it: UTF-8, line breaks as line feeds.
 std::string TerminalText(const std::string& text);
 
-// The batch's error message: the text `textId` with "%s" replaced by `parameter`, capitalised.
-void ShowErrorMessage(uint32_t textId, const std::string& parameter);
+// The batch's error message: the text `textId` with "%s" replaced by the file or directory
+// name `name` as it is shown (control characters escaped), capitalised.
+void ShowErrorMessage(uint32_t textId, const std::string& name);
 
 }  // namespace quorvane

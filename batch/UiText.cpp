@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "lang/Language.h"
+#include "support/ShownName.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -21,6 +22,10 @@ QString UiText(uint32_t textId) {
 
 QString PathText(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString ShownPathText(const std::string& path) {
+  return PathText(EscapedName(path));
 }
 
 std::string FilePath(const QString& path) {

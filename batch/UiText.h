@@ -18,6 +18,8 @@ QString UiText(uint32_t textId);
 // A file path (the system's bytes) as Unicode, and back.
 QString PathText(const std::string& path);
 std::string FilePath(const QString& path);
+// A file path as a message shows it: its control characters escaped ("\r", "\033").
+QString ShownPathText(const std::string& path);
 
 // The language text `id`, capitalised, with `suffix` appended.
 QString CapUiText(uint32_t id, const char* suffix = "");

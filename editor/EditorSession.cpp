@@ -135,12 +135,12 @@ bool TEditorSession::LoadFile(const std::string& name) {
   // A write that an earlier run could not finish is undone before the file is shown.
   const TJournalRestore restore = RestoreFromJournal(name);
   if (restore.Status == TJournalRestore::TStatus::Failed) {
-    Messages().Error(FormattedUiText(textid::kFileNotRestored, PathText(name)) + " " +
-                     PathText(restore.JournalPath) + ".");
+    Messages().Error(FormattedUiText(textid::kFileNotRestored, ShownPathText(name)) + " " +
+                     ShownPathText(restore.JournalPath) + ".");
     return false;
   }
   if (restore.Status == TJournalRestore::TStatus::Restored) {
-    Messages().Information(FormattedUiText(textid::kFileRestored, PathText(name)), {});
+    Messages().Information(FormattedUiText(textid::kFileRestored, ShownPathText(name)), {});
   }
   std::string bytes;
   if (ReadWholeFile(name, bytes).Error != TFileError::None) {
@@ -159,9 +159,9 @@ bool TEditorSession::WriteDocument(const std::string& name) {
   TBusy busy(view_);
   const TFileError error = WriteFileReplacing(name, view_.Text(), {true});
   if (error == TFileError::AccessDenied) {
-    Messages().Error(FormattedUiText(textid::kFileWriteProtected, PathText(name)));
+    Messages().Error(FormattedUiText(textid::kFileWriteProtected, ShownPathText(name)));
   } else if (error == TFileError::NoJournal) {
-    Messages().Error(FormattedUiText(textid::kFileNoJournal, PathText(name)));
+    Messages().Error(FormattedUiText(textid::kFileNoJournal, ShownPathText(name)));
   } else if (error != TFileError::None) {
     Messages().Error(CapUiText(textid::kFileWriteError));
   }
@@ -180,7 +180,7 @@ bool TEditorSession::SaveFile(const std::string& name) {
 
 bool TEditorSession::AskSaveChanges() {
   const QString name = FileName().empty() ? UiText(GetText(textid::kSaveQuestionUnnamed))
-                                          : "\"" + PathText(FileName()) + "\"";
+                                          : "\"" + ShownPathText(FileName()) + "\"";
   switch (Messages().AskYesNoCancel(FormattedUiText(textid::kSaveQuestion, name) + "?",
                                     ConfirmationCaption())) {
     case IMessages::TAnswer::Cancel:
@@ -238,7 +238,7 @@ void TEditorSession::CheckReload() {
     return;
   }
   askingReload_ = true;
-  const QString question = FormattedUiText(textid::kReloadQuestion, PathText(FileName()));
+  const QString question = FormattedUiText(textid::kReloadQuestion, ShownPathText(FileName()));
   // A file that cannot be read any more is not asked about again at every activation.
   if (!Messages().AskYesNo(question, ConfirmationCaption()) || !LoadFile(FileName())) {
     watchedFileAge_.reset();
@@ -311,7 +311,7 @@ bool TEditorSession::OpenInBrowser(const std::string& path, const std::string& a
       return true;
     }
   }
-  Messages().Error(FormattedUiText(textid::kFileCannotBeOpened, PathText(path)) + ".");
+  Messages().Error(FormattedUiText(textid::kFileCannotBeOpened, ShownPathText(path)) + ".");
   return false;
 }
 
@@ -340,7 +340,7 @@ std::optional<std::string> TEditorSession::PreviewFile() {
   const int error = preview_.Create(directory, mode);
   if (error == EEXIST) {
     Messages().Error(FormattedUiText(textid::kNoPreviewName,
-                                     PathText(std::string(ExtractFilePath(FileName())))));
+                                     ShownPathText(std::string(ExtractFilePath(FileName())))));
   } else if (error != 0) {
     Messages().Error(CapUiText(textid::kFileWriteError));
   }

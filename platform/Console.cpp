@@ -1,13 +1,21 @@
 #include "platform/Console.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <string_view>
 
 #include "platform/FileDescriptor.h"
+#include "platform/InterruptWatch.h"
 
 namespace quorvane {
 namespace {
@@ -83,16 +91,51 @@ std::optional<TErrorAnswer> ParseErrorAnswer(std::string_view answer) {
   return std::nullopt;
 }
 
-void WriteText(int output, std::string_view text) {
+bool WriteText(int output, std::string_view text) {
   while (!text.empty()) {
     const ssize_t count = ::write(output, text.data(), text.size());
     if (count < 0 && errno == EINTR) {
       continue;
     }
     if (count <= 0) {
-      return;
+      return false;
     }
     text.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
+}
+
+// Blocks the interrupt signals for a scope; ppoll lets them in only while it waits, so that a
+// signal cannot slip in between the look at the request and the wait.
+class TInterruptsHeld {
+ public:
+  TInterruptsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      sigaddset(&set, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &set, &open_);
+  }
+  ~TInterruptsHeld() { pthread_sigmask(SIG_SETMASK, &open_, nullptr); }
+  TInterruptsHeld(const TInterruptsHeld&) = delete;
+  TInterruptsHeld& operator=(const TInterruptsHeld&) = delete;
+  const sigset_t& Open() const { return open_; }
+
+ private:
+  sigset_t open_;
+};
+
+// Waits until `fd` is ready for `events` (or has failed); false after an interrupt.
+bool WaitUntilReady(int fd, short events, const TInterruptsHeld& held) {
+  for (;;) {
+    if (TInterruptWatch::Requested()) {
+      return false;
+    }
+    pollfd stream{fd, events, 0};
+    if (::ppoll(&stream, 1, nullptr, &held.Open()) >= 0 || errno != EINTR) {
+      return true;  // an error shows in the read or write that follows
+    }
   }
 }
 
@@ -118,6 +161,79 @@ TFileDescriptor OpenTerminal() {
 }
 
 }  // namespace
+
+int ReadStandardInput(std::string& content) {
+  content.clear();
+  const TInterruptsHeld held;
+  struct stat status;
+  if (::fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    content.reserve(static_cast<size_t>(status.st_size));
+  }
+  constexpr size_t kChunk = size_t{1} << 20;
+  size_t length = 0;
+  try {
+    for (;;) {
+      if (!WaitUntilReady(STDIN_FILENO, POLLIN, held)) {
+        content.resize(length);
+        return EINTR;
+      }
+      content.resize(length + kChunk);
+      const ssize_t count = ::read(STDIN_FILENO, content.data() + length, kChunk);
+      if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+        content.resize(length);
+        continue;
+      }
+      if (count <= 0) {
+        const int error = count < 0 ? errno : 0;
+        content.resize(length);
+        return error;
+      }
+      length += static_cast<size_t>(count);
+    }
+  } catch (const std::bad_alloc&) {
+    std::string().swap(content);
+    return ENOMEM;
+  }
+}
+
+bool WriteStandardOutput(std::string_view data) {
+  const TInterruptsHeld held;
+  struct stat status;
+  // Ready to write, a pipe or a terminal takes PIPE_BUF bytes at once; a larger write would
+  // wait for the reader with the interrupts shut out.
+  const bool regular = ::fstat(STDOUT_FILENO, &status) == 0 && S_ISREG(status.st_mode);
+  const size_t chunk = regular ? data.size() : size_t{PIPE_BUF};
+  while (!data.empty()) {
+    if (!WaitUntilReady(STDOUT_FILENO, POLLOUT, held)) {
+      return false;
+    }
+    const ssize_t count = ::write(STDOUT_FILENO, data.data(), std::min(data.size(), chunk));
+    if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+      continue;
+    }
+    if (count <= 0) {
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
+}
+
+bool DisplayAvailable() {
+  if (!Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty()) {
+    return true;
+  }
+  // The first platform Qt tries, up to its options; the others would need one of the above.
+  std::string_view platform = Environment("QT_QPA_PLATFORM");
+  platform = platform.substr(0, platform.find_first_of(";:"));
+  for (const std::string_view displayless :
+       {"offscreen", "minimal", "minimalegl", "vnc", "linuxfb", "eglfs", "vkkhrdisplay"}) {
+    if (platform == displayless) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool StandardErrorIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;

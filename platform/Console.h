@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quorvane {
 
@@ -11,6 +12,19 @@ namespace quorvane {
 bool UseConsoleUi();
 
 bool StandardErrorIsTerminal();
+
+// Whether a window can be opened: DISPLAY or WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names
+// first a platform that needs neither (offscreen, vnc, linuxfb, ...).
+bool DisplayAvailable();
+
+// Reads standard input to its end, byte for byte. Returns 0, EINTR when an interrupt signal
+// (TInterruptWatch) came first (a terminal's input waits for ever otherwise), or the errno of
+// the failure; `content` then holds what was read.
+int ReadStandardInput(std::string& content);
+
+// Writes all of `data` to standard output; false when that failed or an interrupt signal
+// (TInterruptWatch) came first: a reader that stops reading does not hold the process.
+bool WriteStandardOutput(std::string_view data);
 
 // The two-letter language of the user's locale, lower case, from the first of LC_ALL,
 // LC_MESSAGES and LANG that is set ("de_AT.UTF-8" gives "de"); "" for C, POSIX or none.

@@ -19,19 +19,6 @@
 namespace quorvane {
 namespace {
 
-// Messages in the user's language: the stored choice, else, as at a first start in batch
-// mode, the language of the locale, stored nowhere.
-void LoadLanguageForMessages() {
-  if (LoadLanguageSettings(nullptr) == 0) {
-    return;
-  }
-  std::string country;
-  std::string language;
-  if (ChooseLanguageForLocale(country, language)) {
-    InitLanguage(country, language);
-  }
-}
-
 void ReportSettingsError(const TRegistryError& error) {
   const std::string text = error.what();
   Messages().Error(IsValidUtf8(text) ? Utf8ToWin1252(text) : text);

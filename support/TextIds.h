@@ -36,6 +36,13 @@ inline constexpr uint32_t kFileChangedMeanwhile = 0x5D21B7E4;  // %s: file name
 inline constexpr uint32_t kFileNoJournal = 0x2F84A6D3;         // %s: file name
 inline constexpr uint32_t kFileRestored = 0x6C93E25A;          // %s: file name
 inline constexpr uint32_t kFileNotRestored = 0x41B7D08E;       // %s: file name; the copy follows
+inline constexpr uint32_t kNamedFileMissing = 0x4C28D7E1;      // %s: file name
+inline constexpr uint32_t kDirectoryCannotBeCreated = 0x29F6B13A;  // %s: directory
+inline constexpr uint32_t kSummaryFiles = 0x3E71A0C4;
+inline constexpr uint32_t kSummaryBytes = 0x52D9F016;
+inline constexpr uint32_t kSummarySaved = 0x17B4C85D;
+inline constexpr uint32_t kSummarySeconds = 0x6A03E9B2;
+inline constexpr uint32_t kNoDisplay = 0x0D5E8A47;
 
 // Shell verb registration and its dialog
 inline constexpr uint32_t kRegistryWriteError = 0x71D9A386;
@@ -189,6 +196,13 @@ inline constexpr uint32_t kAllTextIds[] = {
     kFileNoJournal,
     kFileRestored,
     kFileNotRestored,
+    kNamedFileMissing,
+    kDirectoryCannotBeCreated,
+    kSummaryFiles,
+    kSummaryBytes,
+    kSummarySaved,
+    kSummarySeconds,
+    kNoDisplay,
     kRegistryWriteError,
     kRegistryRemoveError,
     kRegistryErrorKey,

@@ -37,7 +37,17 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
   EXPECT_EQ(Parse({"-R"}, job), TStartAction::HelpError);
   EXPECT_EQ(Parse({"-x"}, job), TStartAction::HelpError);
   EXPECT_EQ(Parse({"-ak"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"--"}, job), TStartAction::HelpError);  // an option with an empty name
+  EXPECT_EQ(Parse({"--help"}, job), TStartAction::Help);
+  EXPECT_EQ(Parse({"--version", "-x"}, job), TStartAction::Version);
+  EXPECT_EQ(Parse({"-version"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-o"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-o", "-k"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-l", "-q", "--o", "out", "--", "-r", "-"}, job), TStartAction::Batch);
+  EXPECT_TRUE(job.Literal && job.Quiet && job.FromCommandLine);
+  EXPECT_FALSE(job.Recursive);  // after "--" a path
+  EXPECT_EQ(job.OutputDirectory, "out");
+  EXPECT_TRUE(job.UsesStandardStreams());
+  EXPECT_FALSE(job.CanTravel());
   EXPECT_EQ(Parse({"-k", "-i", "-x"}, job), TStartAction::Install);
   EXPECT_EQ(Parse({"-h", "-x"}, job), TStartAction::Help);
   EXPECT_EQ(Parse({"-s"}, job), TStartAction::Batch);

@@ -58,7 +58,16 @@ TEST(JobMessage, LayoutIsSwitchesCountAndLengthPrefixedPaths) {
   EXPECT_TRUE(copy.KeepDate);
   EXPECT_FALSE(copy.Recursive);
   EXPECT_FALSE(copy.ClientServer);
+  EXPECT_FALSE(copy.Literal);
   EXPECT_EQ(Paths(copy), Paths(job));
+
+  // Literal names travel in the top bit of the first byte; an instance that does not know it
+  // takes the archive mode from the second byte and never sees the bit.
+  job.Literal = true;
+  EXPECT_EQ(job.SaveToBuffer(), "\x82\x02\x01\x00"s + expected.substr(4));
+  ASSERT_TRUE(copy.LoadFromBuffer(job.SaveToBuffer()));
+  EXPECT_TRUE(copy.Literal);
+  EXPECT_EQ(copy.ArchiveMode, 2);
 }
 
 TEST(JobMessage, ShortOrInconsistentMessagesAreNoJob) {
@@ -112,6 +121,7 @@ TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
       "\x02\x02\x01\x01"s + Int32(1) + Record("/web/index.htm"),
       "\x01\x01\x00\x00"s + Int32(3) + Record("a") + Record("") + Record("a"),
       "\x00\x00\x01\x00"s + Int32(2) + Record("*.htm") + Record("/x/\xFF\x80.html"),
+      "\x81\x01\x00\x00"s + Int32(1) + Record("star*.htm"),
   };
   std::mt19937 random(20261207);
   auto below = [&](size_t n) { return n == 0 ? 0 : static_cast<size_t>(random() % n); };
@@ -160,6 +170,7 @@ TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
     ASSERT_EQ(again.ArchiveMode, job.ArchiveMode);
     ASSERT_EQ(again.KeepDate, job.KeepDate);
     ASSERT_EQ(again.Recursive, job.Recursive);
+    ASSERT_EQ(again.Literal, job.Literal);
   }
   EXPECT_GT(valid, 100) << "the damage should leave some messages valid";
 }

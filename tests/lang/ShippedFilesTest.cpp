@@ -75,6 +75,8 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kFileRestored,
                                     textid::kFileNotRestored,
                                     textid::kUnicodePageNotDecodable,
+                                    textid::kNamedFileMissing,
+                                    textid::kDirectoryCannotBeCreated,
                                     textid::kDirectiveUnterminated,
                                     textid::kDirectivesTooDeep,
                                     textid::kIncludesTooLarge};

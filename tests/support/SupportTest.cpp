@@ -4,6 +4,7 @@
 #include "support/Paths.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/Win1252.h"
 
@@ -61,6 +62,17 @@ TEST(Paths, SplitsAtTheLastSlash) {
   EXPECT_EQ(ResolveAgainst("", "rel.htm"), "rel.htm");
   EXPECT_EQ(MissingText(0x14806D8C), "String 14806D8C not found");
   EXPECT_EQ(ReplaceAll("%s and %s", "%s", "x"), "x and x");
+}
+
+TEST(ShownName, NamesBecomeProgramTextWithControlCharactersEscaped) {
+  EXPECT_EQ(ShownName("esc\x1b[31mRED\x1b[0m.htm"), "esc\\033[31mRED\\033[0m.htm");
+  EXPECT_EQ(ShownName("a\rb\nc\td\x7f\x9d\x01"), "a\\rb\\nc\\td\\177\\235\\001");
+  EXPECT_EQ(ShownName(std::string("n\0ul", 4)), "n\\000ul");
+  EXPECT_EQ(ShownName("back\\slash \xe4\x80.htm"), "back\\\\slash \xe4\x80.htm");
+  // A UTF-8 name becomes the program's Windows-1252, which the terminal shows as it was.
+  EXPECT_EQ(ShownName("\xc3\xa4\xe2\x82\xac\xe6\x97\xa5.htm"), "\xe4\x80?.htm");
+  // A window that shows UTF-8 gets the name's own bytes, only its ASCII controls escaped.
+  EXPECT_EQ(EscapedName("\xe6\x97\xa5\x1b[0m\r\\\x9d.htm"), "\xe6\x97\xa5\\033[0m\\r\\\\\x9d.htm");
 }
 
 struct Found {

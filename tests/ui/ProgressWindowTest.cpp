@@ -321,7 +321,7 @@ TEST_F(WindowBatch, InterruptEndsTheBatchDuringTheWait) {
   ASSERT_TRUE(compressed());
   ::kill(static_cast<pid_t>(process_.processId()), SIGINT);
   ASSERT_TRUE(process_.waitForFinished(10000));
-  EXPECT_EQ(process_.exitCode(), 0);
+  EXPECT_EQ(process_.exitCode(), 130);
   EXPECT_LT(clock_.elapsed(), 15000);
   EXPECT_EQ((Read("a.htm") == "<p>one</p>") + (Read("b.htm") == "<p>two</p>"), 1);
 }
