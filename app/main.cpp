@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,10 +21,10 @@
 #include "platform/System.h"
 #include "shell/Installation.h"
 #include "support/TextIds.h"
-#include "ui/DLGLanguage.h"
 #include "ui/DialogMessages.h"
-#include "ui/FormMain.h"
-#include "ui/ProgressForm.h"
+#include "ui/LanguageDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgressWindow.h"
 #include "ui/WindowBatch.h"
 
 namespace {
@@ -85,15 +84,15 @@ int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
   SetMemoryLoadProvider(MemoryLoadPercent);
-  const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
+  const std::unique_ptr<TProgressWindow> progress = InstallProgressWindow();
   auto messages = std::make_unique<TDialogMessages>();
   TDialogMessages& dialogMessages = *messages;
   SetMessages(std::move(messages));
-  TFormMain window(GuiLanguageChooser(nullptr));
+  TMainWindow window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
   if (file) {
-    window.OpenFile(std::filesystem::absolute(*file).string());
+    window.Session().OpenGivenFile(*file);
   }
   const int code = QApplication::exec();
   dialogMessages.SetParentWindow(nullptr);

@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTemporaryDir>
@@ -27,8 +28,8 @@
 #include "platform/System.h"
 #include "ui/ChangesDialog.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/FormMain.h"
-#include "ui/RichEditEx.h"
+#include "ui/MainWindow.h"
+#include "ui/SourceEdit.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ void Key(QWidget& widget, Qt::Key key, const QString& text = {}) {
 }
 
 // The best and the worst of `rounds` keystrokes in the middle of the text.
-std::pair<double, double> Keystrokes(TRichEditEx& edit, int rounds) {
+std::pair<double, double> Keystrokes(TSourceEdit& edit, int rounds) {
   edit.SetSelection(edit.TextLength() / 2, 0);
   edit.ensureCursorVisible();
   QApplication::processEvents();
@@ -119,7 +120,7 @@ class TFreezeWatch {
 // A bare editor as the window has it, showing `page` with lines longer than `longLine` bytes
 // in blocks (0: whole).
 void MeasureDisplayChoice(const std::string& page, size_t longLine, bool wrap) {
-  TRichEditEx edit;
+  TSourceEdit edit;
   edit.resize(800, 600);
   edit.setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
   edit.SetLongLine(longLine);
@@ -151,20 +152,21 @@ void MeasureWindow(const std::string& page, const char* kind, const QTemporaryDi
   const std::string path = temp.filePath("large.htm").toStdString();
   std::ofstream(path, std::ios::binary) << page;
   std::printf("\n%s: %zu bytes\n", kind, page.size());
-  TFormMain window([](std::string& country, std::string& language) {
+  TMainWindow window([](std::string& country, std::string& language) {
     country = FindDataFile("STATE_GB.nls");
     language = FindDataFile("Quorvane_en.nls");
     return true;
   });
   window.show();
   QApplication::processEvents();
-  TRichEditEx& edit = *window.Edit;
+  TSourceEdit& edit = *window.findChild<TSourceEdit*>("Edit");
+  TFindReplaceDialog& find = *window.findChild<TFindReplaceDialog*>("FindDialog1");
   edit.SetHighlighting(true);
 
   TTimes load{1e300, 1e300};
   for (int round = 0; round < 3; ++round) {
     const TTimes times = Time([&] {
-      window.LoadFile(path);
+      window.Session().LoadFile(path);
       QApplication::processEvents();
     });
     load = {std::min(load.Wall, times.Wall), std::min(load.Cpu, times.Cpu)};
@@ -176,11 +178,12 @@ void MeasureWindow(const std::string& page, const char* kind, const QTemporaryDi
   const auto [plainBest, plainWorst] = Keystrokes(edit, 5);
   std::printf("  without colours:   %8.1f ms (worst of 5: %.1f ms)\n", plainBest, plainWorst);
   edit.SetHighlighting(true);
-  std::printf("  document bytes:    %8.0f ms\n", Time([&] { (void)window.EditorText(); }).Wall);
+  std::printf("  document bytes:    %8.0f ms\n", Time([&] { (void)edit.DocumentBytes(); }).Wall);
   edit.SetSelection(0, 0);
-  window.FindDialog()->SetFindText("<td*>");
+  find.SetFindText("<td*>");
   std::printf("  find next:         %8.1f ms (first after a change)\n",
-              Time([&] { window.SearchText(window.FindDialog()); }).Wall);
+              Time([&] { emit find.FindNext(); }).Wall);
+  std::printf("  find next again:   %8.1f ms\n", Time([&] { emit find.FindNext(); }).Wall);
 
   double waitedAt = 0;
   const auto start = Clock::now();
@@ -190,15 +193,17 @@ void MeasureWindow(const std::string& page, const char* kind, const QTemporaryDi
   });
   TFreezeWatch watch;
   watch.Start();
-  const double compressed = Time([&] { window.Compress(window.FileName(), false); }).Wall;
+  const double compressed = Time([&] { window.Session().Compress(); }).Wall;
   const double freeze = watch.Stop();
   std::printf("  compress:          %8.0f ms (result shown after %.0f ms; %s)\n", compressed,
               waitedAt, ProgressForm().AdditionalText().c_str());
   std::printf("  longest stretch without handling events: %.0f ms (bound 200 ms)\n", freeze);
-  std::printf("  changes view:      %8.0f ms\n", Shown([&] { window.MainmenuViewChangesClick(); }));
-  window.ChangesDialog1->close();
+  std::printf("  changes view:      %8.0f ms\n",
+              Shown([&] { window.findChild<QAction*>("MainmenuViewChanges")->trigger(); }));
+  window.findChild<TChangesDialog*>()->close();
   const std::string saved = temp.filePath("saved.htm").toStdString();
-  std::printf("  save (with flush): %8.0f ms\n", Time([&] { window.SaveFile(saved); }).Wall);
+  std::printf("  save (with flush): %8.0f ms\n",
+              Time([&] { window.Session().SaveFile(saved); }).Wall);
   edit.SetModified(false);
 }
 

@@ -9,7 +9,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "support/LineDiff.h"
+#include "editor/LineDiff.h"
 
 namespace quorvane {
 

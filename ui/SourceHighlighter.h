@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "ui/HtmlHighlightRules.h"
+#include "editor/HtmlHighlightRules.h"
 
 class QPalette;
 class QPlainTextEdit;

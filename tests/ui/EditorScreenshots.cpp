@@ -4,6 +4,7 @@
 // Runs on any display (xvfb-run for none), with settings in a temporary directory.
 #include <stdlib.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPalette>
@@ -22,8 +23,8 @@
 #include "platform/System.h"
 #include "ui/ChangesDialog.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/FormMain.h"
-#include "ui/RichEditEx.h"
+#include "ui/MainWindow.h"
+#include "ui/SourceEdit.h"
 
 namespace {
 
@@ -65,23 +66,27 @@ QPalette DarkPalette() {
   return palette;
 }
 
-std::unique_ptr<TFormMain> OpenWindow(const char* document) {
-  auto window = std::make_unique<TFormMain>([](std::string& country, std::string& language) {
+std::unique_ptr<TMainWindow> OpenWindow(const char* document) {
+  auto window = std::make_unique<TMainWindow>([](std::string& country, std::string& language) {
     country = FindDataFile("STATE_GB.nls");
     language = FindDataFile("Quorvane_en.nls");
     return true;
   });
   window->resize(860, 560);
-  window->LoadFile(document);
-  window->SetHighlighting(true);
+  window->Session().LoadFile(document);
   window->show();
-  window->Edit->SetSelection(0, 0);
-  window->Edit->moveCursor(QTextCursor::Down);
-  window->Edit->moveCursor(QTextCursor::Down);
-  window->Edit->moveCursor(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
-  window->Edit->setFocus();
+  TSourceEdit& edit = *window->findChild<TSourceEdit*>("Edit");
+  edit.SetSelection(0, 0);
+  edit.moveCursor(QTextCursor::Down);
+  edit.moveCursor(QTextCursor::Down);
+  edit.moveCursor(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+  edit.setFocus();
   Settle();
   return window;
+}
+
+void Trigger(QWidget& window, const char* action) {
+  window.findChild<QAction*>(action)->trigger();
 }
 
 }  // namespace
@@ -97,35 +102,38 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   const QDir out(argv[2]);
 
-  std::unique_ptr<TFormMain> window = OpenWindow(argv[1]);
+  std::unique_ptr<TMainWindow> window = OpenWindow(argv[1]);
   bool ok = Save(window.get(), out.filePath("main-window.png"));
 
-  window->Edit->SetSelection(0, 0);
-  window->FindDialog()->SetFindText("<td*>");
-  window->MainMenuSearchSearch->trigger();
+  TSourceEdit* edit = window->findChild<TSourceEdit*>("Edit");
+  auto* find = window->findChild<TFindReplaceDialog*>("FindDialog1");
+  edit->SetSelection(0, 0);
+  find->SetFindText("<td*>");
+  Trigger(*window, "MainMenuSearchSearch");
   Settle();
-  ok = Save(window->FindDialog(), out.filePath("find-dialog.png")) && ok;
-  window->FindDialog()->close();
+  ok = Save(find, out.filePath("find-dialog.png")) && ok;
+  find->close();
 
   // A compression, its summary in the status bar, and what it changed.
   window->SetProgressWaiter([] { ProgressForm().CloseRequested(); });
-  window->MainmenuFileCompress->trigger();
-  window->MainmenuViewChanges->trigger();
-  window->ChangesDialog1->resize(760, 420);
+  Trigger(*window, "MainmenuFileCompress");
+  Trigger(*window, "MainmenuViewChanges");
+  auto* changes = window->findChild<TChangesDialog*>();
+  changes->resize(760, 420);
   // Where the lines it took out meet the ones it put in.
-  auto* view = window->ChangesDialog1->findChild<QPlainTextEdit*>("EditChanges");
+  auto* view = changes->findChild<QPlainTextEdit*>("EditChanges");
   const QTextCursor added = view->document()->find(QRegularExpression("^\\+ "));
   view->setTextCursor(QTextCursor(added.block()));
   view->centerCursor();
   Settle();
-  ok = Save(window->ChangesDialog1, out.filePath("changes.png")) && ok;
-  window->ChangesDialog1->close();
-  window->Edit->SetModified(false);
+  ok = Save(changes, out.filePath("changes.png")) && ok;
+  changes->close();
+  edit->SetModified(false);
   window.reset();
 
   QApplication::setPalette(DarkPalette());
   window = OpenWindow(argv[1]);
   ok = Save(window.get(), out.filePath("main-window-dark.png")) && ok;
-  window->Edit->SetModified(false);
+  window->findChild<TSourceEdit*>("Edit")->SetModified(false);
   return ok ? 0 : 1;
 }
