@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHash>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,7 +10,9 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "batch/UiText.h"
 #include "editor/LineDiff.h"
+#include "support/TextIds.h"
 
 namespace quorvane {
 
@@ -145,6 +148,22 @@ void TChangesDialog::ShowChange(std::string_view before, std::string_view after,
 
 QString TChangesDialog::ShownText() const {
   return view_->toPlainText();
+}
+
+void TChangesDialog::Open(QWidget& owner, std::string_view before, std::string_view after,
+                          TTextEncoding encoding) {
+  auto* dialog = owner.findChild<TChangesDialog*>(QString(), Qt::FindDirectChildrenOnly);
+  if (dialog == nullptr) {
+    dialog = new TChangesDialog(&owner);
+  }
+  // A large page takes a moment to compare.
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  dialog->SetTexts(CapUiText(textid::kChanges), CapUiText(textid::kClose));
+  dialog->ShowChange(before, after, encoding);
+  QGuiApplication::restoreOverrideCursor();
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
 }
 
 }  // namespace quorvane

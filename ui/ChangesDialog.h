@@ -19,6 +19,10 @@ class TChangesDialog : public QDialog {
  public:
   explicit TChangesDialog(QWidget* parent = nullptr);
 
+  // Shows the change in the dialog of `owner`, made on first use, in the language's texts.
+  static void Open(QWidget& owner, std::string_view before, std::string_view after,
+                   TTextEncoding encoding);
+
   void SetTexts(const QString& caption, const QString& closeText);
   // Shows the change from `before` to `after`, two versions of a document in `encoding`.
   void ShowChange(std::string_view before, std::string_view after, TTextEncoding encoding);

@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -126,7 +125,12 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
       {&W::MainmenuViewChanges, "MainmenuViewChanges",
        "\xC4"
        "nderungen",
-       none, kChanges, true, [](W& w) { w.MainmenuViewChangesClick(); }},
+       none, kChanges, true,
+       [](W& w) {
+         if (const auto& change = w.session_.LastCompression()) {
+           TChangesDialog::Open(w, change->Before, change->After, w.Edit->Encoding());
+         }
+       }},
       {&W::MainmenuExtrasContextmenu, "MainmenuExtrasContextmenu", "Kontextmen\xFC", none,
        kEditContextMenu, true, [](W& w) { w.MainmenuExtrasContextmenuClick(); }},
       {&W::MainmenuExtrasTaglist, "MainmenuExtrasTaglist", "Tagliste", none, kTagList, true,
@@ -146,6 +150,7 @@ TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TApplicationReg
     : QMainWindow(parent),
       session_(*this, store),
       store_(store),
+      placement_(*this),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       extras_(SettingsDialogCommands()) {
   setObjectName("FormMain");
@@ -159,7 +164,7 @@ TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TApplicationReg
   CreateToolBar();
   CreateStatusBar();
 
-  store_.SetForm(this);
+  store_.SetForm(&placement_);
   store_.RestorePlacement();
   HistoryFiles = new TMenuHistoryFiles(
       session_.Settings().History, MainmenuFile, MainmenuFileBar1,
@@ -668,24 +673,6 @@ void TMainWindow::SetHighlighting(bool value) {
   Edit->SetHighlighting(value);
 }
 
-void TMainWindow::MainmenuViewChangesClick() {
-  const std::optional<TCompressedChange>& change = session_.LastCompression();
-  if (!change) {
-    return;
-  }
-  if (ChangesDialog1 == nullptr) {
-    ChangesDialog1 = new TChangesDialog(this);
-  }
-  // A large page takes a moment to compare.
-  SetBusy(true);
-  ChangesDialog1->SetTexts(CapUiText(textid::kChanges), CapUiText(textid::kClose));
-  ChangesDialog1->ShowChange(change->Before, change->After, Edit->Encoding());
-  SetBusy(false);
-  ChangesDialog1->show();
-  ChangesDialog1->raise();
-  ChangesDialog1->activateWindow();
-}
-
 void TMainWindow::MainmenuViewLanguageClick() {
   if (extras_.Language && extras_.Language(*this)) {
     session_.Messages().Information(CapUiText(textid::kLanguageChanged, "."), QString());
@@ -720,47 +707,6 @@ void TMainWindow::MainMenuHelpAboutClick() {
                                       .arg(kVersionMajor)
                                       .arg(kVersionMinor),
                                   QString());
-}
-
-// ---- Placement
-
-TWindowPlacement TMainWindow::Placement() const {
-  const QRect rect = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-  TWindowPlacement placement;
-  placement.State = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
-  placement.Left = rect.left();
-  placement.Top = rect.top();
-  placement.Right = rect.left() + rect.width();
-  placement.Bottom = rect.top() + rect.height();
-  return placement;
-}
-
-void TMainWindow::SetNormalRect(const TWindowPlacement& rect) {
-  const int width = rect.Right - rect.Left;
-  const int height = rect.Bottom - rect.Top;
-  if (width < 100 || height < 100) {
-    return;
-  }
-  QRect wanted(rect.Left, rect.Top, width, height);
-  // A window placed on a screen that is no longer there comes back on the primary one.
-  if (QGuiApplication::screenAt(wanted.center()) == nullptr) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      wanted.moveCenter(screen->availableGeometry().center());
-    }
-  }
-  setGeometry(wanted);
-}
-
-void TMainWindow::SetWindowState(int32_t state) {
-  // A window that was closed minimized opens normally: starting hidden would only puzzle.
-  setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
-}
-
-void TMainWindow::CenterOnScreen() {
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-  }
 }
 
 }  // namespace quorvane

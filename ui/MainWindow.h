@@ -13,6 +13,7 @@
 #include "batch/LanguageStartup.h"
 #include "editor/EditorSession.h"
 #include "ui/FileDialogs.h"
+#include "ui/PlacedWindow.h"
 
 class QAction;
 class QLabel;
@@ -22,7 +23,6 @@ class QStatusBar;
 
 namespace quorvane {
 
-class TChangesDialog;
 class TContextMenuDialog;
 class TExtensionDialog;
 class TEditorSearch;
@@ -31,7 +31,7 @@ class TSourceEdit;
 
 // The editor window: menus, tool bar, status bar and the plain-text editor, wired to the
 // editor session, which does the work. Its widgets carry the component names as objectNames.
-class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWindow {
+class TMainWindow : public QMainWindow, private IEditorView {
   Q_OBJECT
 
  public:
@@ -83,13 +83,6 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   void WaitUntilProgressClosed() override;
   void ShowLastCompression() override;
 
-  // IPlacedWindow
-  std::string ComponentName() const override { return "FormMain"; }
-  TWindowPlacement Placement() const override;
-  void SetNormalRect(const TWindowPlacement& rect) override;
-  void SetWindowState(int32_t state) override;
-  void CenterOnScreen() override;
-
   static const std::vector<TCommand>& Commands();
   void CreateActions();
   void CreateMenus();
@@ -123,8 +116,6 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   void MainmenuViewStatusbarClick();
   void MainmenuViewFontClick();
   void MainmenuViewLanguageClick();
-  // What the last compression changed, in a window of its own (Escape closes it).
-  void MainmenuViewChangesClick();
   void MainmenuExtrasContextmenuClick();
   void MainmenuExtrasTaglistClick();
   void MainmenuExtrasOptionsClick();
@@ -136,6 +127,7 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
 
   TEditorSession session_;
   TApplicationReg& store_;
+  TPlacedWindow placement_;
   std::function<bool(const QUrl&)> openUrl_;
   std::function<void()> progressWaiter_;
   TExtrasCommands extras_;
@@ -150,7 +142,6 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   TEditorSearch* search_ = nullptr;           // FindDialog1 and ReplaceDialog1
   TExtensionDialog* FormChooseExt = nullptr;  // both created on first use
   TContextMenuDialog* FormContextmenu = nullptr;
-  TChangesDialog* ChangesDialog1 = nullptr;  // created on first use
   QMenu* MainmenuFile = nullptr;
   QMenu* MainMenuEdit = nullptr;
   QMenu* MainMenuSearch = nullptr;
