@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
+#include "batch/SettingsStore.h"
 #include "editor/EditorSession.h"
 #include "ui/FileDialogs.h"
 #include "ui/PlacedWindow.h"
@@ -46,7 +46,7 @@ class TMainWindow : public QMainWindow, private IEditorView {
   // `chooseLanguage` asks for a language at a first start (no language stored); `store` keeps
   // the settings and the window's placement.
   explicit TMainWindow(const TLanguageChooser& chooseLanguage = {},
-                       TApplicationReg& store = ApplicationReg(), QWidget* parent = nullptr);
+                       TSettingsStore& store = SettingsStore(), QWidget* parent = nullptr);
   ~TMainWindow() override;
 
   TEditorSession& Session() { return session_; }
@@ -126,7 +126,7 @@ class TMainWindow : public QMainWindow, private IEditorView {
   void SetHighlighting(bool value);
 
   TEditorSession session_;
-  TApplicationReg& store_;
+  TSettingsStore& store_;
   TPlacedWindow placement_;
   std::function<bool(const QUrl&)> openUrl_;
   std::function<void()> progressWaiter_;

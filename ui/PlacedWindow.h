@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/ApplicationReg.h"
+#include "batch/SettingsStore.h"
 
 class QWidget;
 
