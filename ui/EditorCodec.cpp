@@ -266,17 +266,19 @@ void TEditorCodec::Encode(QStringView text, const std::vector<TLineBreak>& break
     out += BreakBytes(kind, encoding);
   };
   if (encoding == TTextEncoding::Utf8) {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-      if (i == text.size() || text[i].unicode() == kParagraphSeparator) {
-        const QByteArray utf8 = text.mid(start, i - start).toUtf8();
-        out.append(utf8.constData(), static_cast<size_t>(utf8.size()));
-        if (i < text.size()) {
-          appendBreak();
-        }
-        start = i + 1;
-      }
+    // The text converts in one go; in UTF-8 the block separators, the only U+2029 there is in
+    // the editor's text, are E2 80 A9, which no other character contains.
+    const QByteArray utf8 = text.toUtf8();
+    const std::string_view bytes(utf8.constData(), static_cast<size_t>(utf8.size()));
+    out.reserve(out.size() + bytes.size());
+    size_t start = 0;
+    for (size_t at = bytes.find("\xE2\x80\xA9"); at != std::string_view::npos;
+         at = bytes.find("\xE2\x80\xA9", start)) {
+      out.append(bytes.substr(start, at - start));
+      appendBreak();
+      start = at + 3;
     }
+    out.append(bytes.substr(start));
     return;
   }
   out.reserve(out.size() + static_cast<size_t>(text.size()));

@@ -163,8 +163,16 @@ bool TSourceEdit::IsSoft(const QTextBlock& block) const {
 std::vector<TLineBreak> TSourceEdit::LineBreaks() const {
   std::vector<TLineBreak> breaks;
   breaks.reserve(static_cast<size_t>(document()->blockCount()));
+  // The blocks share a handful of formats: each format's line end is read once.
+  std::vector<std::pair<int, TLineBreak>> known;
   for (QTextBlock block = document()->begin().next(); block.isValid(); block = block.next()) {
-    breaks.push_back(LineBreakBefore(block));
+    const int format = block.blockFormatIndex();
+    auto it = std::find_if(known.begin(), known.end(),
+                           [format](const auto& entry) { return entry.first == format; });
+    if (it == known.end()) {
+      it = known.insert(known.end(), {format, LineBreakBefore(block)});
+    }
+    breaks.push_back(it->second);
   }
   return breaks;
 }
