@@ -65,10 +65,8 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
       {&W::MainmenuFileSaveas, "MainmenuFileSaveas", "Speichern unter",
        Qt::CTRL | Qt::SHIFT | Qt::Key_S, kSaveAs, true, [](W& w) { w.session_.SaveAs(); }},
       // Closing the document leaves an empty one, as New does.
-      {&W::MainmenuFileClose, "MainmenuFileClose",
-       "Schlie\xDF"
-       "en",
-       none, kCloseDocument, false, [](W& w) { w.session_.New(); }},
+      {&W::MainmenuFileClose, "MainmenuFileClose", "Schlie\337en", none, kCloseDocument, false,
+       [](W& w) { w.session_.New(); }},
       {&W::MainmenuFileQuit, "MainmenuFileQuit", "Beenden", none, kQuit, false,
        [](W& w) { w.close(); }},
       {&W::MainMenuEditUndo, "MainMenuEditUndo", "R\374ckg\344ngig", Qt::CTRL | Qt::Key_Z, kUndo,
@@ -89,10 +87,7 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
        [](W& w) { w.search_->OpenFindDialog(); }},
       {&W::MainMenuSearchSearchmore, "MainMenuSearchSearchmore", "Weitersuchen",
        Qt::CTRL | Qt::Key_F3, kSearchNext, false, [](W& w) { w.search_->SearchMore(); }},
-      {&W::MainMenuSearchSearchprevious, "MainMenuSearchSearchprevious",
-       "R\xFC"
-       "ckw\xE4"
-       "rts suchen",
+      {&W::MainMenuSearchSearchprevious, "MainMenuSearchSearchprevious", "R\374ckw\344rts suchen",
        none, kSearchPrevious, false, [](W& w) { w.search_->SearchPrevious(); }},
       {&W::MainMenuSearchReplace, "MainMenuSearchReplace", "Ersetzen...", Qt::Key_F8, kReplace,
        true, [](W& w) { w.search_->OpenReplaceDialog(); }},
@@ -102,16 +97,12 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
        [](W& w) { w.MainmenuViewLanguageClick(); }},
       {&W::MainmenuViewFont, "MainmenuViewFont", "Schriftart", none, kFont, true,
        [](W& w) { w.MainmenuViewFontClick(); }},
-      {&W::MainmenuViewLargertext, "MainmenuViewLargertext",
-       "Gr\xF6\xDF"
-       "ere Schrift",
-       none, kLargerText, false, [](W& w) { w.Edit->ChangeTextSize(1); }},
+      {&W::MainmenuViewLargertext, "MainmenuViewLargertext", "Gr\366\337ere Schrift", none,
+       kLargerText, false, [](W& w) { w.Edit->ChangeTextSize(1); }},
       {&W::MainmenuViewSmallertext, "MainmenuViewSmallertext", "Kleinere Schrift", none,
        kSmallerText, false, [](W& w) { w.Edit->ChangeTextSize(-1); }},
-      {&W::MainmenuViewNormaltext, "MainmenuViewNormaltext",
-       "Normale Schriftgr\xF6\xDF"
-       "e",
-       none, kNormalTextSize, false, [](W& w) { w.Edit->ResetTextSize(); }},
+      {&W::MainmenuViewNormaltext, "MainmenuViewNormaltext", "Normale Schriftgr\366\337e", none,
+       kNormalTextSize, false, [](W& w) { w.Edit->ResetTextSize(); }},
       {&W::MainmenuViewLinebreak, "MainmenuViewLinebreak", "Zeilenumbruch", none, kLineBreak, false,
        [](W& w) { w.MainmenuViewLinebreakClick(); }},
       {&W::MainmenuViewHighlighting, "MainmenuViewHighlighting", "Syntaxhervorhebung", none,
@@ -122,10 +113,7 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
        [](W& w) { w.MainmenuViewStatusbarClick(); }},
       {&W::MainmenuViewWithbrowser, "MainmenuViewWithbrowser", "mit Standdardbrowser", none,
        kViewWithBrowser, false, [](W& w) { w.session_.Preview(); }},
-      {&W::MainmenuViewChanges, "MainmenuViewChanges",
-       "\xC4"
-       "nderungen",
-       none, kChanges, true,
+      {&W::MainmenuViewChanges, "MainmenuViewChanges", "\304nderungen", none, kChanges, true,
        [](W& w) {
          if (const auto& change = w.session_.LastCompression()) {
            TChangesDialog::Open(w, change->Before, change->After, w.Edit->Encoding());
