@@ -6,6 +6,7 @@
 
 #include "MainWindowFixture.h"
 #include "batch/ProgressModel.h"
+#include "editor/TextSearch.h"
 #include "platform/Files.h"
 #include "support/Pattern.h"
 #include "support/UnicodeText.h"
@@ -265,6 +266,19 @@ TEST(EditorCodec, SoftBreaksStayOutOfSavingCopyingSearchingAndTheCaretsPlace) {
   EXPECT_GT(edit.document()->blockCount(), 3);
   edit.Undo();
   EXPECT_EQ(edit.DocumentBytes(), edited);
+
+  // Replace All's edits, offsets of the real text, take their text across block ends too.
+  edit.SetDocumentBytes(line, false);
+  const std::string found = "d</td><td>a";
+  edit.ReplaceRanges(TTextSearch::Compile(found, true)->PlanReplaceAll(edit.SearchBytes(), 0), "|");
+  std::string replaced;
+  size_t start = 0;
+  for (size_t at = line.find(found); at != std::string::npos; at = line.find(found, start)) {
+    replaced.append(line, start, at - start).append("|");
+    start = at + found.size();
+  }
+  replaced.append(line, start);
+  EXPECT_EQ(edit.DocumentBytes(), replaced);
 
   // Pasted long lines as well.
   edit.SetDocumentBytes("x", false);
