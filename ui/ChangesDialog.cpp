@@ -131,14 +131,21 @@ void TChangesDialog::ShowChange(std::string_view before, std::string_view after,
   removed.setBackground(Tint(base, QColor(220, 30, 30)));
   QTextBlockFormat added;
   added.setBackground(Tint(base, QColor(30, 180, 30)));
+  // One format change for each run of blocks of a kind: a page rewritten whole is one or two.
   QTextCursor cursor(view_->document());
   cursor.beginEditBlock();
-  size_t index = 0;
-  for (QTextBlock block = view_->document()->begin(); block.isValid() && index < shown.Kinds.size();
-       block = block.next()) {
-    const TDiffKind kind = shown.Kinds[index++];
+  QTextBlock block = view_->document()->begin();
+  for (size_t index = 0; block.isValid() && index < shown.Kinds.size();) {
+    const TDiffKind kind = shown.Kinds[index];
+    const QTextBlock first = block;
+    for (; block.isValid() && index < shown.Kinds.size() && shown.Kinds[index] == kind; ++index) {
+      block = block.next();
+    }
     if (kind != TDiffKind::Same) {
-      cursor.setPosition(block.position());
+      cursor.setPosition(first.position());
+      cursor.setPosition(
+          block.isValid() ? block.position() - 1 : view_->document()->characterCount() - 1,
+          QTextCursor::KeepAnchor);
       cursor.setBlockFormat(kind == TDiffKind::Removed ? removed : added);
     }
   }
