@@ -240,7 +240,10 @@ bool TEditorSession::OpenRecent(const std::string& path) {
 }
 
 bool TEditorSession::OpenGivenFile(const std::string& argument) {
-  return LoadFile(std::filesystem::absolute(argument).lexically_normal().string());
+  // Without a working directory (removed meanwhile) the name is taken as it was given.
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(argument, error);
+  return LoadFile(error ? argument : path.lexically_normal().string());
 }
 
 void TEditorSession::CheckReload() {
