@@ -3,6 +3,7 @@
 #include "batch/Messages.h"
 #include "lang/Language.h"
 #include "lang/LanguageChoices.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "support/Paths.h"
 
@@ -22,6 +23,42 @@ const TLanguageEntry* EntryFor(const std::vector<TLanguageEntry>& entries,
     }
   }
   return chosen;
+}
+
+// The file of the same name in the program's data directories when `file` does not exist
+// (the program was installed elsewhere, or its folder renamed); `file` itself otherwise.
+std::string RelocatedFile(const std::string& file) {
+  if (file.empty() || FileExists(file)) {
+    return file;
+  }
+  const std::string found = FindDataFile(std::string(ExtractFileName(file)));
+  return found.empty() ? file : found;
+}
+
+// Loads the stored pair, else the files of the same names in the program's data directories;
+// true when a pair of both names loaded. `country` and `language` become the names that
+// loaded, the stored ones when a name is missing, or both empty when neither pair loaded.
+bool LoadStoredLanguage(TApplicationReg* reg, std::string& country, std::string& language) {
+  TWindowSettings stored;
+  const int result = LoadLanguageSettings(reg, &stored);
+  country = stored.CountryFile;
+  language = stored.LanguageFile;
+  if (country.empty() || language.empty()) {
+    return false;
+  }
+  if (result == 0) {
+    return true;
+  }
+  const std::string movedCountry = RelocatedFile(country);
+  const std::string movedLanguage = RelocatedFile(language);
+  if (movedLanguage != language && InitLanguage(movedCountry, movedLanguage) == 0) {
+    country = movedCountry;
+    language = movedLanguage;
+    return true;
+  }
+  country.clear();
+  language.clear();
+  return false;
 }
 }  // namespace
 
@@ -48,19 +85,18 @@ bool ChooseLanguageForLocale(std::string& country, std::string& language) {
 }
 
 void LoadLanguageForMessages() {
-  if (LoadLanguageSettings(nullptr) == 0) {
-    return;
-  }
   std::string country;
   std::string language;
-  if (ChooseLanguageForLocale(country, language)) {
+  if (!LoadStoredLanguage(nullptr, country, language) && !LanguageInitialised() &&
+      ChooseLanguageForLocale(country, language)) {
     InitLanguage(country, language);
   }
 }
 
+// A stored pair that cannot be loaded, here or moved, counts as no choice: the user is asked
+// again rather than left with texts that all read "String ... not found".
 void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguageChooser& choose) {
-  LoadLanguageSettings(&reg, &window);
-  if (!window.CountryFile.empty() && !window.LanguageFile.empty()) {
+  if (LoadStoredLanguage(&reg, window.CountryFile, window.LanguageFile)) {
     return;
   }
   choose(window.CountryFile, window.LanguageFile);

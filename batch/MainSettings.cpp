@@ -99,6 +99,10 @@ void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
 
 int LoadLanguageSettings(TApplicationReg* reg, TWindowSettings* window) {
   if (LanguageInitialised()) {
+    if (window != nullptr) {
+      window->LanguageFile = CurrentLanguageFile();
+      window->CountryFile = CurrentCountryFile();
+    }
     return 0;
   }
   std::unique_ptr<TApplicationReg> temporary;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "batch/TerminalQuestions.h"
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "support/ShownName.h"
@@ -72,26 +73,19 @@ void TConsoleMessages::Information(const std::string& text, const std::string&) 
 }
 
 bool TConsoleMessages::AskYesNo(const std::string& question, const std::string&) {
-  return AskYesNoOnTerminal(TerminalText(question)).value_or(true);
+  return AskOnTerminal(YesNoQuestion(TerminalText(question))).value_or(0) == 0;
 }
 
 // Without anybody to ask, an error stops the work rather than being passed over.
 IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string& text,
                                                               const std::string&) {
-  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalText(text));
+  const std::optional<size_t> answer = AskOnTerminal(AbortRetryIgnoreQuestion(TerminalText(text)));
   if (!answer) {
     Error(text);
     return TErrorChoice::Abort;
   }
-  switch (*answer) {
-    case TErrorAnswer::Retry:
-      return TErrorChoice::Retry;
-    case TErrorAnswer::Ignore:
-      return TErrorChoice::Ignore;
-    case TErrorAnswer::Abort:
-      break;
-  }
-  return TErrorChoice::Abort;
+  const TErrorChoice choices[] = {TErrorChoice::Abort, TErrorChoice::Retry, TErrorChoice::Ignore};
+  return choices[*answer];
 }
 
 void ShowErrorMessage(uint32_t textId, const std::string& name) {

@@ -5,11 +5,9 @@
 
 namespace quorvane {
 
-namespace {
-
-// The caption without its "&" marks; each "&&" pair becomes one "&", which never qualifies as
-// an accelerator and is doubled again when the caption is written back.
-std::string StripMarks(const std::string& caption) {
+// Each "&&" pair becomes one "&", which never qualifies as an accelerator and is doubled again
+// when a caption is written back.
+std::string CaptionWithoutMarks(const std::string& caption) {
   std::string plain;
   plain.reserve(caption.size());
   for (size_t i = 0; i < caption.size(); ++i) {
@@ -22,6 +20,8 @@ std::string StripMarks(const std::string& caption) {
   }
   return plain;
 }
+
+namespace {
 
 char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
@@ -73,7 +73,7 @@ std::string WithMark(const std::string& plain, std::optional<size_t> accelerator
 void AssignAccelerators(std::vector<std::string>& captions) {
   std::bitset<256> used;
   for (std::string& caption : captions) {
-    const std::string plain = StripMarks(caption);
+    const std::string plain = CaptionWithoutMarks(caption);
     const std::optional<size_t> accelerator = ChooseAccelerator(plain, used);
     if (accelerator) {
       used.set(static_cast<unsigned char>(AsciiUpper(plain[*accelerator])));

@@ -11,4 +11,7 @@ namespace quorvane {
 // after a blank, else any later character; a caption may end up without one.
 void AssignAccelerators(std::vector<std::string>& captions);
 
+// The caption as it reads without its "&" marks ("&&" gives a literal ampersand).
+std::string CaptionWithoutMarks(const std::string& caption);
+
 }  // namespace quorvane

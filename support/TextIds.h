@@ -43,6 +43,8 @@ inline constexpr uint32_t kSummaryBytes = 0x52D9F016;
 inline constexpr uint32_t kSummarySaved = 0x17B4C85D;
 inline constexpr uint32_t kSummarySeconds = 0x6A03E9B2;
 inline constexpr uint32_t kNoDisplay = 0x0D5E8A47;
+inline constexpr uint32_t kTerminalYesNo = 0x3C7E5B19;  // the letters of the answers in brackets
+inline constexpr uint32_t kTerminalAbortRetryIgnore = 0x6B2D94E7;  // one bracketed letter each
 
 // Shell verb registration and its dialog
 inline constexpr uint32_t kRegistryWriteError = 0x71D9A386;
@@ -203,6 +205,8 @@ inline constexpr uint32_t kAllTextIds[] = {
     kSummarySaved,
     kSummarySeconds,
     kNoDisplay,
+    kTerminalYesNo,
+    kTerminalAbortRetryIgnore,
     kRegistryWriteError,
     kRegistryRemoveError,
     kRegistryErrorKey,
