@@ -3,6 +3,9 @@
 #include <bitset>
 #include <optional>
 
+#include "lang/Language.h"
+#include "support/TextIds.h"
+
 namespace quorvane {
 
 // Each "&&" pair becomes one "&", which never qualifies as an accelerator and is doubled again
@@ -80,6 +83,42 @@ void AssignAccelerators(std::vector<std::string>& captions) {
     }
     caption = WithMark(plain, accelerator);
   }
+}
+
+namespace {
+
+std::string KeyName(std::string_view key) {
+  const std::string_view name = key == "Return" ? "Enter" : key;
+  for (size_t index = 0; index < std::size(kMenuKeyNames); ++index) {
+    if (kMenuKeyNames[index] == name) {
+      return GetText(textid::kMenuKeyNamesBase + static_cast<uint32_t>(index), key);
+    }
+  }
+  return std::string(key);
+}
+
+}  // namespace
+
+std::string MenuShortcutText(std::string_view portableText) {
+  if (!LanguageInitialised()) {
+    return std::string(portableText);
+  }
+  std::string text;
+  size_t pos = 0;
+  while (pos < portableText.size()) {
+    // A key's name runs to the next "+" or ", "; its first character always belongs to it, so
+    // that the keys "+" and "," are names too.
+    size_t end = pos + 1;
+    while (end < portableText.size() && portableText[end] != '+' &&
+           portableText.substr(end, 2) != ", ") {
+      ++end;
+    }
+    text += KeyName(portableText.substr(pos, end - pos));
+    const size_t separator = portableText.substr(end, 2) == ", " ? 2 : 1;
+    text += portableText.substr(end, separator);
+    pos = end + separator;
+  }
+  return text;
 }
 
 }  // namespace quorvane
