@@ -59,7 +59,7 @@ void SetMessages(std::unique_ptr<IMessages> messages) {
 
 std::string TerminalText(const std::string& text) {
   std::string lines = ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n");
-  return Win1252ToUtf8(lines);
+  return ShownText(lines);
 }
 
 void TConsoleMessages::Error(const std::string& text) {
@@ -88,8 +88,12 @@ IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string&
   return choices[*answer];
 }
 
+std::string NameMessage(uint32_t textId, const std::string& name, std::string_view fallback) {
+  return CapText(ReplaceAll(GetText(textId, fallback), "%s", ShownName(name)));
+}
+
 void ShowErrorMessage(uint32_t textId, const std::string& name) {
-  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", ShownName(name))));
+  Messages().Error(NameMessage(textId, name));
 }
 
 }  // namespace quorvane

@@ -139,7 +139,7 @@ void TFormMain::FormDestroy() {
   try {
     SaveMainSettings(ApplicationReg(), document_, settings_);
   } catch (const TRegistryError& error) {
-    dialogs_->Error(QString::fromStdString(error.what()));
+    dialogs_->Error(UiText(error.what()));
   }
   ApplicationReg().SetForm(nullptr);
   if (!PreviewFileName().empty()) {

@@ -14,7 +14,7 @@ QString PathText(const std::string& path) {
 }
 
 QString ShownPathText(const std::string& path) {
-  return PathText(EscapedName(path));
+  return QString::fromStdString(DisplayName(path));
 }
 
 std::string FilePath(const QString& path) {

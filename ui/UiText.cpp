@@ -1,12 +1,13 @@
 #include "ui/UiText.h"
 
 #include "lang/Language.h"
+#include "support/ShownName.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
 
 QString UiText(const std::string& text) {
-  return QString::fromStdString(Win1252ToUtf8(text));
+  return QString::fromStdString(ShownText(text));
 }
 
 std::string ProgramText(const QString& text) {

@@ -6,7 +6,8 @@
 
 namespace quorvane {
 
-// The program's texts are Windows-1252 bytes; widgets show Unicode.
+// The program's texts are Windows-1252 bytes, with the names in them marked; widgets show
+// Unicode.
 QString UiText(const std::string& text);
 // A text typed into a widget, as the program's Windows-1252 bytes (characters outside it
 // become "?").

@@ -8,6 +8,7 @@
 
 #include "ShellTestSupport.h"
 #include "shell/ContextMenu.h"
+#include "support/ShownName.h"
 
 namespace quorvane {
 namespace {
@@ -30,7 +31,7 @@ class TScriptedMessages : public IMessages {
   void Information(const std::string&, const std::string&) override {}
   bool AskYesNo(const std::string&, const std::string&) override { return true; }
   TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override {
-    Asked.push_back(text);
+    Asked.push_back(ShownText(text));
     Captions.push_back(caption);
     if (Answers.empty()) {
       ADD_FAILURE() << "unexpected question: " << text;
