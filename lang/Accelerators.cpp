@@ -1,4 +1,5 @@
 #include "lang/Accelerators.h"
+#include "support/Win1252.h"
 
 #include <bitset>
 #include <optional>
@@ -25,10 +26,6 @@ std::string CaptionWithoutMarks(const std::string& caption) {
 }
 
 namespace {
-
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
 
 bool Qualifies(char c, const std::bitset<256>& used) {
   const bool letterOrDigit =
