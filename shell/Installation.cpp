@@ -19,7 +19,7 @@ namespace quorvane {
 namespace {
 
 void ReportSettingsError(const TRegistryError& error) {
-  Messages().Error(error.what());
+  Messages().Error(std::string(error.what()));
 }
 
 void WriteDefaultTagList(TApplicationReg& reg) {
