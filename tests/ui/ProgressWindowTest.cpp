@@ -20,6 +20,7 @@
 #include "batch/Document.h"
 #include "batch/ProgressModel.h"
 #include "batch/UiText.h"
+#include "support/ShownName.h"
 #include "ui/DialogMessages.h"
 #include "ui/FileNameLabel.h"
 #include "ui/ProgressWindow.h"
@@ -238,28 +239,29 @@ void AnswerBox(const QString& button, QString* shown) {
   });
 }
 
-TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressed) {
+TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOnTheButtons) {
   TDialogMessages messages;
   QString shown;
-  AnswerBox("No", &shown);
+  AnswerBox("&No", &shown);
   const QString question = "Stop all jobs?";
   EXPECT_FALSE(messages.AskYesNo(question, {}));
   EXPECT_EQ(shown, question);
-  AnswerBox("Yes", &shown);
+  AnswerBox("&Yes", &shown);
   EXPECT_TRUE(messages.AskYesNo(question, {}));
-  AnswerBox("Cancel", &shown);
+  AnswerBox("&Cancel", &shown);
   EXPECT_EQ(messages.AskYesNoCancel(question, {}), IMessages::TAnswer::Cancel);
-  AnswerBox("No", &shown);
+  AnswerBox("&No", &shown);
   EXPECT_EQ(messages.AskYesNoCancel(question, {}), IMessages::TAnswer::No);
-  AnswerBox("Retry", &shown);
+  AnswerBox("&Retry", &shown);
   EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}),
             IMessages::TErrorChoice::Retry);
-  AnswerBox("Ignore", &shown);
+  AnswerBox("&Ignore", &shown);
   EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}),
             IMessages::TErrorChoice::Ignore);
-  AnswerBox("OK", &shown);
-  messages.Error(std::string("Datei f\xFCr Test"));
-  EXPECT_EQ(shown, QString::fromUtf8("Datei für Test"));
+  AnswerBox("&OK", &shown);
+  // The program's Windows-1252 text converted, the name in it as it is written.
+  messages.Error(std::string("Datei f\xFCr ") + ShownName("\xC3\x9C" "bung \xE6\x97\xA5.htm"));
+  EXPECT_EQ(shown, QString::fromUtf8("Datei für Übung 日.htm"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
 }
 
