@@ -258,7 +258,7 @@ int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& creat
   JobList().Add(std::move(job));
   struct TCloseChannel {
     ~TCloseChannel() {
-      JobList().CloseMailslot();
+      JobList().CloseJobChannel();
       SyncWrittenFileSystems();
     }
   } closeChannel;
@@ -282,7 +282,7 @@ bool ProcessQueue(TDocument& document) {
         if (ProcessPath(job.Path(i), job, document)) {
           return true;
         }
-        list.ReadMailslot();
+        list.ReadJobChannel();
       }
     }
   } while (TakeLastJobs(list, linger));

@@ -41,7 +41,7 @@ class TRunProgress : public IProgress {
   }
   bool SetSubProgress(int8_t percent) override { return ProgressForm().SetSubProgress(percent); }
   bool KeepRunning() override { return document_.KeepRunning(); }
-  void CheckMailslot() override { quorvane::CheckMailslot(); }
+  void CheckJobChannel() override { quorvane::CheckJobChannel(); }
 
  private:
   TDocument& document_;
@@ -183,7 +183,7 @@ void TDocument::SetModified(bool value) {
 }
 
 bool TDocument::KeepRunning() {
-  CheckMailslot();
+  CheckJobChannel();
   if (ProgressFormExists() && ProgressForm().Visible()) {
     return !ProgressForm().SetProgress(-1);
   }
@@ -267,7 +267,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   finished.Target = OutputFile;
   bool failed = !ReadDocumentFile(fileName, text, finished.File);
   if (!failed) {
-    CheckMailslot();
+    CheckJobChannel();
     // The date can only be given back to a file that may be written; a result elsewhere
     // always takes it.
     if (keepDate && (!OutputFile.empty() || !IsReadOnly(finished.File.Status))) {
@@ -340,7 +340,7 @@ void TDocument::WaitAfterFinishedFile() {
   while (!progress.CancelRequest() && TickCount() - start < wait) {
     // The finished window is on screen: its Close button and repaints are handled every time.
     ProcessPendingEvents(true);
-    CheckMailslot();
+    CheckJobChannel();
     if (TickCount() - start < wait + 100) {
       SleepMilliseconds(100);
     }

@@ -44,7 +44,7 @@ std::string RelocatedFile(const std::string& file) {
 // Loads the stored pair, else the files of the same names in the program's data directories;
 // true when a pair of both names loaded. `country` and `language` become the names that
 // loaded, the stored ones when a name is missing, or both empty when neither pair loaded.
-bool LoadStoredLanguage(TApplicationReg* reg, std::string& country, std::string& language) {
+bool LoadStoredLanguage(TSettingsStore* reg, std::string& country, std::string& language) {
   TWindowSettings stored;
   const int result = LoadLanguageSettings(reg, &stored);
   country = stored.CountryFile;
@@ -150,7 +150,7 @@ void LoadLanguageForMessages() {
 
 // A stored pair that cannot be loaded, here or moved, counts as no choice: the user is asked
 // again rather than left with texts that all read "String ... not found".
-void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguageChooser& choose) {
+void StartLanguage(TSettingsStore& reg, TWindowSettings& window, const TLanguageChooser& choose) {
   if (!LoadStoredLanguage(&reg, window.CountryFile, window.LanguageFile)) {
     LoadAndReportLanguage(window, choose);
   }

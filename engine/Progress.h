@@ -22,7 +22,7 @@ class IProgress {
   // A poll that moves no bar; returns false when the work must stop.
   virtual bool KeepRunning() = 0;
   // The idle hook: pending events and messages of other instances are taken in.
-  virtual void CheckMailslot() = 0;
+  virtual void CheckJobChannel() = 0;
 };
 
 // Reports to nobody and never cancels.
@@ -35,7 +35,7 @@ class TNullProgress : public IProgress {
   void SetAdditionalText(const std::string&) override {}
   bool SetSubProgress(int8_t) override { return false; }
   bool KeepRunning() override { return true; }
-  void CheckMailslot() override {}
+  void CheckJobChannel() override {}
 
  private:
   int stages_ = 0;

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Batch.h"
 #include "batch/EventPump.h"
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "batch/SettingsStore.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/InterruptWatch.h"
@@ -47,8 +47,8 @@ int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
   TWindowSettings placement;
   auto createDocument = [&]() -> TDocument& {
     document.WaitAfterFile = true;  // each file's statistics stay readable for the wait time
-    LoadMainSettings(ApplicationReg(), document, placement);
-    StartLanguage(ApplicationReg(), placement, ChooseLanguageForLocale);
+    LoadMainSettings(SettingsStore(), document, placement);
+    StartLanguage(SettingsStore(), placement, ChooseLanguageForLocale);
     return document;
   };
   const int code = RunBatch(std::move(job), createDocument);

@@ -35,7 +35,7 @@ class TRecordingProgress : public IProgress {
     return Check();
   }
   bool KeepRunning() override { return !Check(); }
-  void CheckMailslot() override {}
+  void CheckJobChannel() override {}
 
  private:
   bool Check() {
