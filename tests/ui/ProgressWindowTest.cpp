@@ -198,7 +198,6 @@ TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
   EXPECT_EQ(test::ReadText(file), "<p>one</p>");
   EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
   EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
-
 }
 
 TEST(FileNameLabel, ALongPathLosesMiddleDirectoriesFirst) {
@@ -260,7 +259,8 @@ TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOn
             IMessages::TErrorChoice::Ignore);
   AnswerBox("&OK", &shown);
   // The program's Windows-1252 text converted, the name in it as it is written.
-  messages.Error(std::string("Datei f\xFCr ") + ShownName("\xC3\x9C" "bung \xE6\x97\xA5.htm"));
+  messages.Error(std::string("Datei f\xFCr ") + ShownName("\xC3\x9C"
+                                                          "bung \xE6\x97\xA5.htm"));
   EXPECT_EQ(shown, QString::fromUtf8("Datei für Übung 日.htm"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
 }
