@@ -99,7 +99,7 @@ void TEditorSession::SetLanguageFiles(const std::string& country, const std::str
 
 QString TEditorSession::DocumentName() const {
   return FileName().empty() ? "[" + CapUiText(textid::kUnnamedDocument) + "]"
-                            : PathText(FileName());
+                            : ShownPathText(FileName());
 }
 
 QString TEditorSession::Title() const {

@@ -26,7 +26,7 @@ void TMenuHistoryFiles::Rebuild() {
   separator->setObjectName("HistorySeparator");
   menu_->insertAction(anchor_, separator);
   for (size_t i = 0; i < items.size(); ++i) {
-    QString caption = QString::number(i + 1) + " " + PathText(items[i]);
+    QString caption = QString::number(i + 1) + " " + ShownPathText(items[i]);
     caption.replace("&", "&&");
     auto* action = new QAction(caption, menu_);
     action->setProperty(kPathProperty, QString::fromStdString(items[i]));
