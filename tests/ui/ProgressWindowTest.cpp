@@ -79,10 +79,12 @@ TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
 }
 
 TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
-  model().SetFileNameLabel("/tmp/a.htm");
+  model().SetFileNameLabel(
+      "/tmp/\xC3\x9C"
+      "bung\xFF.htm");  // UTF-8 with a stray byte
   model().Start({}, "Auftr\xE4ge 1/2", kAllParts, true);
   EXPECT_EQ(form().windowTitle(), QString::fromUtf8("Aufträge 1/2"));
-  EXPECT_EQ(form().LabelFilename->text(), "/tmp/a.htm");
+  EXPECT_EQ(form().LabelFilename->text(), QString::fromUtf8("/tmp/Übung\uFFFD.htm"));
   model().SetAdditionalText("24 % (3 Zeichen \x96 gespart)");
   EXPECT_EQ(form().LabelAdditionalText->text(), QString::fromUtf8("24 % (3 Zeichen – gespart)"));
 
