@@ -18,9 +18,12 @@
 
 #include "../shell/ShellTestSupport.h"
 #include "batch/Document.h"
+#include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "batch/UiText.h"
-#include "support/ShownName.h"
+#include "lang/Language.h"
+#include "platform/ProgramFiles.h"
+#include "support/TextIds.h"
 #include "ui/DialogMessages.h"
 #include "ui/FileNameLabel.h"
 #include "ui/ProgressWindow.h"
@@ -259,11 +262,14 @@ TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOn
   AnswerBox("&Ignore", &shown);
   EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}),
             IMessages::TErrorChoice::Ignore);
+  // A German message: the program's Windows-1252 text converted, the name as it is written.
+  ASSERT_EQ(InitLanguage("", FindDataFile("Quorvane_de.nls")), 0);
   AnswerBox("&OK", &shown);
-  // The program's Windows-1252 text converted, the name in it as it is written.
-  messages.Error(std::string("Datei f\xFCr ") + ShownName("\xC3\x9C"
-                                                          "bung \xE6\x97\xA5.htm"));
-  EXPECT_EQ(shown, QString::fromUtf8("Datei für Übung 日.htm"));
+  messages.Error(NameMessage(textid::kFileWriteProtected,
+                             "\xC3\x9C"
+                             "bung \xE6\x97\xA5.htm"));
+  EXPECT_EQ(shown, QString::fromUtf8("Datei Übung 日.htm ist schreibgeschützt."));
+  InitLanguage("", FindDataFile("Quorvane_en.nls"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
 }
 
