@@ -40,7 +40,7 @@ class TRunProgress : public IProgress {
     ProgressForm().SetAdditionalText(text);
   }
   bool SetSubProgress(int8_t percent) override { return ProgressForm().SetSubProgress(percent); }
-  bool KeepRunning() override { return document_.KeepRunning(); }
+  bool CancelRequested() override { return document_.CancelRequested(); }
   void CheckJobChannel() override { quorvane::CheckJobChannel(); }
 
  private:
@@ -182,12 +182,9 @@ void TDocument::SetModified(bool value) {
   }
 }
 
-bool TDocument::KeepRunning() {
+bool TDocument::CancelRequested() {
   CheckJobChannel();
-  if (ProgressFormExists() && ProgressForm().Visible()) {
-    return !ProgressForm().SetProgress(-1);
-  }
-  return true;
+  return ProgressFormExists() && ProgressForm().Visible() && ProgressForm().SetProgress(-1);
 }
 
 bool TDocument::CompressText(std::string& text, const std::string& fileName,
