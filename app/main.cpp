@@ -31,7 +31,13 @@ namespace {
 
 using namespace quorvane;
 
-void ShowBatchHelp(bool asError) {
+// In a terminal the help is printed; started from a launcher, with nowhere to print, it comes
+// in a message box.
+void ShowBatchHelp(int argc, char** argv, bool asError) {
+  if (!UseConsoleUi()) {
+    ShowWindowHelp(argc, argv, std::string(kBatchHelpText), asError);
+    return;
+  }
   const std::string text = TerminalText(std::string(kBatchHelpText));
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
 }
@@ -118,13 +124,13 @@ int main(int argc, char** argv) {
     case TStartAction::Editor:
       return DisplayAvailable() ? RunEditor(argc, argv, std::nullopt) : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
-      ShowBatchHelp(false);
+      ShowBatchHelp(argc, argv, false);
       return kExitSuccess;
     case TStartAction::Version:
       std::printf("%s\n", std::string(kVersionText).c_str());
       return kExitSuccess;
     case TStartAction::HelpError:
-      ShowBatchHelp(true);
+      ShowBatchHelp(argc, argv, true);
       return kExitUsage;
     case TStartAction::Install:
     case TStartAction::Deinstall: {

@@ -103,6 +103,10 @@ void SaveMainSettings(TSettingsStore& reg, const TDocument& document,
 
 int LoadLanguageSettings(TSettingsStore* reg, TWindowSettings* window) {
   if (LanguageInitialised()) {
+    if (window != nullptr) {
+      window->LanguageFile = CurrentLanguageFile();
+      window->CountryFile = CurrentCountryFile();
+    }
     return 0;
   }
   std::unique_ptr<TSettingsStore> temporary;

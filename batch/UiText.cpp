@@ -12,7 +12,7 @@
 namespace quorvane {
 
 QString UiText(const std::string& text) {
-  return QString::fromStdString(Win1252ToUtf8(text));
+  return QString::fromStdString(ShownText(text));
 }
 
 std::string ProgramText(const QString& text) {
@@ -28,7 +28,7 @@ QString PathText(const std::string& path) {
 }
 
 QString ShownPathText(const std::string& path) {
-  return PathText(EscapedName(path));
+  return QString::fromStdString(DisplayName(path));
 }
 
 std::string FilePath(const QString& path) {

@@ -80,7 +80,7 @@ void TEditorSession::Finish() {
   try {
     SaveMainSettings(store_, document_, settings_);
   } catch (const TSettingsError& error) {
-    Messages().Error(QString::fromStdString(error.what()));
+    Messages().Error(std::string(error.what()));
   }
   SetPreviewFileName({});
 }
@@ -100,7 +100,7 @@ void TEditorSession::SetLanguageFiles(const std::string& country, const std::str
 
 QString TEditorSession::DocumentName() const {
   return FileName().empty() ? "[" + CapUiText(textid::kUnnamedDocument) + "]"
-                            : PathText(FileName());
+                            : ShownPathText(FileName());
 }
 
 QString TEditorSession::Title() const {

@@ -41,6 +41,8 @@
   X(kSummarySaved, 0x17B4C85D)                                                   \
   X(kSummarySeconds, 0x6A03E9B2)                                                 \
   X(kNoDisplay, 0x0D5E8A47)                                                      \
+  X(kTerminalYesNo, 0x3C7E5B19) /* [y/n] */                                      \
+  X(kTerminalAbortRetryIgnore, 0x6B2D94E7)                                       \
   /* Shell verb registration and its dialog */                                   \
   X(kSettingsWriteError, 0x71D9A386)                                             \
   X(kSettingsRemoveError, 0x3829388A)                                            \

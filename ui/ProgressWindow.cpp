@@ -143,7 +143,7 @@ void TProgressWindow::Changed(const TProgressModel& model) {
   if (windowTitle() != caption) {
     setWindowTitle(caption);
   }
-  LabelFilename->SetPath(PathText(model.FileNameLabel()));
+  LabelFilename->SetPath(ShownPathText(model.FileNameLabel()));
   const QString additional = UiText(model.AdditionalText());
   if (LabelAdditionalText->text() != additional) {
     LabelAdditionalText->setText(additional);

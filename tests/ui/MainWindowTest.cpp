@@ -142,6 +142,21 @@ TEST_F(MainWindowTest, CaptionsComeFromTheLanguageWithEllipsesAcceleratorsAndHin
     EXPECT_GE(keys.size(), 3u) << name;
   }
   EXPECT_EQ(form->windowTitle(), "Quorvane - [Unnamed]");
+
+  // A file's name as it is written, in the title and in the recently used files.
+  const std::string page = dir / "Gr\xC3\xBCn & \xE6\x97\xA5\t.htm";
+  WriteBytes(page, "x");
+  ASSERT_TRUE(Session().LoadFile(page));
+  const QString shown = QString::fromStdString(page).replace("\t", "\\t");
+  EXPECT_TRUE(shown.endsWith("Grün & 日\\t.htm"));
+  EXPECT_EQ(form->windowTitle().toStdString(), ("Quorvane - " + shown).toStdString());
+  QAction* recent = nullptr;
+  for (QAction* action : form->findChild<QMenu*>("MainmenuFile")->actions()) {
+    recent = action->property(TMenuHistoryFiles::kPathProperty).isValid() ? action : recent;
+  }
+  ASSERT_NE(recent, nullptr);
+  EXPECT_EQ(recent->text().toStdString(),
+            ("&1 " + QString(shown).replace("&", "&&")).toStdString());
 }
 
 TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
