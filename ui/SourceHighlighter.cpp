@@ -14,10 +14,11 @@ namespace quorvane {
 namespace {
 
 // How many characters are scanned for states before a paint, right after a change, and in
-// each later turn of the event loop. A megabyte takes a few milliseconds.
-constexpr qsizetype kPaintBudget = qsizetype{1} << 20;
+// each later turn of the event loop. A quarter of a megabyte in lines of a few dozen characters
+// takes some 8 ms, so that a keystroke that meets the following of states is never slow.
+constexpr qsizetype kPaintBudget = qsizetype{1} << 18;
 constexpr qsizetype kChangeBudget = qsizetype{1} << 16;
-constexpr qsizetype kStepBudget = qsizetype{1} << 20;
+constexpr qsizetype kStepBudget = qsizetype{1} << 18;
 // A change of more blocks than this forgets the formats of all blocks in one pass.
 constexpr int kForgetOneByOne = 1000;
 
