@@ -53,9 +53,10 @@ bool TEditorSearch::SearchText(TFindReplaceDialog* dialog, bool forward) {
     return false;
   }
   const std::string& text = edit_.SearchBytes();
+  const TTextRange selection = SelectionInText();
   const std::optional<TTextRange> match =
-      forward ? search->FindNext(text, SelectionInText().Position + SelectionInText().Length)
-              : search->FindPrevious(text, SelectionInText().Position);
+      forward ? search->FindNext(text, selection.Position + selection.Length)
+              : search->FindPrevious(text, selection.Position);
   if (match) {
     const auto [from, to] = edit_.EditorRange(match->Position, match->Length);
     edit_.SetSelection(from, to - from);
