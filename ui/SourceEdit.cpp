@@ -291,11 +291,10 @@ void TSourceEdit::SetByteState(const TByteState& state) {
 const std::vector<int>& TSourceEdit::SoftBlocks() const {
   if (!softBlocksValid_) {
     softBlocks_.clear();
-    int number = 1;
-    for (QTextBlock block = document()->begin().next(); block.isValid();
-         block = block.next(), ++number) {
-      if (LineBreakBefore(block) == TLineBreak::Soft) {
-        softBlocks_.push_back(number);
+    const std::vector<TLineBreak> breaks = LineBreaks();  // of the blocks from the second on
+    for (size_t i = 0; i < breaks.size(); ++i) {
+      if (breaks[i] == TLineBreak::Soft) {
+        softBlocks_.push_back(static_cast<int>(i) + 1);
       }
     }
     blockCount_ = document()->blockCount();
