@@ -4,10 +4,10 @@
 #include <QIcon>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Batch.h"
 #include "batch/CommandLine.h"
 #include "batch/ConsoleProgress.h"
@@ -16,22 +16,38 @@
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "batch/SettingsStore.h"
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
-#include "ui/DLGLanguage.h"
+#include "support/TextIds.h"
 #include "ui/DialogMessages.h"
-#include "ui/FormMain.h"
-#include "ui/ProgressForm.h"
+#include "ui/LanguageDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgressWindow.h"
 #include "ui/WindowBatch.h"
 
 namespace {
 
 using namespace quorvane;
 
-void ShowBatchHelp(bool asError) {
+// In a terminal the help is printed; started from a launcher, with nowhere to print, it comes
+// in a message box.
+void ShowBatchHelp(int argc, char** argv, bool asError) {
+  if (!UseConsoleUi()) {
+    ShowWindowHelp(argc, argv, std::string(kBatchHelpText), asError);
+    return;
+  }
   const std::string text = TerminalText(std::string(kBatchHelpText));
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
+}
+
+// Without a display the editor cannot open: Qt would abort. Say so, and where the batch is.
+int ReportNoDisplay(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  LoadLanguageForMessages();
+  Messages().Error(GetText(textid::kNoDisplay));
+  return kExitFailure;
 }
 
 // Ctrl+C in the terminal acts as the progress window's Cancel button. The request stays until
@@ -47,34 +63,43 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   SetMemoryLoadProvider(MemoryLoadPercent);
   TInterruptWatch interrupts;
   SetEventHook(WatchInterrupts);
-  TConsoleProgressView view(StandardErrorIsTerminal());
+  const uint32_t start = TickCount();
+  // Standard output carries the document of "-": the lines about the files go beside it.
+  TConsoleProgressView view(StandardErrorIsTerminal(), job->Quiet,
+                            job->UsesStandardStreams() ? stderr : stdout);
   ProgressForm().SetView(&view);
 
   TDocument document;
   TWindowSettings window;
   auto createDocument = [&]() -> TDocument& {
     document.WaitAfterFile = false;  // a terminal keeps its lines
-    LoadMainSettings(ApplicationReg(), document, window);
-    StartLanguage(ApplicationReg(), window, ChooseLanguageForLocale);
+    LoadMainSettings(SettingsStore(), document, window);
+    StartLanguage(SettingsStore(), window, ChooseLanguageForLocale);
     return document;
   };
   const int code = RunBatch(std::move(job), createDocument);
+  view.ShowSummary(document.Totals, TickCount() - start);
   ProgressForm().SetView(nullptr);
   return code;
 }
 
-int RunEditor(int argc, char** argv) {
+// The editor window, with `file` (if any) open in it; a file that cannot be read is reported
+// and leaves the window empty.
+int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
   SetMemoryLoadProvider(MemoryLoadPercent);
-  const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
+  const std::unique_ptr<TProgressWindow> progress = InstallProgressWindow();
   auto messages = std::make_unique<TDialogMessages>();
   TDialogMessages& dialogMessages = *messages;
   SetMessages(std::move(messages));
-  TFormMain window(GuiLanguageChooser(nullptr));
+  TMainWindow window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
+  if (file) {
+    window.Session().OpenGivenFile(*file);
+  }
   const int code = QApplication::exec();
   dialogMessages.SetParentWindow(nullptr);
   return code;
@@ -90,17 +115,23 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const std::optional<std::string> file = EditFileArgument(args)) {
+    return DisplayAvailable() ? RunEditor(argc, argv, file) : ReportNoDisplay(argc, argv);
+  }
   auto job = std::make_unique<TJob>();
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return RunEditor(argc, argv);
+      return DisplayAvailable() ? RunEditor(argc, argv, std::nullopt) : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
-      ShowBatchHelp(false);
-      return 0;
+      ShowBatchHelp(argc, argv, false);
+      return kExitSuccess;
+    case TStartAction::Version:
+      std::printf("%s\n", std::string(kVersionText).c_str());
+      return kExitSuccess;
     case TStartAction::HelpError:
-      ShowBatchHelp(true);
-      return 0;
+      ShowBatchHelp(argc, argv, true);
+      return kExitUsage;
     case TStartAction::Install:
     case TStartAction::Deinstall: {
       const bool deinstall = action == TStartAction::Deinstall;
@@ -108,8 +139,10 @@ int main(int argc, char** argv) {
                             : RunWindowInstallation(argc, argv, deinstall);
     }
     case TStartAction::Batch:
-      return UseConsoleUi() ? RunBatchMode(argc, argv, std::move(job))
-                            : RunWindowBatch(argc, argv, std::move(job));
+      // A pipe's user is a script or a terminal, never a file manager.
+      return UseConsoleUi() || job->UsesStandardStreams()
+                 ? RunBatchMode(argc, argv, std::move(job))
+                 : RunWindowBatch(argc, argv, std::move(job));
   }
-  return 0;
+  return kExitSuccess;
 }

@@ -1,6 +1,17 @@
 #include "batch/Batch.h"
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <filesystem>
+#include <iterator>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
 #include "batch/ClientServer.h"
+#include "batch/CommandLine.h"
 #include "batch/EventPump.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
@@ -9,21 +20,40 @@
 #include "platform/System.h"
 #include "support/Paths.h"
 #include "support/TextIds.h"
+#include "support/Win1252.h"
 
 namespace quorvane {
 
 namespace {
+
+// What a directory given as a path stands for.
+constexpr std::array<std::string_view, 3> kPageMasks = {"*.htm", "*.html", "*.shtml"};
+
+// One path's walk over the file system.
+struct TWalk {
+  std::string Base;                // the path's own directory: "" or ending in "/"
+  std::vector<std::string> Masks;  // the masks (or names) looked for in each directory
+  bool Literal = false;            // the masks are names
+  std::optional<TFileId> Output;   // the output directory, never entered
+  int Found = 0;                   // files met
+};
+
 // The directory part of a path, ending in "/" (empty when the path names none).
 std::string DirectoryOf(const std::string& path) {
   return IncludeTrailingSlash(ExtractFilePath(path));
 }
 
-// After a cancel: with other instances' jobs queued the user decides, else the batch ends.
+bool HasWildcards(std::string_view name) {
+  return name.find_first_of("*?") != std::string_view::npos;
+}
+
+// After a cancel: with other instances' jobs queued the user decides, else the batch ends. A
+// signal that asks the process to end is obeyed without a question.
 bool CancelEndsBatch() {
   if (!ProgressForm().CancelRequest()) {
     return false;
   }
-  if (JobList().Count() <= 1) {
+  if (JobList().Count() <= 1 || TInterruptWatch::TerminationRequested()) {
     return true;
   }
   if (Messages().AskYesNo(GetText(textid::kCancelBatchQuestion), "Quorvane")) {
@@ -32,26 +62,211 @@ bool CancelEndsBatch() {
   TInterruptWatch::Reset();  // the user goes on: a further Ctrl+C asks again
   return false;
 }
+
+// The files of `dir` that the walk takes, in the order the file system lists them.
+std::vector<TDirEntry> FindWalkFiles(const std::string& dir, const TWalk& walk) {
+  std::vector<TDirEntry> entries;
+  for (const std::string& mask : walk.Masks) {
+    std::vector<TDirEntry> found = FindFiles(dir, mask);
+    if (walk.Literal && HasWildcards(mask)) {
+      // The directory was read with the name as a mask; only the name itself is meant.
+      std::erase_if(found, [&mask](const TDirEntry& entry) { return entry.Name != mask; });
+    }
+    std::move(found.begin(), found.end(), std::back_inserter(entries));
+  }
+  return entries;
+}
+
+// Whether two paths name the same directory entry (their folders may be reached by other
+// names): writing one of them rewrites the other.
+bool SameEntry(const std::string& a, const std::string& b) {
+  if (ExtractFileName(a) != ExtractFileName(b)) {
+    return false;
+  }
+  const auto folder = [](const std::string& path) {
+    const std::string_view dir = ExtractFilePath(path);
+    return FileIdentity(dir.empty() ? "." : std::string(dir));
+  };
+  const std::optional<TFileId> folderOfA = folder(a);
+  return folderOfA && folderOfA == folder(b);
+}
+
+// Where the result of `file` goes: below the job's output directory at the file's path
+// relative to the walk's base; "" for in place, also when that is where the output road leads.
+std::string OutputFileFor(const std::string& file, const TWalk& walk, const TJob& job) {
+  if (job.OutputDirectory.empty()) {
+    return {};
+  }
+  std::string target = IncludeTrailingSlash(job.OutputDirectory) + file.substr(walk.Base.size());
+  return SameEntry(target, file) ? std::string() : target;
+}
+
+// Compresses the files of one directory. True when the batch must end.
+bool ProcessFileMask(const std::string& dir, TWalk& walk, TJob& job, TDocument& document) {
+  if (!dir.empty() && !DirectoryExists(dir)) {
+    ShowErrorMessage(textid::kDirectoryMissing, dir);
+    return false;
+  }
+  for (const TDirEntry& entry : FindWalkFiles(dir, walk)) {
+    ++walk.Found;
+    const std::string file = dir + entry.Name;
+    if (entry.ReadOnly) {
+      ShowErrorMessage(textid::kFileWriteProtected, file);
+      continue;
+    }
+    if (job.ArchiveMode != 0 && !entry.Archive) {
+      continue;
+    }
+    document.SetFileName(file);
+    // Only a file that was really compressed counts as done for the next run.
+    document.MarkFilesDone = job.ArchiveMode == 2;
+    document.OutputFile = OutputFileFor(file, walk, job);
+    document.Compress(file, job.KeepDate);
+    if (CancelEndsBatch()) {
+      return true;
+    }
+    ProcessPendingEvents(true);
+  }
+  return false;
+}
+
+// A directory's own files first, then its subdirectories depth-first in the order the file
+// system lists them. True when the batch must end.
+bool ProcessTree(const std::string& dir, TWalk& walk, TJob& job, TDocument& document) {
+  if (ProcessFileMask(dir, walk, job, document)) {
+    return true;
+  }
+  if (!job.Recursive) {
+    return false;
+  }
+  for (const std::string& name : FindEnterableDirectories(dir)) {
+    const std::string subdirectory = dir + name + "/";
+    // Results written below the tree are no sources of it.
+    if (walk.Output && FileIdentity(subdirectory) == walk.Output) {
+      continue;
+    }
+    if (ProcessTree(subdirectory, walk, job, document)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The walk for `path`. False when it cannot be made (its message is shown).
+bool PrepareWalk(const std::string& path, const TJob& job, TWalk& walk) {
+  if (DirectoryExists(path)) {
+    walk.Base = IncludeTrailingSlash(path);
+    walk.Masks.assign(kPageMasks.begin(), kPageMasks.end());
+  } else {
+    walk.Base = DirectoryOf(path);
+    walk.Masks = {std::string(ExtractFileName(path))};
+    walk.Literal = job.Literal;
+  }
+  if (!job.OutputDirectory.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(job.OutputDirectory, error);
+    walk.Output = FileIdentity(job.OutputDirectory);
+    if (!walk.Output || !DirectoryExists(job.OutputDirectory)) {
+      ShowErrorMessage(textid::kDirectoryCannotBeCreated, job.OutputDirectory);
+      return false;
+    }
+  }
+  return true;
+}
+
+// A file name that matched nowhere and names nothing: the user misspelt it, or it is gone. A
+// mask that matches nothing is no error.
+void ReportMissingNamedFile(const std::string& path, const TWalk& walk) {
+  const std::string& name = walk.Masks.front();
+  if (walk.Found != 0 || walk.Masks.size() != 1 || (!walk.Literal && HasWildcards(name))) {
+    return;
+  }
+  std::error_code error;
+  const bool directoryThere = walk.Base.empty() || DirectoryExists(walk.Base);
+  if (directoryThere && !std::filesystem::exists(path, error) && !error) {
+    ShowErrorMessage(textid::kNamedFileMissing, path);
+  }
+}
+
+void StartStreamProgress() {
+  TProgressModel& progress = ProgressForm();
+  progress.Reset();
+  progress.SetFileNameLabel(std::string(TJob::kStandardStreams));
+  progress.Start(
+      {}, JobCaption(),
+      TProgressModel::kFileName | TProgressModel::kAdditionalText | TProgressModel::kSubBar, true);
+}
+
+// Standard input, compressed, to standard output: the whole result or, after a cancel,
+// nothing. A pass that stopped passes the document on unchanged. True when the batch must end.
+bool CompressStandardStreams(TDocument& document) {
+  std::string text;
+  const int error = ReadStandardInput(text);
+  if (error == EINTR) {
+    return true;
+  }
+  if (error != 0) {
+    ShowErrorMessage(textid::kFileCannotBeOpened, std::string(TJob::kStandardStreams));
+    return false;
+  }
+  StartStreamProgress();
+  TCompressionStats stats;
+  const bool stopped = document.CompressPage(text, {}, stats);
+  TProgressModel& progress = ProgressForm();
+  if (progress.CancelRequest() || TInterruptWatch::Requested()) {
+    return true;
+  }
+  if (!WriteStandardOutput(text)) {
+    if (TInterruptWatch::Requested()) {
+      return true;
+    }
+    ShowErrorMessage(textid::kFileCannotBeWritten, std::string(TJob::kStandardStreams));
+  }
+  if (stopped) {
+    return false;  // as for a file: the message says why, and there are no statistics
+  }
+  document.Totals.Add(SizesOf(stats, text.size()));
+  progress.SetAdditionalText(StatisticsLine(stats));
+  progress.SetFinished();
+  progress.ReportFileDone(std::string(TJob::kStandardStreams), StatisticsLine(stats));
+  ProcessPendingEvents(true);
+  return false;
+}
+
+// The code the process ends with after the queue.
+int ExitCode(bool cancelled, int errorsBefore) {
+  if (TInterruptWatch::Requested()) {
+    return TInterruptWatch::ExitCode();
+  }
+  if (cancelled) {
+    return kExitSuccess;  // the user chose to stop in the progress window
+  }
+  return ErrorMessagesShown() != errorsBefore ? kExitFailure : kExitSuccess;
+}
+
 }  // namespace
 
 int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& createDocument) {
-  if (job->ClientServer) {
+  // A message to another instance carries neither an output directory nor this process's
+  // standard input: such a job is always done here.
+  if (job->ClientServer && job->CanTravel()) {
     HandOverJob(*job);
     if (job->Sent) {
-      return 0;
+      return kExitSuccess;
     }
   }
   JobList().Add(std::move(job));
   struct TCloseChannel {
     ~TCloseChannel() {
-      JobList().CloseMailslot();
+      JobList().CloseJobChannel();
       SyncWrittenFileSystems();
     }
   } closeChannel;
   TDocument& document = createDocument();
-  ProcessQueue(document);
+  const int errorsBefore = ErrorMessagesShown();
+  const bool cancelled = ProcessQueue(document);
   document.FinishPendingFile();
-  return 0;
+  return ExitCode(cancelled, errorsBefore);
 }
 
 bool ProcessQueue(TDocument& document) {
@@ -67,7 +282,7 @@ bool ProcessQueue(TDocument& document) {
         if (ProcessPath(job.Path(i), job, document)) {
           return true;
         }
-        list.ReadMailslot();
+        list.ReadJobChannel();
       }
     }
   } while (TakeLastJobs(list, linger));
@@ -75,46 +290,17 @@ bool ProcessQueue(TDocument& document) {
 }
 
 bool ProcessPath(const std::string& path, TJob& job, TDocument& document) {
-  if (ProcessFileMask(path, job, document)) {
+  if (job.FromCommandLine && path == TJob::kStandardStreams) {
+    return CompressStandardStreams(document);
+  }
+  TWalk walk;
+  if (!PrepareWalk(path, job, walk)) {
+    return false;
+  }
+  if (ProcessTree(walk.Base, walk, job, document)) {
     return true;
   }
-  if (!job.Recursive) {
-    return false;
-  }
-  const std::string dir = DirectoryOf(path);
-  const std::string mask(ExtractFileName(path));
-  for (const std::string& name : FindEnterableDirectories(dir)) {
-    if (ProcessPath(dir + name + "/" + mask, job, document)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool ProcessFileMask(const std::string& path, TJob& job, TDocument& document) {
-  const std::string dir = DirectoryOf(path);
-  if (!dir.empty() && !DirectoryExists(dir)) {
-    ShowErrorMessage(textid::kDirectoryMissing, dir);
-    return false;
-  }
-  for (const TDirEntry& entry : FindFiles(dir, std::string(ExtractFileName(path)))) {
-    const std::string file = dir + entry.Name;
-    if (entry.ReadOnly) {
-      ShowErrorMessage(textid::kFileWriteProtected, file);
-      continue;
-    }
-    if (job.ArchiveMode != 0 && !entry.Archive) {
-      continue;
-    }
-    document.SetFileName(file);
-    // Only a file that was really compressed counts as done for the next run.
-    document.MarkFilesDone = job.ArchiveMode == 2;
-    document.Compress(file, job.KeepDate);
-    if (CancelEndsBatch()) {
-      return true;
-    }
-    ProcessPendingEvents(true);
-  }
+  ReportMissingNamedFile(path, walk);
   return false;
 }
 

@@ -21,6 +21,9 @@ constexpr size_t kMaxMessageSize = size_t{64} << 20;
 constexpr int kHandOverAttempts = 8;
 constexpr uint32_t kLingerSlice = 100;     // milliseconds between cancel checks while lingering
 constexpr uint32_t kIdleReadInterval = 5;  // milliseconds
+// In the first byte of a message, above the archive mode (which older instances take from the
+// second byte only): the paths are file names.
+constexpr uint8_t kLiteralFlag = 0x80;
 
 void AppendInt32(std::string& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) {
@@ -73,6 +76,7 @@ TJob WithAbsolutePaths(const TJob& job) {
   outgoing.ArchiveMode = job.ArchiveMode;
   outgoing.KeepDate = job.KeepDate;
   outgoing.Recursive = job.Recursive;
+  outgoing.Literal = job.Literal;
   for (int i = 0; i < job.Count(); ++i) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(job.Path(i), error);
@@ -99,14 +103,14 @@ void LingerForJobs(TJobList& list, int32_t lingerMilliseconds) {
     if (list.Count() != before || CancelRequested() || elapsed >= wait) {
       return;
     }
-    list.Mailslot.WaitForMessage(static_cast<int>(std::min(wait - elapsed, kLingerSlice)));
-    list.ReadMailslot();
+    list.Channel.WaitForMessage(static_cast<int>(std::min(wait - elapsed, kLingerSlice)));
+    list.ReadJobChannel();
   }
 }
 
 }  // namespace
 
-std::string MailslotName() {
+std::string JobChannelName() {
   return ProgramIdText();
 }
 
@@ -117,7 +121,8 @@ std::string TJob::SaveToBuffer() const {
   }
   std::string buffer;
   buffer.reserve(size);
-  buffer.push_back(static_cast<char>(ArchiveMode));
+  const uint8_t archiveBits = ArchiveMode & static_cast<uint8_t>(~kLiteralFlag);
+  buffer.push_back(static_cast<char>(archiveBits | (Literal ? kLiteralFlag : 0)));
   buffer.push_back(static_cast<char>(ArchiveMode));
   buffer.push_back(KeepDate ? 1 : 0);
   buffer.push_back(Recursive ? 1 : 0);
@@ -132,13 +137,15 @@ std::string TJob::SaveToBuffer() const {
 bool TJob::LoadFromBuffer(std::string_view buffer) {
   Clear();
   TMessageReader reader(buffer);
+  uint8_t first = 0;
   uint8_t keepDate = 0;
   uint8_t recursive = 0;
   int32_t count = 0;
-  if (!reader.Byte(ArchiveMode) || !reader.Byte(ArchiveMode) || !reader.Byte(keepDate) ||
+  if (!reader.Byte(first) || !reader.Byte(ArchiveMode) || !reader.Byte(keepDate) ||
       !reader.Byte(recursive) || !reader.Int32(count)) {
     return false;
   }
+  Literal = (first & kLiteralFlag) != 0;
   KeepDate = keepDate != 0;
   Recursive = recursive != 0;
   // Whatever the count says, every record takes at least 4 bytes of the message, so the
@@ -158,42 +165,42 @@ bool TJob::LoadFromBuffer(std::string_view buffer) {
   return true;
 }
 
-TMessageChannel::TSendResult TJob::WriteToMailslot(TMessageChannel& channel) {
-  const TMessageChannel::TSendResult result = channel.Send(SaveToBuffer());
-  if (result == TMessageChannel::TSendResult::Sent) {
+TJobChannel::TSendResult TJob::WriteToJobChannel(TJobChannel& channel) {
+  const TJobChannel::TSendResult result = channel.Send(SaveToBuffer());
+  if (result == TJobChannel::TSendResult::Sent) {
     Sent = true;
   }
   return result;
 }
 
-bool TJob::ReadFromMailslot(size_t size) {
-  if (owner_ == nullptr || !owner_->HasMailslot()) {
+bool TJob::ReadFromJobChannel(size_t size) {
+  if (owner_ == nullptr || !owner_->HasJobChannel()) {
     return false;
   }
   if (size > kMaxMessageSize) {
-    owner_->Mailslot.Receive(nullptr, 0);  // dropped unread
+    owner_->Channel.Receive(nullptr, 0);  // dropped unread
     return false;
   }
   std::string buffer(size, '\0');
-  const long length = owner_->Mailslot.Receive(buffer.data(), buffer.size());
+  const long length = owner_->Channel.Receive(buffer.data(), buffer.size());
   return length >= 0 && static_cast<size_t>(length) == size && LoadFromBuffer(buffer);
 }
 
-void TJobList::ReadMailslot() {
+void TJobList::ReadJobChannel() {
   ProcessPendingEvents();
   for (;;) {
-    const std::optional<size_t> size = Mailslot.NextMessageSize();
+    const std::optional<size_t> size = Channel.NextMessageSize();
     if (!size) {
       return;
     }
     if (*size == 0) {
       // An empty message ends the reading. It is taken off the queue all the same, or it
       // would hold up every message behind it for good.
-      Mailslot.Receive(nullptr, 0);
+      Channel.Receive(nullptr, 0);
       return;
     }
     auto job = std::make_unique<TJob>(this);
-    if (job->ReadFromMailslot(*size)) {
+    if (job->ReadFromJobChannel(*size)) {
       Add(std::move(job));
     }
     ProcessPendingEvents();
@@ -201,31 +208,31 @@ void TJobList::ReadMailslot() {
 }
 
 void HandOverJob(TJob& job) {
-  const std::string path = TMessageChannel::PathFor(MailslotName());
+  const std::string path = TJobChannel::PathFor(JobChannelName());
   if (path.empty()) {
     return;  // no private place for the channel: stand-alone
   }
   TJob outgoing = WithAbsolutePaths(job);
   for (int attempt = 0; attempt < kHandOverAttempts; ++attempt) {
-    switch (JobList().Mailslot.Create(path)) {
-      case TMessageChannel::TCreateResult::Created:
+    switch (JobList().Channel.Create(path)) {
+      case TJobChannel::TCreateResult::Created:
         return;  // the server
-      case TMessageChannel::TCreateResult::Unusable:
+      case TJobChannel::TCreateResult::Unusable:
         return;  // stand-alone
-      case TMessageChannel::TCreateResult::InUse:
+      case TJobChannel::TCreateResult::InUse:
         break;
     }
-    TMessageChannel server;
+    TJobChannel server;
     if (!server.Open(path)) {
       continue;  // the server ended since: decide again
     }
-    switch (outgoing.WriteToMailslot(server)) {
-      case TMessageChannel::TSendResult::Sent:
+    switch (outgoing.WriteToJobChannel(server)) {
+      case TJobChannel::TSendResult::Sent:
         job.Sent = true;  // a client: the process ends
         return;
-      case TMessageChannel::TSendResult::ReceiverGone:
+      case TJobChannel::TSendResult::ReceiverGone:
         continue;  // it stopped taking jobs: nothing was delivered, decide again
-      case TMessageChannel::TSendResult::Failed:
+      case TJobChannel::TSendResult::Failed:
         return;  // stand-alone
     }
   }
@@ -241,28 +248,28 @@ bool TJobList::IdleReadDue() {
   return true;
 }
 
-void CheckMailslot() {
+void CheckJobChannel() {
   ProcessPendingEvents();
-  if (JobListExists() && JobList().HasMailslot() && JobList().IdleReadDue()) {
-    JobList().ReadMailslot();
+  if (JobListExists() && JobList().HasJobChannel() && JobList().IdleReadDue()) {
+    JobList().ReadJobChannel();
   }
 }
 
 bool TakeLastJobs(TJobList& list, int32_t lingerMilliseconds) {
-  if (!list.HasMailslot()) {
+  if (!list.HasJobChannel()) {
     return false;
   }
   const int before = list.Count();
-  if (!list.Mailslot.IsStopped()) {
+  if (!list.Channel.IsStopped()) {
     LingerForJobs(list, lingerMilliseconds);
     if (list.Count() != before) {
       return true;
     }
   }
-  list.StopMailslot();
+  list.StopJobChannel();
   do {
-    list.ReadMailslot();
-  } while (list.Mailslot.NextMessageSize());
+    list.ReadJobChannel();
+  } while (list.Channel.NextMessageSize());
   return list.Count() != before;
 }
 

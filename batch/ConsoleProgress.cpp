@@ -3,7 +3,11 @@
 #include <cstdio>
 
 #include "batch/Messages.h"
+#include "lang/Language.h"
 #include "platform/System.h"
+#include "support/Rounding.h"
+#include "support/ShownName.h"
+#include "support/TextIds.h"
 
 namespace quorvane {
 
@@ -11,6 +15,32 @@ namespace {
 constexpr uint32_t kQuietStart = 500;  // files done faster show no progress line
 constexpr uint32_t kLineInterval = 200;
 }  // namespace
+
+std::string SummaryLine(const TBatchTotals& totals, uint32_t milliseconds) {
+  const double before = static_cast<double>(totals.BytesBefore);
+  const double after = static_cast<double>(totals.BytesAfter);
+  const long long percent =
+      totals.BytesBefore == 0 ? 0 : RoundHalfEven((1.0 - after / before) * 100.0);
+  const uint32_t tenths = static_cast<uint32_t>(RoundHalfEven(milliseconds / 100.0));
+  return std::to_string(totals.Files) + " " + GetText(textid::kSummaryFiles) + ", " +
+         std::to_string(totals.BytesBefore) + " -> " + std::to_string(totals.BytesAfter) + " " +
+         GetText(textid::kSummaryBytes) + ", " + std::to_string(percent) + " % " +
+         GetText(textid::kSummarySaved) + ", " + std::to_string(tenths / 10) +
+         FormatSettings().DecimalSeparator + std::to_string(tenths % 10) + " " +
+         GetText(textid::kSummarySeconds);
+}
+
+void TConsoleProgressView::ShowLine(const std::string& text) {
+  ClearProgressLine();
+  std::fprintf(lines_, "%s\n", TerminalText(text).c_str());
+  std::fflush(lines_);
+}
+
+void TConsoleProgressView::ShowSummary(const TBatchTotals& totals, uint32_t milliseconds) {
+  if (!quiet_ && totals.Files > 1) {
+    ShowLine(SummaryLine(totals, milliseconds));
+  }
+}
 
 void TConsoleProgressView::ClearProgressLine() {
   if (lineShown_) {
@@ -30,10 +60,8 @@ void TConsoleProgressView::ShowCaptionChange(const std::string& caption) {
   }
   const bool first = caption_.empty();
   caption_ = caption;
-  if (!first) {
-    ClearProgressLine();
-    std::printf("%s\n", TerminalText(caption).c_str());
-    std::fflush(stdout);
+  if (!first && !quiet_) {
+    ShowLine(caption);
   }
 }
 
@@ -51,7 +79,8 @@ void TConsoleProgressView::Changed(const TProgressModel& model) {
     const uint32_t now = TickCount();
     if (showProgressLine_ && now - runStart_ >= kQuietStart && now - lastLine_ >= kLineInterval) {
       lastLine_ = now;
-      std::fprintf(stderr, "\r\x1b[K%3d %% %s", model.MainPosition(), TerminalText(file_).c_str());
+      std::fprintf(stderr, "\r\x1b[K%3d %% %s", model.MainPosition(),
+                   TerminalText(ShownName(file_)).c_str());
       std::fflush(stderr);
       lineShown_ = true;
     }
@@ -62,9 +91,9 @@ void TConsoleProgressView::Changed(const TProgressModel& model) {
 }
 
 void TConsoleProgressView::FileDone(const std::string& fileName, const std::string& statistics) {
-  ClearProgressLine();
-  std::printf("%s: %s\n", TerminalText(fileName).c_str(), TerminalText(statistics).c_str());
-  std::fflush(stdout);
+  if (!quiet_) {
+    ShowLine(ShownName(fileName) + ": " + statistics);
+  }
 }
 
 }  // namespace quorvane

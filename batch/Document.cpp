@@ -6,14 +6,15 @@
 
 #include "batch/ClientServer.h"
 #include "batch/EventPump.h"
+#include "batch/IncludeFileReader.h"
 #include "batch/Job.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
-#include "batch/IncludeFileReader.h"
 #include "platform/System.h"
 #include "support/Rounding.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
 #include "support/UnicodeText.h"
@@ -39,8 +40,8 @@ class TRunProgress : public IProgress {
     ProgressForm().SetAdditionalText(text);
   }
   bool SetSubProgress(int8_t percent) override { return ProgressForm().SetSubProgress(percent); }
-  bool KeepRunning() override { return document_.KeepRunning(); }
-  void CheckMailslot() override { quorvane::CheckMailslot(); }
+  bool CancelRequested() override { return document_.CancelRequested(); }
+  void CheckJobChannel() override { quorvane::CheckJobChannel(); }
 
  private:
   TDocument& document_;
@@ -87,27 +88,21 @@ class TWrittenIncludes : public IIncludeFiles {
   std::function<void(const std::string&)> awaitWrite_;
 };
 
-std::string FileMessage(uint32_t textId, std::string_view fallback, const std::string& file) {
-  return CapText(ReplaceAll(GetText(textId, fallback), "%s", file));
-}
-
 std::string WriteFailureMessage(TFileError error, const std::string& file) {
   switch (error) {
     case TFileError::Changed:
-      return FileMessage(textid::kFileChangedMeanwhile,
+      return NameMessage(textid::kFileChangedMeanwhile, file,
                          "file %s was changed by another program during the compression and is "
-                         "left as it is.",
-                         file);
+                         "left as it is.");
     case TFileError::NoJournal:
-      return FileMessage(textid::kFileNoJournal,
+      return NameMessage(textid::kFileNoJournal, file,
                          "file %s can only be rewritten where it lies (it has several names, or "
                          "its folder allows no new file), and no copy of its old content could "
-                         "be kept; it is left as it is.",
-                         file);
+                         "be kept; it is left as it is.");
     case TFileError::AccessDenied:
-      return FileMessage(textid::kFileWriteProtected, {}, file);
+      return NameMessage(textid::kFileWriteProtected, file);
     default:
-      return FileMessage(textid::kFileCannotBeWritten, "file %s cannot be written.", file);
+      return NameMessage(textid::kFileCannotBeWritten, file, "file %s cannot be written.");
   }
 }
 
@@ -116,7 +111,7 @@ std::string WriteFailureMessage(TFileError error, const std::string& file) {
 bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& read) {
   if (ReadWholeFile(file, text, read).Error != TFileError::None) {
     text.clear();
-    Messages().Error(CapText(ReplaceAll(GetText(textid::kFileCannotBeOpened), "%s", file)));
+    ShowErrorMessage(textid::kFileCannotBeOpened, file);
     return false;
   }
   const TJournalRestore restore = RestoreFromJournal(read.Location, read.Status);
@@ -125,21 +120,19 @@ bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& rea
       return true;
     case TJournalRestore::TStatus::Restored:
       Messages().Information(
-          FileMessage(textid::kFileRestored,
-                      "file %s was put back to its content from before an interrupted write.",
-                      file),
+          NameMessage(textid::kFileRestored, file,
+                      "file %s was put back to its content from before an interrupted write."),
           "Quorvane");
       return ReadDocumentFile(file, text, read);
     case TJournalRestore::TStatus::Failed:
       break;
   }
   text.clear();
-  Messages().Error(FileMessage(textid::kFileNotRestored,
+  Messages().Error(NameMessage(textid::kFileNotRestored, file,
                                "file %s was left half-written by an interrupted write and cannot "
                                "be put back yet; it is left as it is, and its old content is "
-                               "kept in",
-                               file) +
-                   " " + restore.JournalPath + ".");
+                               "kept in") +
+                   " " + ShownName(restore.JournalPath) + ".");
   return false;
 }
 
@@ -155,6 +148,10 @@ void CountInPageBytes(TCompressionStats& stats, size_t pageSize, size_t unitSize
 }
 
 }  // namespace
+
+TFileSizes SizesOf(const TCompressionStats& stats, size_t result) {
+  return {result + static_cast<size_t>(stats.Saved), result};
+}
 
 std::string StatisticsLine(const TCompressionStats& stats) {
   return std::to_string(stats.Percent) + " % (" + std::to_string(stats.Saved) + " " +
@@ -185,12 +182,9 @@ void TDocument::SetModified(bool value) {
   }
 }
 
-bool TDocument::KeepRunning() {
-  CheckMailslot();
-  if (ProgressFormExists() && ProgressForm().Visible()) {
-    return !ProgressForm().SetProgress(-1);
-  }
-  return true;
+bool TDocument::CancelRequested() {
+  CheckJobChannel();
+  return ProgressFormExists() && ProgressForm().Visible() && ProgressForm().SetProgress(-1);
 }
 
 bool TDocument::CompressText(std::string& text, const std::string& fileName,
@@ -234,7 +228,7 @@ bool TDocument::CompressPage(std::string& page, const std::string& fileName,
   return false;
 }
 
-void TDocument::StartProgress(const std::string& fileName, void* owner) {
+void TDocument::StartProgress(const std::string& fileName, const TWindowHandle& owner) {
   TProgressModel& progress = ProgressForm();
   progress.Reset();
   if (!fileName.empty()) {
@@ -261,15 +255,19 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   if (finisher_.PendingIs(fileName) || (finisher_.Pending() && JobCaption() != pendingCaption_)) {
     FinishPendingFile();
   }
-  StartProgress(fileName, nullptr);
+  StartProgress(fileName, {});
   TProgressModel& progress = ProgressForm();
   std::string text;
-  TFinishedFile finished{fileName, {}, std::nullopt, std::nullopt, MarkFilesDone};
+  TFinishedFile finished;
+  finished.Name = fileName;
+  finished.MarkDone = MarkFilesDone;
+  finished.Target = OutputFile;
   bool failed = !ReadDocumentFile(fileName, text, finished.File);
   if (!failed) {
-    CheckMailslot();
-    // The date can only be given back to a file that may be written.
-    if (keepDate && !IsReadOnly(finished.File.Status)) {
+    CheckJobChannel();
+    // The date can only be given back to a file that may be written; a result elsewhere
+    // always takes it.
+    if (keepDate && (!OutputFile.empty() || !IsReadOnly(finished.File.Status))) {
       const timespec& modified = finished.File.Status.st_mtim;
       finished.Stamp = TFileTime{modified.tv_sec, modified.tv_nsec};
     }
@@ -279,10 +277,11 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     return true;
   }
   progress.SetAdditionalText(StatisticsLine(stats));
+  const TFileSizes sizes = SizesOf(stats, text.size());
   // A cancel that came after the pass still leaves the file as it was.
   if (stats.Modified && progress.CancelRequest()) {
     failed = true;
-  } else if (stats.Modified) {
+  } else if (stats.Modified || (!failed && !OutputFile.empty())) {
     finished.Text = std::move(text);
   }
   FinishPendingFile();  // the file before this one is reported first
@@ -291,13 +290,16 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     progress.SetFinished();
     pendingStatistics_ = StatisticsLine(stats);
     pendingCaption_ = JobCaption();
+    pendingSizes_ = sizes;
     finisher_.Start(std::move(finished));
   } else {
     if (!failed) {
       if (const TFileError error = FinishFile(finished); error != TFileError::None) {
-        Messages().Error(WriteFailureMessage(error, fileName));
+        Messages().Error(WriteFailureMessage(error, finished.Written()));
         stats = {};
         progress.SetAdditionalText(StatisticsLine(stats));
+      } else {
+        Totals.Add(sizes);
       }
     }
     progress.SetFinished();
@@ -317,8 +319,10 @@ void TDocument::FinishPendingFile() {
   }
   std::string statistics = std::move(pendingStatistics_);
   if (done->Error != TFileError::None) {
-    Messages().Error(WriteFailureMessage(done->Error, done->Name));
+    Messages().Error(WriteFailureMessage(done->Error, done->Written));
     statistics = StatisticsLine({});
+  } else {
+    Totals.Add(pendingSizes_);
   }
   ProgressForm().ReportFileDone(done->Name, statistics);
 }
@@ -333,7 +337,7 @@ void TDocument::WaitAfterFinishedFile() {
   while (!progress.CancelRequest() && TickCount() - start < wait) {
     // The finished window is on screen: its Close button and repaints are handled every time.
     ProcessPendingEvents(true);
-    CheckMailslot();
+    CheckJobChannel();
     if (TickCount() - start < wait + 100) {
       SleepMilliseconds(100);
     }
@@ -356,6 +360,7 @@ bool TDocument::CompressEditor(const std::string& fileName) {
   if (original != text) {
     host_->SetEditorText(text);
   }
+  host_->TextCompressed(original, text);
   progress.SetFinished();
   host_->WaitUntilProgressClosed();
   if (stats.Modified) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "batch/FileFinisher.h"
+#include "batch/WindowHandle.h"
 #include "engine/CompressionPass.h"
 #include "engine/TagsCommaList.h"
 
@@ -21,9 +22,30 @@ class IEditorHost {
   virtual bool EditorModified() const = 0;
   virtual void SetEditorModified(bool value) = 0;
   // The window the progress window disables while it works.
-  virtual void* OwnerWindow() = 0;
+  virtual TWindowHandle OwnerWindow() = 0;
   // Handles events until the user has closed the finished progress window.
   virtual void WaitUntilProgressClosed() = 0;
+  // A compression of the editor's text ran to its end: the text before it and after it.
+  virtual void TextCompressed(const std::string& before, const std::string& after) = 0;
+};
+
+// A document's size before and after its compression, in bytes; before, as the statistics
+// count it, is with its includes expanded.
+struct TFileSizes {
+  size_t Before = 0;
+  size_t After = 0;
+};
+
+// What the batch has compressed so far, for its summary.
+struct TBatchTotals {
+  int Files = 0;
+  uint64_t BytesBefore = 0;
+  uint64_t BytesAfter = 0;
+  void Add(const TFileSizes& sizes) {
+    ++Files;
+    BytesBefore += sizes.Before;
+    BytesAfter += sizes.After;
+  }
 };
 
 // The document and the settings the compression needs: the part of the main window that works
@@ -39,6 +61,10 @@ class TDocument {
   bool WaitAfterFile = true;   // false in a terminal: its lines stay readable by themselves
   bool MarkFilesDone = false;  // clear each file's archive attribute once it is compressed
   bool StrictPre = false;      // protect only "<PRE>" blocks, not every code element
+  // Where the batch writes the result of the next file instead of over it ("": in place). The
+  // result is written there even when the compression changed nothing.
+  std::string OutputFile;
+  TBatchTotals Totals;  // the files compressed and, where needed, written
 
   void SetEditorHost(IEditorHost* host) { host_ = host; }
   const std::string& FileName() const { return fileName_; }
@@ -57,8 +83,8 @@ class TDocument {
   // order mark) is compressed as UTF-8 and encoded back, mark included. Such a page that does
   // not decode cleanly is reported and left as it is.
   bool CompressPage(std::string& page, const std::string& fileName, TCompressionStats& stats);
-  // A poll for long loops: false when the user asked to stop.
-  bool KeepRunning();
+  // A poll for long loops: true when the user asked to cancel.
+  bool CancelRequested();
   // Without a wait after each file, a file's write runs while the next one is compressed; this
   // waits for the last one and reports it: its failure, then its statistics.
   void FinishPendingFile();
@@ -66,7 +92,7 @@ class TDocument {
  private:
   bool CompressFile(const std::string& fileName, bool keepDate);
   bool CompressEditor(const std::string& fileName);
-  void StartProgress(const std::string& fileName, void* owner);
+  void StartProgress(const std::string& fileName, const TWindowHandle& owner);
   void WaitAfterFinishedFile();
 
   IEditorHost* host_ = nullptr;
@@ -76,7 +102,11 @@ class TDocument {
   TFileFinisher finisher_;
   std::string pendingStatistics_;  // of the file in the finisher's hand
   std::string pendingCaption_;     // the caption it was compressed under
+  TFileSizes pendingSizes_;        // its sizes
 };
+
+// The sizes that `stats` of a run with the result of `result` bytes count.
+TFileSizes SizesOf(const TCompressionStats& stats, size_t result);
 
 // "24 % (24 Characters)": the statistics line of a run.
 std::string StatisticsLine(const TCompressionStats& stats);

@@ -5,7 +5,24 @@
 
 namespace quorvane {
 
+namespace {
+
+// The result goes below the output folder; the source is only marked.
+TFileError FinishToTarget(const TFinishedFile& file) {
+  const TFileError error =
+      WriteFileAnew(file.Target, *file.Text, file.File.Status.st_mode & 0777, {.Time = file.Stamp});
+  if (error == TFileError::None && file.MarkDone && file.File.File.Valid()) {
+    ClearArchiveAttribute(file.File.File.Get());
+  }
+  return error;
+}
+
+}  // namespace
+
 TFileError FinishFile(const TFinishedFile& file) {
+  if (!file.Target.empty()) {
+    return FinishToTarget(file);
+  }
   if (file.Text) {
     return WriteReadFile(file.File, *file.Text,
                          {.Time = file.Stamp, .MarkArchived = file.MarkDone});
@@ -32,6 +49,7 @@ TFileFinisher::~TFileFinisher() {
 void TFileFinisher::Start(TFinishedFile file) {
   pendingId_ = TFileId{file.File.Status.st_dev, file.File.Status.st_ino};
   pending_ = file.Name;
+  pendingWritten_ = file.Written();
   if (!thread_.joinable()) {
     // Interrupts stay with the main thread, which decides what a Ctrl+C means.
     sigset_t set;
@@ -68,7 +86,7 @@ std::optional<TFinishResult> TFileFinisher::Wait() {
   }
   std::unique_lock<std::mutex> guard(lock_);
   changed_.wait(guard, [this] { return result_.has_value(); });
-  TFinishResult result{std::move(*pending_), *result_};
+  TFinishResult result{std::move(*pending_), std::move(pendingWritten_), *result_};
   result_.reset();
   guard.unlock();
   pending_.reset();

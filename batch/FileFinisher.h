@@ -17,13 +17,20 @@ struct TFinishedFile {
   std::optional<std::string> Text;  // the new content, when it must be written
   std::optional<TFileTime> Stamp;   // the date to give back
   bool MarkDone = false;            // clear the archive attribute once the file is done
+  // Where the content goes instead of over the file ("": in place); Text is then always set.
+  std::string Target;
+
+  // The name of the file that is written.
+  const std::string& Written() const { return Target.empty() ? Name : Target; }
 };
 
-// Writes, dates and marks one file, the very file that was read; the write's error.
+// Writes, dates and marks one file, the very file that was read (or, with a target, writes the
+// target and marks the file); the write's error.
 TFileError FinishFile(const TFinishedFile& file);
 
 struct TFinishResult {
   std::string Name;
+  std::string Written;  // the file that was written: Name, or its target
   TFileError Error;
 };
 
@@ -52,6 +59,7 @@ class TFileFinisher {
   std::optional<TFinishedFile> work_;   // waiting for the thread
   std::optional<TFileError> result_;    // written by the thread
   std::optional<std::string> pending_;  // the name of the file in hand
+  std::string pendingWritten_;          // and the file written for it
   std::optional<TFileId> pendingId_;
   bool stopping_ = false;
   std::thread thread_;

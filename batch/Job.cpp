@@ -30,6 +30,10 @@ void TJob::Clear() {
   KeepDate = false;
   Recursive = false;
   ClientServer = false;
+  Literal = false;
+  FromCommandLine = false;
+  Quiet = false;
+  OutputDirectory.clear();
   paths_.clear();
   known_.clear();
 }
@@ -43,6 +47,14 @@ void TJob::AddPath(const std::string& path) {
   if (owner_ != nullptr) {
     owner_->Changed();
   }
+}
+
+bool TJob::UsesStandardStreams() const {
+  return FromCommandLine && known_.contains(std::string(kStandardStreams));
+}
+
+bool TJob::CanTravel() const {
+  return OutputDirectory.empty() && !UsesStandardStreams();
 }
 
 TJobList::~TJobList() {

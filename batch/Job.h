@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/MessageChannel.h"
+#include "platform/JobChannel.h"
 
 namespace quorvane {
 
@@ -22,7 +22,19 @@ class TJob {
   bool KeepDate = false;
   bool Recursive = false;
   bool ClientServer = false;
-  bool Sent = false;  // handed to another instance
+  bool Literal = false;  // the paths are file names, never masks
+  bool Sent = false;     // handed to another instance
+  // What only this process's own job has; another instance's job is never given these.
+  bool FromCommandLine = false;  // "-" stands for standard input and output
+  bool Quiet = false;            // no statistics lines and no summary
+  std::string OutputDirectory;   // the results go below it instead of over the files
+
+  // The path that names standard input (and output) rather than a file.
+  static constexpr std::string_view kStandardStreams = "-";
+  bool UsesStandardStreams() const;
+  // Whether another instance can do this job: a message carries neither an output directory
+  // nor this process's standard input.
+  bool CanTravel() const;
 
   void Clear();
   // Ignores an empty path and one already present (compared as file names).
@@ -34,15 +46,17 @@ class TJob {
 
   // The job as one message to another instance: ArchiveMode twice, KeepDate, Recursive (a byte
   // each), the number of paths and then each path's length and bytes (32-bit little-endian).
+  // Literal travels as the top bit of the first byte: instances that do not know it read the
+  // archive mode from the second byte, which overwrites the first.
   std::string SaveToBuffer() const;
   // Clears the job and rebuilds it from a message; true only when the whole message was read.
   // Any bytes give a valid job or false.
   bool LoadFromBuffer(std::string_view buffer);
   // Sends the job as one message; sets Sent when it was delivered whole.
-  TMessageChannel::TSendResult WriteToMailslot(TMessageChannel& channel);
+  TJobChannel::TSendResult WriteToJobChannel(TJobChannel& channel);
   // Reads the owner's next message of `size` bytes into the job; false when there was none of
   // that size or it was no valid job.
-  bool ReadFromMailslot(size_t size);
+  bool ReadFromJobChannel(size_t size);
 
  private:
   std::vector<std::string> paths_;
@@ -69,17 +83,17 @@ class TJobList {
   int Current = 0;  // the job being processed
 
   // The channel this instance reads other instances' jobs from (client/server mode).
-  TMessageChannel Mailslot;
-  bool HasMailslot() const { return Mailslot.IsOpen(); }
+  TJobChannel Channel;
+  bool HasJobChannel() const { return Channel.IsOpen(); }
   // Takes every waiting message as a new job at the end of the queue. An empty message ends
   // the reading.
-  void ReadMailslot();
+  void ReadJobChannel();
   // For the idle hook, which the engine calls in tight loops: true when the channel was not
   // looked at for a few milliseconds.
   bool IdleReadDue();
   // Takes no more jobs: messages already sent are still read, later sends fail.
-  void StopMailslot() { Mailslot.StopReceiving(); }
-  void CloseMailslot() { Mailslot.Close(); }
+  void StopJobChannel() { Channel.StopReceiving(); }
+  void CloseJobChannel() { Channel.Close(); }
 
  private:
   std::vector<std::unique_ptr<TJob>> jobs_;

@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
   double floor = 1e9;
   double first = 1e9;
   double second = 1e9;
+  double mirrored = 1e9;
   for (int round = 0; round < 3; ++round) {
     const std::string plain = (work / ("copy" + std::to_string(round))).string();
     const std::string durable = (work / ("durable" + std::to_string(round))).string();
@@ -139,6 +140,10 @@ int main(int argc, char** argv) {
     Run({"sync"});
     first = std::min(first, Run({program, "-m", "-r", batch + "/*.htm"}));
     second = std::min(second, Run({program, "-m", "-r", batch + "/*.htm"}));
+    const std::string mirror = (work / ("mirror" + std::to_string(round))).string();
+    Run({"sync"});
+    mirrored = std::min(mirrored, Run({program, "-r", "-o", mirror, source.string()}));
+    fs::remove_all(mirror);
     fs::remove_all(plain);
     fs::remove_all(durable);
     fs::remove_all(batch);
@@ -153,6 +158,8 @@ int main(int argc, char** argv) {
       first, first / copy, first / durableCopy, first / floor);
   std::printf("quorvane -m -r (nothing):    %8.3f s  (%.1fx faster than the first run)\n", second,
               first / second);
+  std::printf("quorvane -r -o DIR (mirror): %8.3f s  %.2fx cp -r with sync, %.2fx in place\n",
+              mirrored, mirrored / durableCopy, mirrored / first);
   if (std::getenv("QUORVANE_BENCH_KEEP") == nullptr) {
     fs::remove_all(work);
   }

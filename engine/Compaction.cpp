@@ -136,7 +136,7 @@ bool CompactStepByStep(std::string& segment, bool& changed, const TTagsCommaList
   for (int i = 0; i < count; ++i) {
     const std::string& name = tags.Names(i);
     const uint32_t limit = tags.MaxCount(i);
-    progress.CheckMailslot();
+    progress.CheckJobChannel();
     progress.SetAdditionalText(
         StepText(services, textid::kTreatingTagDefinition, " " + name + "..."));
     const uint32_t found = TrimAroundMatches(segment, changed, "<" + name, TTrimSide::Before,
@@ -684,7 +684,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   for (size_t base = first; base < end; base += scan::kBlockSize) {
     if (base >= nextReport) {
       nextReport += kReportInterval;
-      progress.CheckMailslot();
+      progress.CheckJobChannel();
       if (progress.SetSubProgress(static_cast<int8_t>((base - begin) * 100 / (end - begin)))) {
         output.WriteUpTo(end, end);  // the rest follows, unchanged
         outEnd = output.Out;

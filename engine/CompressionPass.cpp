@@ -78,7 +78,7 @@ bool ShortenTagEndings(std::string& text, IProgress& progress) {
     w = scan::MoveDown(text.data(), w, in, at - in, text.size());
     text[w++] = '>';
     in = at + kEnding.size();
-    if (!progress.KeepRunning()) {
+    if (progress.CancelRequested()) {
       stopped = true;
       break;
     }

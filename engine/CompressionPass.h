@@ -35,7 +35,7 @@ TStopReason CompressText(std::string& text, const std::string& fileName, const T
 
 // Steps of the pass, each returning whether it changed the text (the line breaks are in
 // engine/LineBreaks.h).
-// " />" becomes ">"; a stop request through KeepRunning ends the replacing and counts as no
+// " />" becomes ">"; a cancel request between replacements ends the replacing and counts as no
 // change.
 bool ShortenTagEndings(std::string& text, IProgress& progress);
 // Deletes every "<!--DEL" ... "DEL-->" block, markers included. With `lineBreaksPending` the

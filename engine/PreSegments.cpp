@@ -19,18 +19,12 @@ struct TProtectedSpan {
 
 constexpr size_t kNone = std::string_view::npos;
 
-bool SameNoCase(std::string_view text, std::string_view upper) {
-  return text.size() == upper.size() &&
-         std::equal(text.begin(), text.end(), upper.begin(),
-                    [](char t, char u) { return UpperChar(t) == u; });
-}
-
 // The first place at or after `from` where `upper` stands without regard to case; a "<" and
 // the two characters after it find the candidates.
 size_t FindTag(std::string_view text, std::string_view upper, size_t from) {
   const scan::TTrigramFinder finder(upper[0], {{upper[1], upper[2]}});
   for (size_t at = finder.Find(text, from); at != kNone; at = finder.Find(text, at + 1)) {
-    if (SameNoCase(text.substr(at, upper.size()), upper)) {
+    if (SameTextNoCase(text.substr(at, upper.size()), upper)) {
       return at;
     }
   }
@@ -59,7 +53,7 @@ bool IsTagSpace(char c) {
 std::string_view ProtectedElementAt(std::string_view text, size_t lt) {
   for (const std::string_view name : kProtectedElements) {
     const size_t after = lt + 1 + name.size();
-    if (after < text.size() && SameNoCase(text.substr(lt + 1, name.size()), name) &&
+    if (after < text.size() && SameTextNoCase(text.substr(lt + 1, name.size()), name) &&
         (text[after] == '>' || text[after] == '/' || IsTagSpace(text[after]))) {
       return name;
     }

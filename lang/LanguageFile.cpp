@@ -59,19 +59,17 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens a regular file for reading. Directories, FIFOs and devices are refused before opening:
-// a FIFO would block until some other process writes to it.
+// Opens a regular file for reading. Anything else at the name (a directory, a FIFO, a device)
+// counts as missing and is never opened: a FIFO would block until some other process writes
+// to it.
 int OpenForReading(const std::string& fileName, FilePtr& file) {
   if (fileName.empty()) {
     return ENOENT;
   }
   std::error_code error;
   const auto status = std::filesystem::status(fileName, error);
-  if (std::filesystem::is_directory(status)) {
-    return EISDIR;
-  }
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    return EINVAL;
+    return ENOENT;
   }
   errno = 0;
   file.reset(std::fopen(fileName.c_str(), "rb"));

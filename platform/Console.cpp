@@ -1,13 +1,22 @@
 #include "platform/Console.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <string_view>
 
 #include "platform/FileDescriptor.h"
+#include "platform/InterruptWatch.h"
 
 namespace quorvane {
 namespace {
@@ -44,71 +53,72 @@ std::optional<std::string> ReadLine(int input) {
   }
 }
 
-// The answer without blanks around it, in lower case.
-std::string NormalAnswer(std::string_view answer) {
-  const size_t first = answer.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  answer = answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
-  std::string lower;
-  for (char c : answer) {
-    lower += LowerAscii(c);
-  }
-  return lower;
+// The answer without blanks around it, case-folded.
+QString NormalAnswer(std::string_view answer) {
+  return QString::fromUtf8(answer.data(), static_cast<qsizetype>(answer.size()))
+      .trimmed()
+      .toCaseFolded();
 }
 
-std::optional<bool> ParseAnswer(std::string_view answer) {
-  const std::string lower = NormalAnswer(answer);
-  if (lower == "y" || lower == "yes" || lower == "j" || lower == "ja") {
-    return true;
+std::optional<size_t> ChoiceOf(const TTerminalQuestion& question, std::string_view line) {
+  const QString answer = NormalAnswer(line);
+  if (answer.isEmpty()) {
+    return std::nullopt;
   }
-  if (lower == "n" || lower == "no" || lower == "nein") {
-    return false;
+  for (size_t choice = 0; choice < question.Answers.size(); ++choice) {
+    for (const std::string& word : question.Answers[choice]) {
+      if (NormalAnswer(word) == answer) {
+        return choice;
+      }
+    }
   }
   return std::nullopt;
 }
 
-std::optional<TErrorAnswer> ParseErrorAnswer(std::string_view answer) {
-  const std::string lower = NormalAnswer(answer);
-  if (lower == "a" || lower == "abort" || lower == "abbrechen") {
-    return TErrorAnswer::Abort;
-  }
-  if (lower == "r" || lower == "retry" || lower == "w" || lower == "wiederholen") {
-    return TErrorAnswer::Retry;
-  }
-  if (lower == "i" || lower == "ignore" || lower == "ignorieren") {
-    return TErrorAnswer::Ignore;
-  }
-  return std::nullopt;
-}
-
-void WriteText(int output, std::string_view text) {
+bool WriteText(int output, std::string_view text) {
   while (!text.empty()) {
     const ssize_t count = ::write(output, text.data(), text.size());
     if (count < 0 && errno == EINTR) {
       continue;
     }
     if (count <= 0) {
-      return;
+      return false;
     }
     text.remove_prefix(static_cast<size_t>(count));
   }
+  return true;
 }
 
-// Asks `prompt` until `parse` accepts a line; nothing when the input ends first.
-template <typename TParse>
-auto AskUntilAnswered(int input, int output, const std::string& prompt, TParse parse)
-    -> decltype(parse(std::string_view())) {
-  for (;;) {
-    WriteText(output, prompt);
-    const std::optional<std::string> line = ReadLine(input);
-    if (!line) {
-      WriteText(output, "\n");
-      return std::nullopt;
+// Blocks the interrupt signals for a scope; ppoll lets them in only while it waits, so that a
+// signal cannot slip in between the look at the request and the wait.
+class TInterruptsHeld {
+ public:
+  TInterruptsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      sigaddset(&set, signal);
     }
-    if (auto answer = parse(*line)) {
-      return answer;
+    pthread_sigmask(SIG_BLOCK, &set, &open_);
+  }
+  ~TInterruptsHeld() { pthread_sigmask(SIG_SETMASK, &open_, nullptr); }
+  TInterruptsHeld(const TInterruptsHeld&) = delete;
+  TInterruptsHeld& operator=(const TInterruptsHeld&) = delete;
+  const sigset_t& Open() const { return open_; }
+
+ private:
+  sigset_t open_;
+};
+
+// Waits until `fd` is ready for `events` (or has failed); false after an interrupt.
+bool WaitUntilReady(int fd, short events, const TInterruptsHeld& held) {
+  for (;;) {
+    if (TInterruptWatch::Requested()) {
+      return false;
+    }
+    pollfd stream{fd, events, 0};
+    if (::ppoll(&stream, 1, nullptr, &held.Open()) >= 0 || errno != EINTR) {
+      return true;  // an error shows in the read or write that follows
     }
   }
 }
@@ -118,6 +128,79 @@ TFileDescriptor OpenTerminal() {
 }
 
 }  // namespace
+
+int ReadStandardInput(std::string& content) {
+  content.clear();
+  const TInterruptsHeld held;
+  struct stat status;
+  if (::fstat(STDIN_FILENO, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    content.reserve(static_cast<size_t>(status.st_size));
+  }
+  constexpr size_t kChunk = size_t{1} << 20;
+  size_t length = 0;
+  try {
+    for (;;) {
+      if (!WaitUntilReady(STDIN_FILENO, POLLIN, held)) {
+        content.resize(length);
+        return EINTR;
+      }
+      content.resize(length + kChunk);
+      const ssize_t count = ::read(STDIN_FILENO, content.data() + length, kChunk);
+      if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+        content.resize(length);
+        continue;
+      }
+      if (count <= 0) {
+        const int error = count < 0 ? errno : 0;
+        content.resize(length);
+        return error;
+      }
+      length += static_cast<size_t>(count);
+    }
+  } catch (const std::bad_alloc&) {
+    std::string().swap(content);
+    return ENOMEM;
+  }
+}
+
+bool WriteStandardOutput(std::string_view data) {
+  const TInterruptsHeld held;
+  struct stat status;
+  // Ready to write, a pipe or a terminal takes PIPE_BUF bytes at once; a larger write would
+  // wait for the reader with the interrupts shut out.
+  const bool regular = ::fstat(STDOUT_FILENO, &status) == 0 && S_ISREG(status.st_mode);
+  const size_t chunk = regular ? data.size() : size_t{PIPE_BUF};
+  while (!data.empty()) {
+    if (!WaitUntilReady(STDOUT_FILENO, POLLOUT, held)) {
+      return false;
+    }
+    const ssize_t count = ::write(STDOUT_FILENO, data.data(), std::min(data.size(), chunk));
+    if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+      continue;
+    }
+    if (count <= 0) {
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(count));
+  }
+  return true;
+}
+
+bool DisplayAvailable() {
+  if (!Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty()) {
+    return true;
+  }
+  // The first platform Qt tries, up to its options; the others would need one of the above.
+  std::string_view platform = Environment("QT_QPA_PLATFORM");
+  platform = platform.substr(0, platform.find_first_of(";:"));
+  for (const std::string_view displayless :
+       {"offscreen", "minimal", "minimalegl", "vnc", "linuxfb", "eglfs", "vkkhrdisplay"}) {
+    if (platform == displayless) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool StandardErrorIsTerminal() {
   return ::isatty(STDERR_FILENO) == 1;
@@ -154,30 +237,26 @@ std::string LocaleLanguageCode() {
   return {LowerAscii(locale[0]), LowerAscii(locale[1])};
 }
 
-std::optional<bool> AskYesNo(int input, int output, const std::string& question) {
-  return AskUntilAnswered(input, output, question + " [y/n] ", ParseAnswer);
+std::optional<size_t> Ask(int input, int output, const TTerminalQuestion& question) {
+  for (;;) {
+    WriteText(output, question.Prompt);
+    const std::optional<std::string> line = ReadLine(input);
+    if (!line) {
+      WriteText(output, "\n");
+      return std::nullopt;
+    }
+    if (auto choice = ChoiceOf(question, *line)) {
+      return choice;
+    }
+  }
 }
 
-std::optional<bool> AskYesNoOnTerminal(const std::string& question) {
+std::optional<size_t> AskOnTerminal(const TTerminalQuestion& question) {
   const TFileDescriptor terminal = OpenTerminal();
   if (!terminal.Valid()) {
     return std::nullopt;
   }
-  return AskYesNo(terminal.Get(), terminal.Get(), question);
-}
-
-std::optional<TErrorAnswer> AskAbortRetryIgnore(int input, int output,
-                                                const std::string& question) {
-  return AskUntilAnswered(input, output, question + "\n[a]bort, [r]etry or [i]gnore? ",
-                          ParseErrorAnswer);
-}
-
-std::optional<TErrorAnswer> AskAbortRetryIgnoreOnTerminal(const std::string& question) {
-  const TFileDescriptor terminal = OpenTerminal();
-  if (!terminal.Valid()) {
-    return std::nullopt;
-  }
-  return AskAbortRetryIgnore(terminal.Get(), terminal.Get(), question);
+  return Ask(terminal.Get(), terminal.Get(), question);
 }
 
 }  // namespace quorvane

@@ -6,14 +6,17 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 
 #include "platform/FileIo.h"
 #include "platform/TemporaryFile.h"
 #include "platform/WriteJournal.h"
+#include "support/Paths.h"
 
 namespace quorvane {
 namespace {
@@ -299,15 +302,28 @@ TFileError Replace(const TFileLocation& location, const struct stat& expected,
   return WriteInPlace(location, file.Get(), readable, expected, data, options);
 }
 
-TFileError WriteNewFile(const TFileLocation& location, std::string_view data,
+TFileError WriteNewFile(const TFileLocation& location, std::string_view data, mode_t mode,
                         const TWriteOptions& options) {
   TTemporaryFile temporary;
-  constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
-  if (const int error = temporary.Create(location.Directory.Get(), location.Name, kNewFileMode);
+  if (const int error = temporary.Create(location.Directory.Get(), location.Name, mode);
       error != 0) {
     return ErrorFromErrno(error);
   }
   return FillAndCommit(temporary, location, data, options, nullptr);
+}
+
+// The name `path` in its folder, which is created with its parents when missing.
+std::optional<TFileLocation> MakeLocation(const std::string& path) {
+  const std::string folder(ExtractFilePath(path));
+  if (!folder.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+      errno = error.value();
+      return std::nullopt;
+    }
+  }
+  return LocateName(path);
 }
 
 }  // namespace
@@ -351,12 +367,26 @@ TFileError WriteFileReplacing(const std::string& path, std::string_view data,
     if (errno != ENOENT) {
       return ErrorFromErrno(errno);
     }
-    result = WriteNewFile(*location, data, options);
+    constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+    result = WriteNewFile(*location, data, kNewFileMode, options);
   } else if (!S_ISREG(status.st_mode)) {
     return TFileError::NotRegular;
   } else {
     result = Replace(*location, status, data, options);
   }
+  if (result == TFileError::None) {
+    RememberFileSystem(*location);
+  }
+  return result;
+}
+
+TFileError WriteFileAnew(const std::string& path, std::string_view data, mode_t mode,
+                         const TWriteOptions& options) {
+  const std::optional<TFileLocation> location = MakeLocation(path);
+  if (!location) {
+    return ErrorFromErrno(errno);
+  }
+  const TFileError result = WriteNewFile(*location, data, mode, options);
   if (result == TFileError::None) {
     RememberFileSystem(*location);
   }

@@ -66,6 +66,15 @@ TFileError WriteFileReplacing(const std::string& path, std::string_view data,
 TFileError WriteReadFile(const TReadFile& file, std::string_view data,
                          const TWriteOptions& options = {});
 
+// Puts a new file with `data` at `path`, always either what the name held before or the new
+// content: a temporary file in the folder of `path` (created with its parents when missing),
+// renamed over the name. Whatever the name held is replaced, never written through: a symbolic
+// link there is replaced by the file, not followed. The file gets the permission bits `mode`
+// (the umask applies). On failure nothing at `path` has changed and no temporary file remains;
+// folders already created stay.
+TFileError WriteFileAnew(const std::string& path, std::string_view data, mode_t mode,
+                         const TWriteOptions& options = {});
+
 // Flushes, once each, the file systems written to since the last call.
 void SyncWrittenFileSystems();
 

@@ -48,9 +48,13 @@ std::optional<TFileLocation> LocateFile(const std::string& path) {
     }
     current = std::move(*target);
   }
+  return LocateName(current);
+}
+
+std::optional<TFileLocation> LocateName(const std::string& path) {
   TFileLocation location;
-  location.DirectoryPath = ExtractFilePath(current);
-  location.Name = ExtractFileName(current);
+  location.DirectoryPath = ExtractFilePath(path);
+  location.Name = ExtractFileName(path);
   if (location.Name.empty()) {
     errno = EISDIR;
     return std::nullopt;

@@ -22,4 +22,7 @@ struct TFileLocation {
 // reason in errno, when the folder cannot be opened or the links do not end.
 std::optional<TFileLocation> LocateFile(const std::string& path);
 
+// The same for the name `path` itself, whatever it names (a link there is not followed).
+std::optional<TFileLocation> LocateName(const std::string& path);
+
 }  // namespace quorvane

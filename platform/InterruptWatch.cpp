@@ -13,13 +13,13 @@ namespace {
 constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
 
 // Signal handlers can only reach static storage.
-constinit std::atomic<bool> interruptRequested{false};
+constinit std::atomic<int> requestingSignal{0};
 constinit std::atomic<bool> watchInstalled{false};
 
-void OnInterrupt(int) {
-  if (interruptRequested.exchange(true)) {
+void OnInterrupt(int signal) {
+  if (requestingSignal.exchange(signal) != 0) {
     RemovePendingTemporaryFile();
-    ::_exit(130);
+    ::_exit(128 + signal);
   }
 }
 
@@ -29,7 +29,7 @@ TInterruptWatch::TInterruptWatch() {
   if (watchInstalled.exchange(true)) {
     throw std::logic_error("TInterruptWatch: only one per process");
   }
-  interruptRequested.store(false);
+  requestingSignal.store(0);
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   action.sa_flags = SA_RESTART;
@@ -50,11 +50,21 @@ TInterruptWatch::~TInterruptWatch() {
 }
 
 bool TInterruptWatch::Requested() {
-  return interruptRequested.load();
+  return requestingSignal.load() != 0;
+}
+
+bool TInterruptWatch::TerminationRequested() {
+  const int signal = requestingSignal.load();
+  return signal == SIGTERM || signal == SIGHUP;
+}
+
+int TInterruptWatch::ExitCode() {
+  const int signal = requestingSignal.load();
+  return signal == 0 ? 0 : 128 + signal;
 }
 
 void TInterruptWatch::Reset() {
-  interruptRequested.store(false);
+  requestingSignal.store(0);
 }
 
 }  // namespace quorvane

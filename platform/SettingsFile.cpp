@@ -1,6 +1,7 @@
 #include "platform/SettingsFile.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <iostream>
 
 #include "support/Paths.h"
+#include "support/ShownName.h"
 
 namespace quorvane {
 namespace {
@@ -109,6 +111,13 @@ std::string HomeDirectory() {
   return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
 }
 
+// Something at the name that is no regular file (a FIFO, a device, a directory) would block or
+// harm when opened: it counts as no settings file at all.
+bool IsSomethingElseThanAFile(const std::string& path) {
+  struct stat status;
+  return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
 }  // namespace
 
 TSettingsFile::TSettingsFile() : TSettingsFile(FileForApp("Quorvane")) {}
@@ -120,8 +129,15 @@ TSettingsFile::TSettingsFile(const std::string& filePath) : filePath_(filePath) 
 TSettingsFile::~TSettingsFile() = default;
 
 void TSettingsFile::Open() {
-  settings_ = std::make_unique<QSettings>(QFile::decodeName(QByteArray::fromStdString(filePath_)),
-                                          QSettings::IniFormat);
+  QString name = QFile::decodeName(QByteArray::fromStdString(filePath_));
+  if (IsSomethingElseThanAFile(filePath_)) {
+    // Without a name QSettings reads nothing and refuses every write, so that what is at the
+    // name is never opened.
+    Warn("is not a regular file; the settings take their defaults and are not saved");
+    warned_ = true;
+    name.clear();
+  }
+  settings_ = std::make_unique<QSettings>(name, QSettings::IniFormat);
   settings_->childGroups();  // QSettings parses on first use; damage is reported now
   WarnIfUnreadable();
 }
@@ -142,13 +158,13 @@ std::string TSettingsFile::FileForApp(std::string_view appName) {
   return ConfigDirectory() + "/" + std::string(kVendor) + "/" + std::string(appName) + ".conf";
 }
 
-std::string TSettingsFile::FileForKey(std::string_view registryKey) {
-  const auto components = KeyComponents(registryKey);
+std::string TSettingsFile::FileForKey(std::string_view storeKey) {
+  const auto components = KeyComponents(storeKey);
   return IsProgramKey(components) ? FileForApp(components[2]) : std::string();
 }
 
-std::string TSettingsFile::GroupForKey(std::string_view registryKey) {
-  const auto components = KeyComponents(registryKey);
+std::string TSettingsFile::GroupForKey(std::string_view storeKey) {
+  const auto components = KeyComponents(storeKey);
   std::string group;
   for (size_t i = IsProgramKey(components) ? 3 : 0; i < components.size(); ++i) {
     if (!group.empty()) {
@@ -167,7 +183,7 @@ QString TSettingsFile::Key(std::string_view group, std::string_view name) const 
 }
 
 void TSettingsFile::Warn(const std::string& message) const {
-  std::cerr << "quorvane: settings file " << filePath_ << ": " << message << '\n';
+  std::cerr << "quorvane: settings file " << DisplayName(filePath_) << ": " << message << '\n';
 }
 
 void TSettingsFile::WarnIfUnreadable() const {

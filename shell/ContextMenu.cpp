@@ -13,9 +13,9 @@
 #include "shell/ActionFiles.h"
 #include "shell/DesktopEntryText.h"
 #include "shell/OldVerbEntries.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
-#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
@@ -27,11 +27,6 @@ std::optional<std::string>& HeldCaption() {
   return caption;
 }
 
-// A path or system text among the program's Windows-1252 texts.
-std::string ProgramTextOf(const std::string& text) {
-  return IsValidUtf8(text) ? Utf8ToWin1252(text) : text;
-}
-
 enum class TStepResult { Done, Ignored, Aborted };
 
 // Runs one change of a file until it succeeds or the user gives it up.
@@ -41,7 +36,7 @@ TStepResult RunStep(const std::string& pattern, const std::function<TActionResul
     if (result.Error == 0) {
       return TStepResult::Done;
     }
-    switch (ConfirmRegistryError(result.Path, pattern, result.Error)) {
+    switch (ConfirmSettingsError(result.Path, pattern, result.Error)) {
       case IMessages::TErrorChoice::Abort:
         return TStepResult::Aborted;
       case IMessages::TErrorChoice::Ignore:
@@ -168,8 +163,8 @@ TClassList FindRegisteredClasses(const std::string& commandLine) {
 
 bool RegisterContextMenu(const TClassList& classes, bool registering) {
   const std::string pattern =
-      GetText(registering ? textid::kRegistryWriteError : textid::kRegistryRemoveError) + " " +
-      GetText(textid::kRegistryErrorKey);
+      GetText(registering ? textid::kSettingsWriteError : textid::kSettingsRemoveError) + " " +
+      GetText(textid::kSettingsErrorKey);
   return WriteClassVerbs(classes, registering, pattern, ContextMenuCaption(),
                          ContextMenuCommandLine());
 }
@@ -190,12 +185,12 @@ bool WriteClassVerbs(const TClassList& classes, bool registering, const std::str
   return RemoveOldEntries(pattern, registering ? nullptr : &program, directories);
 }
 
-IMessages::TErrorChoice ConfirmRegistryError(const std::string& path, const std::string& pattern,
+IMessages::TErrorChoice ConfirmSettingsError(const std::string& path, const std::string& pattern,
                                              int error) {
-  std::string text = ReplaceAll(pattern, "%s", ProgramTextOf(path));
+  std::string text = ReplaceAll(pattern, "%s", ShownName(path));
   if (error != 0) {
     text += '\r';
-    text += ProgramTextOf(std::strerror(error));
+    text += ShownName(std::strerror(error));  // the system's own words, as it writes them
   }
   return Messages().AskAbortRetryIgnore(text, kCaption);
 }

@@ -4,40 +4,25 @@
 
 #include <string>
 
-#include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgramId.h"
+#include "batch/SettingsStore.h"
 #include "engine/TagsCommaList.h"
 #include "lang/Language.h"
 #include "platform/SettingsFile.h"
 #include "shell/ContextMenu.h"
 #include "support/Paths.h"
-#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
 
-// Messages in the user's language: the stored choice, else, as at a first start in batch
-// mode, the language of the locale, stored nowhere.
-void LoadLanguageForMessages() {
-  if (LoadLanguageSettings(nullptr) == 0) {
-    return;
-  }
-  std::string country;
-  std::string language;
-  if (ChooseLanguageForLocale(country, language)) {
-    InitLanguage(country, language);
-  }
+void ReportSettingsError(const TSettingsError& error) {
+  Messages().Error(std::string(error.what()));
 }
 
-void ReportSettingsError(const TRegistryError& error) {
-  const std::string text = error.what();
-  Messages().Error(IsValidUtf8(text) ? Utf8ToWin1252(text) : text);
-}
-
-void WriteDefaultTagList(TApplicationReg& reg) {
+void WriteDefaultTagList(TSettingsStore& reg) {
   if (reg.OpenAppKey({}, true)) {
     reg.Write("BreakTags", std::string(kDefaultTagListText));
     reg.CloseKey();
@@ -47,7 +32,7 @@ void WriteDefaultTagList(TApplicationReg& reg) {
 
 // Removes the settings key; the groups above it, the file and the vendor directory go when
 // nothing else is left in them.
-void DeleteSettingsKey(TApplicationReg& reg) {
+void DeleteSettingsKey(TSettingsStore& reg) {
   TSettingsFile& file = reg.File();
   if (::access(file.FilePath().c_str(), F_OK) != 0) {
     const std::string vendorDirectory(ExtractFilePath(file.FilePath()));
@@ -62,13 +47,13 @@ void DeleteSettingsKey(TApplicationReg& reg) {
 
 int InstallOrDeinstall(bool deinstall) {
   LoadLanguageForMessages();
-  TApplicationReg reg("Quorvane", ProgramVersionText());
+  TSettingsStore reg("Quorvane", ProgramVersionText());
   bool settingsFailed = false;
   TClassList classes;
   if (!deinstall) {
     try {
       WriteDefaultTagList(reg);
-    } catch (const TRegistryError& error) {
+    } catch (const TSettingsError& error) {
       ReportSettingsError(error);
       return 1;
     }
@@ -76,7 +61,7 @@ int InstallOrDeinstall(bool deinstall) {
   } else {
     try {
       DeleteSettingsKey(reg);
-    } catch (const TRegistryError& error) {
+    } catch (const TSettingsError& error) {
       // The verb entries are still removed: they are what the user sees.
       ReportSettingsError(error);
       settingsFailed = true;

@@ -1,5 +1,7 @@
 #include "shell/ShellWords.h"
 
+#include "support/TextFormat.h"
+
 namespace quorvane {
 namespace {
 
@@ -97,10 +99,7 @@ std::string OctalPrintfFormat(std::string_view text) {
     if (IsFormatLiteral(c)) {
       format += c;
     } else {
-      format += '\\';
-      format += static_cast<char>('0' + (code >> 6));
-      format += static_cast<char>('0' + ((code >> 3) & 7));
-      format += static_cast<char>('0' + (code & 7));
+      AppendOctalEscape(format, code);
     }
   }
   return format;

@@ -32,6 +32,13 @@ std::string TextIdHex(uint32_t id) {
   return hex;
 }
 
+void AppendOctalEscape(std::string& out, unsigned char code) {
+  out += '\\';
+  out += static_cast<char>('0' + (code >> 6));
+  out += static_cast<char>('0' + ((code >> 3) & 7));
+  out += static_cast<char>('0' + (code & 7));
+}
+
 std::string MissingText(uint32_t id) {
   return "String " + TextIdHex(id) + " not found";
 }

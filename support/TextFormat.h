@@ -12,6 +12,9 @@ std::string ReplaceAll(std::string_view text, std::string_view placeholder, std:
 // The identifier as 8 upper-case hexadecimal digits.
 std::string TextIdHex(uint32_t id);
 
+// Appends "\" and the three octal digits of `code` ("\033").
+void AppendOctalEscape(std::string& out, unsigned char code);
+
 // What a lookup gives for a text that exists nowhere: "String XXXXXXXX not found".
 std::string MissingText(uint32_t id);
 

@@ -2,21 +2,13 @@
 
 #include <QAction>
 #include <QMenu>
-#include "ui/UiFormat.h"
+#include "batch/UiText.h"
 
 namespace quorvane {
 
-TMenuHistoryFiles::TMenuHistoryFiles(THistoryList& list, QMenu* menu, QAction* anchor, TClick click,
-                                     QObject* parent)
+TMenuHistoryFiles::TMenuHistoryFiles(const THistoryList& list, QMenu* menu, QAction* anchor,
+                                     TClick click, QObject* parent)
     : QObject(parent), list_(list), menu_(menu), anchor_(anchor), click_(std::move(click)) {}
-
-void TMenuHistoryFiles::Add(const std::string& path) {
-  if (path.empty()) {
-    return;
-  }
-  list_.Add(path);
-  Rebuild();
-}
 
 void TMenuHistoryFiles::Rebuild() {
   for (QAction* action : menu_->actions()) {
@@ -34,8 +26,9 @@ void TMenuHistoryFiles::Rebuild() {
   separator->setObjectName("HistorySeparator");
   menu_->insertAction(anchor_, separator);
   for (size_t i = 0; i < items.size(); ++i) {
-    QString caption = QString::number(i + 1) + " " + PathText(items[i]);
-    caption.replace("&", "&&");
+    // The first nine numbers are the items' mnemonics; an "&" of the name is shown as it is.
+    const QString caption = (i < 9 ? "&" : "") + QString::number(i + 1) + " " +
+                            ShownPathText(items[i]).replace("&", "&&");
     auto* action = new QAction(caption, menu_);
     action->setProperty(kPathProperty, QString::fromStdString(items[i]));
     const std::string path = items[i];

@@ -1,20 +1,22 @@
 #include "ui/WindowBatch.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Batch.h"
 #include "batch/EventPump.h"
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "batch/SettingsStore.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/InterruptWatch.h"
 #include "platform/MemoryLoad.h"
 #include "shell/Installation.h"
 #include "ui/DialogMessages.h"
-#include "ui/ProgressForm.h"
+#include "ui/ProgressWindow.h"
 
 namespace quorvane {
 
@@ -37,7 +39,7 @@ int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
   SetMemoryLoadProvider(MemoryLoadPercent);
   TInterruptWatch interrupts;
   SetEventHook(WatchInterrupts);
-  std::unique_ptr<TProgressForm> window = InstallProgressWindow();
+  std::unique_ptr<TProgressWindow> window = InstallProgressWindow();
   TRestoreConsoleMessages restore;
   SetMessages(std::make_unique<TDialogMessages>(window.get()));
 
@@ -45,13 +47,21 @@ int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
   TWindowSettings placement;
   auto createDocument = [&]() -> TDocument& {
     document.WaitAfterFile = true;  // each file's statistics stay readable for the wait time
-    LoadMainSettings(ApplicationReg(), document, placement);
-    StartLanguage(ApplicationReg(), placement, ChooseLanguageForLocale);
+    LoadMainSettings(SettingsStore(), document, placement);
+    StartLanguage(SettingsStore(), placement, ChooseLanguageForLocale);
     return document;
   };
   const int code = RunBatch(std::move(job), createDocument);
   SetEventHook(nullptr);
   return code;
+}
+
+void ShowWindowHelp(int argc, char** argv, const std::string& text, bool asError) {
+  QApplication application(argc, argv);
+  LoadLanguageForMessages();
+  QMessageBox box(asError ? QMessageBox::Critical : QMessageBox::Information, "Quorvane",
+                  UiText(text).replace('\r', '\n'), QMessageBox::Ok);
+  box.exec();
 }
 
 int RunWindowInstallation(int argc, char** argv, bool deinstall) {

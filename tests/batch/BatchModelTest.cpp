@@ -9,6 +9,8 @@
 #include "batch/Job.h"
 #include "batch/ProgramId.h"
 #include "batch/ProgressModel.h"
+#include "batch/TerminalQuestions.h"
+#include "lang/Language.h"
 #include "platform/System.h"
 #include "lang/Language.h"
 #include "support/HistoryList.h"
@@ -45,7 +47,17 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
   EXPECT_EQ(Parse({"-R"}, job), TStartAction::HelpError);
   EXPECT_EQ(Parse({"-x"}, job), TStartAction::HelpError);
   EXPECT_EQ(Parse({"-ak"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"--"}, job), TStartAction::HelpError);  // an option with an empty name
+  EXPECT_EQ(Parse({"--help"}, job), TStartAction::Help);
+  EXPECT_EQ(Parse({"--version", "-x"}, job), TStartAction::Version);
+  EXPECT_EQ(Parse({"-version"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-o"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-o", "-k"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-l", "-q", "--o", "out", "--", "-r", "-"}, job), TStartAction::Batch);
+  EXPECT_TRUE(job.Literal && job.Quiet && job.FromCommandLine);
+  EXPECT_FALSE(job.Recursive);  // after "--" a path
+  EXPECT_EQ(job.OutputDirectory, "out");
+  EXPECT_TRUE(job.UsesStandardStreams());
+  EXPECT_FALSE(job.CanTravel());
   EXPECT_EQ(Parse({"-k", "-i", "-x"}, job), TStartAction::Install);
   EXPECT_EQ(Parse({"-h", "-x"}, job), TStartAction::Help);
   EXPECT_EQ(Parse({"-s"}, job), TStartAction::Batch);
@@ -53,6 +65,32 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
 
   EXPECT_EQ(Parse({"-", "/h", "-?", "-k.htm", "a.htm", "a.htm", ""}, job), TStartAction::Batch);
   EXPECT_EQ(job.Count(), 5);  // the duplicate and the empty path are dropped
+
+  // "-e FILE" opens the editor; anything else with -e is a usage error.
+  EXPECT_EQ(EditFileArgument({"-e", "a b.htm"}), "a b.htm");
+  EXPECT_EQ(EditFileArgument({"--edit", "-k"}), "-k");
+  EXPECT_FALSE(EditFileArgument({"-e"}));
+  EXPECT_FALSE(EditFileArgument({"-e", "a.htm", "b.htm"}));
+  EXPECT_FALSE(EditFileArgument({"-k", "-e"}));
+  EXPECT_EQ(Parse({"-e"}, job), TStartAction::HelpError);
+}
+
+// The terminal answers to what its prompt shows, in the language of the texts.
+TEST(TerminalQuestions, AnswersAreTheShownLettersTheirWordsAndTheButtonCaptions) {
+  using TChoices = std::vector<std::vector<std::string>>;
+  InitLanguage("", "");
+  const TTerminalQuestion builtIn = AbortRetryIgnoreQuestion("Failed.");
+  EXPECT_EQ(builtIn.Prompt, "Failed.\n[a]bort, [r]etry or [i]gnore? ");
+  EXPECT_EQ(
+      builtIn.Answers,
+      (TChoices{{"a", "abort", "Abort"}, {"r", "retry", "Retry"}, {"i", "ignore", "Ignore"}}));
+  ASSERT_EQ(InitLanguage("", FindDataFile("Quorvane_de.nls")), 0);
+  const TTerminalQuestion german = YesNoQuestion("Alle abbrechen?");
+  EXPECT_EQ(german.Prompt, "Alle abbrechen? [j/n] ");
+  EXPECT_EQ(german.Answers, (TChoices{{"j", "Ja"}, {"n", "Nein"}}));
+  EXPECT_EQ(AbortRetryIgnoreQuestion("x").Answers[1],
+            (std::vector<std::string>{"w", "wiederholen", "Wiederholen"}));
+  InitLanguage("", "");
 }
 
 TEST(ProgramId, TextAndVersion) {
@@ -73,7 +111,7 @@ TEST(ProgressModel, StagesFillTheMainBar) {
   model.SetSubProgress(50);
   EXPECT_EQ(model.MainPosition(), 60);
   EXPECT_EQ(model.SubPosition(), 50);
-  model.Start(nullptr, "c", TProgressModel::kAdditionalText, true);
+  model.Start({}, "c", TProgressModel::kAdditionalText, true);
   model.SetProgress(100);  // no sub bar: the main bar moves
   EXPECT_EQ(model.MainPosition(), 100);
 }
@@ -81,7 +119,7 @@ TEST(ProgressModel, StagesFillTheMainBar) {
 TEST(ProgressModel, CancelAndClose) {
   TProgressModel model;
   model.Reset();
-  model.Start(nullptr, "c", 7, true);
+  model.Start({}, "c", 7, true);
   EXPECT_FALSE(model.SetSubProgress(10));
   model.ButtonCancelClick();
   EXPECT_TRUE(model.CancelRequest());
@@ -108,21 +146,15 @@ TEST(ProgressModel, CancelAndClose) {
 
 TEST(ProgressModel, SpinsAtMostEveryThreeHundredMilliseconds) {
   TProgressModel model;
+  uint32_t now = 0xFFFFFF00;  // the tick count wraps around during the reports
+  model.SetClock([&] { return now; });
   model.Reset();
-  std::vector<uint32_t> turns;
-  std::string last = model.Progressor();
-  const uint32_t start = TickCount();
-  while (TickCount() - start < 700) {
+  std::string marks;
+  for (int report = 0; report < 10; ++report, now += 100) {
     model.SetSubProgress(-1);
-    if (model.Progressor() != last) {
-      last = model.Progressor();
-      turns.push_back(TickCount());
-    }
+    marks += model.Progressor();
   }
-  ASSERT_GE(turns.size(), 2u);
-  for (size_t i = 1; i < turns.size(); ++i) {
-    EXPECT_GE(turns[i] - turns[i - 1], 300u);
-  }
+  EXPECT_EQ(marks, "|||///\x97\x97\x97\\");
 }
 
 // Asks to cancel once the pass has come to its marked blocks: the text has been worked on in
@@ -145,8 +177,9 @@ class TFixedEditor : public IEditorHost {
   void SetEditorText(const std::string&) override { ++Replaced; }
   bool EditorModified() const override { return false; }
   void SetEditorModified(bool) override {}
-  void* OwnerWindow() override { return nullptr; }
+  TWindowHandle OwnerWindow() override { return {}; }
   void WaitUntilProgressClosed() override {}
+  void TextCompressed(const std::string&, const std::string&) override { ++Replaced; }
 };
 
 TEST(Document, ACancelledRunWritesNoFileAndKeepsTheEditorText) {
@@ -185,13 +218,13 @@ TEST(JobList, CountsJobsForTheCaption) {
   JobList().Clear();
 }
 
-TEST(HistoryList, NewestFirstAndSwapsWithTheFirst) {
+TEST(HistoryList, NewestFirstAndAReopenedFileMovesToTheFront) {
   THistoryList history;
   for (const char* path : {"D", "C", "B", "A"}) {
     history.Add(path);
   }
   history.Add("c");
-  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "B", "A", "D"}));
+  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "A", "B", "D"}));
   for (int i = 0; i < 10; ++i) {
     history.Add(std::to_string(i) + "f");
   }

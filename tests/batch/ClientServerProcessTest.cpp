@@ -138,14 +138,33 @@ TEST_F(ClientServer, ALaterInstanceHandsItsJobToTheWorkingOne) {
   EXPECT_LT(clientTime, std::chrono::seconds(5));
   EXPECT_EQ(serverRun.exitCode, 0) << serverRun.err;
   const std::vector<std::string> lines = Lines(serverRun.out);
-  ASSERT_EQ(lines.size(), 3u) << serverRun.out;
+  ASSERT_EQ(lines.size(), 4u) << serverRun.out;
   EXPECT_TRUE(lines[0].starts_with("big.htm: ")) << lines[0];
   EXPECT_EQ(lines[1], "Compress: Job 2/2");
   EXPECT_EQ(lines[2], (site / "sub/small.htm").string() + ": 27 % (16 Characters)");
+  EXPECT_TRUE(lines[3].starts_with("2 files, ")) << lines[3];
   EXPECT_EQ(Read(site / "sub/small.htm"), kCompressed);
   EXPECT_EQ(Read(site / "small.htm"), kPage) << "the server's own directory is not meant";
   EXPECT_EQ(Read(site / "big.htm").find("\r\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(channel));
+}
+
+// A name with a wildcard that a file manager passes with -l stays a name in the working
+// instance too.
+TEST_F(ClientServer, LiteralNamesStayNamesInTheWorkingInstance) {
+  SetWaittime(2000);
+  Write(site / "big.htm", bench::GeneratePage(8u << 20, 7));
+  Write(site / "sub/star*.htm", kPage);
+  Write(site / "sub/star-other.htm", kPage);
+  auto server = Start({"-s", "big.htm"}, site);
+  ASSERT_TRUE(ChannelAppears());
+  const TRun client = Finish(*Start({"-s", "-l", "star*.htm"}, site / "sub"));
+  const TRun serverRun = Finish(*server);
+  EXPECT_EQ(client.out + client.err, "") << "the client did no work";
+  EXPECT_EQ(serverRun.exitCode, 0) << serverRun.err;
+  EXPECT_NE(serverRun.out.find("sub/star*.htm: "), std::string::npos) << serverRun.out;
+  EXPECT_EQ(Read(site / "sub/star*.htm"), kCompressed);
+  EXPECT_EQ(Read(site / "sub/star-other.htm"), kPage);
 }
 
 TEST_F(ClientServer, AnEmptyJobTakesOverADeadServersSocket) {

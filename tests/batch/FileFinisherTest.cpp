@@ -26,7 +26,10 @@ class FileFinisher : public ::testing::Test {
   // The file as the batch has it once it has read it, with its new content.
   static TFinishedFile Finished(const fs::path& path, const std::string& text,
                                 std::optional<TFileTime> stamp = {}) {
-    TFinishedFile file{path.string(), {}, text, stamp, false};
+    TFinishedFile file;
+    file.Name = path.string();
+    file.Text = text;
+    file.Stamp = stamp;
     std::string content;
     ReadWholeFile(path.string(), content, file.File);
     return file;

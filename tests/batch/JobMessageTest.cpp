@@ -16,7 +16,7 @@ namespace quorvane {
 namespace {
 
 using namespace std::string_literals;
-using TSend = TMessageChannel::TSendResult;
+using TSend = TJobChannel::TSendResult;
 
 std::string Int32(int32_t value) {
   std::string bytes;
@@ -58,7 +58,16 @@ TEST(JobMessage, LayoutIsSwitchesCountAndLengthPrefixedPaths) {
   EXPECT_TRUE(copy.KeepDate);
   EXPECT_FALSE(copy.Recursive);
   EXPECT_FALSE(copy.ClientServer);
+  EXPECT_FALSE(copy.Literal);
   EXPECT_EQ(Paths(copy), Paths(job));
+
+  // Literal names travel in the top bit of the first byte; an instance that does not know it
+  // takes the archive mode from the second byte and never sees the bit.
+  job.Literal = true;
+  EXPECT_EQ(job.SaveToBuffer(), "\x82\x02\x01\x00"s + expected.substr(4));
+  ASSERT_TRUE(copy.LoadFromBuffer(job.SaveToBuffer()));
+  EXPECT_TRUE(copy.Literal);
+  EXPECT_EQ(copy.ArchiveMode, 2);
 }
 
 TEST(JobMessage, ShortOrInconsistentMessagesAreNoJob) {
@@ -112,6 +121,7 @@ TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
       "\x02\x02\x01\x01"s + Int32(1) + Record("/web/index.htm"),
       "\x01\x01\x00\x00"s + Int32(3) + Record("a") + Record("") + Record("a"),
       "\x00\x00\x01\x00"s + Int32(2) + Record("*.htm") + Record("/x/\xFF\x80.html"),
+      "\x81\x01\x00\x00"s + Int32(1) + Record("star*.htm"),
   };
   std::mt19937 random(20261207);
   auto below = [&](size_t n) { return n == 0 ? 0 : static_cast<size_t>(random() % n); };
@@ -160,6 +170,7 @@ TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
     ASSERT_EQ(again.ArchiveMode, job.ArchiveMode);
     ASSERT_EQ(again.KeepDate, job.KeepDate);
     ASSERT_EQ(again.Recursive, job.Recursive);
+    ASSERT_EQ(again.Literal, job.Literal);
   }
   EXPECT_GT(valid, 100) << "the damage should leave some messages valid";
 }
@@ -172,13 +183,13 @@ class ServerChannel : public ::testing::Test {
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     runtime = pattern;
     ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    path = TMessageChannel::PathFor(MailslotName());
+    path = TJobChannel::PathFor(JobChannelName());
     ASSERT_FALSE(path.empty());
-    ASSERT_EQ(list.Mailslot.Create(path), TMessageChannel::TCreateResult::Created);
+    ASSERT_EQ(list.Channel.Create(path), TJobChannel::TCreateResult::Created);
     ASSERT_TRUE(sender.Open(path));
   }
   void TearDown() override {
-    list.CloseMailslot();
+    list.CloseJobChannel();
     ::unsetenv("XDG_RUNTIME_DIR");
     std::filesystem::remove_all(runtime);
   }
@@ -191,7 +202,7 @@ class ServerChannel : public ::testing::Test {
   std::string runtime;
   std::string path;
   TJobList list;
-  TMessageChannel sender;
+  TJobChannel sender;
 };
 
 TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
@@ -201,14 +212,14 @@ TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
         "\0\0\0\0\0\0\0\0"s, ""s, JobMessage("/x/c.htm")}) {
     ASSERT_EQ(sender.Send(message), TSend::Sent);
   }
-  list.ReadMailslot();
+  list.ReadJobChannel();
   // The 5-byte message is dropped; the same path in a later job is that job's own.
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(Paths(list.Items(0)), std::vector<std::string>{"/x/a.htm"});
   EXPECT_EQ(Paths(list.Items(1)), std::vector<std::string>{"/x/a.htm"});
   EXPECT_EQ(list.Items(2).Count(), 0);
   EXPECT_EQ(list.Items(2).Owner(), &list);
-  list.ReadMailslot();  // the empty message did not stay in the way
+  list.ReadJobChannel();  // the empty message did not stay in the way
   ASSERT_EQ(list.Count(), 4);
   EXPECT_EQ(Paths(list.Items(3)), std::vector<std::string>{"/x/c.htm"});
 }
@@ -231,9 +242,9 @@ TEST(ServerChannelInTheRun, TheRunAndItsWaitReadTheChannel) {
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   const std::string runtime = pattern;
   ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-  const std::string path = TMessageChannel::PathFor(MailslotName());
-  ASSERT_EQ(JobList().Mailslot.Create(path), TMessageChannel::TCreateResult::Created);
-  TMessageChannel sender;
+  const std::string path = TJobChannel::PathFor(JobChannelName());
+  ASSERT_EQ(JobList().Channel.Create(path), TJobChannel::TCreateResult::Created);
+  TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
   const std::string file = runtime + "/a.htm";
   std::ofstream(file, std::ios::binary) << "<p>  a  </p>\r\n";
@@ -256,7 +267,7 @@ TEST(ServerChannelInTheRun, TheRunAndItsWaitReadTheChannel) {
   late.join();
   EXPECT_EQ(JobList().Count(), 2) << "read while the finished file is shown";
 
-  JobList().CloseMailslot();
+  JobList().CloseJobChannel();
   JobList().Clear();
   ::unsetenv("XDG_RUNTIME_DIR");
   std::filesystem::remove_all(runtime);

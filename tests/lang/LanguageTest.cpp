@@ -2,10 +2,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 
-#include "TempDir.h"
 #include "lang/Language.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 
 namespace quorvane {
@@ -19,12 +18,12 @@ class LanguageTest : public ::testing::Test {
     FormatSettings() = TFormatSettings{};
   }
 
-  testing::TTempDir dir_;
+  test::TTempDir dir_;
 };
 
 TEST_F(LanguageTest, WithoutFilesLookupsFallBack) {
   EXPECT_EQ(InitLanguage("", ""), ENOENT);
-  EXPECT_TRUE(LanguageInitialised());
+  EXPECT_FALSE(LanguageInitialised());
   EXPECT_EQ(InitLanguage(dir_.Path() + "STATE_XX.nls", dir_.Path() + "Quorvane_xx.nls"), ENOENT);
   EXPECT_EQ(CurrentLanguageFile(), dir_.Path() + "Quorvane_xx.nls");
   EXPECT_EQ(CurrentCountryFile(), dir_.Path() + "STATE_XX.nls");
@@ -43,6 +42,7 @@ TEST_F(LanguageTest, LoadsDecodedTextsAndTheFirstDefinitionWins) {
                                           "0=zero\n"
                                           "123456789=too long\n");
   EXPECT_EQ(InitLanguage("", language), 0);
+  EXPECT_TRUE(LanguageInitialised());
   EXPECT_TRUE(TextsInMemory());
   EXPECT_EQ(GetText(0x4560CF28, "Cancel"), " Abbrechen");
   EXPECT_EQ(GetText(0x655C77AA), "OK");
@@ -123,15 +123,18 @@ TEST_F(LanguageTest, FormatKeysSetTheProcessFormats) {
   EXPECT_EQ(formats.DecimalSeparator, ',');
 }
 
+// Permission bits hold only for a process that cannot override them: as root the file is
+// read by the user nobody, in a child process.
 TEST_F(LanguageTest, ReportsAnUnreadableLanguageFile) {
-  const std::string language = dir_.Write("Quorvane_de.nls", "1=x\n");
-  ASSERT_EQ(chmod(language.c_str(), 0), 0);
-  if (std::FILE* probe = std::fopen(language.c_str(), "rb")) {
-    std::fclose(probe);
-    GTEST_SKIP() << "permissions do not restrict this user";
-  }
-  EXPECT_EQ(InitLanguage("", language), EACCES);
-  EXPECT_EQ(GetText(1), "String 00000001 not found");
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
+  const int result = test::RunUnprivileged([this] {
+    const std::string language = dir_.Write("Quorvane_de.nls", "1=x\n");
+    ASSERT_EQ(chmod(language.c_str(), 0), 0);
+    EXPECT_EQ(InitLanguage("", language), EACCES);
+    EXPECT_EQ(GetText(1), "String 00000001 not found");
+  });
+  ASSERT_NE(result, test::kCannotDropPrivileges);
+  EXPECT_EQ(result, 0);
 }
 
 }  // namespace

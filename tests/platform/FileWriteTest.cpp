@@ -81,6 +81,27 @@ TEST(WriteFileReplacing, KeepsSymbolicLinksAndHardLinks) {
   EXPECT_EQ(ReadBytes(dir / "site/two.htm"), "new");
 }
 
+TEST(WriteFileAnew, ReplacesWhatTheNameHoldsAndMakesTheFoldersOnTheWay) {
+  TTempDir dir;
+  WriteBytes(dir / "elsewhere.htm", "not ours");
+  ASSERT_EQ(::mkdir((dir / "out").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("../elsewhere.htm", (dir / "out/page.htm").c_str()), 0);
+  const TFileTime date{1'400'000'000, 5};
+  ASSERT_EQ(WriteFileAnew(dir / "out/page.htm", "new", 0600, {.Time = date}), TFileError::None);
+  EXPECT_FALSE(S_ISLNK(StatusOf(dir / "out/page.htm").st_mode)) << "the link is replaced";
+  EXPECT_EQ(ReadBytes(dir / "elsewhere.htm"), "not ours");
+  EXPECT_EQ(StatusOf(dir / "out/page.htm").st_mode & 0777, 0600u);
+  EXPECT_EQ(GetFileTime(dir / "out/page.htm"), date);
+
+  ASSERT_EQ(WriteFileAnew(dir / "out/a/b/deep.htm", "deep", 0644), TFileError::None);
+  EXPECT_EQ(ReadBytes(dir / "out/a/b/deep.htm"), "deep");
+  // A file where a folder must be, or a folder at the name: nothing changes there.
+  EXPECT_NE(WriteFileAnew(dir / "elsewhere.htm/x.htm", "x", 0644), TFileError::None);
+  EXPECT_NE(WriteFileAnew(dir / "out/a", "x", 0644), TFileError::None);
+  EXPECT_EQ(EntryNames(dir / "out/a"), std::vector<std::string>{"b"});
+  EXPECT_EQ(ReadBytes(dir / "elsewhere.htm"), "not ours");
+}
+
 TEST(WriteFileReplacing, KeepsOwnerGroupAndExtendedAttributes) {
   TTempDir dir;
   const std::string file = dir / "page.htm";
@@ -249,11 +270,13 @@ class FaultInjection : public testing::Test {
     const char* Name;
     bool Editor;  // the editor's Save, durable; else the batch's write of the file it read
     bool HardLinked;
+    bool Anew;  // the batch's result put at a name of an output tree
   };
-  static constexpr TRoad kRoads[] = {{"batch", false, false},
-                                     {"batch in place", false, true},
-                                     {"editor save", true, false},
-                                     {"editor save in place", true, true}};
+  static constexpr TRoad kRoads[] = {{"batch", false, false, false},
+                                     {"batch in place", false, true, false},
+                                     {"editor save", true, false, false},
+                                     {"editor save in place", true, true, false},
+                                     {"output tree", false, false, true}};
 
   void Prepare(const TRoad& road) {
     ::unlink(link_.c_str());
@@ -270,6 +293,9 @@ class FaultInjection : public testing::Test {
       EXPECT_EQ(ReadWholeFile(file_, content, read).Error, TFileError::None);
     }
     TSystemCallsOverride use(calls);
+    if (road.Anew) {
+      return WriteFileAnew(file_, kNew, 0644);
+    }
     return road.Editor ? WriteFileReplacing(file_, kNew, {.Flush = true})
                        : WriteReadFile(read, kNew);
   }

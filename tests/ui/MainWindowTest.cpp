@@ -1,0 +1,491 @@
+// The main window: enabling rules, undo and redo, status bar, texts, view settings, search and
+// replace through the dialogs, and the compression of the editor's text.
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <set>
+
+#include "MainWindowFixture.h"
+#include "batch/ProgressModel.h"
+#include "ui/ChangesDialog.h"
+#include "ui/FindReplaceDialog.h"
+#include "ui/MenuHistoryFiles.h"
+#include "ui/ProgressWindow.h"
+
+namespace quorvane::test {
+namespace {
+
+TEST_F(MainWindowTest, CommandsThatNeedTextFollowTheText) {
+  const auto enabled = [this] {
+    std::vector<bool> states;
+    for (const char* name :
+         {"MainmenuFileCompress", "ToolButtonCompress", "PopupMenuEditCompress",
+          "MainMenuEditSelectall", "MainMenuSearchSearch", "ToolButtonSearch",
+          "MainMenuSearchSearchmore", "ToolButtonSearchContinue", "MainMenuSearchReplace",
+          "MainMenuSearchReplacemore", "MainmenuViewWithbrowser", "MainMenuSearchSearchprevious"}) {
+      states.push_back(Action(name)->isEnabled());
+    }
+    return states;
+  };
+  EXPECT_EQ(enabled(), std::vector<bool>(12, false));
+  Type("x");
+  EXPECT_EQ(enabled(), std::vector<bool>(12, true));
+  QTest::keyClick(&Edit(), Qt::Key_Backspace);
+  EXPECT_EQ(enabled(), std::vector<bool>(12, false));
+}
+
+TEST_F(MainWindowTest, CutCopyAndDeleteFollowTheSelection) {
+  const auto cutCopy = [this] {
+    std::vector<bool> states;
+    for (const char* name : {"MainMenuEditCut", "ToolButtonCut", "PopupMenuEditCut",
+                             "MainMenuEditCopy", "ToolButtonCopy", "PopupMenuEditCopy"}) {
+      states.push_back(Action(name)->isEnabled());
+    }
+    return states;
+  };
+  QAction* remove = Action("MainMenuEditDelete");
+  Type("abc");
+  EXPECT_EQ(cutCopy(), std::vector<bool>(6, false));
+  EXPECT_FALSE(remove->isEnabled());  // caret at the end, nothing selected
+  Edit().SetSelection(1, 0);
+  EXPECT_TRUE(Action("PopupMenuEditDelete")->isEnabled());
+  Edit().SetSelection(0, 2);
+  EXPECT_EQ(cutCopy(), std::vector<bool>(6, true));
+
+  Action("MainMenuEditCut")->trigger();
+  EXPECT_EQ(Text(), "c");
+  EXPECT_TRUE(Action("MainMenuEditPaste")->isEnabled());
+  EXPECT_EQ(cutCopy(), std::vector<bool>(6, false));
+  Action("MainMenuEditPaste")->trigger();
+  EXPECT_EQ(Text(), "abc");
+
+  Edit().SetSelection(1, 0);
+  remove->trigger();  // as the Delete key: the character after the caret
+  EXPECT_EQ(Text(), "ac");
+  remove->trigger();
+  EXPECT_EQ(Text(), "a");
+  EXPECT_FALSE(remove->isEnabled());
+}
+
+TEST_F(MainWindowTest, UndoAndRedoAlternateInTheSamePlace) {
+  QAction* undo = Action("MainMenuEditUndo");
+  QAction* redo = Action("MainMenuEditRedo");
+  const auto state = [&] {
+    return std::vector<bool>{undo->isVisible(), undo->isEnabled(), redo->isVisible(),
+                             redo->isEnabled()};
+  };
+  const std::vector<bool> offersUndo{true, true, false, false};
+  const std::vector<bool> offersRedo{false, false, true, true};
+  EXPECT_EQ(state(), (std::vector<bool>{true, false, false, false}));
+  Type("hello");
+  EXPECT_EQ(state(), offersUndo);
+  undo->trigger();
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(state(), offersRedo);
+  EXPECT_TRUE(Action("PopupMenuEditRedo")->isVisible());
+  // The tool buttons stay, enabled as their commands.
+  EXPECT_TRUE(Action("ToolButtonUndo")->isVisible());
+  EXPECT_TRUE(Action("ToolButtonRedo")->isEnabled());
+
+  redo->trigger();
+  EXPECT_EQ(Text(), "hello");
+  EXPECT_EQ(state(), offersUndo);
+  // The keyboard's undo takes the same road, and typing after an undo brings Undo back.
+  QTest::keyClick(&Edit(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(state(), offersRedo);
+  Type("x");
+  EXPECT_EQ(state(), offersUndo);
+}
+
+TEST_F(MainWindowTest, StatusBarShowsModifiedCaretAndOverwrite) {
+  const auto panel = [this](int i) {
+    return form->findChild<QLabel*>(QString("StatusPanel%1").arg(i))->text();
+  };
+  EXPECT_EQ(panel(0), "");
+  EXPECT_EQ(panel(1), "1");
+  EXPECT_EQ(panel(3), "Insert");
+  Type("ab");
+  QTest::keyClick(&Edit(), Qt::Key_Return);
+  Type("cde");
+  EXPECT_EQ(panel(0), "Modified");
+  EXPECT_EQ(panel(1), "2");
+  EXPECT_EQ(panel(2), "4");
+  Session().SetModified(false);
+  EXPECT_EQ(panel(0), "");
+  QTest::keyClick(&Edit(), Qt::Key_Insert);
+  EXPECT_EQ(panel(3), "Overwrite");
+  Edit().SetSelection(0, 0);
+  Type("X");
+  EXPECT_EQ(Text(), "Xb\ncde");
+}
+
+TEST_F(MainWindowTest, CaptionsComeFromTheLanguageWithEllipsesAcceleratorsAndHints) {
+  EXPECT_EQ(Action("MainmenuFileOpen")->text().remove('&'), "Open...");
+  EXPECT_EQ(Action("ToolButtonOpen")->toolTip(), "Open...");
+  EXPECT_EQ(Action("PopupMenuEditCompress")->text().remove('&'), "Compress");
+  EXPECT_EQ(form->findChild<QMenu*>("MainMenuSearch")->title().remove('&'), "Search");
+  // Distinct accelerators on each menu level.
+  for (const char* name : {"MainmenuFile", "MainMenuEdit", "PopupMenuEdit"}) {
+    std::set<QChar> keys;
+    for (QAction* action : form->findChild<QMenu*>(name)->actions()) {
+      const QString text = action->text();
+      const qsizetype amp = text.indexOf('&');
+      if (!action->isSeparator() && amp >= 0 && amp + 1 < text.size()) {
+        EXPECT_TRUE(keys.insert(text[amp + 1].toLower()).second) << text.toStdString();
+      }
+    }
+    EXPECT_GE(keys.size(), 3u) << name;
+  }
+  EXPECT_EQ(form->windowTitle(), "Quorvane - [Unnamed]");
+
+  // A file's name as it is written, in the title and in the recently used files.
+  const std::string page = dir / "Gr\xC3\xBCn & \xE6\x97\xA5\t.htm";
+  WriteBytes(page, "x");
+  ASSERT_TRUE(Session().LoadFile(page));
+  const QString shown = QString::fromStdString(page).replace("\t", "\\t");
+  EXPECT_TRUE(shown.endsWith("Grün & 日\\t.htm"));
+  EXPECT_EQ(form->windowTitle().toStdString(), ("Quorvane - " + shown).toStdString());
+  QAction* recent = nullptr;
+  for (QAction* action : form->findChild<QMenu*>("MainmenuFile")->actions()) {
+    recent = action->property(TMenuHistoryFiles::kPathProperty).isValid() ? action : recent;
+  }
+  ASSERT_NE(recent, nullptr);
+  EXPECT_EQ(recent->text().toStdString(),
+            ("&1 " + QString(shown).replace("&", "&&")).toStdString());
+}
+
+TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
+  SetText("one two three four five");
+  Edit().SetSelection(4, 9);
+  Action("MainmenuViewLinebreak")->trigger();
+  EXPECT_EQ(Edit().SelStart(), 4);  // word wrap keeps the selection
+  EXPECT_EQ(Edit().SelLength(), 9);
+  Action("MainmenuViewSymbolbar")->trigger();
+  EXPECT_FALSE(form->findChild<QToolBar*>("ToolBar1")->isVisibleTo(form.get()));
+  EXPECT_TRUE(Edit().Highlighting());  // on at the first start
+  Action("MainmenuViewHighlighting")->trigger();
+  EXPECT_FALSE(Edit().Highlighting());
+  form->setGeometry(40, 50, 600, 400);
+  QFont font("Monospace");
+  font.setPointSize(13);
+  Edit().SetChosenFont(font);
+  Session().Document().Waittime = 250;
+  Session().SetModified(false);
+  DestroyWindow();
+  CreateWindow();
+  EXPECT_TRUE(Action("MainmenuViewLinebreak")->isChecked());
+  EXPECT_NE(Edit().lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_FALSE(Action("MainmenuViewSymbolbar")->isChecked());
+  EXPECT_TRUE(Action("MainmenuViewStatusbar")->isChecked());
+  EXPECT_FALSE(Action("MainmenuViewHighlighting")->isChecked());
+  EXPECT_FALSE(Edit().Highlighting());
+  EXPECT_EQ(Session().Document().Waittime, 250);
+  EXPECT_EQ(form->geometry(), QRect(40, 50, 600, 400));
+  EXPECT_EQ(Edit().font().pointSize(), 13);
+}
+
+TEST_F(MainWindowTest, ExtrasCommandsRunTheirDialogsAndALanguageChangeIsAnnounced) {
+  int tagLists = 0;
+  TMainWindow::TExtrasCommands commands;
+  commands.TagList = [&](TMainWindow& window) {
+    EXPECT_EQ(&window, form.get());
+    ++tagLists;
+  };
+  commands.Language = [](TMainWindow& window) {
+    window.Session().SetLanguageFiles("country.nls", "language.nls");
+    return true;
+  };
+  form->SetExtrasCommands(commands);
+  Action("MainmenuExtrasTaglist")->trigger();
+  EXPECT_EQ(tagLists, 1);
+  Action("MainmenuViewLanguage")->trigger();
+  EXPECT_EQ(
+      messages->Informations,
+      std::vector<std::string>{"The new language will be used the next time the program starts."});
+  EXPECT_EQ(Session().Settings().LanguageFile, "language.nls");
+}
+
+// Search and replace as the user drives them: the dialogs' fields and buttons.
+class MainWindowSearch : public MainWindowTest {
+ protected:
+  TFindReplaceDialog* Dialog(const char* name) {
+    return form->findChild<TFindReplaceDialog*>(name);
+  }
+  void Fill(const char* dialog, const QString& find, const QString& replace = {},
+            bool matchCase = false) {
+    Dialog(dialog)->findChild<QLineEdit*>("EditFindText")->setText(find);
+    if (auto* edit = Dialog(dialog)->findChild<QLineEdit*>("EditReplaceText")) {
+      edit->setText(replace);
+    }
+    Dialog(dialog)->findChild<QCheckBox*>("CheckBoxMatchCase")->setChecked(matchCase);
+  }
+  void Click(const char* dialog, const char* button) {
+    Dialog(dialog)->findChild<QPushButton*>(button)->click();
+  }
+  void Find(const QString& pattern, bool matchCase = false) {
+    Fill("FindDialog1", pattern, {}, matchCase);
+    Click("FindDialog1", "ButtonFindNext");
+  }
+  QString Selected() { return Edit().SelText(); }
+};
+
+TEST_F(MainWindowSearch, FindSelectsTheNextMatchAndReportsWhenThereIsNone) {
+  SetText("<TD class=x> one\r\ntwo");
+  Fill("FindDialog1", "<td*>");
+  Dialog("FindDialog1")->show();
+  // Enter in the search field searches, as the Find Next button does.
+  QTest::keyClick(Dialog("FindDialog1")->findChild<QLineEdit*>("EditFindText"), Qt::Key_Return);
+  EXPECT_EQ(Selected(), "<TD class=x>");
+  Edit().SetSelection(0, 0);
+  Find("<td*>", true);
+  EXPECT_EQ(Edit().SelLength(), 0);
+  EXPECT_EQ(messages->Informations, std::vector<std::string>{"Cannot find \"<td*>\"."});
+  // A line break is one position and "\n" in a pattern.
+  Find("e\\nt");
+  EXPECT_EQ(Edit().SelStart(), 15);
+  EXPECT_EQ(Edit().SelLength(), 3);
+  // Find next again on the one match: reported, the match stays selected.
+  Action("MainMenuSearchSearchmore")->trigger();
+  EXPECT_EQ(Edit().SelStart(), 15);
+  EXPECT_EQ(messages->Informations.size(), 2u);
+
+  Find("[abc");
+  EXPECT_EQ(messages->Errors, std::vector<std::string>{"The search text is not a valid pattern."});
+  Fill("ReplaceDialog1", "[", "x");
+  Click("ReplaceDialog1", "ButtonReplaceAll");
+  EXPECT_EQ(messages->Errors.size(), 2u);
+  EXPECT_EQ(messages->Informations.back(), "0 occurrence(s) replaced.");
+}
+
+TEST_F(MainWindowSearch, ReplaceAllIsOneUndoStepAndReplaceNextRepeatsIt) {
+  SetText("aaa");
+  Fill("ReplaceDialog1", "a", "ba");
+  Click("ReplaceDialog1", "ButtonReplaceAll");
+  EXPECT_EQ(Text(), "bababa");
+  EXPECT_EQ(messages->Informations.back(), "3 occurrence(s) replaced.");
+  Action("MainMenuEditUndo")->trigger();
+  EXPECT_EQ(Text(), "aaa");
+  SetText("x a");
+  Fill("ReplaceDialog1", "a", "y");
+  Action("MainMenuSearchReplacemore")->trigger();
+  EXPECT_EQ(Text(), "x y");
+}
+
+TEST_F(MainWindowSearch, ReplaceReplacesALiteralMatchAndMovesOn) {
+  SetText("Cat cat cat");
+  Edit().SetSelection(0, 3);  // "Cat": the search text in other case
+  Fill("ReplaceDialog1", "cat", "dog");
+  Click("ReplaceDialog1", "ButtonReplace");
+  EXPECT_EQ(Text(), "dog cat cat");
+  EXPECT_EQ(Edit().SelStart(), 4);
+  EXPECT_EQ(Selected(), "cat");
+
+  // A match that a pattern found is replaced too, and the next one is selected.
+  SetText("<td a><td b>");
+  Fill("ReplaceDialog1", "<td*>", "<TD>");
+  Click("ReplaceDialog1", "ButtonReplace");
+  EXPECT_EQ(Selected(), "<td a>");
+  Click("ReplaceDialog1", "ButtonReplace");
+  EXPECT_EQ(Text(), "<TD><td b>");
+  EXPECT_EQ(Selected(), "<td b>");
+  Click("ReplaceDialog1", "ButtonReplace");
+  EXPECT_EQ(Text(), "<TD><TD>");
+  EXPECT_TRUE(messages->Informations.empty());
+}
+
+TEST_F(MainWindowSearch, OpeningADialogTakesAShortSelectionAndClosesTheOther) {
+  SetText(std::string(120, 'a') + " word");
+  Edit().SetSelection(121, 4);
+  Action("MainMenuSearchSearch")->trigger();
+  EXPECT_EQ(Dialog("FindDialog1")->FindText(), "word");
+  Edit().SetSelection(0, 100);
+  Action("MainMenuSearchReplace")->trigger();
+  EXPECT_EQ(Dialog("ReplaceDialog1")->FindText(), "");  // 100 characters are too many
+  EXPECT_FALSE(Dialog("FindDialog1")->isVisible());
+  Action("ToolButtonSearch")->trigger();
+  EXPECT_TRUE(Dialog("FindDialog1")->isVisible());
+  EXPECT_FALSE(Dialog("ReplaceDialog1")->isVisible());
+}
+
+TEST_F(MainWindowTest, CompressionIsOneUndoStepOnTheDocumentsBytes) {
+  form->SetProgressWaiter([] { ProgressForm().CloseRequested(); });
+  // A Windows-1252 page that includes a part: the result keeps every byte as it was.
+  WriteBytes(dir / "part.inc",
+             "<b>Gr\xFC\xDF"
+             "e</b>");
+  const std::string page = dir / "page.htm";
+  const std::string original = "<p>\xE4</p>\r\n<#quorvane include=\"part.inc\"></#quorvane>\r\n";
+  WriteBytes(page, original);
+  ASSERT_TRUE(Session().LoadFile(page));
+  Action("MainmenuFileCompress")->trigger();
+  EXPECT_EQ(Text(),
+            "<p>\xE4</p><b>Gr\xFC\xDF"
+            "e</b>");
+  // The sizes in the status bar, and View shows what changed until another document comes.
+  EXPECT_EQ(form->findChild<QLabel*>("StatusPanel4")->text().toStdString(),
+            "54 \u2192 20 bytes, 63 % saved");
+  Action("MainmenuViewChanges")->trigger();
+  auto* changes = form->findChild<TChangesDialog*>();
+  ASSERT_NE(changes, nullptr);
+  EXPECT_TRUE(changes->isVisible());
+  EXPECT_EQ(changes->ShownText(),
+            "- <p>\u00E4</p>\n- <#quorvane include=\"part.inc\"></#quorvane>\n- \n"
+            "+ <p>\u00E4</p><b>Gr\u00FC\u00DFe</b>");
+  changes->close();
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
+  EXPECT_TRUE(Session().Modified());
+  Action("MainMenuEditUndo")->trigger();
+  EXPECT_EQ(Text(), original);
+
+  // A UTF-8 page with a Windows-1252 part is no UTF-8 any more: shown as Windows-1252, and
+  // the undo brings back the UTF-8 page.
+  SetText("<p>\xC3\xA4</p> <#quorvane include=\"part.inc\"></#quorvane>\n");
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf8);
+  Action("MainmenuFileCompress")->trigger();
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
+  EXPECT_NE(Text().find("<p>\xC3\xA4</p>"), std::string::npos) << Text();
+  Action("MainMenuEditUndo")->trigger();
+  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf8);
+  messages->Answers = {IMessages::TAnswer::No};
+  Action("MainmenuFileNew")->trigger();
+  EXPECT_FALSE(Action("MainmenuViewChanges")->isEnabled());
+  EXPECT_EQ(form->findChild<QLabel*>("StatusPanel4")->text(), "");
+}
+
+TEST_F(MainWindowTest, TheProgressWindowStaysUntilTheUserClosesIt) {
+  const std::unique_ptr<TProgressWindow> progress = InstallProgressWindow();
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  Edit().setFocus();
+  SetText("<p>  a  </p>");
+  bool sawStatistics = false;
+  bool ownerDisabled = false;
+  QTimer closer;
+  closer.setInterval(5);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (ProgressForm().Finished() && progress->isVisible()) {
+      sawStatistics = progress->LabelAdditionalText->text().contains("% (");
+      ownerDisabled = !form->isEnabled();
+      progress->ButtonCancel->click();
+    }
+  });
+  closer.start();
+  Action("MainmenuFileCompress")->trigger();
+  closer.stop();
+  EXPECT_TRUE(sawStatistics);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_TRUE(form->isEnabled());
+  EXPECT_EQ(Text(), "<p>a</p>");
+  // The keyboard is the editor's again: typing goes on in the text.
+  EXPECT_EQ(form->focusWidget(), &Edit());
+  ProgressForm().SetView(nullptr);
+}
+
+// Chooses `path` in the save dialog as soon as it is open.
+void AnswerSaveDialog(const std::string& path) {
+  QTimer::singleShot(0, [path] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(path));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+// The keys of a Linux desktop reach their commands beside the program's own.
+TEST_F(MainWindowSearch, TheDesktopKeysReachTheirCommands) {
+  form->show();
+  const auto activate = [&] {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Edit().setFocus();
+  };
+  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(&Edit(), k, modifiers);
+  };
+  activate();
+  SetText("<td a><td b>");
+  key(Qt::Key_F);
+  EXPECT_TRUE(Dialog("FindDialog1")->isVisible());
+  key(Qt::Key_H);
+  EXPECT_TRUE(Dialog("ReplaceDialog1")->isVisible());
+  EXPECT_FALSE(Dialog("FindDialog1")->isVisible());
+  Dialog("ReplaceDialog1")->close();
+  activate();
+
+  // Shift+F3 goes back from match to match.
+  Dialog("FindDialog1")->SetFindText("<td*>");
+  Edit().SetSelection(Edit().TextLength(), 0);
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), "<td b>");
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(Edit().SelStart(), 0);
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(messages->Informations.size(), 1u);  // nothing before the first one
+
+  // Redo on Ctrl+Y and Ctrl+Shift+Z.
+  Edit().SetSelection(Edit().TextLength(), 0);
+  Type("x");
+  for (const Qt::KeyboardModifiers modifiers :
+       {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::ShiftModifier}) {
+    key(Qt::Key_Z);
+    EXPECT_EQ(Text(), "<td a><td b>");
+    key(modifiers == Qt::ControlModifier ? Qt::Key_Y : Qt::Key_Z, modifiers);
+    EXPECT_EQ(Text(), "<td a><td b>x");
+  }
+
+  // Ctrl+S asks for a name only while the document has none; Ctrl+Shift+S always does. The
+  // recent files are numbered as mnemonics.
+  const std::string page = dir / "page.htm";
+  AnswerSaveDialog(page);
+  key(Qt::Key_S);
+  EXPECT_EQ(Session().FileName(), page);
+  activate();
+  Type("y");
+  key(Qt::Key_S);
+  EXPECT_EQ(ReadBytes(page), "<td a><td b>xy");
+  EXPECT_FALSE(Session().Modified());
+  const std::string copy = dir / "copy.htm";
+  AnswerSaveDialog(copy);
+  key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Session().FileName(), copy);
+  activate();
+  QStringList recent;
+  for (QAction* item : form->findChild<QMenu*>("MainmenuFile")->actions()) {
+    if (item->property(TMenuHistoryFiles::kPathProperty).isValid()) {
+      recent.append(item->text());
+    }
+  }
+  EXPECT_EQ(recent, QStringList({"&1 " + QString::fromStdString(copy),
+                                 "&2 " + QString::fromStdString(page)}));
+
+  // The text size goes up and down from the chosen font, and back to it.
+  const qreal size = Edit().font().pointSizeF();
+  key(Qt::Key_Plus);
+  key(Qt::Key_Equal);
+  EXPECT_EQ(Edit().font().pointSizeF(), size + 2);
+  key(Qt::Key_Minus);
+  EXPECT_EQ(Edit().font().pointSizeF(), size + 1);
+  key(Qt::Key_0);
+  EXPECT_EQ(Edit().font().pointSizeF(), size);
+
+  // Close and New leave an empty unnamed document; Ctrl+Q closes the window.
+  key(Qt::Key_W);
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(Session().FileName(), "");
+  Type("z");
+  messages->Answers = {IMessages::TAnswer::No};
+  key(Qt::Key_N);
+  EXPECT_EQ(Text(), "");
+  key(Qt::Key_Q);
+  EXPECT_FALSE(form->isVisible());
+}
+
+}  // namespace
+}  // namespace quorvane::test
