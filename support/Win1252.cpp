@@ -16,10 +16,6 @@ std::string UpperCase(std::string_view text) {
   return result;
 }
 
-bool SameTextNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameCharNoCase);
-}
-
 bool SameAsciiNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return AsciiUpper(x) == AsciiUpper(y);

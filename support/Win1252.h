@@ -5,6 +5,7 @@
 // that does not decode, "?" for a character without a byte); nothing here throws or shows
 // anything.
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -46,8 +47,11 @@ inline bool SameCharNoCase(char a, char b) {
 std::string UpperCase(std::string_view text);
 
 // The two case-insensitive comparisons of the program. Windows-1252 (UpperChar) for what the
-// engine and the language files compare: tag and attribute names, keys.
-bool SameTextNoCase(std::string_view a, std::string_view b);
+// engine and the language files compare: tag and attribute names, keys. Inline: the engine's
+// scans call it for every candidate they find.
+inline bool SameTextNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameCharNoCase);
+}
 
 // The letters A to Z only, for names compared as written apart from the case of those letters:
 // recently used files, include chains, tag list order, settings keys, terminal answers.
