@@ -44,7 +44,8 @@ class TDocumentGenerator {
       default: {
         static const std::vector<std::string> names = {
             "P",   "PA", "TD", "B",   "!",    "",      "/x",     "A*", "H[1-3]", "T?",
-            "a b", "x<", "y>", "\\t", "\xE9", "\xC9T", "SCRIPT", "LI", "I"};
+            "a b", "x<", "y>", "\\t", "\xE9", "\xC9T", "SCRIPT", "LI", "I",
+            "BLOCKQUOTE", "NOSCRIPTSANDMORETEXT"};
         TTagsCommaList list;
         const int count = 1 + Pick(5);
         for (int i = 0; i < count; ++i) {
@@ -85,7 +86,7 @@ class TDocumentGenerator {
     static const std::vector<std::string> words = {
         "text",       "a",     "x=1;",  "b",      "\xE9t\xE9",
         "if (a < b)", "c > d", "&amp;", "'q  q'", "\xC3\xA9t\xC3\xA9"};
-    switch (Pick(17)) {
+    switch (Pick(18)) {
       case 0:
       case 1:
       case 2:
@@ -140,6 +141,14 @@ class TDocumentGenerator {
         return Pick(2) == 0 ? "<" : ">";
       case 14:
         return " />";
+      case 17: {
+        // Tag heads of more than eight bytes that differ after the eighth, of more than sixteen,
+        // and one that a control character ends.
+        static const std::vector<std::string> heads = {"blockquote", "blockquotex",
+                                                       "NoScriptsAndMoreText", "b\x01"};
+        return (Pick(2) == 0 ? "<" : "</") + heads[Pick(heads.size())] +
+               (Pick(3) == 0 ? " x>" : ">");
+      }
       case 16:
         return "<#quorvane include='part.htm'><#quorvane include='" +
                std::string(Pick(4) > 0 ? "part.htm" : "self.htm") + "'></#quorvane></#quorvane> ";
