@@ -44,8 +44,7 @@ class TPreparedTags {
 // feeds first, as the line-break step of the pass does.
 class TSegmentCompactor {
  public:
-  TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services,
-                    bool lineBreaks = false);
+  TSegmentCompactor(const TPreparedTags& tags, TEngineServices& services, bool lineBreaks = false);
   ~TSegmentCompactor();
 
   // Compacts buffer[begin, end) and writes the result from buffer[out] on (out <= begin: the

@@ -7,10 +7,9 @@
 namespace quorvane {
 
 size_t MoveNormalizingLineBreaks(char* buffer, size_t to, size_t from, size_t end, bool& found) {
-  scan::TBitCursor carriageReturns(std::string_view(buffer, end),
-                                   [](const scan::TBlock& block, size_t) {
-                                     return scan::TMarks{block.Equal('\r')};
-                                   });
+  scan::TBitCursor carriageReturns(
+      std::string_view(buffer, end),
+      [](const scan::TBlock& block, size_t) { return scan::TMarks{block.Equal('\r')}; });
   size_t in = from;  // the input from here on is not written out yet
   for (size_t at = carriageReturns.Next(from); at < end; at = carriageReturns.Next(at + 1)) {
     found = true;

@@ -65,8 +65,7 @@ std::string_view ProtectedElementAt(std::string_view text, size_t lt) {
 // when there is none.
 size_t ElementEnd(std::string_view text, std::string_view name, size_t from) {
   const std::string closing = "</" + std::string(name);
-  for (size_t at = FindTag(text, closing, from); at != kNone;
-       at = FindTag(text, closing, at + 1)) {
+  for (size_t at = FindTag(text, closing, from); at != kNone; at = FindTag(text, closing, at + 1)) {
     size_t p = at + closing.size();
     while (p < text.size() && IsTagSpace(text[p])) {
       ++p;
