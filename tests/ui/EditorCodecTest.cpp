@@ -134,9 +134,7 @@ QString EditorText(const TDecodedText& decoded) {
 TEST(EditorCodec, LongLinesAreShownInBlocksThatNoByteOfTheDocumentSees) {
   std::string line;
   while (line.size() < 20000) {
-    line +=
-        "<td class=\"c\">Gr\xC3\xBC\xC3\x9F"
-        "e</td>";
+    line += "<td class=\"c\">Gr\xC3\xBC\xC3\x9Ft</td>";
   }
   const std::string ampersands(9000, '&');
   const std::string bytes = "<p>\r\n" + line + "\r\n" + ampersands + "\xC3\xA4\xC3\xA4" + "\n";

@@ -79,14 +79,14 @@ TEST_F(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
   EXPECT_FALSE(form_.GetHelpDirAuto());
   EXPECT_FALSE(form_.ButtonOk->isEnabled());
 
-  form_.SetHelpDir((dir_ / "missing"));
-  EXPECT_FALSE(form_.ButtonOk->isEnabled());
-  form_.SetHelpDir(dir_.Write("file.htm", "<p>"));
-  EXPECT_FALSE(form_.ButtonOk->isEnabled());
-  form_.SetHelpDir(dir_.Path());
-  EXPECT_TRUE(form_.ButtonOk->isEnabled());
-  form_.SetHelpDir("");
-  EXPECT_FALSE(form_.ButtonOk->isEnabled());
+  const std::pair<std::string, bool> dirs[] = {{dir_ / "missing", false},
+                                               {dir_.Write("file.htm", "<p>"), false},
+                                               {dir_.Path(), true},
+                                               {"", false}};
+  for (const auto& [path, ok] : dirs) {
+    form_.SetHelpDir(path);
+    EXPECT_EQ(form_.ButtonOk->isEnabled(), ok) << path;
+  }
 
   form_.RadioButtonHTMLHelpDirAuto->click();
   EXPECT_TRUE(form_.ButtonOk->isEnabled());
