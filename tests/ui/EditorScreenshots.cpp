@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScreen>
@@ -19,13 +18,13 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 
+#include "ScreenshotSupport.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "platform/System.h"
@@ -38,18 +37,10 @@
 namespace {
 
 using namespace quorvane;
-
-void Settle() {
-  for (int i = 0; i < 20; ++i) {
-    QApplication::processEvents();
-    QThread::msleep(20);
-  }
-}
+using screenshot::Settle;
 
 bool Save(QWidget* widget, const QString& path) {
-  const bool saved = widget->grab().save(path, "PNG");
-  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-  return saved;
+  return screenshot::Save(widget->grab(), path);
 }
 
 // A dark palette as dark desktop themes give it.
@@ -101,11 +92,8 @@ void Trigger(QWidget& window, const char* action) {
 // The screen where `widget` and the popups over it are, with a margin.
 bool SaveScreen(QWidget* widget, const QRect& area, const QString& path) {
   const QRect shown = area.adjusted(-8, -8, 8, 8);
-  const bool saved = widget->screen()
-                         ->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height())
-                         .save(path, "PNG");
-  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-  return saved;
+  return screenshot::Save(
+      widget->screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()), path);
 }
 
 // Saves the next modal window that `open` shows, then closes it.
