@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
@@ -14,7 +13,6 @@
 #include "batch/ProgressModel.h"
 #include "ui/ChangesDialog.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/MenuHistoryFiles.h"
 #include "ui/ProgressWindow.h"
 
 namespace quorvane::test {
@@ -120,13 +118,7 @@ TEST_F(MainWindowTest, TheTitleAndTheRecentFilesShowANameAsItIsWritten) {
   const QString shown = QString::fromStdString(page).replace("\t", "\\t");
   EXPECT_TRUE(shown.endsWith("Grün & 日\\t.htm"));
   EXPECT_EQ(form->windowTitle().toStdString(), ("Quorvane - " + shown).toStdString());
-  QAction* recent = nullptr;
-  for (QAction* action : form->findChild<QMenu*>("MainmenuFile")->actions()) {
-    recent = action->property(TMenuHistoryFiles::kPathProperty).isValid() ? action : recent;
-  }
-  ASSERT_NE(recent, nullptr);
-  EXPECT_EQ(recent->text().toStdString(),
-            ("&1 " + QString(shown).replace("&", "&&")).toStdString());
+  EXPECT_EQ(RecentFiles(), QStringList{"&1 " + QString(shown).replace("&", "&&")});
 }
 
 TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
@@ -405,14 +397,8 @@ TEST_F(MainWindowSearch, TheDesktopKeysReachTheirCommands) {
   key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(Session().FileName(), copy);
   activate();
-  QStringList recent;
-  for (QAction* item : form->findChild<QMenu*>("MainmenuFile")->actions()) {
-    if (item->property(TMenuHistoryFiles::kPathProperty).isValid()) {
-      recent.append(item->text());
-    }
-  }
-  EXPECT_EQ(recent, QStringList({"&1 " + QString::fromStdString(copy),
-                                 "&2 " + QString::fromStdString(page)}));
+  EXPECT_EQ(RecentFiles(), QStringList({"&1 " + QString::fromStdString(copy),
+                                        "&2 " + QString::fromStdString(page)}));
 
   // The text size goes up and down from the chosen font, and back to it.
   const qreal size = Edit().font().pointSizeF();
