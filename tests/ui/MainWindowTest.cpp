@@ -110,6 +110,20 @@ TEST_F(MainWindowTest, StatusBarShowsModifiedCaretAndOverwrite) {
   EXPECT_EQ(Text(), "Xb\ncde");
 }
 
+TEST_F(MainWindowTest, EachMenuLevelHasDistinctAccelerators) {
+  for (const char* name : {"MainmenuFile", "MainMenuEdit", "PopupMenuEdit"}) {
+    std::set<QChar> keys;
+    for (QAction* action : form->findChild<QMenu*>(name)->actions()) {
+      const QString text = action->text();
+      const qsizetype amp = text.indexOf('&');
+      if (!action->isSeparator() && amp >= 0 && amp + 1 < text.size()) {
+        EXPECT_TRUE(keys.insert(text[amp + 1].toLower()).second) << text.toStdString();
+      }
+    }
+    EXPECT_GE(keys.size(), 3u) << name;
+  }
+}
+
 TEST_F(MainWindowTest, TheTitleAndTheRecentFilesShowANameAsItIsWritten) {
   EXPECT_EQ(form->windowTitle(), "Quorvane - [Unnamed]");
   const std::string page = dir / "Gr\xC3\xBCn & \xE6\x97\xA5\t.htm";
