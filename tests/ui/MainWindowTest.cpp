@@ -165,6 +165,19 @@ TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
   EXPECT_EQ(Edit().font().pointSize(), 13);
 }
 
+// Closing the window asks about a modified document; Cancel keeps the window and the text.
+TEST_F(MainWindowTest, ClosingTheWindowAsksAboutUnsavedChanges) {
+  form->show();
+  Type("unsaved");
+  messages->Answers = {IMessages::TAnswer::Cancel};
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(Text(), "unsaved");
+  messages->Answers = {IMessages::TAnswer::No};
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(messages->Questions.size(), 2u);
+}
+
 TEST_F(MainWindowTest, ALanguageChangeIsAnnounced) {
   TMainWindow::TExtrasCommands commands;
   commands.Language = [](TMainWindow& window) {
