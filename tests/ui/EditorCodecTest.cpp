@@ -159,14 +159,6 @@ TEST(EditorCodec, LongLinesAreShownInBlocksThatNoByteOfTheDocumentSees) {
   }
   EXPECT_GE(soft, 6u);
   EXPECT_FALSE(decoded.Text.contains(QChar::ReplacementCharacter));
-  const QString text = QString::fromUtf8(line);
-  qsizetype from = 0;
-  for (const qsizetype at : TEditorCodec::SoftBreaks(text, 4096)) {
-    EXPECT_LE(at - from, 4096);
-    EXPECT_EQ(text[at - 1], u'>');
-    from = at;
-  }
-  EXPECT_GT(from, text.size() - 4096);
 }
 
 TEST(EditorCodec, SoftBreakMapLeavesTheSoftBreaksOutOfTheRealText) {
