@@ -66,15 +66,24 @@ QPalette DarkPalette() {
   return palette;
 }
 
-std::unique_ptr<TMainWindow> OpenWindow(const char* document) {
-  auto window = std::make_unique<TMainWindow>([](std::string& country, std::string& language) {
-    country = FindDataFile("STATE_GB.nls");
-    language = FindDataFile("Quorvane_en.nls");
+// The main window on `document`, with the texts of the given country and language files.
+std::unique_ptr<TMainWindow> ShowWindow(const std::string& document, const char* countryFile,
+                                        const char* languageFile) {
+  auto window = std::make_unique<TMainWindow>([=](std::string& country, std::string& language) {
+    country = FindDataFile(countryFile);
+    language = FindDataFile(languageFile);
     return true;
   });
   window->resize(860, 560);
+  window->move(40, 40);
   window->Session().LoadFile(document);
   window->show();
+  return window;
+}
+
+// The English window with a line of the document selected.
+std::unique_ptr<TMainWindow> OpenWindow(const char* document) {
+  auto window = ShowWindow(document, "STATE_GB.nls", "Quorvane_en.nls");
   TSourceEdit& edit = *window->findChild<TSourceEdit*>("Edit");
   edit.SetSelection(0, 0);
   edit.moveCursor(QTextCursor::Down);
@@ -124,16 +133,9 @@ int GermanShots(const char* document, const QDir& out) {
   auto messages = std::make_unique<TDialogMessages>();
   TDialogMessages& boxes = *messages;
   SetMessages(std::move(messages));
-  TMainWindow window([](std::string& country, std::string& language) {
-    country = FindDataFile("STATE_DE.nls");
-    language = FindDataFile("Quorvane_de.nls");
-    return true;
-  });
+  const std::unique_ptr<TMainWindow> shown = ShowWindow(name, "STATE_DE.nls", "Quorvane_de.nls");
+  TMainWindow& window = *shown;
   boxes.SetParentWindow(&window);
-  window.resize(860, 560);
-  window.move(40, 40);
-  window.Session().LoadFile(name);
-  window.show();
   Settle();
   QMenu& file = *window.findChild<QMenu*>("MainmenuFile");
   file.popup(window.mapToGlobal(QPoint(0, 0)) + QPoint(0, window.menuBar()->height()));
