@@ -2,7 +2,6 @@
 
 #include "batch/CommandLine.h"
 #include "batch/Job.h"
-#include "batch/ProgramId.h"
 #include "batch/ProgressModel.h"
 #include "platform/System.h"
 #include "support/HistoryList.h"
@@ -55,11 +54,6 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
 
   EXPECT_EQ(Parse({"-", "/h", "-?", "-k.htm", "a.htm", "a.htm", ""}, job), TStartAction::Batch);
   EXPECT_EQ(job.Count(), 5);  // the duplicate and the empty path are dropped
-}
-
-TEST(ProgramId, TextAndVersion) {
-  EXPECT_EQ(ProgramIdText(), "{00000701-75E7-11D7-0266-00A024502A20}");
-  EXPECT_EQ(ProgramVersionText(), "1.7");
 }
 
 TEST(ProgressModel, StagesFillTheMainBar) {

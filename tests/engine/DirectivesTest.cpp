@@ -175,46 +175,32 @@ TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
   EXPECT_EQ(fake.files.requested.size(), static_cast<size_t>(levels + 1));
 }
 
+// The texts are Windows-1252; the names come as the document writes them.
 TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
-  fake.texts.table[textid::kFileCannotBeOpened] =
-      "Datei %s kann nicht ge\xF6"
-      "ffnet werden";
-  fake.texts.table[textid::kRecursiveInclude] =
-      "Fehler: rekursives Einf\xFC"
-      "gen";
-  const std::string missing =
-      "<#quorvane include='\xC3\x9C"
-      "bersicht.htm'></#quorvane> ";
+  fake.texts.table[textid::kFileCannotBeOpened] = "%s fehlt \xFC";
+  fake.texts.table[textid::kRecursiveInclude] = "rekursiv \xFC";
+  const auto include = [](const std::string& name, const std::string& content = "") {
+    return "<#quorvane include='" + name + "'>" + content + "</#quorvane>";
+  };
+  const std::string over = "\xC3\x9C.htm";  // "Ü.htm" in UTF-8
   // A UTF-8 document: the texts become UTF-8, the name stays as written.
-  EXPECT_EQ(Expand(fake, "\xC3\xA4 " + missing).text,
-            "\xC3\xA4 <#quorvane include='\xC3\x9C"
-            "bersicht.htm'>Datei \xC3\x9C"
-            "bersicht.htm"
-            " kann nicht ge\xC3\xB6"
-            "ffnet werden</#quorvane> ");
-  fake.files.files["/site/self.htm"] = "<#quorvane include='self.htm'></#quorvane>.";
-  EXPECT_EQ(Expand(fake, "<#quorvane include='self.htm'></#quorvane> ").text,
-            "<#quorvane include='self.htm'>Fehler: rekursives Einf\xC3\xBC"
-            "gen</#quorvane>. ");
+  EXPECT_EQ(Expand(fake, "\xC3\xA4 " + include(over) + " ").text,
+            "\xC3\xA4 " + include(over, over + " fehlt \xC3\xBC") + " ");
+  fake.files.files["/site/self.htm"] = include("self.htm") + ".";
+  EXPECT_EQ(Expand(fake, include("self.htm") + " ").text,
+            include("self.htm", "rekursiv \xC3\xBC") + ". ");
   // A Windows-1252 document keeps the texts; the name is shown in Windows-1252 where it can.
-  EXPECT_EQ(Expand(fake, "\xE4 " + missing).text,
-            "\xE4 <#quorvane include='\xC3\x9C"
-            "bersicht.htm'>Datei \xDC"
-            "bersicht.htm"
-            " kann nicht ge\xF6"
-            "ffnet werden</#quorvane> ");
-  const std::string arrow = "<#quorvane include='\xE2\x86\x92.htm'></#quorvane> ";
-  EXPECT_EQ(Expand(fake, "\xE4 " + arrow).text,
-            "\xE4 <#quorvane include='\xE2\x86\x92.htm'>Datei \xE2\x86\x92.htm kann nicht ge\xF6"
-            "ffnet werden</#quorvane> ");
+  EXPECT_EQ(Expand(fake, "\xE4 " + include(over) + " ").text,
+            "\xE4 " + include(over, "\xDC.htm fehlt \xFC") + " ");
+  const std::string arrow = "\xE2\x86\x92.htm";
+  EXPECT_EQ(Expand(fake, "\xE4 " + include(arrow) + " ").text,
+            "\xE4 " + include(arrow, arrow + " fehlt \xFC") + " ");
   // A name holding a NUL byte names no file: nothing is opened.
   fake.files.files["/site/a.htm"] = "A";
   fake.files.requested.clear();
   const std::string name("a.htm\0x", 7);
-  EXPECT_EQ(Expand(fake, "\xE4<#quorvane include='" + name + "'></#quorvane> ").text,
-            "\xE4<#quorvane include='" + name + "'>Datei " + name +
-                " kann nicht ge\xF6"
-                "ffnet werden</#quorvane> ");
+  EXPECT_EQ(Expand(fake, "\xE4" + include(name) + " ").text,
+            "\xE4" + include(name, name + " fehlt \xFC") + " ");
   EXPECT_TRUE(fake.files.requested.empty());
 }
 

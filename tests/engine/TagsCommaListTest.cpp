@@ -7,20 +7,15 @@ namespace quorvane {
 namespace {
 
 TEST(TagsCommaList, ReadsOddTextsWithoutComplaint) {
-  TTagsCommaList list;
-  list.SetCommaText("br,0,BR,2");
-  ASSERT_EQ(list.Count(), 1);
-  EXPECT_EQ(list.Names(0), "br");
-  EXPECT_EQ(list.MaxCount(0), 0u);
-
-  list.SetCommaText("P,0,B");
-  EXPECT_EQ(list.CommaText(), "P,0");
-  list.SetCommaText("X,,Y,3");
-  EXPECT_EQ(list.CommaText(), "X,0,Y,3");
-  list.SetCommaText("a, 0 ,b,1");
-  EXPECT_EQ(list.CommaText(), "a,0,b,1");
-  list.SetCommaText("");
-  EXPECT_EQ(list.Count(), 0);
+  for (const auto& [text, read] : {std::pair{"br,0,BR,2", "br,0"},
+                                   {"P,0,B", "P,0"},
+                                   {"X,,Y,3", "X,0,Y,3"},
+                                   {"a, 0 ,b,1", "a,0,b,1"},
+                                   {"", ""}}) {
+    TTagsCommaList list;
+    list.SetCommaText(text);
+    EXPECT_EQ(list.CommaText(), read) << text;
+  }
 }
 
 TEST(TagsCommaList, CountsWrapAndTakeAnyCharacterAsDigit) {
@@ -30,7 +25,7 @@ TEST(TagsCommaList, CountsWrapAndTakeAnyCharacterAsDigit) {
   EXPECT_EQ(ParseTagCount(""), 0u);
 }
 
-TEST(TagsCommaList, KeepsSortedOrderAndRoundTripsTheDefault) {
+TEST(TagsCommaList, KeepsSortedOrderAndIgnoresNamesInAnotherCase) {
   TTagsCommaList list;
   list.Add("TD", 0);
   list.Add("A", 1);
@@ -38,15 +33,7 @@ TEST(TagsCommaList, KeepsSortedOrderAndRoundTripsTheDefault) {
   list.Add("HEAD", 1);
   list.Add("a", 5);  // present in another letter case: ignored
   EXPECT_EQ(list.CommaText(), "A,1,H1,0,HEAD,1,TD,0");
-
-  const TTagsCommaList defaults = TTagsCommaList::Default();
-  EXPECT_EQ(defaults.Count(), 60);
-  EXPECT_EQ(defaults.CommaText(), kDefaultTagListText);
-  int ones = 0;
-  for (int i = 0; i < defaults.Count(); ++i) {
-    ones += defaults.MaxCount(i) == 1;
-  }
-  EXPECT_EQ(ones, 7);
+  EXPECT_EQ(TTagsCommaList::Default().CommaText(), kDefaultTagListText) << "sorted already";
 }
 
 TEST(TagsCommaList, NamesWithCommasSplitWhenReadBack) {

@@ -69,14 +69,10 @@ class ContextMenuTest : public ::testing::Test {
   }
 
   static fs::path Data() { return test::SharedHome() / "data"; }
-  static fs::path ServiceMenu() {
-    return Data() / "kio/servicemenus" / (std::string(test::kActionName) + ".desktop");
-  }
-  static fs::path Script(const std::string& name) { return Data() / "nautilus/scripts" / name; }
-  static fs::path NemoAction() {
-    return Data() / "nemo/actions" / (std::string(test::kActionName) + ".nemo_action");
-  }
-  static fs::path Thunar() { return test::SharedHome() / "config/Thunar/uca.xml"; }
+  static fs::path ServiceMenu() { return test::SharedActionFiles().ServiceMenu(); }
+  static fs::path Script(const std::string& name) { return test::SharedActionFiles().Script(name); }
+  static fs::path NemoAction() { return test::SharedActionFiles().NemoAction(); }
+  static fs::path Thunar() { return test::SharedActionFiles().Thunar(); }
 
   static bool Write(const TClassList& classes, bool registering = true,
                     const char* command = kCommand) {
@@ -94,8 +90,9 @@ TEST_F(ContextMenuTest, ActionsGatherTheirTypesAndGoWithTheLast) {
     EXPECT_TRUE(fs::is_regular_file(file)) << file;
   }
   EXPECT_EQ(fs::status(ServiceMenu()).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
-  EXPECT_NE(test::ReadText(NemoAction()).find("\nMimetypes=text/html;text/x-server-parsed-html;\n"),
-            std::string::npos);
+  EXPECT_NE(
+      test::ReadBytes(NemoAction()).find("\nMimetypes=text/html;text/x-server-parsed-html;\n"),
+      std::string::npos);
   EXPECT_EQ(FindRegisteredClasses(kCommand),
             (TClassList{"text/html", "text/x-server-parsed-html"}));
   EXPECT_EQ(FindRegisteredClasses("\"/usr/bin/quorvane\" -s -l %F"),
@@ -131,10 +128,10 @@ TEST_F(ContextMenuTest, AnotherCopyTakesTheActionOverAndACaptionChangeRenamesThe
   EXPECT_FALSE(fs::exists(Script("Compress (Quorvane 1.7)")));
   EXPECT_TRUE(fs::exists(Script("Shrink")));
 
-  test::WriteText(Script("Compress (Quorvane 1.7)"), "#!/bin/sh\necho the user's own\n");
+  test::WriteBytes(Script("Compress (Quorvane 1.7)"), "#!/bin/sh\necho the user's own\n");
   messages_->Answers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}));
-  EXPECT_EQ(test::ReadText(Script("Compress (Quorvane 1.7)")), "#!/bin/sh\necho the user's own\n")
+  EXPECT_EQ(test::ReadBytes(Script("Compress (Quorvane 1.7)")), "#!/bin/sh\necho the user's own\n")
       << "a script of the user's that has the caption's name stays";
   ASSERT_EQ(messages_->Asked.size(), 1u);
   EXPECT_NE(messages_->Asked[0].find(Script("Compress (Quorvane 1.7)").string()),
@@ -167,16 +164,16 @@ TEST_F(ContextMenuTest, RetryRepeatsTheFailedFileIgnorePassesItOverAbortEndsEver
 }
 
 TEST_F(ContextMenuTest, AUserFileThatCannotBeReadIsLeftAsItIsAndAskedAbout) {
-  test::WriteText(Thunar(), "<actions><action><unique-id>" + std::string(test::kActionName) +
-                                "</unique-id></action>");  // its end is missing
-  const std::string before = test::ReadText(Thunar());
+  test::WriteBytes(Thunar(), "<actions><action><unique-id>" + std::string(test::kActionName) +
+                                 "</unique-id></action>");  // its end is missing
+  const std::string before = test::ReadBytes(Thunar());
   messages_->Answers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}));
   messages_->Answers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}, false));
   ASSERT_EQ(messages_->Asked.size(), 2u);
   EXPECT_NE(messages_->Asked[1].find(Thunar().string()), std::string::npos);
-  EXPECT_EQ(test::ReadText(Thunar()), before);
+  EXPECT_EQ(test::ReadBytes(Thunar()), before);
   EXPECT_FALSE(fs::exists(NemoAction())) << "the others are removed all the same";
 }
 
@@ -188,7 +185,7 @@ TEST_F(ContextMenuTest, TheCaptionIsHeldForTheProcessAndStoredAsUtf8) {
             "Gr\xF6\xDF"
             "er/kleiner");
   ASSERT_TRUE(RegisterContextMenu({"text/html"}, true));
-  EXPECT_NE(test::ReadText(ServiceMenu())
+  EXPECT_NE(test::ReadBytes(ServiceMenu())
                 .find("\nName=Gr\xC3\xB6\xC3\x9F"
                       "er/kleiner\n"),
             std::string::npos);

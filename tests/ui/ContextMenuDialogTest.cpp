@@ -199,7 +199,7 @@ TEST_F(ContextMenuDialog, OkMovesTheVerbToTheChosenTypesAndCancelChangesNothing)
   EXPECT_EQ(Registered(), (TClassList{kSample, kTwinB}));
   EXPECT_EQ(ContextMenuCaption(), "Shrink");
   const TDolphinServiceMenu menu(TActionDirectories::FromEnvironment().DataHome);
-  EXPECT_NE(test::ReadText(menu.Path()).find("\nName=Shrink\n"), std::string::npos);
+  EXPECT_NE(test::ReadBytes(menu.Path()).find("\nName=Shrink\n"), std::string::npos);
 
   WhileModal([this] { EXPECT_FALSE(EditContextMenu(form_)); },
              [this] {
@@ -227,9 +227,9 @@ int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const quorvane::test::TTempDir home;
   ::setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
-  quorvane::test::WriteText(home.Path() / "mime/packages/quorvane-ui-test.xml",
-                            R"(<?xml version="1.0" encoding="UTF-8"?>
+  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+  quorvane::test::WriteBytes(home / "mime/packages/quorvane-ui-test.xml",
+                             R"(<?xml version="1.0" encoding="UTF-8"?>
 <mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
   <mime-type type="application/x-quorvane-sample">
     <comment>Quorvane sample page</comment>
