@@ -81,13 +81,13 @@ TEST(JobMessage, ShortOrInconsistentMessagesAreNoJob) {
   EXPECT_EQ(job.Count(), 0);
   EXPECT_TRUE(job.Recursive);
 
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(2) + Record("a.htm"))) << "a record missing";
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(1) + Int32(6) + "a.htm")) << "past the end";
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(1) + Int32(-1) + "a.htm"));
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(1) + Int32(INT32_MIN)));
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(-1) + Record("a.htm")));
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(INT32_MAX) + Record("a.htm")));
-  EXPECT_FALSE(job.LoadFromBuffer(header + Int32(1) + Record("a.htm\0b"s))) << "a NUL byte";
+  // A record missing, one past the end, negative or huge lengths and counts, a NUL byte.
+  for (const std::string& body :
+       {Int32(2) + Record("a.htm"), Int32(1) + Int32(6) + "a.htm", Int32(1) + Int32(-1) + "a.htm",
+        Int32(1) + Int32(INT32_MIN), Int32(-1) + Record("a.htm"),
+        Int32(INT32_MAX) + Record("a.htm"), Int32(1) + Record("a.htm\0b"s)}) {
+    EXPECT_FALSE(job.LoadFromBuffer(header + body)) << body.size();
+  }
 
   // Empty paths and duplicates are dropped within one job.
   ASSERT_TRUE(
@@ -126,49 +126,34 @@ TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
   int valid = 0;
   for (int round = 0; round < 30000; ++round) {
     std::string message = seeds[below(seeds.size())];
-    switch (below(5)) {
-      case 0:  // flip bytes
-        for (int i = 0, n = 1 + static_cast<int>(below(4)); i < n && !message.empty(); ++i) {
-          message[below(message.size())] = static_cast<char>(random());
-        }
-        break;
-      case 1:  // cut short
-        message.resize(below(message.size() + 1));
-        break;
-      case 2:  // a wild 32-bit field somewhere
-        if (message.size() >= 4) {
-          message.replace(below(message.size() - 3), 4, Int32(static_cast<int32_t>(random())));
-        }
-        break;
-      case 3:  // random bytes appended or inserted
-        message.insert(below(message.size() + 1), std::string(below(16), '\0'));
-        for (size_t i = 0; i < message.size(); i += 1 + below(8)) {
-          message[i] ^= static_cast<char>(random() & 0x0F);
-        }
-        break;
-      default:  // pure noise
-        message.resize(below(64));
-        for (char& c : message) {
-          c = static_cast<char>(random());
-        }
+    const size_t kind = below(4);
+    if (kind == 0) {  // cut short
+      message.resize(below(message.size() + 1));
+    } else if (kind == 1 && message.size() >= 4) {  // a wild 32-bit field somewhere
+      message.replace(below(message.size() - 3), 4, Int32(static_cast<int32_t>(random())));
+    } else if (kind == 2) {  // bytes inserted, others flipped
+      message.insert(below(message.size() + 1), std::string(below(16), '\0'));
+      for (size_t i = 0; i < message.size(); i += 1 + below(8)) {
+        message[i] ^= static_cast<char>(random() & 0x0F);
+      }
+    } else {  // pure noise
+      message.resize(below(64));
+      for (char& c : message) {
+        c = static_cast<char>(random());
+      }
     }
     TJob job;
     if (!job.LoadFromBuffer(message)) {
       continue;
     }
     ++valid;
-    std::vector<std::string> paths = Paths(job);
-    for (const std::string& path : paths) {
+    for (const std::string& path : Paths(job)) {
       ASSERT_FALSE(path.empty());
       ASSERT_EQ(path.find('\0'), std::string::npos);
     }
     TJob again;
     ASSERT_TRUE(again.LoadFromBuffer(job.SaveToBuffer()));
-    ASSERT_EQ(Paths(again), paths);
-    ASSERT_EQ(again.ArchiveMode, job.ArchiveMode);
-    ASSERT_EQ(again.KeepDate, job.KeepDate);
-    ASSERT_EQ(again.Recursive, job.Recursive);
-    ASSERT_EQ(again.Literal, job.Literal);
+    ASSERT_EQ(again.SaveToBuffer(), job.SaveToBuffer()) << "the round trip changes nothing";
   }
   EXPECT_GT(valid, 100) << "the damage should leave some messages valid";
 }
