@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/TestSupport.h"
 
@@ -29,19 +30,37 @@ struct TActionFiles {
   fs::path Thunar() const { return Config / "Thunar/uca.xml"; }
 };
 
-// A MIME package below `dataHome` that gives ".shtml" a document type of its own, so that the
-// three default extensions name two types.
+struct TMimeType {
+  const char* Type;
+  const char* Comment;
+  std::vector<const char*> Globs;
+  const char* SubClassOf = nullptr;
+};
+
+// A MIME package of the given types below `dataHome`.
+inline void WriteMimePackage(const fs::path& dataHome, const std::vector<TMimeType>& types) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<mime-info xmlns="
+      "\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+  for (const TMimeType& type : types) {
+    xml += std::string("<mime-type type=\"") + type.Type + "\"><comment>" + type.Comment +
+           "</comment>";
+    if (type.SubClassOf != nullptr) {
+      xml += std::string("<sub-class-of type=\"") + type.SubClassOf + "\"/>";
+    }
+    for (const char* glob : type.Globs) {
+      xml += std::string("<glob pattern=\"") + glob + "\"/>";
+    }
+    xml += "</mime-type>\n";
+  }
+  WriteBytes(dataHome / "mime/packages/quorvane-test.xml", xml + "</mime-info>\n");
+}
+
+// ".shtml" gets a document type of its own, so that the three default extensions name two.
 inline void WriteSampleMimeData(const fs::path& dataHome) {
-  WriteBytes(dataHome / "mime/packages/quorvane-test.xml",
-             R"(<?xml version="1.0" encoding="UTF-8"?>
-<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
-  <mime-type type="text/x-server-parsed-html">
-    <comment>Server-parsed HTML page</comment>
-    <sub-class-of type="text/html"/>
-    <glob pattern="*.shtml"/>
-  </mime-type>
-</mime-info>
-)");
+  WriteMimePackage(
+      dataHome,
+      {{"text/x-server-parsed-html", "Server-parsed HTML page", {"*.shtml"}, "text/html"}});
 }
 
 // One home for the whole test program, made on first use: the MIME database reads the data

@@ -228,24 +228,11 @@ int main(int argc, char** argv) {
   const quorvane::test::TTempDir home;
   ::setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
   ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  quorvane::test::WriteBytes(home / "mime/packages/quorvane-ui-test.xml",
-                             R"(<?xml version="1.0" encoding="UTF-8"?>
-<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
-  <mime-type type="application/x-quorvane-sample">
-    <comment>Quorvane sample page</comment>
-    <glob pattern="*.qvb"/>
-    <glob pattern="*.QVA"/>
-  </mime-type>
-  <mime-type type="application/x-quorvane-twin-a">
-    <comment>Quorvane twin</comment>
-    <glob pattern="*.qta"/>
-  </mime-type>
-  <mime-type type="application/x-quorvane-twin-b">
-    <comment>Quorvane twin</comment>
-    <glob pattern="*.qtb"/>
-  </mime-type>
-</mime-info>
-)");
+  quorvane::test::WriteMimePackage(
+      home.PathWithoutSlash(),
+      {{"application/x-quorvane-sample", "Quorvane sample page", {"*.qvb", "*.QVA"}},
+       {"application/x-quorvane-twin-a", "Quorvane twin", {"*.qta"}},
+       {"application/x-quorvane-twin-b", "Quorvane twin", {"*.qtb"}}});
   quorvane::InitLanguage("", quorvane::FindDataFile("Quorvane_en.nls"));
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
 #include <deque>
 #include <functional>
 
@@ -242,33 +241,6 @@ TEST(TagItemDialog, CountAndOkButtonFollowTheInput) {
   dialog.CheckBoxTreatall->setChecked(false);
   dialog.CheckBoxTreatallClick();
   EXPECT_EQ(dialog.GetCount(), 12u);
-}
-
-TEST(TagListRoad, OkGivesTheEditedListAndCancelKeepsTheCallersList) {
-  test::TMessagesScope messages;
-  TTagListDialog form;
-  int helpContext = 0;
-  QObject::connect(&form, &TTagListDialog::HelpRequested,
-                   [&](int context) { helpContext = context; });
-  form.SetItemDialogRunner(Enter("NEW", 0));
-
-  TTagsCommaList list;
-  list.SetCommaText("A,1");
-  QTimer::singleShot(0, &form, [&] {
-    form.ButtonNewClick();
-    form.ButtonHelp->click();
-    form.ButtonCancel->click();
-  });
-  EXPECT_FALSE(EditTagList(form, list));
-  EXPECT_EQ(list.CommaText(), "A,1");
-  EXPECT_EQ(helpContext, 123);
-
-  QTimer::singleShot(0, &form, [&] {
-    form.ButtonNewClick();
-    form.ButtonOk->click();
-  });
-  EXPECT_TRUE(EditTagList(form, list));
-  EXPECT_EQ(list.CommaText(), "A,1,NEW,0");
 }
 
 }  // namespace
