@@ -22,28 +22,6 @@ std::set<std::string> Names(const std::vector<TDirEntry>& entries) {
   return names;
 }
 
-TEST(ReadWholeFile, ReadsEveryByteOfLargeAndSizelessFilesAndRefusesTheRestAtOnce) {
-  TTempDir dir;
-  std::string bytes;
-  for (int i = 0; i < 3 * 1024 * 1024 + 7; ++i) {
-    bytes += static_cast<char>(i * 7 % 256);
-  }
-  WriteBytes(dir / "big.htm", bytes);
-  std::string content;
-  EXPECT_EQ(ReadWholeFile(dir / "big.htm", content).Error, TFileError::None);
-  EXPECT_TRUE(content == bytes);
-  EXPECT_EQ(ReadWholeFile("/proc/self/status", content).Error, TFileError::None);
-  EXPECT_NE(content.find("Name:"), std::string::npos) << "a file that reports no size";
-
-  ASSERT_EQ(::mkfifo((dir / "pipe.htm").c_str(), 0644), 0);
-  EXPECT_EQ(ReadWholeFile(dir / "pipe.htm", content).Error, TFileError::NotRegular);
-  EXPECT_EQ(content, "");
-  EXPECT_EQ(ReadWholeFile(dir.Path(), content).Error, TFileError::NotRegular);
-  const TReadResult missing = ReadWholeFile(dir / "missing.htm", content);
-  EXPECT_EQ(missing.Error, TFileError::NotFound);
-  EXPECT_EQ(missing.Errno, ENOENT);
-}
-
 TEST(FileTime, RoundTripsWithNanosecondsAndLeavesTheAccessTime) {
   TTempDir dir;
   const std::string file = dir / "a.htm";

@@ -1,22 +1,14 @@
-// Jobs as messages between instances, and the reading of the server's channel.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <chrono>
-#include <filesystem>
-#include <random>
-#include <thread>
-
-#include "TestSupport.h"
-#include "batch/ClientServer.h"
-#include "batch/Document.h"
+// Jobs as messages between instances.
 #include "batch/Job.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
 
 namespace quorvane {
 namespace {
 
 using namespace std::string_literals;
-using TSend = TJobChannel::TSendResult;
 
 std::string Int32(int32_t value) {
   std::string bytes;
@@ -110,6 +102,14 @@ TEST(JobMessage, HugeCountsCostOnlyWhatTheMessageHolds) {
   EXPECT_EQ(job.SaveToBuffer(), withCount);
 }
 
+TEST(JobList, CountsJobsForTheCaption) {
+  JobList().Add(std::make_unique<TJob>());
+  JobList().Add(std::make_unique<TJob>());
+  JobList().Current = 1;
+  EXPECT_NE(JobCaption().find(": Job 2/2"), std::string::npos);
+  JobList().Clear();
+}
+
 // Random damage to valid messages and plain random bytes: every outcome is either a valid
 // job, which survives a round trip unchanged, or false.
 TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
@@ -156,89 +156,6 @@ TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
     ASSERT_EQ(again.SaveToBuffer(), job.SaveToBuffer()) << "the round trip changes nothing";
   }
   EXPECT_GT(valid, 100) << "the damage should leave some messages valid";
-}
-
-// A job list that reads a real channel in a temporary runtime directory.
-class ServerChannel : public ::testing::Test {
- protected:
-  void SetUp() override {
-    environment.Set("XDG_RUNTIME_DIR", runtime.PathWithoutSlash());
-    path = TJobChannel::PathFor(JobChannelName());
-    ASSERT_EQ(path, runtime / "quorvane/{00000701-75E7-11D7-0266-00A024502A20}");
-  }
-  void TearDown() override {
-    list.CloseJobChannel();
-    JobList().CloseJobChannel();
-    JobList().Clear();
-  }
-  void Listen(TJobList& receiver) {
-    ASSERT_EQ(receiver.Channel.Create(path), TJobChannel::TCreateResult::Created);
-    ASSERT_TRUE(sender.Open(path));
-  }
-  static std::string JobMessage(const std::string& path) {
-    TJob job;
-    job.AddPath(path);
-    return job.SaveToBuffer();
-  }
-
-  test::TTempDir runtime;
-  test::TScopedEnvironment environment;
-  std::string path;
-  TJobList list;
-  TJobChannel sender;
-};
-
-TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
-  Listen(list);
-  for (const std::string& message :
-       {JobMessage("/x/a.htm"), "\x01\x01\x00\x00\x05"s, JobMessage("/x/a.htm"),
-        "\0\0\0\0\0\0\0\0"s, ""s, JobMessage("/x/c.htm")}) {
-    ASSERT_EQ(sender.Send(message), TSend::Sent);
-  }
-  list.ReadJobChannel();
-  // The 5-byte message is dropped; the same path in a later job is that job's own.
-  ASSERT_EQ(list.Count(), 3);
-  EXPECT_EQ(Paths(list.Items(0)), std::vector<std::string>{"/x/a.htm"});
-  EXPECT_EQ(Paths(list.Items(1)), std::vector<std::string>{"/x/a.htm"});
-  EXPECT_EQ(list.Items(2).Count(), 0);
-  EXPECT_EQ(list.Items(2).Owner(), &list);
-  list.ReadJobChannel();  // the empty message did not stay in the way
-  ASSERT_EQ(list.Count(), 4);
-  EXPECT_EQ(Paths(list.Items(3)), std::vector<std::string>{"/x/c.htm"});
-}
-
-TEST_F(ServerChannel, TheLastReadTakesEverySentJobAndThenNoMore) {
-  Listen(list);
-  ASSERT_EQ(sender.Send(JobMessage("/x/a.htm")), TSend::Sent);
-  ASSERT_EQ(sender.Send(""), TSend::Sent);
-  ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
-  EXPECT_TRUE(TakeLastJobs(list, 0));
-  EXPECT_EQ(list.Count(), 2) << "also the job behind the empty message";
-  EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_EQ(sender.Send(JobMessage("/x/late.htm")), TSend::ReceiverGone);
-  EXPECT_FALSE(TakeLastJobs(list, 1000)) << "no waiting once stopped";
-  EXPECT_EQ(list.Count(), 2);
-}
-
-// The compression run and its wait after a file take jobs in, with nothing else reading.
-TEST_F(ServerChannel, TheRunAndItsWaitReadTheChannel) {
-  Listen(JobList());
-  const std::string file = runtime.Write("a.htm", "<p>  a  </p>\r\n");
-  TDocument document;
-  document.WaitAfterFile = false;
-  ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
-  document.Compress(file, false);
-  EXPECT_EQ(JobList().Count(), 1) << "read inside the run";
-
-  document.WaitAfterFile = true;
-  document.Waittime = 600;
-  std::thread late([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    sender.Send(JobMessage("/x/b.htm"));
-  });
-  document.Compress(file, false);
-  late.join();
-  EXPECT_EQ(JobList().Count(), 2) << "read while the finished file is shown";
 }
 
 }  // namespace

@@ -1,15 +1,13 @@
-// Instances started with -s as processes: who does the work, and that no job is lost.
+// The server's reading of its channel, and instances started with -s as processes: who does
+// the work, and that no job is lost.
+#include "batch/ClientServer.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,6 +17,8 @@
 
 #include "PageGenerator.h"
 #include "TestFiles.h"
+#include "TestSupport.h"
+#include "batch/Document.h"
 
 namespace quorvane {
 namespace {
@@ -32,6 +32,16 @@ using test::kCompressed;
 using test::kPage;
 using test::Read;
 using test::Write;
+using namespace std::string_literals;
+using TSend = TJobChannel::TSendResult;
+
+std::vector<std::string> Paths(const TJob& job) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < job.Count(); ++i) {
+    paths.push_back(job.Path(i));
+  }
+  return paths;
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -155,18 +165,8 @@ TEST_F(ClientServer, LaterInstancesHandTheirJobsToTheWorkingOne) {
   EXPECT_FALSE(fs::exists(channel));
 }
 
-TEST_F(ClientServer, AnEmptyJobTakesOverADeadServersSocket) {
-  fs::create_directories(channel.parent_path());
-  fs::permissions(channel.parent_path(), fs::perms::owner_all, fs::perm_options::replace);
-  {
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, channel.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-  }
-  // No paths: the server processes nothing and ends at once, leaving no socket behind.
+// How a dead server's socket is taken over is the channel's own test.
+TEST_F(ClientServer, AnEmptyJobEndsAtOnceAndLeavesNoSocket) {
   const TRun empty = Finish(*Start({"-s"}, site));
   EXPECT_EQ(empty.exitCode, 0);
   EXPECT_EQ(empty.out + empty.err, "");
@@ -221,6 +221,89 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
   }
   EXPECT_FALSE(fs::exists(channel)) << "no socket file remains";
   EXPECT_TRUE(fs::is_empty(channel.parent_path()));
+}
+
+// A job list that reads a real channel in a temporary runtime directory.
+class ServerChannel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    environment.Set("XDG_RUNTIME_DIR", runtime.PathWithoutSlash());
+    path = TJobChannel::PathFor(JobChannelName());
+    ASSERT_EQ(path, runtime / "quorvane/{00000701-75E7-11D7-0266-00A024502A20}");
+  }
+  void TearDown() override {
+    list.CloseJobChannel();
+    JobList().CloseJobChannel();
+    JobList().Clear();
+  }
+  void Listen(TJobList& receiver) {
+    ASSERT_EQ(receiver.Channel.Create(path), TJobChannel::TCreateResult::Created);
+    ASSERT_TRUE(sender.Open(path));
+  }
+  static std::string JobMessage(const std::string& path) {
+    TJob job;
+    job.AddPath(path);
+    return job.SaveToBuffer();
+  }
+
+  test::TTempDir runtime;
+  test::TScopedEnvironment environment;
+  std::string path;
+  TJobList list;
+  TJobChannel sender;
+};
+
+TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
+  Listen(list);
+  for (const std::string& message :
+       {JobMessage("/x/a.htm"), "\x01\x01\x00\x00\x05"s, JobMessage("/x/a.htm"),
+        "\0\0\0\0\0\0\0\0"s, ""s, JobMessage("/x/c.htm")}) {
+    ASSERT_EQ(sender.Send(message), TSend::Sent);
+  }
+  list.ReadJobChannel();
+  // The 5-byte message is dropped; the same path in a later job is that job's own.
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(Paths(list.Items(0)), std::vector<std::string>{"/x/a.htm"});
+  EXPECT_EQ(Paths(list.Items(1)), std::vector<std::string>{"/x/a.htm"});
+  EXPECT_EQ(list.Items(2).Count(), 0);
+  EXPECT_EQ(list.Items(2).Owner(), &list);
+  list.ReadJobChannel();  // the empty message did not stay in the way
+  ASSERT_EQ(list.Count(), 4);
+  EXPECT_EQ(Paths(list.Items(3)), std::vector<std::string>{"/x/c.htm"});
+}
+
+TEST_F(ServerChannel, TheLastReadTakesEverySentJobAndThenNoMore) {
+  Listen(list);
+  ASSERT_EQ(sender.Send(JobMessage("/x/a.htm")), TSend::Sent);
+  ASSERT_EQ(sender.Send(""), TSend::Sent);
+  ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
+  EXPECT_TRUE(TakeLastJobs(list, 0));
+  EXPECT_EQ(list.Count(), 2) << "also the job behind the empty message";
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(sender.Send(JobMessage("/x/late.htm")), TSend::ReceiverGone);
+  EXPECT_FALSE(TakeLastJobs(list, 1000)) << "no waiting once stopped";
+  EXPECT_EQ(list.Count(), 2);
+}
+
+// The compression run and its wait after a file take jobs in, with nothing else reading.
+TEST_F(ServerChannel, TheRunAndItsWaitReadTheChannel) {
+  Listen(JobList());
+  const std::string file = runtime.Write("a.htm", "<p>  a  </p>\r\n");
+  TDocument document;
+  document.WaitAfterFile = false;
+  ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
+  document.Compress(file, false);
+  EXPECT_EQ(JobList().Count(), 1) << "read inside the run";
+
+  document.WaitAfterFile = true;
+  document.Waittime = 600;
+  std::thread late([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sender.Send(JobMessage("/x/b.htm"));
+  });
+  document.Compress(file, false);
+  late.join();
+  EXPECT_EQ(JobList().Count(), 2) << "read while the finished file is shown";
 }
 
 }  // namespace

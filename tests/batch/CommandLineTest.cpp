@@ -1,0 +1,58 @@
+#include "batch/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include "batch/Job.h"
+
+namespace quorvane {
+namespace {
+
+TStartAction Parse(std::vector<std::string> args, TJob& job) {
+  job.Clear();
+  return CheckCommandLine(args, job);
+}
+
+TEST(CommandLine, SwitchesActWhereTheyStand) {
+  TJob job;
+  EXPECT_EQ(Parse({}, job), TStartAction::Editor);
+  EXPECT_EQ(Parse({"-k", "-r", "/web/*.htm"}, job), TStartAction::Batch);
+  EXPECT_TRUE(job.KeepDate);
+  EXPECT_TRUE(job.Recursive);
+  ASSERT_EQ(job.Count(), 1);
+
+  EXPECT_EQ(Parse({"/web/a.htm", "-k"}, job), TStartAction::Batch);
+  EXPECT_FALSE(job.KeepDate);
+  EXPECT_EQ(job.Count(), 2);  // "-k" after a path is a path
+
+  Parse({"-a", "-m", "x.htm"}, job);
+  EXPECT_EQ(job.ArchiveMode, 2);
+  Parse({"-m", "-a", "x.htm"}, job);
+  EXPECT_EQ(job.ArchiveMode, 1);
+  Parse({"--r", "x.htm"}, job);
+  EXPECT_TRUE(job.Recursive);
+
+  EXPECT_EQ(Parse({"-R"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-x"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-ak"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"--help"}, job), TStartAction::Help);
+  EXPECT_EQ(Parse({"--version", "-x"}, job), TStartAction::Version);
+  EXPECT_EQ(Parse({"-version"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-o"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-o", "-k"}, job), TStartAction::HelpError);
+  EXPECT_EQ(Parse({"-l", "-q", "--o", "out", "--", "-r", "-"}, job), TStartAction::Batch);
+  EXPECT_TRUE(job.Literal && job.Quiet && job.FromCommandLine);
+  EXPECT_FALSE(job.Recursive);  // after "--" a path
+  EXPECT_EQ(job.OutputDirectory, "out");
+  EXPECT_TRUE(job.UsesStandardStreams());
+  EXPECT_FALSE(job.CanTravel());
+  EXPECT_EQ(Parse({"-k", "-i", "-x"}, job), TStartAction::Install);
+  EXPECT_EQ(Parse({"-h", "-x"}, job), TStartAction::Help);
+  EXPECT_EQ(Parse({"-s"}, job), TStartAction::Batch);
+  EXPECT_EQ(job.Count(), 0);
+
+  EXPECT_EQ(Parse({"-", "/h", "-?", "-k.htm", "a.htm", "a.htm", ""}, job), TStartAction::Batch);
+  EXPECT_EQ(job.Count(), 5);  // the duplicate and the empty path are dropped
+}
+
+}  // namespace
+}  // namespace quorvane
