@@ -180,12 +180,7 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
   std::vector<std::unique_ptr<QProcess>> processes;
   // Five directories, so that the instances do not share one current directory.
   auto fileOf = [this](int i) {
-    std::string directory = "d";
-    directory += std::to_string(i % 5);
-    std::string name = "f";
-    name += std::to_string(i);
-    name += ".htm";
-    return site / directory / name;
+    return site / ("d" + std::to_string(i % 5)) / ("f" + std::to_string(i) + ".htm");
   };
   for (int i = 0; i < kInstances; ++i) {
     Write(fileOf(i), kPage);
