@@ -180,7 +180,7 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
   std::vector<std::unique_ptr<QProcess>> processes;
   // Five directories, so that the instances do not share one current directory.
   auto fileOf = [this](int i) {
-    return site / ("d" + std::to_string(i % 5)) / ("f" + std::to_string(i) + ".htm");
+    return site / std::to_string(i % 5) / (std::to_string(i) + ".htm");
   };
   for (int i = 0; i < kInstances; ++i) {
     Write(fileOf(i), kPage);
