@@ -21,6 +21,7 @@ using TArguments = std::vector<std::string>;
 class ActionCommands : public ::testing::Test {
  protected:
   void SetUp() override {
+    test::RemoveSharedActionFiles();
     const fs::path directory = test::SharedHome() / "odd 'dir' \"q\" $HOME `x` 100%";
     program_ = (directory / "quorvane").string();
     test::WriteBytes(program_, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$ARGS_FILE\"\n");
@@ -29,9 +30,6 @@ class ActionCommands : public ::testing::Test {
         WriteClassVerbs({"text/html"}, true, "%s", "Compress", CommandLineForProgram(program_)));
     pages_ = test::SharedHome() / "pages";
     fs::create_directories(pages_);
-  }
-  void TearDown() override {
-    WriteClassVerbs({"text/html"}, false, "%s", "", CommandLineForProgram(program_));
   }
 
   static fs::path Data() { return test::SharedHome() / "data"; }

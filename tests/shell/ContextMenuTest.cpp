@@ -18,12 +18,7 @@ constexpr char kPattern[] = "Cannot write. Entry: %s";
 
 class ContextMenuTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(Data() / "kio");
-    fs::remove_all(Data() / "nautilus");
-    fs::remove_all(Data() / "nemo");
-    fs::remove_all(test::SharedHome() / "config");
-  }
+  void SetUp() override { test::RemoveSharedActionFiles(); }
   void TearDown() override {
     EXPECT_TRUE(messages_->ErrorAnswers.empty()) << "questions left unasked";
   }

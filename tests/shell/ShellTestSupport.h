@@ -82,4 +82,11 @@ inline TActionFiles SharedActionFiles() {
   return {SharedHome() / "data", SharedHome() / "config"};
 }
 
+// Every file manager's actions in the shared home removed, whatever an earlier test left.
+inline void RemoveSharedActionFiles() {
+  for (const char* folder : {"data/kio", "data/nautilus", "data/nemo", "config"}) {
+    fs::remove_all(SharedHome() / folder);
+  }
+}
+
 }  // namespace quorvane::test
