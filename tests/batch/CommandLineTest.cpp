@@ -31,22 +31,25 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
   Parse({"--r", "x.htm"}, job);
   EXPECT_TRUE(job.Recursive);
 
-  EXPECT_EQ(Parse({"-R"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"-x"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"-ak"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"--help"}, job), TStartAction::Help);
-  EXPECT_EQ(Parse({"--version", "-x"}, job), TStartAction::Version);
-  EXPECT_EQ(Parse({"-version"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"-o"}, job), TStartAction::HelpError);
-  EXPECT_EQ(Parse({"-o", "-k"}, job), TStartAction::HelpError);
+  for (const auto& [args, action] : std::vector<std::pair<std::vector<std::string>, TStartAction>>{
+           {{"-R"}, TStartAction::HelpError},
+           {{"-x"}, TStartAction::HelpError},
+           {{"-ak"}, TStartAction::HelpError},
+           {{"-version"}, TStartAction::HelpError},
+           {{"-o"}, TStartAction::HelpError},
+           {{"-o", "-k"}, TStartAction::HelpError},
+           {{"--help"}, TStartAction::Help},
+           {{"-h", "-x"}, TStartAction::Help},
+           {{"--version", "-x"}, TStartAction::Version},
+           {{"-k", "-i", "-x"}, TStartAction::Install}}) {
+    EXPECT_EQ(Parse(args, job), action) << args[0];
+  }
   EXPECT_EQ(Parse({"-l", "-q", "--o", "out", "--", "-r", "-"}, job), TStartAction::Batch);
   EXPECT_TRUE(job.Literal && job.Quiet && job.FromCommandLine);
   EXPECT_FALSE(job.Recursive);  // after "--" a path
   EXPECT_EQ(job.OutputDirectory, "out");
   EXPECT_TRUE(job.UsesStandardStreams());
   EXPECT_FALSE(job.CanTravel());
-  EXPECT_EQ(Parse({"-k", "-i", "-x"}, job), TStartAction::Install);
-  EXPECT_EQ(Parse({"-h", "-x"}, job), TStartAction::Help);
   EXPECT_EQ(Parse({"-s"}, job), TStartAction::Batch);
   EXPECT_EQ(job.Count(), 0);
 
