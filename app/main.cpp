@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,13 @@ namespace {
 
 using namespace quorvane;
 
-void ShowBatchHelp(bool asError) {
+// In a terminal the help is printed; started from a launcher, with nowhere to print, it comes
+// in a message box.
+void ShowBatchHelp(int argc, char** argv, bool asError) {
+  if (!UseConsoleUi()) {
+    ShowWindowHelp(argc, argv, std::string(kBatchHelpText), asError);
+    return;
+  }
   const std::string text = TerminalText(std::string(kBatchHelpText));
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
 }
@@ -76,7 +83,9 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
-int RunEditor(int argc, char** argv) {
+// The editor window, with `file` (if any) open in it; a file that cannot be read is reported
+// and leaves the window empty.
+int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
@@ -88,6 +97,9 @@ int RunEditor(int argc, char** argv) {
   TMainWindow window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
+  if (file) {
+    window.Session().OpenGivenFile(*file);
+  }
   const int code = QApplication::exec();
   dialogMessages.SetParentWindow(nullptr);
   return code;
@@ -103,19 +115,22 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const std::optional<std::string> file = EditFileArgument(args)) {
+    return DisplayAvailable() ? RunEditor(argc, argv, file) : ReportNoDisplay(argc, argv);
+  }
   auto job = std::make_unique<TJob>();
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return DisplayAvailable() ? RunEditor(argc, argv) : ReportNoDisplay(argc, argv);
+      return DisplayAvailable() ? RunEditor(argc, argv, std::nullopt) : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
-      ShowBatchHelp(false);
+      ShowBatchHelp(argc, argv, false);
       return kExitSuccess;
     case TStartAction::Version:
       std::printf("%s\n", std::string(kVersionText).c_str());
       return kExitSuccess;
     case TStartAction::HelpError:
-      ShowBatchHelp(true);
+      ShowBatchHelp(argc, argv, true);
       return kExitUsage;
     case TStartAction::Install:
     case TStartAction::Deinstall: {

@@ -25,6 +25,8 @@ class IEditorHost {
   virtual TWindowHandle OwnerWindow() = 0;
   // Handles events until the user has closed the finished progress window.
   virtual void WaitUntilProgressClosed() = 0;
+  // A compression of the editor's text ran to its end: the text before it and after it.
+  virtual void TextCompressed(const std::string& before, const std::string& after) = 0;
 };
 
 // A document's size before and after its compression, in bytes; before, as the statistics
@@ -81,8 +83,8 @@ class TDocument {
   // order mark) is compressed as UTF-8 and encoded back, mark included. Such a page that does
   // not decode cleanly is reported and left as it is.
   bool CompressPage(std::string& page, const std::string& fileName, TCompressionStats& stats);
-  // A poll for long loops: false when the user asked to stop.
-  bool KeepRunning();
+  // A poll for long loops: true when the user asked to cancel.
+  bool CancelRequested();
   // Without a wait after each file, a file's write runs while the next one is compressed; this
   // waits for the last one and reports it: its failure, then its statistics.
   void FinishPendingFile();

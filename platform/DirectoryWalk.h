@@ -21,8 +21,8 @@ std::vector<TDirEntry> FindFiles(const std::string& dir, const std::string& mask
 // symbolic links), not hidden, writable by their owner.
 std::vector<std::string> FindEnterableDirectories(const std::string& dir);
 
-// Whole-name match: "*" matches any run of characters, "?" any one character, every other
-// character itself in exact letter case.
+// Whole-name match: "*" matches any run of characters, "?" any one character (a UTF-8
+// sequence, or a byte that belongs to none), every other character itself in exact letter case.
 bool WildcardMatch(std::string_view mask, std::string_view name);
 
 }  // namespace quorvane

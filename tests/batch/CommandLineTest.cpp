@@ -55,6 +55,14 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
 
   EXPECT_EQ(Parse({"-", "/h", "-?", "-k.htm", "a.htm", "a.htm", ""}, job), TStartAction::Batch);
   EXPECT_EQ(job.Count(), 5);  // the duplicate and the empty path are dropped
+
+  // "-e FILE" opens the editor; anything else with -e is a usage error.
+  EXPECT_EQ(EditFileArgument({"-e", "a b.htm"}), "a b.htm");
+  EXPECT_EQ(EditFileArgument({"--edit", "-k"}), "-k");
+  EXPECT_FALSE(EditFileArgument({"-e"}));
+  EXPECT_FALSE(EditFileArgument({"-e", "a.htm", "b.htm"}));
+  EXPECT_FALSE(EditFileArgument({"-k", "-e"}));
+  EXPECT_EQ(Parse({"-e"}, job), TStartAction::HelpError);
 }
 
 }  // namespace

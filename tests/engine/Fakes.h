@@ -34,7 +34,7 @@ class TRecordingProgress : public IProgress {
     subProgress.push_back(percent);
     return Check();
   }
-  bool KeepRunning() override { return !Check(); }
+  bool CancelRequested() override { return Check(); }
   void CheckJobChannel() override {}
 
  private:

@@ -170,27 +170,29 @@ TEST(FindEnterableDirectories, EntersOnlyRealVisibleWritableDirectories) {
   EXPECT_TRUE(FindEnterableDirectories(dir / "missing").empty());
 }
 
-TEST(WildcardMatch, MatchesWholeNamesInExactCase) {
-  using TPairs = std::vector<std::pair<const char*, const char*>>;
-  for (const auto& [mask, name] : TPairs{{"*", ""},
-                                         {"*.htm", "a.htm"},
-                                         {"a?c", "abc"},
-                                         {"a*b*c", "aXbYbc"},
-                                         {"*a", "aaa"},
-                                         {"**", "x"},
-                                         {"", ""},
-                                         {"*x*", "ax.b"}}) {
-    EXPECT_TRUE(WildcardMatch(mask, name)) << mask << " / " << name;
-  }
-  for (const auto& [mask, name] : TPairs{{"*.htm", "a.html"},
-                                         {"*.htm", "a.HTM"},
-                                         {"a?c", "ac"},
-                                         {"?", ""},
-                                         {"a*b*c", "aXbYb"},
-                                         {"abc", "abcd"},
-                                         {"", "a"},
-                                         {"*.*", "README"}}) {
-    EXPECT_FALSE(WildcardMatch(mask, name)) << mask << " / " << name;
+// "?" is one character of a UTF-8 name, or one byte of a name that is no UTF-8.
+TEST(WildcardMatch, MatchesWholeNamesInExactCaseCharacterByCharacter) {
+  // Each "mask|name" that matches, then each that does not; "?" is one character of a UTF-8
+  // name, or one byte of a name that is no UTF-8.
+  const std::vector<std::string> matching = {"*|",
+                                             "*.htm|a.htm",
+                                             "a?c|abc",
+                                             "a*b*c|aXbYbc",
+                                             "*a|aaa",
+                                             "**|x",
+                                             "|",
+                                             "*x*|ax.b",
+                                             "Gr?\u00dfe.htm|Gr\u00f6\u00dfe.htm",
+                                             "*?\u20ac|\u00e4\u65e5\u20ac",
+                                             "a?c|a\377c"};
+  const std::vector<std::string> failing = {
+      "*.htm|a.html", "*.htm|a.HTM", "a?c|ac",     "?|",          "a*b*c|aXbYb",
+      "abc|abcd",     "|a",          "*.*|README", "??|\xc3\xb6", "*???|\xc3\xa4\xc3\xa4"};
+  for (const auto& [cases, matches] : {std::pair{&matching, true}, std::pair{&failing, false}}) {
+    for (const std::string& c : *cases) {
+      const size_t bar = c.find('|');
+      EXPECT_EQ(WildcardMatch(c.substr(0, bar), c.substr(bar + 1)), matches) << c;
+    }
   }
   // A run of stars against a long name that nearly matches must not take exponential time.
   EXPECT_FALSE(WildcardMatch("*a*a*a*a*a*a*a*a*b", std::string(5000, 'a')));

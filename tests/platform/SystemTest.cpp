@@ -91,39 +91,29 @@ auto AskOverPipes(const std::string& input, TAsk ask) {
   return std::pair{answer, shown};
 }
 
-TEST(Console, QuestionsAreRepeatedUntilTheyGetAnAnswerInEnglishOrGerman) {
-  const auto ask = [](const std::string& input) {
-    return AskOverPipes(input, [](int in, int out) { return AskYesNo(in, out, "Stop?"); });
-  };
-  for (const auto& [input, answer] : {std::pair<const char*, std::optional<bool>>{"y\n", true},
-                                      {"  JA \r\n", true},
-                                      {"Nein\n", false},
-                                      {"no", false},
-                                      {"", std::nullopt},
-                                      {"what\n", std::nullopt}}) {
-    EXPECT_EQ(ask(input).first, answer) << input;
-  }
-  const auto [repeated, shown] = ask("maybe\n\nyes\n");
-  EXPECT_EQ(repeated, true);
-  EXPECT_EQ(shown, "Stop? [y/n] Stop? [y/n] Stop? [y/n] ");
+std::pair<std::optional<size_t>, std::string> Ask(const std::string& input) {
+  const TTerminalQuestion question{"Stop? [j/n] ",
+                                   {{"j", "Ja"},
+                                    {"n",
+                                     "\xc3\xbc"
+                                     "ber"}}};
+  return AskOverPipes(input, [&](int in, int out) { return quorvane::Ask(in, out, question); });
+}
 
-  const auto askError = [](const std::string& input) {
-    return AskOverPipes(input,
-                        [](int in, int out) { return AskAbortRetryIgnore(in, out, "Failed."); });
-  };
-  using A = TErrorAnswer;
-  for (const auto& [input, answer] : {std::pair<const char*, std::optional<A>>{"a\n", A::Abort},
-                                      {" Abbrechen\n", A::Abort},
-                                      {"RETRY\n", A::Retry},
-                                      {"w\n", A::Retry},
-                                      {"ignorieren\r\n", A::Ignore},
-                                      {"", std::nullopt}}) {
-    EXPECT_EQ(askError(input).first, answer) << input;
-  }
-  const auto [ignored, shownTwice] = askError("yes\ni");
-  EXPECT_EQ(ignored, A::Ignore);
-  EXPECT_EQ(shownTwice,
-            "Failed.\n[a]bort, [r]etry or [i]gnore? Failed.\n[a]bort, [r]etry or [i]gnore? ");
+TEST(Console, AskRepeatsTheQuestionUntilAnAnswerNamesAChoice) {
+  EXPECT_EQ(Ask("j\n").first, 0u);
+  EXPECT_EQ(Ask("  JA \r\n").first, 0u);
+  EXPECT_EQ(Ask("\xc3\x9c"
+                "BER\n")
+                .first,
+            1u)
+      << "letter case of any script";
+  EXPECT_EQ(Ask("n").first, 1u) << "a last line without line end";
+  const auto [answer, shown] = Ask("y\n\nja\n");
+  EXPECT_EQ(answer, 0u);
+  EXPECT_EQ(shown, "Stop? [j/n] Stop? [j/n] Stop? [j/n] ");
+  EXPECT_EQ(Ask("").first, std::nullopt);
+  EXPECT_EQ(Ask("what\n").first, std::nullopt) << "input ended without an answer";
 }
 
 void CountingHandler(int) {}
