@@ -151,6 +151,17 @@ class TScopedEnvironment {
   std::map<std::string, std::optional<std::string>> saved_;
 };
 
+// XDG_CONFIG_HOME pointed at a fresh folder while the object lives. Declared before a settings
+// store, it is in place when the store is made.
+class TScopedConfigHome {
+ public:
+  TScopedConfigHome() { environment_.Set("XDG_CONFIG_HOME", dir_.Path()); }
+
+ private:
+  TTempDir dir_;
+  TScopedEnvironment environment_;
+};
+
 // Points XDG_STATE_HOME, where write journals go, at a fresh folder for a whole test program,
 // so that no test reads or leaves journals in the user's own.
 class TStateHomeEnvironment : public testing::Environment {
