@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/CommaText.h"
+#include "support/HistoryList.h"
 #include "support/Paths.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
@@ -210,6 +211,20 @@ TEST(Pattern, StarsNeedNoRecursionAndFindWhatTheDefinitionFinds) {
   }
   EXPECT_EQ(Find(deep, "xa" + std::string(130000, 'a')), (Found{0, 120001}));
   EXPECT_EQ(Find(deep + "b", std::string(200, 'a')), (Found{0, 200}));
+}
+
+TEST(HistoryList, NewestFirstAndAReopenedFileMovesToTheFront) {
+  THistoryList history;
+  for (const char* path : {"D", "C", "B", "A"}) {
+    history.Add(path);
+  }
+  history.Add("c");
+  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "A", "B", "D"}));
+  for (int i = 0; i < 10; ++i) {
+    history.Add(std::to_string(i) + "f");
+  }
+  EXPECT_EQ(history.Items().size(), 8u);
+  EXPECT_EQ(history.Items().front(), "9f");
 }
 
 }  // namespace

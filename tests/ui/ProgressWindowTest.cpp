@@ -190,8 +190,8 @@ void CloseWhenFinished(TProgressWindow& form) {
 TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
   // Close ends the wait after the file long before the wait time is over.
   const test::TTempDir dir;
-  const std::string file = (dir.Path() / "a.htm").string();
-  test::WriteText(file, "<p>  one  </p>");
+  const std::string file = dir / "a.htm";
+  test::WriteBytes(file, "<p>  one  </p>");
   TDocument batch;
   batch.Waittime = 20000;
   CloseWhenFinished(form());
@@ -199,7 +199,7 @@ TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
   clock.start();
   EXPECT_FALSE(batch.Compress(file, false));
   EXPECT_LT(clock.elapsed(), 10000) << "the Close button ends the wait";
-  EXPECT_EQ(test::ReadText(file), "<p>one</p>");
+  EXPECT_EQ(test::ReadBytes(file), "<p>one</p>");
   EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
   EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
 }
@@ -273,12 +273,12 @@ TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOn
 class WindowBatch : public ::testing::Test {
  protected:
   void Start(int waitTime) {
-    test::WriteText(dir_.Path() / "config/Brennik/Quorvane.conf",
+    test::WriteBytes(dir_ / "config/Brennik/Quorvane.conf",
                     "[1]\n7\\Waittime=" + std::to_string(waitTime) + "\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("QUORVANE_UI", "gui");
-    env.insert("XDG_CONFIG_HOME", Q(dir_.Path() / "config"));
+    env.insert("XDG_CONFIG_HOME", Q(dir_ / "config"));
     env.insert("XDG_RUNTIME_DIR", Q(dir_.Path()));
     process_.setProcessEnvironment(env);
     process_.setWorkingDirectory(Q(dir_.Path()));
@@ -287,9 +287,9 @@ class WindowBatch : public ::testing::Test {
     ASSERT_TRUE(process_.waitForStarted());
   }
   static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path); }
-  std::string Read(const char* name) const { return test::ReadText(dir_.Path() / name); }
+  std::string Read(const char* name) const { return test::ReadBytes(dir_ / name); }
   void Write(const char* name, const std::string& text) {
-    test::WriteText(dir_.Path() / name, text);
+    test::WriteBytes(dir_ / name, text);
   }
 
   test::TTempDir dir_;
@@ -336,7 +336,7 @@ TEST_F(WindowBatch, InterruptEndsTheBatchDuringTheWait) {
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const quorvane::test::TTempDir home;
-  ::setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
