@@ -15,7 +15,10 @@
 #include "TestSupport.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "lang/Language.h"
 #include "support/Paths.h"
+#include "support/TextIds.h"
+#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
@@ -170,6 +173,46 @@ TEST_F(DocumentFileRoad, AWriteThatWasKilledIsUndoneFirstAndSaidSo) {
   EXPECT_EQ(ReadBytes(page_), kCompressed);  // what the old content becomes
   EXPECT_EQ(ReadBytes(link), kCompressed);
   EXPECT_EQ(test::JournalNames(), std::vector<std::string>{});
+}
+
+// A cancel once the pass has worked on the text in place (the marked blocks come after the
+// tag endings) writes no file and leaves the editor's text as it was.
+TEST_F(DocumentFileRoad, ACancelledRunWritesNoFileAndKeepsTheEditorText) {
+  class TCancelAtMarkedBlocks : public IProgressView {
+   public:
+    void Changed(const TProgressModel& model) override {
+      if (model.AdditionalText() == CapText(GetText(textid::kStageMarkedBlocks), "...") &&
+          !model.CancelRequest()) {
+        ProgressForm().ButtonCancelClick();
+      }
+    }
+  } canceller;
+  class TFixedEditor : public IEditorHost {
+   public:
+    std::string Text;
+    int Replaced = 0;
+    std::string EditorText() override { return Text; }
+    void SetEditorText(const std::string&) override { ++Replaced; }
+    bool EditorModified() const override { return false; }
+    void SetEditorModified(bool) override {}
+    TWindowHandle OwnerWindow() override { return {}; }
+    void WaitUntilProgressClosed() override {}
+    void TextCompressed(const std::string&, const std::string&) override { ++Replaced; }
+  } editor;
+  const std::string page = "<p>  a  </p>\r\n<br />  <!--DEL x DEL--> <b> b </b>";
+  WriteBytes(page_, page);
+  ProgressForm().SetView(&canceller);
+  document_.WaitAfterFile = false;
+  EXPECT_TRUE(document_.Compress(page_, false));
+  document_.FinishPendingFile();
+  EXPECT_EQ(ReadBytes(page_), page);
+
+  editor.Text = page;
+  document_.SetEditorHost(&editor);
+  EXPECT_TRUE(document_.Compress("", false));
+  EXPECT_EQ(editor.Replaced, 0);
+  EXPECT_FALSE(document_.GetModified());
+  document_.SetEditorHost(nullptr);
 }
 
 }  // namespace
