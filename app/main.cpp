@@ -20,10 +20,10 @@
 #include "platform/System.h"
 #include "shell/Installation.h"
 #include "support/TextIds.h"
-#include "ui/DLGLanguage.h"
 #include "ui/DialogMessages.h"
-#include "ui/FormMain.h"
-#include "ui/ProgressForm.h"
+#include "ui/LanguageDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgressWindow.h"
 #include "ui/WindowBatch.h"
 
 namespace {
@@ -81,11 +81,11 @@ int RunEditor(int argc, char** argv) {
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
   SetMemoryLoadProvider(MemoryLoadPercent);
-  const std::unique_ptr<TProgressForm> progress = InstallProgressWindow();
+  const std::unique_ptr<TProgressWindow> progress = InstallProgressWindow();
   auto messages = std::make_unique<TDialogMessages>();
   TDialogMessages& dialogMessages = *messages;
   SetMessages(std::move(messages));
-  TFormMain window(GuiLanguageChooser(nullptr));
+  TMainWindow window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
   const int code = QApplication::exec();

@@ -193,7 +193,7 @@ void StartStreamProgress() {
   progress.Reset();
   progress.SetFileNameLabel(std::string(TJob::kStandardStreams));
   progress.Start(
-      nullptr, JobCaption(),
+      {}, JobCaption(),
       TProgressModel::kFileName | TProgressModel::kAdditionalText | TProgressModel::kSubBar, true);
 }
 

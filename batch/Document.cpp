@@ -239,7 +239,7 @@ bool TDocument::CompressPage(std::string& page, const std::string& fileName,
   return false;
 }
 
-void TDocument::StartProgress(const std::string& fileName, void* owner) {
+void TDocument::StartProgress(const std::string& fileName, const TWindowHandle& owner) {
   TProgressModel& progress = ProgressForm();
   progress.Reset();
   if (!fileName.empty()) {
@@ -266,7 +266,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   if (finisher_.PendingIs(fileName) || (finisher_.Pending() && JobCaption() != pendingCaption_)) {
     FinishPendingFile();
   }
-  StartProgress(fileName, nullptr);
+  StartProgress(fileName, {});
   TProgressModel& progress = ProgressForm();
   std::string text;
   TFinishedFile finished;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "batch/FileFinisher.h"
+#include "batch/WindowHandle.h"
 #include "engine/CompressionPass.h"
 #include "engine/TagsCommaList.h"
 
@@ -21,7 +22,7 @@ class IEditorHost {
   virtual bool EditorModified() const = 0;
   virtual void SetEditorModified(bool value) = 0;
   // The window the progress window disables while it works.
-  virtual void* OwnerWindow() = 0;
+  virtual TWindowHandle OwnerWindow() = 0;
   // Handles events until the user has closed the finished progress window.
   virtual void WaitUntilProgressClosed() = 0;
 };
@@ -89,7 +90,7 @@ class TDocument {
  private:
   bool CompressFile(const std::string& fileName, bool keepDate);
   bool CompressEditor(const std::string& fileName);
-  void StartProgress(const std::string& fileName, void* owner);
+  void StartProgress(const std::string& fileName, const TWindowHandle& owner);
   void WaitAfterFinishedFile();
 
   IEditorHost* host_ = nullptr;

@@ -72,7 +72,7 @@ void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguag
     Messages().Error("Error " + std::to_string(result) +
                      " while opening national language support");
   } else {
-    Messages().Error("I am speechless...");
+    Messages().Error(QString("I am speechless..."));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/System.h"
 #include "support/ShownName.h"
@@ -17,24 +18,27 @@ std::unique_ptr<IMessages>& Instance() {
   return instance;
 }
 
+// Passes everything on to the installed messages, counting the errors.
 class TCountingMessages : public IMessages {
  public:
-  void Error(const std::string& text) override {
-    errors_.fetch_add(1);
-    Instance()->Error(text);
-  }
-  void Information(const std::string& text, const std::string& caption) override {
-    Instance()->Information(text, caption);
-  }
-  bool AskYesNo(const std::string& question, const std::string& caption) override {
-    return Instance()->AskYesNo(question, caption);
-  }
-  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override {
-    return Instance()->AskAbortRetryIgnore(text, caption);
-  }
   int Errors() const { return errors_.load(); }
 
  private:
+  void ShowError(const QString& text) override {
+    errors_.fetch_add(1);
+    Instance()->Error(text);
+  }
+  void ShowInformation(const QString& text, const QString& caption) override {
+    Instance()->Information(text, caption);
+  }
+  TAnswer Ask(const QString& question, const QString& caption, bool withCancel) override {
+    return withCancel ? Instance()->AskYesNoCancel(question, caption)
+                      : (Instance()->AskYesNo(question, caption) ? TAnswer::Yes : TAnswer::No);
+  }
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
+    return Instance()->AskAbortRetryIgnore(text, caption);
+  }
+
   std::atomic<int> errors_{0};
 };
 
@@ -56,31 +60,59 @@ void SetMessages(std::unique_ptr<IMessages> messages) {
   Instance() = std::move(messages);
 }
 
+void IMessages::Error(const std::string& text) {
+  Error(UiText(text));
+}
+
+void IMessages::Information(const std::string& text, const std::string& caption) {
+  Information(UiText(text), UiText(caption));
+}
+
+bool IMessages::AskYesNo(const std::string& question, const std::string& caption) {
+  return AskYesNo(UiText(question), UiText(caption));
+}
+
+IMessages::TErrorChoice IMessages::AskAbortRetryIgnore(const std::string& text,
+                                                       const std::string& caption) {
+  return AskAbortRetryIgnore(UiText(text), UiText(caption));
+}
+
+namespace {
+std::string TerminalLines(const QString& text) {
+  QString lines = text;
+  lines.replace("\r\n", "\n").replace('\r', '\n');
+  return lines.toStdString();
+}
+}  // namespace
+
 std::string TerminalText(const std::string& text) {
   std::string lines = ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n");
   return Win1252ToUtf8(lines);
 }
 
-void TConsoleMessages::Error(const std::string& text) {
-  std::fprintf(stderr, "quorvane: %s\n", TerminalText(text).c_str());
+void TConsoleMessages::ShowError(const QString& text) {
+  std::fprintf(stderr, "quorvane: %s\n", TerminalLines(text).c_str());
   std::fflush(stderr);
 }
 
-void TConsoleMessages::Information(const std::string& text, const std::string&) {
-  std::fprintf(stdout, "%s\n", TerminalText(text).c_str());
+void TConsoleMessages::ShowInformation(const QString& text, const QString&) {
+  std::fprintf(stdout, "%s\n", TerminalLines(text).c_str());
   std::fflush(stdout);
 }
 
-bool TConsoleMessages::AskYesNo(const std::string& question, const std::string&) {
-  return AskYesNoOnTerminal(TerminalText(question)).value_or(true);
+IMessages::TAnswer TConsoleMessages::Ask(const QString& question, const QString&, bool withCancel) {
+  const std::optional<bool> answer = AskYesNoOnTerminal(TerminalLines(question));
+  if (!answer) {
+    return withCancel ? TAnswer::Cancel : TAnswer::Yes;
+  }
+  return *answer ? TAnswer::Yes : TAnswer::No;
 }
 
 // Without anybody to ask, an error stops the work rather than being passed over.
-IMessages::TErrorChoice TConsoleMessages::AskAbortRetryIgnore(const std::string& text,
-                                                              const std::string&) {
-  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalText(text));
+IMessages::TErrorChoice TConsoleMessages::AskAboutError(const QString& text, const QString&) {
+  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalLines(text));
   if (!answer) {
-    Error(text);
+    ShowError(text);
     return TErrorChoice::Abort;
   }
   switch (*answer) {

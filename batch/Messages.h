@@ -1,34 +1,59 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace quorvane {
 
-// How the batch shows its messages and asks its questions: message boxes when a display is
-// used, the terminal otherwise. Texts are Windows-1252.
+// How the program shows its messages and asks its questions: message boxes when a display is
+// used, the terminal otherwise. The one interface for the batch, the dialogs and the editor.
+// Texts are Unicode; the overloads for the program's own texts take Windows-1252 bytes. An
+// empty caption is the program's name.
 class IMessages {
  public:
+  enum class TAnswer { Yes, No, Cancel };
   enum class TErrorChoice { Abort, Retry, Ignore };
 
   virtual ~IMessages() = default;
-  virtual void Error(const std::string& text) = 0;
-  virtual void Information(const std::string& text, const std::string& caption) = 0;
+  // The error box (error icon, OK).
+  void Error(const QString& text) { ShowError(text); }
+  void Error(const std::string& text);
+  // A plain message with an OK button.
+  void Information(const QString& text, const QString& caption) { ShowInformation(text, caption); }
+  void Information(const std::string& text, const std::string& caption);
   // A Yes/No question; true for Yes.
-  virtual bool AskYesNo(const std::string& question, const std::string& caption) = 0;
+  bool AskYesNo(const QString& question, const QString& caption) {
+    return Ask(question, caption, false) == TAnswer::Yes;
+  }
+  bool AskYesNo(const std::string& question, const std::string& caption);
+  TAnswer AskYesNoCancel(const QString& question, const QString& caption) {
+    return Ask(question, caption, true);
+  }
   // An error the user may abort on, retry or ignore.
-  virtual TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) = 0;
+  TErrorChoice AskAbortRetryIgnore(const QString& text, const QString& caption) {
+    return AskAboutError(text, caption);
+  }
+  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption);
+
+ private:
+  virtual void ShowError(const QString& text) = 0;
+  virtual void ShowInformation(const QString& text, const QString& caption) = 0;
+  // Yes and No, and Cancel when `withCancel`.
+  virtual TAnswer Ask(const QString& question, const QString& caption, bool withCancel) = 0;
+  virtual TErrorChoice AskAboutError(const QString& text, const QString& caption) = 0;
 };
 
 // Messages on standard error; questions on the terminal when one is attached, else "Yes", and
-// Abort for an error the user could act on.
+// Abort for an error the user could act on. A Yes/No/Cancel question without a terminal is
+// cancelled: nothing is decided for a user who was not asked.
 class TConsoleMessages : public IMessages {
- public:
-  void Error(const std::string& text) override;
-  void Information(const std::string& text, const std::string& caption) override;
-  bool AskYesNo(const std::string& question, const std::string& caption) override;
-  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override;
+ private:
+  void ShowError(const QString& text) override;
+  void ShowInformation(const QString& text, const QString& caption) override;
+  TAnswer Ask(const QString& question, const QString& caption, bool withCancel) override;
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override;
 };
 
 // The messages of the process: those set last, behind a front that counts the errors shown.

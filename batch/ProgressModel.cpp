@@ -49,7 +49,7 @@ void TProgressModel::Reset() {
   progressor_.clear();
   Notify();
   ProcessPendingEvents(true);
-  owner_ = nullptr;
+  owner_ = {};
   mainPosition_ = 0;
   subPosition_ = 0;
   SetCancelAllowed(true);
@@ -64,11 +64,12 @@ void TProgressModel::Reset() {
   Notify();
 }
 
-void TProgressModel::Start(void* owner, const std::string& caption, uint8_t parts, bool show) {
+void TProgressModel::Start(const TWindowHandle& owner, const std::string& caption, uint8_t parts,
+                           bool show) {
   caption_ = caption;
   parts_ = parts & (kFileName | kAdditionalText | kSubBar);
   owner_ = owner;
-  if (owner_ != nullptr && view_ != nullptr) {
+  if (!owner_.Empty() && view_ != nullptr) {
     view_->OwnerTaken(owner_);
   }
   Notify();
@@ -143,7 +144,7 @@ bool TProgressModel::SetBarPercent(int& position, int8_t percent) {
   if (cancelRequest_) {
     return true;
   }
-  const uint32_t now = TickCount();
+  const uint32_t now = clock_ ? clock_() : TickCount();
   if (now - spinTime_ >= kSpinInterval) {
     progressor_ = kSpinMarks[spinIndex_];
     spinIndex_ = static_cast<uint8_t>((spinIndex_ + 1) % 4);
@@ -199,7 +200,7 @@ void TProgressModel::ReportFileDone(const std::string& fileName, const std::stri
 }
 
 void TProgressModel::Finish() {
-  if (owner_ != nullptr && view_ != nullptr) {
+  if (!owner_.Empty() && view_ != nullptr) {
     view_->OwnerReturned(owner_);
   }
   visible_ = false;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "batch/WindowHandle.h"
 
 namespace quorvane {
 
@@ -15,8 +18,8 @@ class IProgressView {
   virtual ~IProgressView() = default;
   virtual void Changed(const TProgressModel& model) = 0;
   // The run gives the view its owner window (disabled while the run works) and takes it back.
-  virtual void OwnerTaken(void* /*owner*/) {}
-  virtual void OwnerReturned(void* /*owner*/) {}
+  virtual void OwnerTaken(const TWindowHandle& /*owner*/) {}
+  virtual void OwnerReturned(const TWindowHandle& /*owner*/) {}
   // A file's work is done, its write included: `statistics` is what it saved.
   virtual void FileDone(const std::string& /*fileName*/, const std::string& /*statistics*/) {}
 };
@@ -35,9 +38,11 @@ class TProgressModel {
   TProgressModel();
   void SetView(IProgressView* view) { view_ = view; }
   IProgressView* View() const { return view_; }
+  // The milliseconds the spinning mark is timed by (the tick count unless replaced).
+  void SetClock(std::function<uint32_t()> clock) { clock_ = std::move(clock); }
 
   void Reset();
-  void Start(void* owner, const std::string& caption, uint8_t parts, bool show);
+  void Start(const TWindowHandle& owner, const std::string& caption, uint8_t parts, bool show);
   void SetFileNameLabel(const std::string& path);
   void SetAdditionalText(const std::string& text);
   void SetCaption(const std::string& caption);
@@ -88,7 +93,8 @@ class TProgressModel {
   void Notify();
 
   IProgressView* view_ = nullptr;
-  void* owner_ = nullptr;
+  std::function<uint32_t()> clock_;
+  TWindowHandle owner_;
   std::string caption_;
   std::string fileName_;
   std::string additionalText_;

@@ -18,8 +18,8 @@
 #include "batch/ProgressModel.h"
 #include "platform/System.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/FormMain.h"
-#include "ui/RichEditEx.h"
+#include "ui/MainWindow.h"
+#include "ui/SourceEdit.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   std::ofstream(path, std::ios::binary) << page;
   std::printf("document: %zu bytes, %s\n", page.size(), oneLine ? "one line" : "CR LF line ends");
 
-  TFormMain window([](std::string& country, std::string& language) {
+  TMainWindow window([](std::string& country, std::string& language) {
     country = FindDataFile("STATE_GB.nls");
     language = FindDataFile("Quorvane_en.nls");
     return true;
@@ -96,20 +96,21 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   TFreezeWatch watch;
 
-  std::printf("load:              %8.0f ms\n", Time([&] { window.LoadFile(path); }));
+  TSourceEdit& edit = *window.findChild<TSourceEdit*>("Edit");
+  TFindReplaceDialog& find = *window.findChild<TFindReplaceDialog*>("FindDialog1");
+  std::printf("load:              %8.0f ms\n", Time([&] { window.Session().LoadFile(path); }));
   QApplication::processEvents();
   std::printf("type a character:  %8.1f ms\n", Time([&] {
                 QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
-                QApplication::sendEvent(window.Edit, &key);
+                QApplication::sendEvent(&edit, &key);
                 QApplication::processEvents();
               }));
-  std::printf("document bytes:    %8.0f ms\n", Time([&] { (void)window.EditorText(); }));
-  window.Edit->SetSelection(0, 0);
-  window.FindDialog()->SetFindText("<td*>");
+  std::printf("document bytes:    %8.0f ms\n", Time([&] { (void)edit.DocumentBytes(); }));
+  edit.SetSelection(0, 0);
+  find.SetFindText("<td*>");
   std::printf("find next:         %8.1f ms (first after a change)\n",
-              Time([&] { window.SearchText(window.FindDialog()); }));
-  std::printf("find next again:   %8.1f ms\n",
-              Time([&] { window.SearchText(window.FindDialog()); }));
+              Time([&] { emit find.FindNext(); }));
+  std::printf("find next again:   %8.1f ms\n", Time([&] { emit find.FindNext(); }));
 
   double compressed = 0;
   double waitedAt = 0;
@@ -119,14 +120,14 @@ int main(int argc, char** argv) {
     ProgressForm().CloseRequested();
   });
   watch.Start();
-  compressed = Time([&] { window.Compress(window.FileName(), false); });
+  compressed = Time([&] { window.Session().Compress(); });
   const double freeze = watch.Stop();
   std::printf("compress:          %8.0f ms (result shown after %.0f ms; %s)\n", compressed,
               waitedAt, ProgressForm().AdditionalText().c_str());
   std::printf("  longest time without handling events during the run: %.0f ms\n", freeze);
 
   const std::string saved = temp.filePath("saved.htm").toStdString();
-  std::printf("save (with flush): %8.0f ms\n", Time([&] { window.SaveFile(saved); }));
-  window.Edit->SetModified(false);
+  std::printf("save (with flush): %8.0f ms\n", Time([&] { window.Session().SaveFile(saved); }));
+  edit.SetModified(false);
   return 0;
 }

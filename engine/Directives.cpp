@@ -22,19 +22,6 @@ constexpr std::string_view kDirectiveName = "quorvane";
 constexpr size_t kClosingTagLength = 12;  // "</#quorvane>"
 constexpr size_t kNone = std::string_view::npos;
 
-bool SameAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto fold = [](char c) {
-             return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-           };
-           return fold(x) == fold(y);
-         });
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameCharNoCase);
-}
-
 struct TFoundDirective {
   size_t Position;
   bool Closing;
@@ -162,7 +149,7 @@ bool ParseDirectiveAttributes(const TPieceText& s, size_t& p, std::vector<TAttri
       return false;
     }
     const bool present = std::any_of(list.begin(), list.end(), [&](const TAttribute& a) {
-      return SameNoCase(a.Name, attribute.Name);
+      return SameTextNoCase(a.Name, attribute.Name);
     });
     if (!present) {
       list.push_back(std::move(attribute));
@@ -211,7 +198,7 @@ class TExpansion {
   bool ReportProgress();
   bool InChain(std::string_view name) const {
     return std::any_of(chain_.begin(), chain_.end(),
-                       [&](const std::string& entry) { return SameAscii(entry, name); });
+                       [&](const std::string& entry) { return SameAsciiNoCase(entry, name); });
   }
   bool DocumentIsUtf8();
   std::string InDocumentEncoding(std::string programText);
@@ -317,7 +304,7 @@ size_t TExpansion::ReplaceDirective(TPieceText& t, size_t start, size_t contentS
                                     size_t closePos, const std::vector<TAttribute>& attributes,
                                     int depth) {
   const auto unknown = std::find_if(attributes.begin(), attributes.end(), [](const TAttribute& a) {
-    return !SameNoCase(a.Name, "include");
+    return !SameTextNoCase(a.Name, "include");
   });
   if (unknown != attributes.end()) {
     // The name is the document's own bytes, already in its encoding.

@@ -35,18 +35,12 @@ bool IsTagSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-bool SameNoCase(std::string_view text, std::string_view upper) {
-  return text.size() == upper.size() &&
-         std::equal(text.begin(), text.end(), upper.begin(),
-                    [](char t, char u) { return UpperChar(t) == u; });
-}
-
 // The protected element whose opening tag begins with the "<" at `lt`; empty when there is
 // none ("<prefix>" and "<scripts>" open nothing).
 std::string_view ProtectedElementAt(std::string_view text, size_t lt) {
   for (const std::string_view name : kProtectedElements) {
     const size_t after = lt + 1 + name.size();
-    if (after < text.size() && SameNoCase(text.substr(lt + 1, name.size()), name) &&
+    if (after < text.size() && SameTextNoCase(text.substr(lt + 1, name.size()), name) &&
         (text[after] == '>' || text[after] == '/' || IsTagSpace(text[after]))) {
       return name;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "support/CommaText.h"
+#include "support/Win1252.h"
 
 namespace quorvane {
 
@@ -12,25 +13,6 @@ const std::string_view kDefaultTagListText =
     "H3,0,H4,0,H5,0,H6,0,H7,0,H8,0,H9,0,HEAD,1,HR,0,HTML,1,IFRAME,0,LEGEND,0,LI,0,LINK,0,MAP,0,"
     "MENU,0,META,0,NOFRAMES,1,NOSCRIPT,0,OL,0,OPTGROUP,0,OPTION,0,P,0,PARAM,0,SCRIPT,0,SELECT,0,"
     "STYLE,0,TABLE,0,TBODY,0,TD,0,TFOOT,0,TH,0,THEAD,0,TITLE,1,TR,0,UL,0";
-
-namespace {
-char FoldAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
-// Ordinal order after folding a-z to upper case.
-int CompareNames(std::string_view a, std::string_view b) {
-  const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const auto ca = static_cast<unsigned char>(FoldAscii(a[i]));
-    const auto cb = static_cast<unsigned char>(FoldAscii(b[i]));
-    if (ca != cb) {
-      return ca < cb ? -1 : 1;
-    }
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-}  // namespace
 
 std::string TagLineText(const TTagDefinition& definition) {
   return definition.Name + ',' + std::to_string(definition.MaxCount);
@@ -57,10 +39,11 @@ uint32_t ParseTagCount(std::string_view digits) {
 }
 
 void TTagsCommaList::Add(std::string_view name, uint32_t maxCount) {
-  const auto at = std::lower_bound(
-      tags_.begin(), tags_.end(), name,
-      [](const TTagDefinition& d, std::string_view n) { return CompareNames(d.Name, n) < 0; });
-  if (at != tags_.end() && CompareNames(at->Name, name) == 0) {
+  const auto at = std::lower_bound(tags_.begin(), tags_.end(), name,
+                                   [](const TTagDefinition& d, std::string_view n) {
+                                     return CompareAsciiNoCase(d.Name, n) < 0;
+                                   });
+  if (at != tags_.end() && CompareAsciiNoCase(at->Name, name) == 0) {
     return;
   }
   tags_.insert(at, TTagDefinition{std::string(name), maxCount});

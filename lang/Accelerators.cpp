@@ -1,4 +1,5 @@
 #include "lang/Accelerators.h"
+#include "support/Win1252.h"
 
 #include <bitset>
 #include <optional>
@@ -21,10 +22,6 @@ std::string StripMarks(const std::string& caption) {
     }
   }
   return plain;
-}
-
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
 }
 
 bool Qualifies(char c, const std::bitset<256>& used) {

@@ -1,5 +1,9 @@
 #pragma once
 
+// The language texts. Failure: loading returns 0 or the errno code of the file that could not be
+// read, and a text that no file defines reads "String XXXXXXXX not found"; nothing here throws or
+// shows a message: the caller decides what to tell the user.
+
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <pwd.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdlib>
@@ -94,11 +95,7 @@ std::vector<std::unique_ptr<TFileManagerActions>> AllFileManagerActions(
 std::string ActionName() {
   std::string id = ProgramIdText();
   id = id.substr(1, id.size() - 2);
-  for (char& c : id) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
+  std::transform(id.begin(), id.end(), id.begin(), AsciiLower);
   return "quorvane-" + id;
 }
 

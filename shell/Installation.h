@@ -1,5 +1,9 @@
 #pragma once
 
+// The file managers' entries. Failure: a write that fails is shown through the program's
+// messages with the question abort, retry or ignore, and the operation returns whether the work
+// went through (false after Abort); the settings store's refusal is reported the same way.
+
 namespace quorvane {
 
 // The -i and -d roads of the command line. Installation writes the default tag list into the

@@ -12,6 +12,7 @@
 #include "platform/FileContent.h"
 #include "shell/DesktopEntryText.h"
 #include "shell/ShellWords.h"
+#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
@@ -47,8 +48,8 @@ std::map<std::string, std::string> ReadKeyLines(std::string_view content) {
 std::string AnyCasePattern(std::string_view extension) {
   std::string pattern = "*.";
   for (char c : extension) {
-    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    const char lower = AsciiLower(c);
+    const char upper = AsciiUpper(c);
     if (lower == upper) {
       pattern += c;
     } else {

@@ -3,15 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-namespace quorvane {
+#include "support/Win1252.h"
 
-namespace {
-bool SameAsciiNoCase(const std::string& a, const std::string& b) {
-  auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return fold(x) == fold(y); });
-}
-}  // namespace
+namespace quorvane {
 
 void THistoryList::Add(const std::string& path) {
   if (path.empty()) {

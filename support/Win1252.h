@@ -1,5 +1,10 @@
 #pragma once
 
+// The support library: plain functions on 8-bit text, with no Qt and no system calls. Failure:
+// what cannot be had is an empty result (nothing for a pattern that does not compile or a page
+// that does not decode, "?" for a character without a byte); nothing here throws or shows
+// anything.
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -39,6 +44,22 @@ inline bool SameCharNoCase(char a, char b) {
 }
 
 std::string UpperCase(std::string_view text);
+
+// The two case-insensitive comparisons of the program. Windows-1252 (UpperChar) for what the
+// engine and the language files compare: tag and attribute names, keys.
+bool SameTextNoCase(std::string_view a, std::string_view b);
+
+// The letters A to Z only, for names compared as written apart from the case of those letters:
+// recently used files, include chains, tag list order, settings keys, terminal answers.
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool SameAsciiNoCase(std::string_view a, std::string_view b);
+// Byte order after AsciiUpper: negative, 0 or positive.
+int CompareAsciiNoCase(std::string_view a, std::string_view b);
 
 // Space, carriage return, line feed, tab, form feed and vertical tab.
 inline bool IsWhiteSpace(char c) {

@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "shell/ContextMenu.h"
-#include "ui/FormContextmenu.h"
+#include "ui/ContextMenuDialog.h"
 
 namespace quorvane {
 namespace {
@@ -19,7 +19,7 @@ class TBusyCursor {
 
 }  // namespace
 
-bool EditContextMenu(TFormContextmenu& dialog) {
+bool EditContextMenu(TContextMenuDialog& dialog) {
   dialog.SetCaptionText(ContextMenuCaption());
   if (dialog.exec() != QDialog::Accepted) {
     return false;

@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <cstdint>
 
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "ui/UiText.h"
 
 namespace quorvane {
 
@@ -24,56 +24,57 @@ class TArrowCursor {
   TArrowCursor& operator=(const TArrowCursor&) = delete;
 };
 
-QString ButtonText(uint32_t textId, const char* fallback) {
-  return UiText(CapText(GetText(textId, fallback)));
-}
-
 QPushButton* AddButton(QMessageBox& box, QMessageBox::StandardButton button, uint32_t textId,
                        const char* fallback) {
   QPushButton* added = box.addButton(button);
-  added->setText(ButtonText(textId, fallback));
+  added->setText(UiText(CapText(GetText(textId, fallback))));
   return added;
 }
 
-QString CaptionText(const std::string& caption) {
-  return UiText(caption.empty() ? std::string(kProgramCaption) : caption);
+QString CaptionText(const QString& caption) {
+  return caption.isEmpty() ? QString(kProgramCaption) : caption;
 }
 }  // namespace
 
-void TDialogMessages::Error(const std::string& text) {
+void TDialogMessages::ShowError(const QString& text) {
   QApplication::beep();
   TArrowCursor arrow;
-  QMessageBox box(QMessageBox::Critical, kProgramCaption, UiText(text), QMessageBox::NoButton,
+  QMessageBox box(QMessageBox::Critical, kProgramCaption, text, QMessageBox::NoButton, parent_);
+  box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
+  box.exec();
+}
+
+void TDialogMessages::ShowInformation(const QString& text, const QString& caption) {
+  TArrowCursor arrow;
+  QMessageBox box(QMessageBox::NoIcon, CaptionText(caption), text, QMessageBox::NoButton, parent_);
+  box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
+  box.exec();
+}
+
+// Escape is the last button: No, or Cancel when there is one.
+IMessages::TAnswer TDialogMessages::Ask(const QString& question, const QString& caption,
+                                        bool withCancel) {
+  TArrowCursor arrow;
+  QMessageBox box(QMessageBox::Question, CaptionText(caption), question, QMessageBox::NoButton,
                   parent_);
-  box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
-  box.exec();
-}
-
-void TDialogMessages::Information(const std::string& text, const std::string& caption) {
-  TArrowCursor arrow;
-  QMessageBox box(QMessageBox::Information, CaptionText(caption), UiText(text),
-                  QMessageBox::NoButton, parent_);
-  box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
-  box.exec();
-}
-
-bool TDialogMessages::AskYesNo(const std::string& question, const std::string& caption) {
-  TArrowCursor arrow;
-  QMessageBox box(QMessageBox::Question, CaptionText(caption), UiText(question),
-                  QMessageBox::NoButton, parent_);
   QPushButton* yes = AddButton(box, QMessageBox::Yes, textid::kYes, "Yes");
   QPushButton* no = AddButton(box, QMessageBox::No, textid::kNo, "No");
+  QPushButton* cancel =
+      withCancel ? AddButton(box, QMessageBox::Cancel, textid::kCancel, "Cancel") : nullptr;
   box.setDefaultButton(yes);
-  box.setEscapeButton(no);
+  box.setEscapeButton(withCancel ? cancel : no);
   box.exec();
-  return box.clickedButton() == yes;
+  if (box.clickedButton() == yes) {
+    return TAnswer::Yes;
+  }
+  return box.clickedButton() == no ? TAnswer::No : TAnswer::Cancel;
 }
 
-IMessages::TErrorChoice TDialogMessages::AskAbortRetryIgnore(const std::string& text,
-                                                             const std::string& caption) {
+IMessages::TErrorChoice TDialogMessages::AskAboutError(const QString& text,
+                                                       const QString& caption) {
   QApplication::beep();
   TArrowCursor arrow;
-  QMessageBox box(QMessageBox::Critical, CaptionText(caption), UiText(text), QMessageBox::NoButton,
+  QMessageBox box(QMessageBox::Critical, CaptionText(caption), text, QMessageBox::NoButton,
                   parent_);
   QPushButton* abort = AddButton(box, QMessageBox::Abort, textid::kAbort, "Abort");
   QPushButton* retry = AddButton(box, QMessageBox::Retry, textid::kRetry, "Retry");

@@ -2,25 +2,24 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <string>
 
 #include "batch/Messages.h"
 
 namespace quorvane {
 
-// The batch's messages and questions in message boxes, above `parent` when one is given (the
-// progress window during a batch).
+// The program's messages and questions in message boxes, above `parent` when one is given
+// (the main window, or the progress window during a batch).
 class TDialogMessages : public IMessages {
  public:
   explicit TDialogMessages(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParentWindow(QWidget* parent) { parent_ = parent; }
 
-  void Error(const std::string& text) override;
-  void Information(const std::string& text, const std::string& caption) override;
-  bool AskYesNo(const std::string& question, const std::string& caption) override;
-  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override;
-
  private:
+  void ShowError(const QString& text) override;
+  void ShowInformation(const QString& text, const QString& caption) override;
+  TAnswer Ask(const QString& question, const QString& caption, bool withCancel) override;
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override;
+
   QPointer<QWidget> parent_;
 };
 

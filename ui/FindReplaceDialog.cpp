@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "ui/UiText.h"
 
 namespace quorvane {
 

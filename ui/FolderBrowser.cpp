@@ -7,9 +7,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "batch/UiText.h"
 #include "platform/FileAttributes.h"
-#include "ui/UiFormat.h"
-#include "ui/UiText.h"
 
 namespace quorvane {
 

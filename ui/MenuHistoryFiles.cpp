@@ -2,21 +2,13 @@
 
 #include <QAction>
 #include <QMenu>
-#include "ui/UiFormat.h"
+#include "batch/UiText.h"
 
 namespace quorvane {
 
-TMenuHistoryFiles::TMenuHistoryFiles(THistoryList& list, QMenu* menu, QAction* anchor, TClick click,
-                                     QObject* parent)
+TMenuHistoryFiles::TMenuHistoryFiles(const THistoryList& list, QMenu* menu, QAction* anchor,
+                                     TClick click, QObject* parent)
     : QObject(parent), list_(list), menu_(menu), anchor_(anchor), click_(std::move(click)) {}
-
-void TMenuHistoryFiles::Add(const std::string& path) {
-  if (path.empty()) {
-    return;
-  }
-  list_.Add(path);
-  Rebuild();
-}
 
 void TMenuHistoryFiles::Rebuild() {
   for (QAction* action : menu_->actions()) {

@@ -19,19 +19,17 @@ class TMenuHistoryFiles : public QObject {
  public:
   using TClick = std::function<void(const std::string& path)>;
 
-  TMenuHistoryFiles(THistoryList& list, QMenu* menu, QAction* anchor, TClick click,
+  TMenuHistoryFiles(const THistoryList& list, QMenu* menu, QAction* anchor, TClick click,
                     QObject* parent);
 
-  void Add(const std::string& path);
   // Builds the menu anew from the list (after the list was loaded, for instance).
   void Rebuild();
-  const THistoryList& List() const { return list_; }
 
   // The property of every entry's action that holds its path.
   static constexpr char kPathProperty[] = "historyPath";
 
  private:
-  THistoryList& list_;
+  const THistoryList& list_;
   QMenu* menu_;
   QAction* anchor_;
   TClick click_;

@@ -4,34 +4,36 @@
 #include <memory>
 #include <string>
 
-#include "ui/DLGLanguage.h"
-#include "ui/FormOptions.h"
-#include "ui/Formtaglist.h"
+#include "ui/LanguageDialog.h"
+#include "ui/OptionsDialog.h"
+#include "ui/TagListDialog.h"
 
 namespace quorvane {
 namespace {
 
 // The kept dialogs, shared by the commands' copies.
 struct TSettingsDialogs {
-  QPointer<TFormtaglist> TagList;
-  QPointer<TFormOptions> Options;
+  QPointer<TTagListDialog> TagList;
+  QPointer<TOptionsDialog> Options;
 };
 
-void EditWindowTagList(TSettingsDialogs& dialogs, TFormMain& window) {
+void EditWindowTagList(TSettingsDialogs& dialogs, TMainWindow& window) {
+  TEditorSession& session = window.Session();
   if (dialogs.TagList.isNull()) {
-    dialogs.TagList = new TFormtaglist(&window);
-    QObject::connect(dialogs.TagList, &TFormtaglist::HelpRequested, &window,
-                     &TFormMain::DialogHelpClick);
+    dialogs.TagList = new TTagListDialog(&window);
+    QObject::connect(dialogs.TagList, &TTagListDialog::HelpRequested, &window,
+                     [&session](int context) { session.DialogHelp(context); });
   }
-  EditTagList(*dialogs.TagList, window.Document().TagList);
+  EditTagList(*dialogs.TagList, session.Document().TagList);
 }
 
 // With the automatic choice the window's user directory is neither shown nor replaced.
-void EditWindowOptions(TSettingsDialogs& dialogs, TFormMain& window) {
+void EditWindowOptions(TSettingsDialogs& dialogs, TMainWindow& window) {
   if (dialogs.Options.isNull()) {
-    dialogs.Options = new TFormOptions(&window);
+    dialogs.Options = new TOptionsDialog(&window);
   }
-  TDocument& document = window.Document();
+  TEditorSession& session = window.Session();
+  TDocument& document = session.Document();
   TOptionsValues values{document.Waittime, document.HelpDirAuto, document.HelpDir,
                         document.StrictPre};
   if (!EditOptions(*dialogs.Options, values)) {
@@ -39,29 +41,30 @@ void EditWindowOptions(TSettingsDialogs& dialogs, TFormMain& window) {
   }
   document.HelpDirAuto = values.HelpDirAuto;
   if (!values.HelpDirAuto) {
-    window.SetHelpDir(values.HelpDir);
+    session.SetHelpDir(values.HelpDir);
   }
   document.Waittime = values.Waittime;
   document.StrictPre = values.StrictPre;
 }
 
-bool ChooseWindowLanguage(TFormMain& window) {
-  std::string country = window.WindowSettings().CountryFile;
-  std::string language = window.WindowSettings().LanguageFile;
+bool ChooseWindowLanguage(TMainWindow& window) {
+  TEditorSession& session = window.Session();
+  std::string country = session.Settings().CountryFile;
+  std::string language = session.Settings().LanguageFile;
   if (!ChooseLanguage(country, language, kLanguagePrefix, &window)) {
     return false;
   }
-  window.SetLanguageFiles(country, language);
+  session.SetLanguageFiles(country, language);
   return true;
 }
 
 }  // namespace
 
-TFormMain::TExtrasCommands SettingsDialogCommands() {
+TMainWindow::TExtrasCommands SettingsDialogCommands() {
   auto dialogs = std::make_shared<TSettingsDialogs>();
-  TFormMain::TExtrasCommands commands;
-  commands.TagList = [dialogs](TFormMain& window) { EditWindowTagList(*dialogs, window); };
-  commands.Options = [dialogs](TFormMain& window) { EditWindowOptions(*dialogs, window); };
+  TMainWindow::TExtrasCommands commands;
+  commands.TagList = [dialogs](TMainWindow& window) { EditWindowTagList(*dialogs, window); };
+  commands.Options = [dialogs](TMainWindow& window) { EditWindowOptions(*dialogs, window); };
   commands.Language = ChooseWindowLanguage;
   return commands;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/FormMain.h"
+#include "ui/MainWindow.h"
 
 namespace quorvane {
 
@@ -8,6 +8,6 @@ namespace quorvane {
 // and the language choice. The tag list and options dialogs are created at their first use as
 // children of the window and kept; the language dialog lives for one use. The language command
 // stores another choice with SetLanguageFiles; the window then shows the notice itself.
-TFormMain::TExtrasCommands SettingsDialogCommands();
+TMainWindow::TExtrasCommands SettingsDialogCommands();
 
 }  // namespace quorvane

@@ -2,10 +2,10 @@
 
 #include <QHeaderView>
 
+#include "batch/UiText.h"
 #include "engine/TagsCommaList.h"
 #include "lang/Language.h"
 #include "support/TextIds.h"
-#include "ui/UiText.h"
 
 namespace quorvane {
 namespace {

@@ -14,7 +14,7 @@
 #include "platform/MemoryLoad.h"
 #include "shell/Installation.h"
 #include "ui/DialogMessages.h"
-#include "ui/ProgressForm.h"
+#include "ui/ProgressWindow.h"
 
 namespace quorvane {
 
@@ -37,7 +37,7 @@ int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
   SetMemoryLoadProvider(MemoryLoadPercent);
   TInterruptWatch interrupts;
   SetEventHook(WatchInterrupts);
-  std::unique_ptr<TProgressForm> window = InstallProgressWindow();
+  std::unique_ptr<TProgressWindow> window = InstallProgressWindow();
   TRestoreConsoleMessages restore;
   SetMessages(std::make_unique<TDialogMessages>(window.get()));
 

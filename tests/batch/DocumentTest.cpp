@@ -9,6 +9,7 @@
 #include <chrono>
 #include <thread>
 
+#include "FakeMessages.h"
 #include "FaultyCalls.h"
 #include "TestFiles.h"
 #include "TestSupport.h"
@@ -26,18 +27,6 @@ using test::kPage;
 using test::ReadBytes;
 using test::TFaultyCalls;
 using test::WriteBytes;
-
-class TRecordedMessages : public IMessages {
- public:
-  void Error(const std::string& text) override { Errors.push_back(text); }
-  void Information(const std::string& text, const std::string&) override { Notes.push_back(text); }
-  bool AskYesNo(const std::string&, const std::string&) override { return true; }
-  TErrorChoice AskAbortRetryIgnore(const std::string&, const std::string&) override {
-    return TErrorChoice::Abort;
-  }
-  std::vector<std::string> Errors;
-  std::vector<std::string> Notes;
-};
 
 class TRecordedLines : public IProgressView {
  public:
@@ -74,9 +63,6 @@ class TActBetweenReadAndWrite : public TFaultyCalls {
 class DocumentFileRoad : public testing::Test {
  protected:
   void SetUp() override {
-    auto messages = std::make_unique<TRecordedMessages>();
-    messages_ = messages.get();
-    SetMessages(std::move(messages));
     previousView_ = ProgressForm().View();
     ProgressForm().SetView(&lines_);
     document_.Waittime = 0;
@@ -84,13 +70,12 @@ class DocumentFileRoad : public testing::Test {
   void TearDown() override {
     document_.FinishPendingFile();
     ProgressForm().SetView(previousView_);
-    SetMessages(std::make_unique<TConsoleMessages>());
   }
 
   test::TTempDir dir_;
   const std::string page_ = dir_ / "page.htm";
   TDocument document_;
-  TRecordedMessages* messages_ = nullptr;
+  test::TMessagesScope messages_;
   TRecordedLines lines_;
   IProgressView* previousView_ = nullptr;
 };
@@ -180,8 +165,8 @@ TEST_F(DocumentFileRoad, AWriteThatWasKilledIsUndoneFirstAndSaidSo) {
   ASSERT_EQ(ReadBytes(page_), "NEW");
 
   EXPECT_FALSE(document_.Compress(link, false));
-  ASSERT_EQ(messages_->Notes.size(), 1u);
-  EXPECT_NE(messages_->Notes[0].find(link), std::string::npos) << messages_->Notes[0];
+  ASSERT_EQ(messages_->Informations.size(), 1u);
+  EXPECT_NE(messages_->Informations[0].find(link), std::string::npos) << messages_->Informations[0];
   EXPECT_EQ(ReadBytes(page_), kCompressed);  // what the old content becomes
   EXPECT_EQ(ReadBytes(link), kCompressed);
   EXPECT_EQ(test::JournalNames(), std::vector<std::string>{});

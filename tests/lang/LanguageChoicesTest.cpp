@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "TempDir.h"
 #include "lang/Language.h"
 #include "lang/LanguageChoices.h"
+#include "platform/TestSupport.h"
 
 namespace quorvane {
 namespace {
@@ -25,7 +25,7 @@ class LanguageChoicesTest : public ::testing::Test {
     return names;
   }
 
-  testing::TTempDir dir_;
+  test::TTempDir dir_;
 };
 
 TEST_F(LanguageChoicesTest, OffersEachCountryFromTheEndUpToAnEmptyCode) {

@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
-#include "TempDir.h"
 #include "lang/LanguageFile.h"
+#include "platform/TestSupport.h"
 
 namespace quorvane {
 namespace {
@@ -77,7 +77,7 @@ TEST(LanguageKey, TextIdentifiersAreOneToEightHexDigits) {
 }
 
 TEST(LanguageFile, FindsTheFirstValueOfAKeyWithoutRegardToCase) {
-  testing::TTempDir dir;
+  test::TTempDir dir;
   const std::string file = dir.Write("Quorvane_xx.nls",
                                      "# comment\r\nlanguage= Deutsch\r\nLANGUAGE=Zweite\r\nx=\r\n"
                                      "COUNTRIES=DE,AT");
@@ -89,7 +89,7 @@ TEST(LanguageFile, FindsTheFirstValueOfAKeyWithoutRegardToCase) {
 }
 
 TEST(LanguageFile, ReportsWhyAFileCannotBeRead) {
-  testing::TTempDir dir;
+  test::TTempDir dir;
   auto visitNothing = [](const std::string&, const std::string&) { return true; };
   EXPECT_EQ(ForEachLanguageEntry("", visitNothing), ENOENT);
   EXPECT_EQ(ForEachLanguageEntry(dir.Path() + "missing.nls", visitNothing), ENOENT);
@@ -100,7 +100,7 @@ TEST(LanguageFile, ReportsWhyAFileCannotBeRead) {
 }
 
 TEST(LanguageFile, ReadsLongLinesAcrossReadBuffers) {
-  testing::TTempDir dir;
+  test::TTempDir dir;
   const std::string text(10000, 'x');
   const std::string file = dir.Write("long.nls", "a=" + text + "\nb=" + text + "y\r\n");
   EXPECT_EQ(ReadLanguageValue(file, "a"), text);

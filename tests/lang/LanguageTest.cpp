@@ -2,10 +2,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 
-#include "TempDir.h"
 #include "lang/Language.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 
 namespace quorvane {
@@ -19,7 +18,7 @@ class LanguageTest : public ::testing::Test {
     FormatSettings() = TFormatSettings{};
   }
 
-  testing::TTempDir dir_;
+  test::TTempDir dir_;
 };
 
 TEST_F(LanguageTest, WithoutFilesLookupsFallBack) {
@@ -123,15 +122,18 @@ TEST_F(LanguageTest, FormatKeysSetTheProcessFormats) {
   EXPECT_EQ(formats.DecimalSeparator, ',');
 }
 
+// Permission bits hold only for a process that cannot override them: as root the file is
+// read by the user nobody, in a child process.
 TEST_F(LanguageTest, ReportsAnUnreadableLanguageFile) {
-  const std::string language = dir_.Write("Quorvane_de.nls", "1=x\n");
-  ASSERT_EQ(chmod(language.c_str(), 0), 0);
-  if (std::FILE* probe = std::fopen(language.c_str(), "rb")) {
-    std::fclose(probe);
-    GTEST_SKIP() << "permissions do not restrict this user";
-  }
-  EXPECT_EQ(InitLanguage("", language), EACCES);
-  EXPECT_EQ(GetText(1), "String 00000001 not found");
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
+  const int result = test::RunUnprivileged([this] {
+    const std::string language = dir_.Write("Quorvane_de.nls", "1=x\n");
+    ASSERT_EQ(chmod(language.c_str(), 0), 0);
+    EXPECT_EQ(InitLanguage("", language), EACCES);
+    EXPECT_EQ(GetText(1), "String 00000001 not found");
+  });
+  ASSERT_NE(result, test::kCannotDropPrivileges);
+  EXPECT_EQ(result, 0);
 }
 
 }  // namespace

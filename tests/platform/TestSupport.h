@@ -16,9 +16,19 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/ProgramFiles.h"
+
 namespace quorvane::test {
+
+// The language choice of a first start: English texts, whatever the machine's locale.
+inline bool ChooseEnglish(std::string& country, std::string& language) {
+  country = FindDataFile("STATE_GB.nls");
+  language = FindDataFile("Quorvane_en.nls");
+  return true;
+}
 
 // A fresh directory (path ending in "/"), removed with all it holds, also where a test took
 // away write permission.
@@ -49,7 +59,14 @@ class TTempDir {
   TTempDir& operator=(const TTempDir&) = delete;
 
   const std::string& Path() const { return path_; }
+  std::string PathWithoutSlash() const { return path_.substr(0, path_.size() - 1); }
   std::string operator/(const std::string& name) const { return path_ + name; }
+  // Writes `bytes` to the file `name` in the directory; returns its full path.
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    const std::string file = path_ + name;
+    std::ofstream(file, std::ios::binary).write(bytes.data(), bytes.size());
+    return file;
+  }
 
  private:
   std::string path_;

@@ -26,14 +26,17 @@ class TScriptedMessages : public IMessages {
   std::vector<std::string> Asked;
   std::vector<std::string> Captions;
 
-  void Error(const std::string&) override {}
-  void Information(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return true; }
-  TErrorChoice AskAbortRetryIgnore(const std::string& text, const std::string& caption) override {
-    Asked.push_back(text);
-    Captions.push_back(caption);
+ private:
+  void ShowError(const QString&) override {}
+  void ShowInformation(const QString&, const QString&) override {}
+  IMessages::TAnswer Ask(const QString&, const QString&, bool) override {
+    return IMessages::TAnswer::Yes;
+  }
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
+    Asked.push_back(text.toStdString());
+    Captions.push_back(caption.toStdString());
     if (Answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text;
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
       return Choice::Abort;
     }
     TAnswer answer = std::move(Answers.front());

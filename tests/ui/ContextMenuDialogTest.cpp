@@ -9,15 +9,16 @@
 #include <QTimer>
 #include <functional>
 
+#include "FakeMessages.h"
 #include "ShellTestSupport.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "shell/ContextMenu.h"
 #include "shell/KeyFileActions.h"
+#include "ui/ContextMenuDialog.h"
 #include "ui/ContextMenuEditing.h"
 #include "ui/DoctypeListBox.h"
-#include "ui/FormChooseExt.h"
-#include "ui/FormContextmenu.h"
+#include "ui/ExtensionDialog.h"
 
 namespace quorvane {
 namespace {
@@ -28,27 +29,12 @@ constexpr char kSample[] = "application/x-quorvane-sample";
 constexpr char kTwinA[] = "application/x-quorvane-twin-a";
 constexpr char kTwinB[] = "application/x-quorvane-twin-b";
 
-class TRecordingMessages : public IMessages {
- public:
-  std::vector<std::string> Errors;
-  void Error(const std::string& text) override { Errors.push_back(text); }
-  void Information(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override { return true; }
-  TErrorChoice AskAbortRetryIgnore(const std::string&, const std::string&) override {
-    return TErrorChoice::Abort;
-  }
-};
-
 class ContextMenuDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto messages = std::make_unique<TRecordingMessages>();
-    messages_ = messages.get();
-    SetMessages(std::move(messages));
     ClearEntries();
     ASSERT_TRUE(Write({kTwinA}));
   }
-  void TearDown() override { SetMessages(std::make_unique<TConsoleMessages>()); }
 
   static void ClearEntries() {
     WriteClassVerbs(Registered(), false, "%s", "", ContextMenuCommandLine());
@@ -87,9 +73,9 @@ class ContextMenuDialog : public ::testing::Test {
     open();
   }
 
-  TRecordingMessages* messages_ = nullptr;
-  TFormChooseExt chooser_;
-  TFormContextmenu form_{chooser_};
+  test::TMessagesScope messages_;
+  TExtensionDialog chooser_;
+  TContextMenuDialog form_{chooser_};
 };
 
 TEST_F(ContextMenuDialog, ListsEveryTypeOnceAndStartsWithTheRegisteredOnesAssigned) {

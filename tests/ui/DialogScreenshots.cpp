@@ -1,4 +1,5 @@
-// Shows each settings dialog and the context-menu dialog with sample contents and saves a picture of it:
+// Shows each settings dialog and the context-menu dialog with sample contents and saves a picture
+// of it:
 //   quorvane_dialog_screenshots OUTPUT_DIR   (under a display, e.g. xvfb-run -a)
 #include <QApplication>
 #include <QCheckBox>
@@ -11,20 +12,20 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
+#include "shell/ContextMenu.h"
 #include "support/Paths.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "shell/ContextMenu.h"
-#include "ui/DLGLanguage.h"
-#include "ui/FormChooseExt.h"
-#include "ui/FormContextmenu.h"
-#include "ui/FormOptions.h"
-#include "ui/FormTagItem.h"
-#include "ui/Formtaglist.h"
+#include "ui/ContextMenuDialog.h"
+#include "ui/ExtensionDialog.h"
+#include "ui/LanguageDialog.h"
+#include "ui/OptionsDialog.h"
+#include "ui/TagItemDialog.h"
+#include "ui/TagListDialog.h"
 #include "ui/TagListView.h"
-#include "ui/UiText.h"
 
 namespace {
 
@@ -57,33 +58,33 @@ int main(int argc, char** argv) {
   InitLanguage(FindDataFile("STATE_GB.nls"), languageFile);
 
   bool ok = true;
-  TFormtaglist tagList;
+  TTagListDialog tagList;
   TTagsCommaList tags = TTagsCommaList::Default();
   tags.Add("XMP", 3);
   tagList.LoadTags(tags);
   tagList.ListViewTags->Row(2)->setSelected(true);
   ok &= Save(tagList, out.filePath("tag-list.png"));
 
-  TFormTagItem& item = tagList.ItemDialog();
+  TTagItemDialog& item = tagList.ItemDialog();
   item.setWindowTitle(UiText(CapText(GetText(textid::kEditTagCaption))));
   item.EditTagname->setText("TITLE");
   item.SetCount(1);
   ok &= Save(item, out.filePath("tag-item.png"));
 
-  TFormOptions options;
+  TOptionsDialog options;
   options.SetWaittime(1500);
   options.SetHelpDirAuto(false);
   options.SetHelpDir(std::string(ExtractFilePath(languageFile)));
   ok &= Save(options, out.filePath("options.png"));
 
-  TDLGLanguage language;
+  TLanguageDialog language;
   language.SetPrefix(kLanguagePrefix);
   language.SetCountryFile(FindDataFile("STATE_GB.nls"));
   language.SetLanguageFile(languageFile);
   ok &= Save(language, out.filePath("language.png"));
 
-  TFormChooseExt chooser;
-  TFormContextmenu contextMenu(chooser);
+  TExtensionDialog chooser;
+  TContextMenuDialog contextMenu(chooser);
   contextMenu.SetCaptionText(ContextMenuCaption());
   ok &= Save(contextMenu, out.filePath("context-menu.png"));
   return ok ? 0 : 1;

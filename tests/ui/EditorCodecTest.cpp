@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QTextCursor>
 
-#include "FormMainFixture.h"
+#include "MainWindowFixture.h"
 #include "batch/ProgressModel.h"
 #include "platform/Files.h"
 #include "support/UnicodeText.h"
@@ -11,12 +11,6 @@
 
 namespace quorvane::test {
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-  std::string content;
-  EXPECT_EQ(ReadWholeFile(path, content).Error, TFileError::None);
-  return content;
-}
 
 const std::vector<std::pair<const char*, std::string>> kDocuments = {
     {"empty", ""},
@@ -56,20 +50,20 @@ const std::vector<std::pair<const char*, std::string>> kDocuments = {
     {"UTF-16 BE with a lone surrogate", "\xFE\xFF\xDC\x00\x00\n"},
 };
 
-TEST_F(FormMainTest, LoadingAndSavingGivesBackTheSameBytes) {
+TEST_F(MainWindowTest, LoadingAndSavingGivesBackTheSameBytes) {
   for (const auto& [name, bytes] : kDocuments) {
     SCOPED_TRACE(name);
     const std::string path = dir / "in.htm";
     WriteBytes(path, bytes);
-    form->LoadFile(path);
-    EXPECT_FALSE(form->GetModified());
+    Session().LoadFile(path);
+    EXPECT_FALSE(Session().Modified());
     const std::string saved = dir / "out.htm";
-    EXPECT_EQ(form->SaveFile(saved), 0);
+    EXPECT_TRUE(Session().SaveFile(saved));
     EXPECT_EQ(ReadBytes(saved), bytes);
   }
 }
 
-TEST_F(FormMainTest, ShowsUtf8AsUtf8AndAnythingElseAsWindows1252) {
+TEST_F(MainWindowTest, ShowsUtf8AsUtf8AndAnythingElseAsWindows1252) {
   SetText(
       "Gr\xC3\xBC\xC3\x9F"
       "e");
@@ -94,27 +88,27 @@ TEST_F(FormMainTest, ShowsUtf8AsUtf8AndAnythingElseAsWindows1252) {
   EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("ÿþa"));
 }
 
-TEST_F(FormMainTest, Utf16DocumentsAreShownAsTextAndCompressedInTheirEncoding) {
+TEST_F(MainWindowTest, Utf16DocumentsAreShownAsTextAndCompressedInTheirEncoding) {
   form->SetProgressWaiter([] { ProgressForm().CloseRequested(); });
   const std::string path = dir / "page.htm";
   WriteBytes(path, EncodeUnicode("<p>  Gr\xC3\xBC\xC3\x9F"
                                  "e  \xF0\x9F\x98\x80 </p>\r\n",
                                  TUnicodeForm::Utf16Be));
-  form->LoadFile(path);
+  Session().LoadFile(path);
   EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf16Be);
   EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("<p>  Grüße  😀 </p>\n"));
-  form->MainmenuFileCompressClick();
+  Action("MainmenuFileCompress")->trigger();
   EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("<p>Grüße 😀</p>"));
-  EXPECT_EQ(form->SaveFile(path), 0);
+  EXPECT_TRUE(Session().SaveFile(path));
   EXPECT_EQ(ReadBytes(path), EncodeUnicode("<p>Gr\xC3\xBC\xC3\x9F"
                                            "e \xF0\x9F\x98\x80</p>",
                                            TUnicodeForm::Utf16Be));
 }
 
-TEST_F(FormMainTest, EditedLinesKeepTheirLineBreaksAndNewLinesTakeTheDocumentsOwn) {
+TEST_F(MainWindowTest, EditedLinesKeepTheirLineBreaksAndNewLinesTakeTheDocumentsOwn) {
   SetText("one\r\ntwo\nthree");
   Edit().SetSelection(Edit().TextLength(), 0);
-  QTest::keyClick(form->Edit, Qt::Key_Return);
+  QTest::keyClick(&Edit(), Qt::Key_Return);
   Type("four");
   Edit().SetSelection(1, 0);
   Type("X");
@@ -122,30 +116,30 @@ TEST_F(FormMainTest, EditedLinesKeepTheirLineBreaksAndNewLinesTakeTheDocumentsOw
 
   SetText("a\nb");
   Edit().SetSelection(3, 0);
-  QTest::keyClick(form->Edit, Qt::Key_Return);
+  QTest::keyClick(&Edit(), Qt::Key_Return);
   EXPECT_EQ(Text(), "a\nb\n");
 }
 
-TEST_F(FormMainTest, CharactersWindows1252CannotHoldAreSavedAsCharacterReferences) {
+TEST_F(MainWindowTest, CharactersWindows1252CannotHoldAreSavedAsCharacterReferences) {
   SetText("caf\xE9 ");
   Edit().SetSelection(Edit().TextLength(), 0);
   Edit().insertPlainText(QString::fromUtf8("→ 😀"));
   EXPECT_EQ(Text(), "caf\xE9 &#8594; &#128512;");
 }
 
-TEST_F(FormMainTest, ANewLineGoesBeforeTheLineEndThatWasThere) {
+TEST_F(MainWindowTest, ANewLineGoesBeforeTheLineEndThatWasThere) {
   SetText("ab\r\ncd\nef");
   Edit().SetSelection(4, 0);  // between c and d
-  QTest::keyClick(form->Edit, Qt::Key_Return);
+  QTest::keyClick(&Edit(), Qt::Key_Return);
   EXPECT_EQ(Text(), "ab\r\nc\r\nd\nef");
 
   // Pasted lines likewise, with the document's usual line end.
   SetText("ab\r\ncd\nef");
   Edit().SetSelection(4, 0);
   QGuiApplication::clipboard()->setText("1\n2");
-  form->MainMenuEditPaste->trigger();
+  Action("MainMenuEditPaste")->trigger();
   EXPECT_EQ(Text(), "ab\r\nc1\r\n2d\nef");
-  form->MainMenuEditUndo->trigger();
+  Action("MainMenuEditUndo")->trigger();
   EXPECT_EQ(Text(), "ab\r\ncd\nef");
 }
 

@@ -3,6 +3,7 @@
 // Runs on any display (xvfb-run for none), with settings in a temporary directory.
 #include <stdlib.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -12,8 +13,8 @@
 
 #include "platform/System.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/FormMain.h"
-#include "ui/RichEditEx.h"
+#include "ui/MainWindow.h"
+#include "ui/SourceEdit.h"
 
 namespace {
 
@@ -41,29 +42,31 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
   QApplication application(argc, argv);
   using namespace quorvane;
-  TFormMain window([](std::string& country, std::string& language) {
+  TMainWindow window([](std::string& country, std::string& language) {
     country = FindDataFile("STATE_GB.nls");
     language = FindDataFile("Quorvane_en.nls");
     return true;
   });
   window.resize(860, 560);
-  window.LoadFile(argv[1]);
+  window.Session().LoadFile(argv[1]);
   window.show();
-  window.Edit->SetSelection(0, 0);
-  window.Edit->moveCursor(QTextCursor::Down);
-  window.Edit->moveCursor(QTextCursor::Down);
-  window.Edit->moveCursor(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
-  window.Edit->setFocus();
+  TSourceEdit& edit = *window.findChild<TSourceEdit*>("Edit");
+  TFindReplaceDialog& find = *window.findChild<TFindReplaceDialog*>("FindDialog1");
+  edit.SetSelection(0, 0);
+  edit.moveCursor(QTextCursor::Down);
+  edit.moveCursor(QTextCursor::Down);
+  edit.moveCursor(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+  edit.setFocus();
   Settle();
   const QDir out(argv[2]);
   bool ok = Save(&window, out.filePath("main-window.png"));
 
-  window.Edit->SetSelection(0, 0);
-  window.FindDialog()->SetFindText("<td*>");
-  window.MainMenuSearchSearch->trigger();
+  edit.SetSelection(0, 0);
+  find.SetFindText("<td*>");
+  window.findChild<QAction*>("MainMenuSearchSearch")->trigger();
   Settle();
-  ok = Save(window.FindDialog(), out.filePath("find-dialog.png")) && ok;
-  window.FindDialog()->close();
-  window.Edit->SetModified(false);
+  ok = Save(&find, out.filePath("find-dialog.png")) && ok;
+  find.close();
+  edit.SetModified(false);
   return ok ? 0 : 1;
 }

@@ -7,14 +7,14 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "ui/DLGLanguage.h"
-#include "ui/FormChooseDir.h"
-#include "ui/UiFormat.h"
-#include "ui/UiText.h"
+#include "ui/DirectoryDialog.h"
+#include "ui/LanguageDialog.h"
 
 namespace quorvane {
 namespace {
@@ -29,9 +29,9 @@ class LanguageDialog : public ::testing::Test {
     english_ = dir_.Write("Quorvane_en.nls", "LANGUAGE=English\nCOUNTRIES=GB\n");
   }
 
-  std::string Dir() const { return dir_.Path().string() + "/"; }
+  std::string Dir() const { return dir_.Path(); }
 
-  static std::vector<std::string> Lines(const TDLGLanguage& dialog) {
+  static std::vector<std::string> Lines(const TLanguageDialog& dialog) {
     std::vector<std::string> lines;
     for (int row = 0; row < dialog.ListBox1->count(); ++row) {
       lines.push_back(ProgramText(dialog.ListBox1->item(row)->text()));
@@ -39,15 +39,15 @@ class LanguageDialog : public ::testing::Test {
     return lines;
   }
 
-  static QListWidgetItem* Line(const TDLGLanguage& dialog, const std::string& text) {
+  static QListWidgetItem* Line(const TLanguageDialog& dialog, const std::string& text) {
     const QList<QListWidgetItem*> found =
         dialog.ListBox1->findItems(UiText(text), Qt::MatchExactly);
     return found.isEmpty() ? nullptr : found.front();
   }
 
   // Shows the dialog, lets `act` play the user and returns the dialog's result.
-  static std::function<int(TDLGLanguage&)> Session(std::function<int(TDLGLanguage&)> act) {
-    return [act](TDLGLanguage& dialog) {
+  static std::function<int(TLanguageDialog&)> Session(std::function<int(TLanguageDialog&)> act) {
+    return [act](TLanguageDialog& dialog) {
       dialog.show();
       const int result = act(dialog);
       dialog.hide();
@@ -55,14 +55,14 @@ class LanguageDialog : public ::testing::Test {
     };
   }
 
-  test::TScratchDir dir_;
+  test::TTempDir dir_;
   test::TMessagesScope messages_;
   std::string german_;
   std::string english_;
 };
 
 TEST_F(LanguageDialog, OffersEveryCountryOfEachLanguageSortedAndSelectsTheCurrentPair) {
-  TDLGLanguage dialog;
+  TLanguageDialog dialog;
   dialog.SetCountryFile(Dir() + "STATE_AT.nls");
   dialog.SetLanguageFile(german_);
   dialog.SetPrefix(kLanguagePrefix);
@@ -85,7 +85,7 @@ TEST_F(LanguageDialog, OffersEveryCountryOfEachLanguageSortedAndSelectsTheCurren
 
 TEST_F(LanguageDialog, AnEmptyCountryCodeEndsTheWalkFromTheEnd) {
   dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=DE,,AT\n");
-  TDLGLanguage dialog;
+  TLanguageDialog dialog;
   dialog.SetLanguageFile(german_);
   dialog.SetPrefix(kLanguagePrefix);
   dialog.show();
@@ -100,7 +100,7 @@ TEST_F(LanguageDialog, ChoosingAnotherPairStoresItAndTheSameOneChangesNothing) {
   std::string country = Dir() + "STATE_DE.nls";
   std::string language = german_;
   const auto choose = [](const std::string& line) {
-    return Session([line](TDLGLanguage& dialog) {
+    return Session([line](TLanguageDialog& dialog) {
       dialog.ListBox1->setCurrentItem(Line(dialog, line));
       dialog.ListBox1DblClick();
       return dialog.result();
@@ -117,7 +117,7 @@ TEST_F(LanguageDialog, ChoosingAnotherPairStoresItAndTheSameOneChangesNothing) {
   EXPECT_EQ(messages_->Informations[0], CapText(GetText(textid::kLanguageChanged), "."));
 
   // Cancel keeps the pair even after another line was clicked; no notice.
-  EXPECT_FALSE(ViewLanguageCommand(country, language, nullptr, Session([](TDLGLanguage& dialog) {
+  EXPECT_FALSE(ViewLanguageCommand(country, language, nullptr, Session([](TLanguageDialog& dialog) {
                                      dialog.ListBox1->setCurrentRow(0);
                                      return int(QDialog::Rejected);
                                    })));
@@ -126,13 +126,13 @@ TEST_F(LanguageDialog, ChoosingAnotherPairStoresItAndTheSameOneChangesNothing) {
 }
 
 TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFiles) {
-  test::TScratchDir empty;
+  test::TTempDir empty;
   std::string country = Dir() + "STATE_GB.nls";
   std::string language = english_;
   std::vector<std::string> lines;
   const bool changed = ChooseLanguage(
-      country, language, kLanguagePrefix, nullptr, Session([&](TDLGLanguage& dialog) {
-        dialog.SetChooserRunner([&](TFormChooseDir& chooser) {
+      country, language, kLanguagePrefix, nullptr, Session([&](TLanguageDialog& dialog) {
+        dialog.SetChooserRunner([&](TDirectoryDialog& chooser) {
           // The chooser starts in the dialog's directory and checks folders with the summary.
           EXPECT_EQ(chooser.GetDir(), Dir());
           EXPECT_EQ(ProgramText(chooser.windowTitle()),
@@ -144,9 +144,9 @@ TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFil
           chooser.OnCheckDir(Dir(), status, ok);
           EXPECT_TRUE(ok);
           EXPECT_EQ(status, CapText(GetText(textid::kLanguagesPrefix), ": ") + "Deutsch,English");
-          chooser.OnCheckDir(empty.Path().string(), status, ok);
+          chooser.OnCheckDir(empty.PathWithoutSlash(), status, ok);
           EXPECT_FALSE(ok);
-          chooser.SetDir("  " + empty.Path().string() + " ");
+          chooser.SetDir("  " + empty.PathWithoutSlash() + " ");
           return int(QDialog::Accepted);
         });
         dialog.ButtonChangeClick();
@@ -156,14 +156,14 @@ TEST_F(LanguageDialog, ADirectoryWithoutLanguagesOffersOnlyNoneWhichChoosesNoFil
         EXPECT_TRUE(dialog.ButtonOk->isEnabled());
         return int(QDialog::Accepted);
       }));
-  EXPECT_EQ(lines, std::vector<std::string>{TDLGLanguage::kNoneChoice});
+  EXPECT_EQ(lines, std::vector<std::string>{TLanguageDialog::kNoneChoice});
   EXPECT_TRUE(changed);
   EXPECT_EQ(country, "");
   EXPECT_EQ(language, "");
 }
 
 TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTheList) {
-  test::TScratchDir other;
+  test::TTempDir other;
   other.Write("STATE_FR.nls", "COUNTRY=France\n");
   const std::string french =
       other.Write("Quorvane_fr.nls", "LANGUAGE=Fran\xE7\x61is\nCOUNTRIES=FR\n");
@@ -172,8 +172,8 @@ TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTh
   std::vector<std::string> afterCancel;
   std::vector<std::string> afterChange;
   EXPECT_TRUE(ChooseLanguage(country, language, kLanguagePrefix, nullptr,
-                             Session([&](TDLGLanguage& dialog) {
-                               dialog.SetChooserRunner([](TFormChooseDir& chooser) {
+                             Session([&](TLanguageDialog& dialog) {
+                               dialog.SetChooserRunner([](TDirectoryDialog& chooser) {
                                  chooser.SetDir("/");
                                  return int(QDialog::Rejected);
                                });
@@ -181,8 +181,8 @@ TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTh
                                afterCancel = Lines(dialog);
                                EXPECT_EQ(FilePath(dialog.EditDir->text()), Dir());
                                // The chosen directory comes without a trailing "/".
-                               dialog.SetChooserRunner([&](TFormChooseDir& chooser) {
-                                 chooser.SetDir(other.Path().string());
+                               dialog.SetChooserRunner([&](TDirectoryDialog& chooser) {
+                                 chooser.SetDir(other.PathWithoutSlash());
                                  return int(QDialog::Accepted);
                                });
                                dialog.ButtonChangeClick();
@@ -193,7 +193,7 @@ TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndACancelledChangeKeepsTh
   EXPECT_EQ(afterCancel.size(), 3u);
   EXPECT_EQ(afterChange, std::vector<std::string>{"Fran\xE7\x61is (France)"});
   EXPECT_EQ(language, french);
-  EXPECT_EQ(country, other.Path().string() + "/STATE_FR.nls");
+  EXPECT_EQ(country, other / "STATE_FR.nls");
 }
 
 }  // namespace

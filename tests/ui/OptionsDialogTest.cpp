@@ -12,15 +12,15 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
+#include "platform/TestSupport.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/DirectoryDialog.h"
 #include "ui/FolderBrowser.h"
-#include "ui/FormChooseDir.h"
-#include "ui/FormOptions.h"
-#include "ui/UiFormat.h"
-#include "ui/UiText.h"
+#include "ui/OptionsDialog.h"
 
 namespace quorvane {
 namespace {
@@ -57,17 +57,14 @@ struct TBrowseSession {
 
 class OptionsDialog : public ::testing::Test {
  protected:
-  test::TScratchDir dir_;
-  TFormOptions form_;
+  test::TTempDir dir_;
+  TOptionsDialog form_;
   TBrowseSession browse_;
 };
 
 TEST_F(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
   EXPECT_TRUE(form_.GetHelpDirAuto());
-  EXPECT_EQ(form_.GetWaittime(), 1000);
   EXPECT_TRUE(form_.ButtonOk->isEnabled());
-  EXPECT_EQ(form_.EditHTMLHelpDir->palette().color(QPalette::Base),
-            form_.palette().color(QPalette::Window));
 
   // Entering the field switches to the user's directory.
   QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
@@ -75,14 +72,12 @@ TEST_F(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
   EXPECT_TRUE(form_.RadioButtonHTMLHelpDirUser->isChecked());
   EXPECT_FALSE(form_.GetHelpDirAuto());
   EXPECT_FALSE(form_.ButtonOk->isEnabled());
-  EXPECT_EQ(form_.EditHTMLHelpDir->palette().color(QPalette::Base),
-            form_.palette().color(QPalette::Base));
 
-  form_.SetHelpDir((dir_.Path() / "missing").string());
+  form_.SetHelpDir((dir_ / "missing"));
   EXPECT_FALSE(form_.ButtonOk->isEnabled());
   form_.SetHelpDir(dir_.Write("file.htm", "<p>"));
   EXPECT_FALSE(form_.ButtonOk->isEnabled());
-  form_.SetHelpDir(dir_.Path().string() + "/");
+  form_.SetHelpDir(dir_.Path());
   EXPECT_TRUE(form_.ButtonOk->isEnabled());
   form_.SetHelpDir("");
   EXPECT_FALSE(form_.ButtonOk->isEnabled());
@@ -93,7 +88,7 @@ TEST_F(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
 }
 
 TEST_F(OptionsDialog, OkTakesTheChoiceAndKeepsTheFormerDirectoryWhenAutomatic) {
-  TOptionsValues values{0, false, dir_.Path().string() + "/"};
+  TOptionsValues values{0, false, dir_.Path()};
   QTimer::singleShot(0, &form_, [&] {
     EXPECT_FALSE(form_.GetHelpDirAuto());
     EXPECT_EQ(form_.GetHelpDir(), values.HelpDir);
@@ -107,7 +102,7 @@ TEST_F(OptionsDialog, OkTakesTheChoiceAndKeepsTheFormerDirectoryWhenAutomatic) {
   ASSERT_TRUE(EditOptions(form_, values));
   EXPECT_TRUE(values.StrictPre);
   EXPECT_TRUE(values.HelpDirAuto);
-  EXPECT_EQ(values.HelpDir, dir_.Path().string() + "/");
+  EXPECT_EQ(values.HelpDir, dir_.Path());
   EXPECT_EQ(values.Waittime, 2500);
 
   // Cancel changes nothing, whatever was typed.
@@ -134,17 +129,16 @@ TEST_F(OptionsDialog, OkTakesTheChoiceAndKeepsTheFormerDirectoryWhenAutomatic) {
   EXPECT_EQ(form_.GetWaittime(), 0);
   form_.SetWaittime(2147483647);
   EXPECT_EQ(form_.GetWaittime(), 2147483647);
-  EXPECT_EQ(form_.SpinEditWaittime->singleStep(), 100);
 }
 
 TEST_F(OptionsDialog, BrowseStartsAtTheFieldAndAllowsOkOnExistingDirectories) {
-  const std::filesystem::path help = dir_.Path() / "help";
+  const std::filesystem::path help = dir_ / "help";
   std::filesystem::create_directories(help);
   form_.SetHelpDirAuto(false);
   form_.SetHelpDir(help.string() + "/");
   form_.SetFolderBrowser(browse_.Runner());
 
-  browse_.Visit = (dir_.Path() / "nowhere").string();
+  browse_.Visit = (dir_ / "nowhere");
   form_.ButtonBrowseClick();
   EXPECT_EQ(browse_.StartDirectory, help.string());
   EXPECT_EQ(browse_.Title, GetText(textid::kHtmlHelpDir));
@@ -153,17 +147,17 @@ TEST_F(OptionsDialog, BrowseStartsAtTheFieldAndAllowsOkOnExistingDirectories) {
   EXPECT_EQ(form_.GetHelpDir(), help.string() + "/");  // cancelled: the field stays
 
   form_.SetHelpDirAuto(true);
-  browse_.Visit = dir_.Path().string();
-  browse_.Result = dir_.Path().string();
+  browse_.Visit = dir_.PathWithoutSlash();
+  browse_.Result = dir_.PathWithoutSlash();
   form_.ButtonBrowseClick();
   EXPECT_TRUE(browse_.OkOnVisit);
   EXPECT_FALSE(form_.GetHelpDirAuto());
-  EXPECT_EQ(form_.GetHelpDir(), dir_.Path().string());
+  EXPECT_EQ(form_.GetHelpDir(), dir_.PathWithoutSlash());
   EXPECT_TRUE(form_.ButtonOk->isEnabled());
 }
 
 TEST(ChooseDir, OkFollowsTheFieldAndGetDirTrimsBlanks) {
-  TFormChooseDir chooser;
+  TDirectoryDialog chooser;
   EXPECT_FALSE(chooser.ButtonOK->isEnabled());
   EXPECT_TRUE(chooser.StatusOk);
   chooser.SetDir("   ");
@@ -176,13 +170,13 @@ TEST(ChooseDir, OkFollowsTheFieldAndGetDirTrimsBlanks) {
 }
 
 TEST(ChooseDir, BrowsingShowsTheCheckedStatusAndAllowsOkAsTheCheckSays) {
-  test::TScratchDir dir;
-  std::filesystem::create_directories(dir.Path() / "good");
-  TFormChooseDir chooser;
+  test::TTempDir dir;
+  std::filesystem::create_directories(dir / "good");
+  TDirectoryDialog chooser;
   TBrowseSession browse;
   chooser.SetFolderBrowser(browse.Runner());
   chooser.BrowseTitle = "Pick one";
-  chooser.SetDir(dir.Path().string() + "/");
+  chooser.SetDir(dir.Path());
   std::vector<std::string> checked;
   chooser.OnCheckDir = [&](const std::string& path, std::string& status, bool& ok) {
     checked.push_back(path);
@@ -191,36 +185,36 @@ TEST(ChooseDir, BrowsingShowsTheCheckedStatusAndAllowsOkAsTheCheckSays) {
   };
 
   // Without a status text the browser has no status line.
-  browse.Visit = (dir.Path() / "good").string();
+  browse.Visit = (dir / "good");
   chooser.ButtonBrowseClick();
   EXPECT_EQ(browse.Flags, BIF_RETURNONLYFSDIRS);
   EXPECT_EQ(browse.Title, "Pick one");
-  EXPECT_EQ(browse.StartDirectory, dir.Path().string());
+  EXPECT_EQ(browse.StartDirectory, dir.PathWithoutSlash());
   EXPECT_TRUE(browse.OkOnVisit);
   EXPECT_EQ(chooser.StatusText, "Fine");
 
   chooser.StatusText = "Nothing yet";
-  browse.Visit = dir.Path().string();
-  browse.Result = (dir.Path() / "good").string();
+  browse.Visit = dir.PathWithoutSlash();
+  browse.Result = (dir / "good");
   chooser.ButtonBrowseClick();
   EXPECT_EQ(browse.Flags, BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT);
   EXPECT_FALSE(browse.OkOnVisit);
   EXPECT_EQ(browse.StatusOnVisit, "Not here");
   EXPECT_FALSE(chooser.StatusOk);
-  EXPECT_EQ(chooser.GetDir(), (dir.Path() / "good").string());
+  EXPECT_EQ(chooser.GetDir(), (dir / "good"));
   EXPECT_FALSE(checked.empty());
 }
 
 TEST(FolderBrowser, RefusesOkWhereTheCallerDisabledIt) {
-  test::TScratchDir dir;
+  test::TTempDir dir;
   TFolderBrowser browser(nullptr, "Title", BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT,
                          [&](TFolderBrowser& self, TBrowseEvent event, const std::string&) {
                            if (event == TBrowseEvent::Initialized) {
-                             self.SetSelection(dir.Path().string());
+                             self.SetSelection(dir.PathWithoutSlash());
                            }
                          });
   browser.Initialize();
-  EXPECT_EQ(FilePath(browser.directory().absolutePath()), dir.Path().string());
+  EXPECT_EQ(FilePath(browser.directory().absolutePath()), dir.PathWithoutSlash());
   browser.SetStatusText("Languages: Deutsch");
   EXPECT_EQ(browser.StatusLineText(), "Languages: Deutsch");
   browser.EnableOk(false);
@@ -229,8 +223,6 @@ TEST(FolderBrowser, RefusesOkWhereTheCallerDisabledIt) {
   browser.EnableOk(true);
   browser.accept();
   EXPECT_EQ(browser.result(), QDialog::Accepted);
-  EXPECT_EQ(WithoutTrailingSlash("/a/b/"), "/a/b");
-  EXPECT_EQ(WithoutTrailingSlash("/"), "/");
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "batch/Document.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
-#include "ui/ProgressForm.h"
+#include "ui/ProgressWindow.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   const std::string file = QDir(dir).filePath("introduction.htm").toStdString();
   std::ofstream(file, std::ios::binary) << SamplePage();
 
-  std::unique_ptr<TProgressForm> window = InstallProgressWindow();
+  std::unique_ptr<TProgressWindow> window = InstallProgressWindow();
   TDocument document;
   document.Waittime = 0;
   document.Compress(file, false);

@@ -7,25 +7,21 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "DialogsTestSupport.h"
+#include "FakeMessages.h"
+#include "MainWindowFixture.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
-#include "ui/FormOptions.h"
-#include "ui/Formtaglist.h"
+#include "platform/TestSupport.h"
+#include "ui/OptionsDialog.h"
 #include "ui/SettingsDialogCommands.h"
+#include "ui/TagListDialog.h"
 
-namespace quorvane {
+namespace quorvane::test {
 namespace {
-
-bool ChooseEnglish(std::string& country, std::string& language) {
-  country = FindDataFile("STATE_GB.nls");
-  language = FindDataFile("Quorvane_en.nls");
-  return true;
-}
 
 // Runs `user` once the next modal dialog of type T, a child of `window`, is up.
 template <typename T>
-void WhenShown(TFormMain& window, std::function<void(T&)> user) {
+void WhenShown(TMainWindow& window, std::function<void(T&)> user) {
   QTimer::singleShot(0, &window, [&window, user] {
     T* dialog = window.findChild<T*>();
     ASSERT_NE(dialog, nullptr);
@@ -33,69 +29,60 @@ void WhenShown(TFormMain& window, std::function<void(T&)> user) {
   });
 }
 
-class SettingsCommands : public ::testing::Test {
+// Each test has a settings store of its own and fake messages, so that nothing one test
+// leaves behind reaches the next and no message box ever waits for a click.
+class SettingsCommands : public MainWindowTest {
  protected:
-  void SetUp() override {
-    window_ = std::make_unique<TFormMain>(ChooseEnglish);
-    window_->SetExtrasCommands(SettingsDialogCommands());
-    window_->SetUrlOpener([this](const QUrl& url) {
-      urls_.push_back(url.toString().toStdString());
-      return true;
-    });
-  }
-
-  test::TMessagesScope messages_;
-  std::unique_ptr<TFormMain> window_;
-  std::vector<std::string> urls_;
+  SettingsCommands() { form->SetExtrasCommands(SettingsDialogCommands()); }
 };
 
 TEST_F(SettingsCommands, TagListCommandEditsTheWindowsListOnlyOnOk) {
-  TDocument& document = window_->Document();
+  TDocument& document = Session().Document();
   document.TagList.SetCommaText("A,0,B,1");
-  WhenShown<TFormtaglist>(*window_, [](TFormtaglist& dialog) {
+  WhenShown<TTagListDialog>(*form, [](TTagListDialog& dialog) {
     dialog.AllSelect(true);
     dialog.ButtonDelete->click();
     dialog.ButtonHelp->click();
     dialog.ButtonCancel->click();
   });
-  window_->MainmenuExtrasTaglist->trigger();
+  Action("MainmenuExtrasTaglist")->trigger();
   EXPECT_EQ(document.TagList.CommaText(), "A,0,B,1");
-  ASSERT_EQ(urls_.size(), 1u);
-  EXPECT_NE(urls_[0].find("#tagdefinition"), std::string::npos) << urls_[0];
+  ASSERT_EQ(openedUrls.size(), 1u);
+  EXPECT_EQ(openedUrls[0].fragment(), "tagdefinition");
 
-  WhenShown<TFormtaglist>(*window_, [](TFormtaglist& dialog) {
+  WhenShown<TTagListDialog>(*form, [](TTagListDialog& dialog) {
     dialog.ButtonReset->click();
     dialog.ButtonOk->click();
   });
-  window_->MainmenuExtrasTaglist->trigger();
+  Action("MainmenuExtrasTaglist")->trigger();
   EXPECT_TRUE(document.TagList.Equals(TTagsCommaList::Default()));
 }
 
 TEST_F(SettingsCommands, OptionsCommandKeepsTheUserDirectoryWhenSwitchedToAutomatic) {
-  test::TScratchDir help;
-  TDocument& document = window_->Document();
+  TTempDir help;
+  TDocument& document = Session().Document();
   document.HelpDirAuto = false;
-  document.HelpDir = help.Path().string() + "/";
-  WhenShown<TFormOptions>(*window_, [&](TFormOptions& dialog) {
-    EXPECT_EQ(dialog.GetHelpDir(), help.Path().string() + "/");
+  document.HelpDir = help.Path();
+  WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
+    EXPECT_EQ(dialog.GetHelpDir(), help.Path());
     dialog.RadioButtonHTMLHelpDirAuto->click();
     dialog.SpinEditWaittime->setValue(0);
     dialog.ButtonOk->click();
   });
-  window_->MainmenuExtrasOptions->trigger();
+  Action("MainmenuExtrasOptions")->trigger();
   EXPECT_TRUE(document.HelpDirAuto);
-  EXPECT_EQ(document.HelpDir, help.Path().string() + "/");
+  EXPECT_EQ(document.HelpDir, help.Path());
   EXPECT_EQ(document.Waittime, 0);
 
-  WhenShown<TFormOptions>(*window_, [&](TFormOptions& dialog) {
+  WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
     dialog.RadioButtonHTMLHelpDirUser->click();
-    dialog.SetHelpDir(help.Path().string());
+    dialog.SetHelpDir(help.PathWithoutSlash());
     dialog.ButtonOk->click();
   });
-  window_->MainmenuExtrasOptions->trigger();
+  Action("MainmenuExtrasOptions")->trigger();
   EXPECT_FALSE(document.HelpDirAuto);
-  EXPECT_EQ(document.HelpDir, help.Path().string() + "/");
+  EXPECT_EQ(document.HelpDir, help.Path());
 }
 
 }  // namespace
-}  // namespace quorvane
+}  // namespace quorvane::test

@@ -1,0 +1,36 @@
+#include "editor/TextSearch.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+std::optional<TTextSearch> TTextSearch::Compile(std::string_view searchText, bool matchCase) {
+  std::optional<TPattern> pattern = TPattern::Compile(searchText);
+  if (!pattern) {
+    return std::nullopt;
+  }
+  return TTextSearch(std::move(*pattern), matchCase);
+}
+
+std::optional<TTextRange> TTextSearch::FindNext(std::string_view text, size_t from) const {
+  const auto match = pattern_.Search(text, from, matchCase_);
+  if (!match) {
+    return std::nullopt;
+  }
+  return TTextRange{match->Position, match->Length};
+}
+
+std::vector<TTextRange> TTextSearch::PlanReplaceAll(std::string_view text, size_t from) const {
+  std::vector<TTextRange> plan;
+  while (from < text.size()) {
+    const std::optional<TTextRange> match = FindNext(text, from);
+    if (!match) {
+      break;
+    }
+    plan.push_back(*match);
+    from = match->Position + std::max<size_t>(match->Length, 1);
+  }
+  return plan;
+}
+
+}  // namespace quorvane

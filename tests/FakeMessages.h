@@ -1,0 +1,65 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/Messages.h"
+
+namespace quorvane::test {
+
+// Records every message and question (as UTF-8) and answers from a queue: a Yes/No question
+// takes Yes for Yes, anything else (also an empty queue) as No; Yes/No/Cancel is Cancel when
+// the queue is empty. An error the user could act on is aborted.
+class TFakeMessages : public IMessages {
+ public:
+  std::vector<std::string> Errors;
+  std::vector<std::string> Informations;
+  std::vector<std::string> Questions;
+  std::deque<TAnswer> Answers;
+
+ private:
+  void ShowError(const QString& text) override { Errors.push_back(text.toStdString()); }
+  void ShowInformation(const QString& text, const QString&) override {
+    Informations.push_back(text.toStdString());
+  }
+  TAnswer Ask(const QString& question, const QString&, bool withCancel) override {
+    const TAnswer answer = Take(question);
+    return withCancel || answer == TAnswer::Yes ? answer : TAnswer::No;
+  }
+  TErrorChoice AskAboutError(const QString& text, const QString&) override {
+    Errors.push_back(text.toStdString());
+    return TErrorChoice::Abort;
+  }
+
+  TAnswer Take(const QString& question) {
+    Questions.push_back(question.toStdString());
+    if (Answers.empty()) {
+      return TAnswer::Cancel;
+    }
+    const TAnswer answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+  }
+};
+
+// Makes a TFakeMessages the program's messages for the lifetime of the object.
+class TMessagesScope {
+ public:
+  TMessagesScope() {
+    auto messages = std::make_unique<TFakeMessages>();
+    messages_ = messages.get();
+    SetMessages(std::move(messages));
+  }
+  ~TMessagesScope() { SetMessages(std::make_unique<TConsoleMessages>()); }
+  TMessagesScope(const TMessagesScope&) = delete;
+  TMessagesScope& operator=(const TMessagesScope&) = delete;
+  TFakeMessages& operator*() { return *messages_; }
+  TFakeMessages* operator->() { return messages_; }
+
+ private:
+  TFakeMessages* messages_;
+};
+
+}  // namespace quorvane::test
