@@ -110,7 +110,9 @@ bool ProcessFileMask(const std::string& dir, TWalk& walk, TJob& job, TDocument& 
   for (const TDirEntry& entry : FindWalkFiles(dir, walk)) {
     ++walk.Found;
     const std::string file = dir + entry.Name;
-    if (entry.ReadOnly) {
+    std::string output = OutputFileFor(file, walk, job);
+    // Only what is written must be writable: a result elsewhere leaves the source untouched.
+    if (entry.ReadOnly && output.empty()) {
       ShowErrorMessage(textid::kFileWriteProtected, file);
       continue;
     }
@@ -120,7 +122,7 @@ bool ProcessFileMask(const std::string& dir, TWalk& walk, TJob& job, TDocument& 
     document.SetFileName(file);
     // Only a file that was really compressed counts as done for the next run.
     document.MarkFilesDone = job.ArchiveMode == 2;
-    document.OutputFile = OutputFileFor(file, walk, job);
+    document.OutputFile = std::move(output);
     document.Compress(file, job.KeepDate);
     if (CancelEndsBatch()) {
       return true;
