@@ -1,8 +1,10 @@
-// Start-up: reads the command line and takes the road it asks for.
-#include <QApplication>
+// Start-up: reads the command line and takes the road it asks for. Built twice: the program
+// itself, without the window libraries, and (with QUORVANE_WINDOWS) the window program that it
+// hands the editor and the window roads over to.
 #include <QCoreApplication>
-#include <QIcon>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,14 +19,21 @@
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
+#include "platform/ProgramFiles.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
 #include "support/TextIds.h"
+
+#ifdef QUORVANE_WINDOWS
+#include <QApplication>
+#include <QIcon>
+
 #include "ui/DialogMessages.h"
 #include "ui/LanguageDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgressWindow.h"
 #include "ui/WindowBatch.h"
+#endif
 
 namespace {
 
@@ -76,6 +85,7 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
+#ifdef QUORVANE_WINDOWS
 int RunEditor(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("Quorvane");
@@ -93,6 +103,26 @@ int RunEditor(int argc, char** argv) {
   return code;
 }
 
+// The roads with windows: the editor, the batch and the installation with a display.
+int RunWindows(int argc, char** argv, TStartAction action, std::unique_ptr<TJob> job) {
+  switch (action) {
+    case TStartAction::Install:
+    case TStartAction::Deinstall:
+      return RunWindowInstallation(argc, argv, action == TStartAction::Deinstall);
+    case TStartAction::Batch:
+      return RunWindowBatch(argc, argv, std::move(job));
+    default:
+      return RunEditor(argc, argv);
+  }
+}
+#else
+int RunWindows(int, char** argv, TStartAction, std::unique_ptr<TJob>) {
+  const int error = ExecWindowProgram(argv);
+  std::fprintf(stderr, "quorvane: %s: %s\n", WindowProgramPath().c_str(), std::strerror(error));
+  return kExitFailure;
+}
+#endif
+
 int RunInstallation(int argc, char** argv, bool deinstall) {
   QCoreApplication application(argc, argv);
   SetMemoryLoadProvider(MemoryLoadPercent);
@@ -107,7 +137,8 @@ int main(int argc, char** argv) {
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return DisplayAvailable() ? RunEditor(argc, argv) : ReportNoDisplay(argc, argv);
+      return DisplayAvailable() ? RunWindows(argc, argv, action, std::move(job))
+                                : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
       ShowBatchHelp(false);
       return kExitSuccess;
@@ -118,16 +149,14 @@ int main(int argc, char** argv) {
       ShowBatchHelp(true);
       return kExitUsage;
     case TStartAction::Install:
-    case TStartAction::Deinstall: {
-      const bool deinstall = action == TStartAction::Deinstall;
-      return UseConsoleUi() ? RunInstallation(argc, argv, deinstall)
-                            : RunWindowInstallation(argc, argv, deinstall);
-    }
+    case TStartAction::Deinstall:
+      return UseConsoleUi() ? RunInstallation(argc, argv, action == TStartAction::Deinstall)
+                            : RunWindows(argc, argv, action, std::move(job));
     case TStartAction::Batch:
       // A pipe's user is a script or a terminal, never a file manager.
       return UseConsoleUi() || job->UsesStandardStreams()
                  ? RunBatchMode(argc, argv, std::move(job))
-                 : RunWindowBatch(argc, argv, std::move(job));
+                 : RunWindows(argc, argv, action, std::move(job));
   }
   return kExitSuccess;
 }
