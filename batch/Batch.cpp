@@ -62,37 +62,26 @@ bool CancelEndsBatch() {
   return false;
 }
 
-// Whether two paths name the same directory entry (their folders may be reached by other
-// names): writing one of them rewrites the other.
-bool SameEntry(const std::string& a, const std::string& b) {
-  if (ExtractFileName(a) != ExtractFileName(b)) {
-    return false;
-  }
-  const auto folder = [](const std::string& path) {
-    const std::string_view dir = ExtractFilePath(path);
-    return FileIdentity(dir.empty() ? "." : std::string(dir));
-  };
-  const std::optional<TFileId> folderOfA = folder(a);
-  return folderOfA && folderOfA == folder(b);
-}
-
-// Where the result of `file` goes: below the job's output directory at the file's path
-// relative to the walk's base; "" for in place, also when that is where the output road leads.
-std::string OutputFileFor(const std::string& file, const TWalk& walk, const TJob& job) {
+// Where the results of the files of `dir` go: the folder below the job's output directory at
+// the path of `dir` relative to the walk's base; "" for in place, also when that is where the
+// output road leads (the folders may be reached by other names).
+std::string OutputFolderFor(const std::string& dir, const TWalk& walk, const TJob& job) {
   if (job.OutputDirectory.empty()) {
     return {};
   }
-  std::string target = IncludeTrailingSlash(job.OutputDirectory) + file.substr(walk.Base.size());
-  return SameEntry(target, file) ? std::string() : target;
+  std::string target = IncludeTrailingSlash(job.OutputDirectory) + dir.substr(walk.Base.size());
+  const std::optional<TFileId> source = FileIdentity(dir.empty() ? "." : dir);
+  return source && FileIdentity(target) == source ? std::string() : target;
 }
 
 // Compresses the files of one directory. True when the batch must end.
 bool ProcessFiles(const std::string& dir, const std::vector<TDirEntry>& files, TWalk& walk,
                   TJob& job, TDocument& document) {
+  const std::string outputFolder = files.empty() ? std::string() : OutputFolderFor(dir, walk, job);
   for (const TDirEntry& entry : files) {
     ++walk.Found;
     const std::string file = dir + entry.Name;
-    std::string output = OutputFileFor(file, walk, job);
+    std::string output = outputFolder.empty() ? std::string() : outputFolder + entry.Name;
     // Only what is written must be writable: a result elsewhere leaves the source untouched.
     if (entry.ReadOnly && output.empty()) {
       ShowErrorMessage(textid::kFileWriteProtected, file);

@@ -314,14 +314,15 @@ TFileError WriteNewFile(const TFileLocation& location, std::string_view data, mo
 
 // The name `path` in its folder, which is created with its parents when missing.
 std::optional<TFileLocation> MakeLocation(const std::string& path) {
+  if (std::optional<TFileLocation> location = LocateName(path); location || errno != ENOENT) {
+    return location;
+  }
   const std::string folder(ExtractFilePath(path));
-  if (!folder.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-      errno = error.value();
-      return std::nullopt;
-    }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    errno = error.value();
+    return std::nullopt;
   }
   return LocateName(path);
 }
