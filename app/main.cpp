@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Batch.h"
 #include "batch/CommandLine.h"
 #include "batch/ConsoleProgress.h"
@@ -18,6 +17,7 @@
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "batch/SettingsStore.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "platform/System.h"
@@ -75,8 +75,8 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   TWindowSettings window;
   auto createDocument = [&]() -> TDocument& {
     document.WaitAfterFile = false;  // a terminal keeps its lines
-    LoadMainSettings(ApplicationReg(), document, window);
-    StartLanguage(ApplicationReg(), window, ChooseLanguageForLocale);
+    LoadMainSettings(SettingsStore(), document, window);
+    StartLanguage(SettingsStore(), window, ChooseLanguageForLocale);
     return document;
   };
   const int code = RunBatch(std::move(job), createDocument);

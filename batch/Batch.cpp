@@ -237,7 +237,7 @@ int RunBatch(std::unique_ptr<TJob> job, const std::function<TDocument&()>& creat
   JobList().Add(std::move(job));
   struct TCloseChannel {
     ~TCloseChannel() {
-      JobList().CloseMailslot();
+      JobList().CloseJobChannel();
       SyncWrittenFileSystems();
     }
   } closeChannel;
@@ -261,7 +261,7 @@ bool ProcessQueue(TDocument& document) {
         if (ProcessPath(job.Path(i), job, document)) {
           return true;
         }
-        list.ReadMailslot();
+        list.ReadJobChannel();
       }
     }
   } while (TakeLastJobs(list, linger));

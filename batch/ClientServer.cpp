@@ -103,14 +103,14 @@ void LingerForJobs(TJobList& list, int32_t lingerMilliseconds) {
     if (list.Count() != before || CancelRequested() || elapsed >= wait) {
       return;
     }
-    list.Mailslot.WaitForMessage(static_cast<int>(std::min(wait - elapsed, kLingerSlice)));
-    list.ReadMailslot();
+    list.Channel.WaitForMessage(static_cast<int>(std::min(wait - elapsed, kLingerSlice)));
+    list.ReadJobChannel();
   }
 }
 
 }  // namespace
 
-std::string MailslotName() {
+std::string JobChannelName() {
   return ProgramIdText();
 }
 
@@ -165,42 +165,42 @@ bool TJob::LoadFromBuffer(std::string_view buffer) {
   return true;
 }
 
-TMessageChannel::TSendResult TJob::WriteToMailslot(TMessageChannel& channel) {
-  const TMessageChannel::TSendResult result = channel.Send(SaveToBuffer());
-  if (result == TMessageChannel::TSendResult::Sent) {
+TJobChannel::TSendResult TJob::WriteToJobChannel(TJobChannel& channel) {
+  const TJobChannel::TSendResult result = channel.Send(SaveToBuffer());
+  if (result == TJobChannel::TSendResult::Sent) {
     Sent = true;
   }
   return result;
 }
 
-bool TJob::ReadFromMailslot(size_t size) {
-  if (owner_ == nullptr || !owner_->HasMailslot()) {
+bool TJob::ReadFromJobChannel(size_t size) {
+  if (owner_ == nullptr || !owner_->HasJobChannel()) {
     return false;
   }
   if (size > kMaxMessageSize) {
-    owner_->Mailslot.Receive(nullptr, 0);  // dropped unread
+    owner_->Channel.Receive(nullptr, 0);  // dropped unread
     return false;
   }
   std::string buffer(size, '\0');
-  const long length = owner_->Mailslot.Receive(buffer.data(), buffer.size());
+  const long length = owner_->Channel.Receive(buffer.data(), buffer.size());
   return length >= 0 && static_cast<size_t>(length) == size && LoadFromBuffer(buffer);
 }
 
-void TJobList::ReadMailslot() {
+void TJobList::ReadJobChannel() {
   ProcessPendingEvents();
   for (;;) {
-    const std::optional<size_t> size = Mailslot.NextMessageSize();
+    const std::optional<size_t> size = Channel.NextMessageSize();
     if (!size) {
       return;
     }
     if (*size == 0) {
       // An empty message ends the reading. It is taken off the queue all the same, or it
       // would hold up every message behind it for good.
-      Mailslot.Receive(nullptr, 0);
+      Channel.Receive(nullptr, 0);
       return;
     }
     auto job = std::make_unique<TJob>(this);
-    if (job->ReadFromMailslot(*size)) {
+    if (job->ReadFromJobChannel(*size)) {
       Add(std::move(job));
     }
     ProcessPendingEvents();
@@ -208,31 +208,31 @@ void TJobList::ReadMailslot() {
 }
 
 void HandOverJob(TJob& job) {
-  const std::string path = TMessageChannel::PathFor(MailslotName());
+  const std::string path = TJobChannel::PathFor(JobChannelName());
   if (path.empty()) {
     return;  // no private place for the channel: stand-alone
   }
   TJob outgoing = WithAbsolutePaths(job);
   for (int attempt = 0; attempt < kHandOverAttempts; ++attempt) {
-    switch (JobList().Mailslot.Create(path)) {
-      case TMessageChannel::TCreateResult::Created:
+    switch (JobList().Channel.Create(path)) {
+      case TJobChannel::TCreateResult::Created:
         return;  // the server
-      case TMessageChannel::TCreateResult::Unusable:
+      case TJobChannel::TCreateResult::Unusable:
         return;  // stand-alone
-      case TMessageChannel::TCreateResult::InUse:
+      case TJobChannel::TCreateResult::InUse:
         break;
     }
-    TMessageChannel server;
+    TJobChannel server;
     if (!server.Open(path)) {
       continue;  // the server ended since: decide again
     }
-    switch (outgoing.WriteToMailslot(server)) {
-      case TMessageChannel::TSendResult::Sent:
+    switch (outgoing.WriteToJobChannel(server)) {
+      case TJobChannel::TSendResult::Sent:
         job.Sent = true;  // a client: the process ends
         return;
-      case TMessageChannel::TSendResult::ReceiverGone:
+      case TJobChannel::TSendResult::ReceiverGone:
         continue;  // it stopped taking jobs: nothing was delivered, decide again
-      case TMessageChannel::TSendResult::Failed:
+      case TJobChannel::TSendResult::Failed:
         return;  // stand-alone
     }
   }
@@ -248,28 +248,28 @@ bool TJobList::IdleReadDue() {
   return true;
 }
 
-void CheckMailslot() {
+void CheckJobChannel() {
   ProcessPendingEvents();
-  if (JobListExists() && JobList().HasMailslot() && JobList().IdleReadDue()) {
-    JobList().ReadMailslot();
+  if (JobListExists() && JobList().HasJobChannel() && JobList().IdleReadDue()) {
+    JobList().ReadJobChannel();
   }
 }
 
 bool TakeLastJobs(TJobList& list, int32_t lingerMilliseconds) {
-  if (!list.HasMailslot()) {
+  if (!list.HasJobChannel()) {
     return false;
   }
   const int before = list.Count();
-  if (!list.Mailslot.IsStopped()) {
+  if (!list.Channel.IsStopped()) {
     LingerForJobs(list, lingerMilliseconds);
     if (list.Count() != before) {
       return true;
     }
   }
-  list.StopMailslot();
+  list.StopJobChannel();
   do {
-    list.ReadMailslot();
-  } while (list.Mailslot.NextMessageSize());
+    list.ReadJobChannel();
+  } while (list.Channel.NextMessageSize());
   return list.Count() != before;
 }
 

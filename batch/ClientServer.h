@@ -8,7 +8,7 @@
 namespace quorvane {
 
 // The name of the channel between instances: the program's GUID text.
-std::string MailslotName();
+std::string JobChannelName();
 
 // Client/server mode: hands the job to a running instance (the job is then Sent and the
 // process is to end), or makes this instance the one that reads other instances' jobs, or
@@ -16,7 +16,7 @@ std::string MailslotName();
 void HandOverJob(TJob& job);
 
 // The idle hook: pending events, then the jobs other instances sent.
-void CheckMailslot();
+void CheckJobChannel();
 
 // Called each time the queue is done. The instance that takes other instances' jobs first
 // waits up to `lingerMilliseconds` for one to come (a terminal run has no wait after each

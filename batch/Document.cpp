@@ -40,8 +40,8 @@ class TRunProgress : public IProgress {
     ProgressForm().SetAdditionalText(text);
   }
   bool SetSubProgress(int8_t percent) override { return ProgressForm().SetSubProgress(percent); }
-  bool KeepRunning() override { return document_.KeepRunning(); }
-  void CheckMailslot() override { quorvane::CheckMailslot(); }
+  bool CancelRequested() override { return document_.CancelRequested(); }
+  void CheckJobChannel() override { quorvane::CheckJobChannel(); }
 
  private:
   TDocument& document_;
@@ -190,12 +190,9 @@ void TDocument::SetModified(bool value) {
   }
 }
 
-bool TDocument::KeepRunning() {
-  CheckMailslot();
-  if (ProgressFormExists() && ProgressForm().Visible()) {
-    return !ProgressForm().SetProgress(-1);
-  }
-  return true;
+bool TDocument::CancelRequested() {
+  CheckJobChannel();
+  return ProgressFormExists() && ProgressForm().Visible() && ProgressForm().SetProgress(-1);
 }
 
 bool TDocument::CompressText(std::string& text, const std::string& fileName,
@@ -275,7 +272,7 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   finished.Target = OutputFile;
   bool failed = !ReadDocumentFile(fileName, text, finished.File);
   if (!failed) {
-    CheckMailslot();
+    CheckJobChannel();
     // The date can only be given back to a file that may be written; a result elsewhere
     // always takes it.
     if (keepDate && (!OutputFile.empty() || !IsReadOnly(finished.File.Status))) {
@@ -348,7 +345,7 @@ void TDocument::WaitAfterFinishedFile() {
   while (!progress.CancelRequest() && TickCount() - start < wait) {
     // The finished window is on screen: its Close button and repaints are handled every time.
     ProcessPendingEvents(true);
-    CheckMailslot();
+    CheckJobChannel();
     if (TickCount() - start < wait + 100) {
       SleepMilliseconds(100);
     }

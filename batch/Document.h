@@ -81,8 +81,8 @@ class TDocument {
   // order mark) is compressed as UTF-8 and encoded back, mark included. Such a page that does
   // not decode cleanly is reported and left as it is.
   bool CompressPage(std::string& page, const std::string& fileName, TCompressionStats& stats);
-  // A poll for long loops: false when the user asked to stop.
-  bool KeepRunning();
+  // A poll for long loops: true when the user asked to cancel.
+  bool CancelRequested();
   // Without a wait after each file, a file's write runs while the next one is compressed; this
   // waits for the last one and reports it: its failure, then its statistics.
   void FinishPendingFile();

@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/MessageChannel.h"
+#include "platform/JobChannel.h"
 
 namespace quorvane {
 
@@ -53,10 +53,10 @@ class TJob {
   // Any bytes give a valid job or false.
   bool LoadFromBuffer(std::string_view buffer);
   // Sends the job as one message; sets Sent when it was delivered whole.
-  TMessageChannel::TSendResult WriteToMailslot(TMessageChannel& channel);
+  TJobChannel::TSendResult WriteToJobChannel(TJobChannel& channel);
   // Reads the owner's next message of `size` bytes into the job; false when there was none of
   // that size or it was no valid job.
-  bool ReadFromMailslot(size_t size);
+  bool ReadFromJobChannel(size_t size);
 
  private:
   std::vector<std::string> paths_;
@@ -83,17 +83,17 @@ class TJobList {
   int Current = 0;  // the job being processed
 
   // The channel this instance reads other instances' jobs from (client/server mode).
-  TMessageChannel Mailslot;
-  bool HasMailslot() const { return Mailslot.IsOpen(); }
+  TJobChannel Channel;
+  bool HasJobChannel() const { return Channel.IsOpen(); }
   // Takes every waiting message as a new job at the end of the queue. An empty message ends
   // the reading.
-  void ReadMailslot();
+  void ReadJobChannel();
   // For the idle hook, which the engine calls in tight loops: true when the channel was not
   // looked at for a few milliseconds.
   bool IdleReadDue();
   // Takes no more jobs: messages already sent are still read, later sends fail.
-  void StopMailslot() { Mailslot.StopReceiving(); }
-  void CloseMailslot() { Mailslot.Close(); }
+  void StopJobChannel() { Channel.StopReceiving(); }
+  void CloseJobChannel() { Channel.Close(); }
 
  private:
   std::vector<std::unique_ptr<TJob>> jobs_;

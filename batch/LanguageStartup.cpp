@@ -58,7 +58,7 @@ void LoadLanguageForMessages() {
   }
 }
 
-void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguageChooser& choose) {
+void StartLanguage(TSettingsStore& reg, TWindowSettings& window, const TLanguageChooser& choose) {
   LoadLanguageSettings(&reg, &window);
   if (!window.CountryFile.empty() && !window.LanguageFile.empty()) {
     return;

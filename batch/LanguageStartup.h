@@ -12,7 +12,7 @@ using TLanguageChooser = std::function<bool(std::string& country, std::string& l
 
 // The language check at start: the stored files, or at a first start a choice, then loaded.
 // Load errors of a choice are reported with the program's two fixed messages.
-void StartLanguage(TApplicationReg& reg, TWindowSettings& window, const TLanguageChooser& choose);
+void StartLanguage(TSettingsStore& reg, TWindowSettings& window, const TLanguageChooser& choose);
 
 // The choice without asking: the offered language that matches the locale, else English.
 bool ChooseLanguageForLocale(std::string& country, std::string& language);

@@ -9,7 +9,7 @@ namespace quorvane {
 namespace {
 constexpr char kHistoryKey[] = "History Files";
 
-void LoadHistory(TApplicationReg& reg, THistoryList& history) {
+void LoadHistory(TSettingsStore& reg, THistoryList& history) {
   history.Clear();
   if (!reg.OpenAppKey(kHistoryKey, false)) {
     return;
@@ -34,7 +34,7 @@ void LoadHistory(TApplicationReg& reg, THistoryList& history) {
   reg.CloseKey();
 }
 
-void SaveHistory(TApplicationReg& reg, const THistoryList& history) {
+void SaveHistory(TSettingsStore& reg, const THistoryList& history) {
   reg.DeleteAppKey(kHistoryKey);
   reg.OpenAppKey(kHistoryKey, true);
   reg.Write("Default", std::to_string(history.Limit()));
@@ -46,7 +46,7 @@ void SaveHistory(TApplicationReg& reg, const THistoryList& history) {
 }
 }  // namespace
 
-void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings& window) {
+void LoadMainSettings(TSettingsStore& reg, TDocument& document, TWindowSettings& window) {
   if (reg.OpenAppKey({}, false)) {
     document.TagList.SetCommaText(
         reg.ReadString("BreakTags").value_or(std::string(kDefaultTagListText)));
@@ -65,7 +65,7 @@ void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings
   }
 }
 
-void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
+void SaveMainSettings(TSettingsStore& reg, const TDocument& document,
                       const TWindowSettings& window) {
   reg.SavePlacement();
   SaveHistory(reg, window.History);
@@ -97,13 +97,13 @@ void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
   reg.Flush();
 }
 
-int LoadLanguageSettings(TApplicationReg* reg, TWindowSettings* window) {
+int LoadLanguageSettings(TSettingsStore* reg, TWindowSettings* window) {
   if (LanguageInitialised()) {
     return 0;
   }
-  std::unique_ptr<TApplicationReg> temporary;
+  std::unique_ptr<TSettingsStore> temporary;
   if (reg == nullptr) {
-    temporary = std::make_unique<TApplicationReg>("Quorvane", ProgramVersionText());
+    temporary = std::make_unique<TSettingsStore>("Quorvane", ProgramVersionText());
     reg = temporary.get();
   }
   if (!reg->OpenAppKey({}, false)) {

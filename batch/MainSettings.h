@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Document.h"
+#include "batch/SettingsStore.h"
 #include "support/HistoryList.h"
 
 namespace quorvane {
@@ -23,14 +23,14 @@ struct TWindowSettings {
 
 // Loads the document's settings (tag list, protected segments, help directory, wait time) and
 // the window's.
-void LoadMainSettings(TApplicationReg& reg, TDocument& document, TWindowSettings& window);
+void LoadMainSettings(TSettingsStore& reg, TDocument& document, TWindowSettings& window);
 
-// Saves them all, the window's placement first. Throws TRegistryError when refused.
-void SaveMainSettings(TApplicationReg& reg, const TDocument& document,
+// Saves them all, the window's placement first. Throws TSettingsError when refused.
+void SaveMainSettings(TSettingsStore& reg, const TDocument& document,
                       const TWindowSettings& window);
 
 // Loads the stored language and country files unless a language is loaded already. Returns
 // the load's result, or -1 when there are no settings.
-int LoadLanguageSettings(TApplicationReg* reg, TWindowSettings* window = nullptr);
+int LoadLanguageSettings(TSettingsStore* reg, TWindowSettings* window = nullptr);
 
 }  // namespace quorvane

@@ -55,7 +55,7 @@ QString ConfirmationCaption() {
 
 }  // namespace
 
-TEditorSession::TEditorSession(IEditorView& view, TApplicationReg& store, IMessages* messages)
+TEditorSession::TEditorSession(IEditorView& view, TSettingsStore& store, IMessages* messages)
     : view_(view), store_(store), messages_(messages) {
   document_.SetEditorHost(this);
   document_.NameChanged = [this] { NameChanged(); };
@@ -78,7 +78,7 @@ void TEditorSession::Start(const TLanguageChooser& chooseLanguage) {
 void TEditorSession::Finish() {
   try {
     SaveMainSettings(store_, document_, settings_);
-  } catch (const TRegistryError& error) {
+  } catch (const TSettingsError& error) {
     Messages().Error(QString::fromStdString(error.what()));
   }
   SetPreviewFileName({});

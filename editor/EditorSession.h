@@ -12,11 +12,11 @@
 #include <optional>
 #include <string>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Document.h"
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
+#include "batch/SettingsStore.h"
 #include "batch/WindowHandle.h"
 #include "platform/FileAttributes.h"
 #include "platform/PreviewFile.h"
@@ -59,7 +59,7 @@ class TEditorSession : private IEditorHost {
   static constexpr int kHelpContextTagDefinition = 123;
 
   // `messages` answers the questions and shows the messages; nothing: the program's messages.
-  TEditorSession(IEditorView& view, TApplicationReg& store, IMessages* messages = nullptr);
+  TEditorSession(IEditorView& view, TSettingsStore& store, IMessages* messages = nullptr);
   ~TEditorSession() override;
   TEditorSession(const TEditorSession&) = delete;
   TEditorSession& operator=(const TEditorSession&) = delete;
@@ -138,7 +138,7 @@ class TEditorSession : private IEditorHost {
   void NameChanged();
 
   IEditorView& view_;
-  TApplicationReg& store_;
+  TSettingsStore& store_;
   IMessages* messages_;
   TDocument document_;
   TWindowSettings settings_;

@@ -132,7 +132,7 @@ bool CompactStepByStep(std::string& segment, bool& changed, const TTagsCommaList
   for (int i = 0; i < count; ++i) {
     const std::string& name = tags.Names(i);
     const uint32_t limit = tags.MaxCount(i);
-    progress.CheckMailslot();
+    progress.CheckJobChannel();
     progress.SetAdditionalText(
         StepText(services, textid::kTreatingTagDefinition, " " + name + "..."));
     const uint32_t found = TrimAroundMatches(segment, changed, "<" + name, TTrimSide::Before,
@@ -272,7 +272,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   while (i < end) {
     if (i >= nextReport) {
       nextReport += kReportInterval;
-      progress.CheckMailslot();
+      progress.CheckJobChannel();
       if (progress.SetSubProgress(static_cast<int8_t>((i - begin) * 100 / (end - begin)))) {
         std::memmove(buffer + w, buffer + i, end - i);  // the rest follows, unchanged
         outEnd = w + end - i;

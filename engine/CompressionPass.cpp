@@ -148,7 +148,7 @@ bool ShortenTagEndings(std::string& text, IProgress& progress) {
     MoveDown(text, w, in, at);
     text[w++] = '>';
     in = at + kEndingLength;
-    if (!progress.KeepRunning()) {
+    if (progress.CancelRequested()) {
       stopped = true;
       break;
     }

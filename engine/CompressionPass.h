@@ -38,7 +38,7 @@ TStopReason CompressText(std::string& text, const std::string& fileName, const T
 bool NormalizeLineBreaks(std::string& text, IProgress& progress);
 // The same, writing the result (or, after a cancel, the unchanged text) to `out`.
 bool NormalizeLineBreaks(std::string_view source, std::string& out, IProgress& progress);
-// " />" becomes ">"; a stop request through KeepRunning ends the replacing and counts as no
+// " />" becomes ">"; a cancel request between replacements ends the replacing and counts as no
 // change.
 bool ShortenTagEndings(std::string& text, IProgress& progress);
 // Deletes every "<!--DEL" ... "DEL-->" block, markers included.

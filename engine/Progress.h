@@ -19,10 +19,10 @@ class IProgress {
   virtual void SetAdditionalText(const std::string& text) = 0;
   // Progress within the current stage; returns true when the user asked to cancel.
   virtual bool SetSubProgress(int8_t percent) = 0;
-  // A poll that moves no bar; returns false when the work must stop.
-  virtual bool KeepRunning() = 0;
+  // A poll that moves no bar; returns true when the user asked to cancel.
+  virtual bool CancelRequested() = 0;
   // The idle hook: pending events and messages of other instances are taken in.
-  virtual void CheckMailslot() = 0;
+  virtual void CheckJobChannel() = 0;
 };
 
 // Reports to nobody and never cancels.
@@ -34,8 +34,8 @@ class TNullProgress : public IProgress {
   void SetStageWeight(int, uint8_t) override {}
   void SetAdditionalText(const std::string&) override {}
   bool SetSubProgress(int8_t) override { return false; }
-  bool KeepRunning() override { return true; }
-  void CheckMailslot() override {}
+  bool CancelRequested() override { return false; }
+  void CheckJobChannel() override {}
 
  private:
   int stages_ = 0;

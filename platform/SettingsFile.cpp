@@ -158,13 +158,13 @@ std::string TSettingsFile::FileForApp(std::string_view appName) {
   return ConfigDirectory() + "/" + std::string(kVendor) + "/" + std::string(appName) + ".conf";
 }
 
-std::string TSettingsFile::FileForKey(std::string_view registryKey) {
-  const auto components = KeyComponents(registryKey);
+std::string TSettingsFile::FileForKey(std::string_view storeKey) {
+  const auto components = KeyComponents(storeKey);
   return IsProgramKey(components) ? FileForApp(components[2]) : std::string();
 }
 
-std::string TSettingsFile::GroupForKey(std::string_view registryKey) {
-  const auto components = KeyComponents(registryKey);
+std::string TSettingsFile::GroupForKey(std::string_view storeKey) {
+  const auto components = KeyComponents(storeKey);
   std::string group;
   for (size_t i = IsProgramKey(components) ? 3 : 0; i < components.size(); ++i) {
     if (!group.empty()) {

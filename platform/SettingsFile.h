@@ -14,7 +14,7 @@ class QVariant;
 namespace quorvane {
 
 // The per-user settings store: an INI file per application, $XDG_CONFIG_HOME/Brennik/<App>.conf
-// (~/.config when XDG_CONFIG_HOME is unset). A registry key \Software\Brennik\<App>\A\B is the
+// (~/.config when XDG_CONFIG_HOME is unset). A settings key \Software\Brennik\<App>\A\B is the
 // group "A/B" in that application's file; a key's default value is the value named "Default".
 // Strings are byte strings: UTF-8 text is stored as text, anything else as escaped bytes, so
 // every value comes back exactly as it was written.
@@ -30,11 +30,11 @@ class TSettingsFile {
   // $XDG_CONFIG_HOME or ~/.config, without a trailing "/".
   static std::string ConfigDirectory();
   static std::string FileForApp(std::string_view appName);
-  // The file holding `registryKey` ("\Software\Brennik\<App>\..."); "" for any other key.
-  static std::string FileForKey(std::string_view registryKey);
+  // The file holding `storeKey` ("\Software\Brennik\<App>\..."); "" for any other key.
+  static std::string FileForKey(std::string_view storeKey);
   // "\Software\Brennik\Quorvane\1\7\Font" gives "1/7/Font"; "\" and "/" both separate. A key
   // outside \Software\Brennik\<App> gives its whole path.
-  static std::string GroupForKey(std::string_view registryKey);
+  static std::string GroupForKey(std::string_view storeKey);
 
   const std::string& FilePath() const { return filePath_; }
 

@@ -41,7 +41,7 @@ TStepResult RunStep(const std::string& pattern, const std::function<TActionResul
     if (result.Error == 0) {
       return TStepResult::Done;
     }
-    switch (ConfirmRegistryError(result.Path, pattern, result.Error)) {
+    switch (ConfirmSettingsError(result.Path, pattern, result.Error)) {
       case IMessages::TErrorChoice::Abort:
         return TStepResult::Aborted;
       case IMessages::TErrorChoice::Ignore:
@@ -168,8 +168,8 @@ TClassList FindRegisteredClasses(const std::string& commandLine) {
 
 bool RegisterContextMenu(const TClassList& classes, bool registering) {
   const std::string pattern =
-      GetText(registering ? textid::kRegistryWriteError : textid::kRegistryRemoveError) + " " +
-      GetText(textid::kRegistryErrorKey);
+      GetText(registering ? textid::kSettingsWriteError : textid::kSettingsRemoveError) + " " +
+      GetText(textid::kSettingsErrorKey);
   return WriteClassVerbs(classes, registering, pattern, ContextMenuCaption(),
                          ContextMenuCommandLine());
 }
@@ -190,7 +190,7 @@ bool WriteClassVerbs(const TClassList& classes, bool registering, const std::str
   return RemoveOldEntries(pattern, registering ? nullptr : &program, directories);
 }
 
-IMessages::TErrorChoice ConfirmRegistryError(const std::string& path, const std::string& pattern,
+IMessages::TErrorChoice ConfirmSettingsError(const std::string& path, const std::string& pattern,
                                              int error) {
   std::string text = ReplaceAll(pattern, "%s", ProgramTextOf(path));
   if (error != 0) {

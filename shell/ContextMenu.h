@@ -43,7 +43,7 @@ bool RegisterContextMenu(const TClassList& classes, bool registering);
 // with `caption` (an action of another program file is replaced: every copy shares the one
 // action), or takes them from the action of that program, which goes when no class is left.
 // The entries of earlier versions go too: all of them when registering, those of the program
-// when removing. A failed change of a file is put to the user by ConfirmRegistryError: Abort
+// when removing. A failed change of a file is put to the user by ConfirmSettingsError: Abort
 // ends the whole operation, Retry repeats the change, Ignore passes the file over. False
 // exactly when the user chose Abort; what was written before stays.
 bool WriteClassVerbs(const TClassList& classes, bool registering, const std::string& pattern,
@@ -51,7 +51,7 @@ bool WriteClassVerbs(const TClassList& classes, bool registering, const std::str
 
 // Asks through Messages() about a failed change of the action file at `path`: `pattern` with
 // its "%s" replaced by the path, followed by the system's reason for `error` when not 0.
-IMessages::TErrorChoice ConfirmRegistryError(const std::string& path, const std::string& pattern,
+IMessages::TErrorChoice ConfirmSettingsError(const std::string& path, const std::string& pattern,
                                              int error = 0);
 
 }  // namespace quorvane

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgramId.h"
+#include "batch/SettingsStore.h"
 #include "engine/TagsCommaList.h"
 #include "lang/Language.h"
 #include "platform/SettingsFile.h"
@@ -19,12 +19,12 @@
 namespace quorvane {
 namespace {
 
-void ReportSettingsError(const TRegistryError& error) {
+void ReportSettingsError(const TSettingsError& error) {
   const std::string text = error.what();
   Messages().Error(IsValidUtf8(text) ? Utf8ToWin1252(text) : text);
 }
 
-void WriteDefaultTagList(TApplicationReg& reg) {
+void WriteDefaultTagList(TSettingsStore& reg) {
   if (reg.OpenAppKey({}, true)) {
     reg.Write("BreakTags", std::string(kDefaultTagListText));
     reg.CloseKey();
@@ -34,7 +34,7 @@ void WriteDefaultTagList(TApplicationReg& reg) {
 
 // Removes the settings key; the groups above it, the file and the vendor directory go when
 // nothing else is left in them.
-void DeleteSettingsKey(TApplicationReg& reg) {
+void DeleteSettingsKey(TSettingsStore& reg) {
   TSettingsFile& file = reg.File();
   if (::access(file.FilePath().c_str(), F_OK) != 0) {
     const std::string vendorDirectory(ExtractFilePath(file.FilePath()));
@@ -49,13 +49,13 @@ void DeleteSettingsKey(TApplicationReg& reg) {
 
 int InstallOrDeinstall(bool deinstall) {
   LoadLanguageForMessages();
-  TApplicationReg reg("Quorvane", ProgramVersionText());
+  TSettingsStore reg("Quorvane", ProgramVersionText());
   bool settingsFailed = false;
   TClassList classes;
   if (!deinstall) {
     try {
       WriteDefaultTagList(reg);
-    } catch (const TRegistryError& error) {
+    } catch (const TSettingsError& error) {
       ReportSettingsError(error);
       return 1;
     }
@@ -63,7 +63,7 @@ int InstallOrDeinstall(bool deinstall) {
   } else {
     try {
       DeleteSettingsKey(reg);
-    } catch (const TRegistryError& error) {
+    } catch (const TSettingsError& error) {
       // The verb entries are still removed: they are what the user sees.
       ReportSettingsError(error);
       settingsFailed = true;

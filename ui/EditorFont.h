@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "batch/ApplicationReg.h"
+#include "batch/SettingsStore.h"
 
 namespace quorvane {
 

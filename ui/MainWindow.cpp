@@ -112,7 +112,7 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
   return commands;
 }
 
-TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TApplicationReg& store,
+TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TSettingsStore& store,
                          QWidget* parent)
     : QMainWindow(parent),
       session_(*this, store),

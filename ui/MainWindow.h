@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
+#include "batch/SettingsStore.h"
 #include "editor/EditorSession.h"
 #include "ui/FileDialogs.h"
 
@@ -45,7 +45,7 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   // `chooseLanguage` asks for a language at a first start (no language stored); `store` keeps
   // the settings and the window's placement.
   explicit TMainWindow(const TLanguageChooser& chooseLanguage = {},
-                       TApplicationReg& store = ApplicationReg(), QWidget* parent = nullptr);
+                       TSettingsStore& store = SettingsStore(), QWidget* parent = nullptr);
   ~TMainWindow() override;
 
   TEditorSession& Session() { return session_; }
@@ -130,7 +130,7 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   void SetStatusbarVisible(bool value);
 
   TEditorSession session_;
-  TApplicationReg& store_;
+  TSettingsStore& store_;
   std::function<bool(const QUrl&)> openUrl_;
   std::function<void()> progressWaiter_;
   TExtrasCommands extras_;

@@ -2,13 +2,13 @@
 
 #include <QApplication>
 
-#include "batch/ApplicationReg.h"
 #include "batch/Batch.h"
 #include "batch/EventPump.h"
 #include "batch/LanguageStartup.h"
 #include "batch/MainSettings.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "batch/SettingsStore.h"
 #include "lang/Language.h"
 #include "platform/InterruptWatch.h"
 #include "platform/MemoryLoad.h"
@@ -45,8 +45,8 @@ int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
   TWindowSettings placement;
   auto createDocument = [&]() -> TDocument& {
     document.WaitAfterFile = true;  // each file's statistics stay readable for the wait time
-    LoadMainSettings(ApplicationReg(), document, placement);
-    StartLanguage(ApplicationReg(), placement, ChooseLanguageForLocale);
+    LoadMainSettings(SettingsStore(), document, placement);
+    StartLanguage(SettingsStore(), placement, ChooseLanguageForLocale);
     return document;
   };
   const int code = RunBatch(std::move(job), createDocument);

@@ -16,7 +16,7 @@ namespace quorvane {
 namespace {
 
 using namespace std::string_literals;
-using TSend = TMessageChannel::TSendResult;
+using TSend = TJobChannel::TSendResult;
 
 std::string Int32(int32_t value) {
   std::string bytes;
@@ -183,13 +183,13 @@ class ServerChannel : public ::testing::Test {
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     runtime = pattern;
     ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    path = TMessageChannel::PathFor(MailslotName());
+    path = TJobChannel::PathFor(JobChannelName());
     ASSERT_FALSE(path.empty());
-    ASSERT_EQ(list.Mailslot.Create(path), TMessageChannel::TCreateResult::Created);
+    ASSERT_EQ(list.Channel.Create(path), TJobChannel::TCreateResult::Created);
     ASSERT_TRUE(sender.Open(path));
   }
   void TearDown() override {
-    list.CloseMailslot();
+    list.CloseJobChannel();
     ::unsetenv("XDG_RUNTIME_DIR");
     std::filesystem::remove_all(runtime);
   }
@@ -202,7 +202,7 @@ class ServerChannel : public ::testing::Test {
   std::string runtime;
   std::string path;
   TJobList list;
-  TMessageChannel sender;
+  TJobChannel sender;
 };
 
 TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
@@ -212,14 +212,14 @@ TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
         "\0\0\0\0\0\0\0\0"s, ""s, JobMessage("/x/c.htm")}) {
     ASSERT_EQ(sender.Send(message), TSend::Sent);
   }
-  list.ReadMailslot();
+  list.ReadJobChannel();
   // The 5-byte message is dropped; the same path in a later job is that job's own.
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(Paths(list.Items(0)), std::vector<std::string>{"/x/a.htm"});
   EXPECT_EQ(Paths(list.Items(1)), std::vector<std::string>{"/x/a.htm"});
   EXPECT_EQ(list.Items(2).Count(), 0);
   EXPECT_EQ(list.Items(2).Owner(), &list);
-  list.ReadMailslot();  // the empty message did not stay in the way
+  list.ReadJobChannel();  // the empty message did not stay in the way
   ASSERT_EQ(list.Count(), 4);
   EXPECT_EQ(Paths(list.Items(3)), std::vector<std::string>{"/x/c.htm"});
 }
@@ -242,9 +242,9 @@ TEST(ServerChannelInTheRun, TheRunAndItsWaitReadTheChannel) {
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   const std::string runtime = pattern;
   ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-  const std::string path = TMessageChannel::PathFor(MailslotName());
-  ASSERT_EQ(JobList().Mailslot.Create(path), TMessageChannel::TCreateResult::Created);
-  TMessageChannel sender;
+  const std::string path = TJobChannel::PathFor(JobChannelName());
+  ASSERT_EQ(JobList().Channel.Create(path), TJobChannel::TCreateResult::Created);
+  TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
   const std::string file = runtime + "/a.htm";
   std::ofstream(file, std::ios::binary) << "<p>  a  </p>\r\n";
@@ -267,7 +267,7 @@ TEST(ServerChannelInTheRun, TheRunAndItsWaitReadTheChannel) {
   late.join();
   EXPECT_EQ(JobList().Count(), 2) << "read while the finished file is shown";
 
-  JobList().CloseMailslot();
+  JobList().CloseJobChannel();
   JobList().Clear();
   ::unsetenv("XDG_RUNTIME_DIR");
   std::filesystem::remove_all(runtime);

@@ -87,7 +87,7 @@ class EditorSession : public ::testing::Test {
       session->Finish();
     }
     session.reset();
-    store = std::make_unique<TApplicationReg>("Quorvane");
+    store = std::make_unique<TSettingsStore>("Quorvane");
     session = std::make_unique<TEditorSession>(view, *store, &messages);
     view.TextChanged = [this] { session->TextChanged(); };
     session->Start(ChooseEnglish);
@@ -105,7 +105,7 @@ class EditorSession : public ::testing::Test {
   TTempDir dir;
   TFakeView view;
   TFakeMessages messages;
-  std::unique_ptr<TApplicationReg> store;
+  std::unique_ptr<TSettingsStore> store;
   std::unique_ptr<TEditorSession> session;
 };
 

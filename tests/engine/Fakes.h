@@ -34,8 +34,8 @@ class TRecordingProgress : public IProgress {
     subProgress.push_back(percent);
     return Check();
   }
-  bool KeepRunning() override { return !Check(); }
-  void CheckMailslot() override {}
+  bool CancelRequested() override { return Check(); }
+  void CheckJobChannel() override {}
 
  private:
   bool Check() {

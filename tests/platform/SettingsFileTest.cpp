@@ -30,7 +30,7 @@ class SettingsFileTest : public testing::Test {
   test::TScopedEnvironment environment_;
 };
 
-TEST_F(SettingsFileTest, RegistryKeysMapToAFilePerApplicationAndGroups) {
+TEST_F(SettingsFileTest, StoreKeysMapToAFilePerApplicationAndGroups) {
   EXPECT_EQ(TSettingsFile::GroupForKey("\\Software\\Brennik\\Quorvane\\1\\7"), "1/7");
   EXPECT_EQ(TSettingsFile::GroupForKey("Software/Brennik/Quorvane/1/7/History Files\\"),
             "1/7/History Files");
@@ -126,7 +126,7 @@ TEST_F(SettingsFileTest, KeysValuesAndTheirNamesakes) {
   EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
             (std::set<std::string>{"0", "1", "Default"}));
 
-  // A value and a subkey of the same name are two things, as in the registry.
+  // A value and a subkey of the same name are two things.
   settings.WriteString("1/7", "Font", "value");
   settings.WriteString("1/7/Font", "Name", "Courier New");
   settings.DeleteValue("1/7", "Font");

@@ -4,8 +4,8 @@
 #include <QListWidget>
 
 #include "FakeMessages.h"
-#include "batch/ApplicationReg.h"
 #include "batch/LanguageStartup.h"
+#include "batch/SettingsStore.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
@@ -26,7 +26,7 @@ class LanguageStartup : public ::testing::Test {
 
   test::TTempDir config;
   test::TScopedEnvironment environment;
-  TApplicationReg store{"Quorvane"};
+  TSettingsStore store{"Quorvane"};
   test::TMessagesScope messages;
   test::TTempDir dir;
   TWindowSettings window;

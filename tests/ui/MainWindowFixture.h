@@ -26,7 +26,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void CreateWindow() {
-    store = std::make_unique<TApplicationReg>("Quorvane");
+    store = std::make_unique<TSettingsStore>("Quorvane");
     form = std::make_unique<TMainWindow>(ChooseEnglish, *store);
     form->SetUrlOpener([this](const QUrl& url) {
       openedUrls.push_back(url);
@@ -50,7 +50,7 @@ class MainWindowTest : public ::testing::Test {
   TScopedEnvironment environment;
   TMessagesScope messages;
   TTempDir dir;
-  std::unique_ptr<TApplicationReg> store;
+  std::unique_ptr<TSettingsStore> store;
   std::unique_ptr<TMainWindow> form;
   std::vector<QUrl> openedUrls;
 };

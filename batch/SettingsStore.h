@@ -12,7 +12,7 @@ namespace quorvane {
 class TSettingsFile;
 
 // A settings write that the settings file refused.
-class TRegistryError : public std::runtime_error {
+class TSettingsError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -51,11 +51,11 @@ struct TFontSettings {
 };
 
 // The program's settings key "\Software\Brennik\<AppName>\<major>\<minor>" and its subkeys.
-class TApplicationReg {
+class TSettingsStore {
  public:
   // `versionText` ("1.7") replaces the program file's own version when given.
-  explicit TApplicationReg(const std::string& appName, const std::string& versionText = {});
-  ~TApplicationReg();
+  explicit TSettingsStore(const std::string& appName, const std::string& versionText = {});
+  ~TSettingsStore();
 
   const std::string& Key() const { return key_; }
   // Opens the settings key, or `subKey` below it; without `canCreate` only an existing one.
@@ -73,7 +73,7 @@ class TApplicationReg {
   void DeleteValue(const std::string& name);
   // Deletes `subKey` below the settings key with everything under it.
   void DeleteAppKey(std::string_view subKey);
-  // Writes pending changes; throws TRegistryError when the settings file refuses them.
+  // Writes pending changes; throws TSettingsError when the settings file refuses them.
   void Flush();
 
   void SetForm(IPlacedWindow* form) { form_ = form; }
@@ -96,6 +96,6 @@ class TApplicationReg {
 };
 
 // The settings of this process, created on first use.
-TApplicationReg& ApplicationReg();
+TSettingsStore& SettingsStore();
 
 }  // namespace quorvane

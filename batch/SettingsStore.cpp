@@ -1,4 +1,4 @@
-#include "batch/ApplicationReg.h"
+#include "batch/SettingsStore.h"
 
 #include "batch/ProgramId.h"
 #include "platform/SettingsFile.h"
@@ -25,19 +25,19 @@ std::string_view TrimSlashes(std::string_view subKey) {
 }
 }  // namespace
 
-TApplicationReg::TApplicationReg(const std::string& appName, const std::string& versionText)
+TSettingsStore::TSettingsStore(const std::string& appName, const std::string& versionText)
     : key_("\\Software\\Brennik\\" + appName + "\\" + VersionPath(versionText)),
       group_(TSettingsFile::GroupForKey(key_)),
       file_(std::make_unique<TSettingsFile>()) {}
 
-TApplicationReg::~TApplicationReg() = default;
+TSettingsStore::~TSettingsStore() = default;
 
-std::string TApplicationReg::GroupOf(std::string_view subKey) const {
+std::string TSettingsStore::GroupOf(std::string_view subKey) const {
   subKey = TrimSlashes(subKey);
   return subKey.empty() ? group_ : group_ + "/" + ReplaceAll(subKey, "\\", "/");
 }
 
-bool TApplicationReg::OpenAppKey(std::string_view subKey, bool canCreate) {
+bool TSettingsStore::OpenAppKey(std::string_view subKey, bool canCreate) {
   const std::string group = GroupOf(subKey);
   if (!canCreate && !file_->KeyExists(group)) {
     return false;
@@ -47,61 +47,61 @@ bool TApplicationReg::OpenAppKey(std::string_view subKey, bool canCreate) {
   return true;
 }
 
-void TApplicationReg::CloseKey() {
+void TSettingsStore::CloseKey() {
   open_ = false;
   current_.clear();
 }
 
-bool TApplicationReg::ValueExists(const std::string& name) const {
+bool TSettingsStore::ValueExists(const std::string& name) const {
   return open_ && file_->ValueExists(current_, name);
 }
 
-std::optional<std::string> TApplicationReg::ReadString(const std::string& name) const {
+std::optional<std::string> TSettingsStore::ReadString(const std::string& name) const {
   return open_ ? file_->ReadString(current_, name) : std::nullopt;
 }
 
-std::optional<int32_t> TApplicationReg::ReadInteger(const std::string& name) const {
+std::optional<int32_t> TSettingsStore::ReadInteger(const std::string& name) const {
   return open_ ? file_->ReadInteger(current_, name) : std::nullopt;
 }
 
-std::optional<bool> TApplicationReg::ReadBool(const std::string& name) const {
+std::optional<bool> TSettingsStore::ReadBool(const std::string& name) const {
   const auto value = ReadInteger(name);
   return value ? std::optional<bool>(*value != 0) : std::nullopt;
 }
 
-void TApplicationReg::Write(const std::string& name, const std::string& value) {
+void TSettingsStore::Write(const std::string& name, const std::string& value) {
   if (open_) {
     file_->WriteString(current_, name, value);
   }
 }
 
-void TApplicationReg::Write(const std::string& name, int32_t value) {
+void TSettingsStore::Write(const std::string& name, int32_t value) {
   if (open_) {
     file_->WriteInteger(current_, name, value);
   }
 }
 
-void TApplicationReg::Write(const std::string& name, bool value) {
+void TSettingsStore::Write(const std::string& name, bool value) {
   Write(name, static_cast<int32_t>(value ? 1 : 0));
 }
 
-void TApplicationReg::DeleteValue(const std::string& name) {
+void TSettingsStore::DeleteValue(const std::string& name) {
   if (open_) {
     file_->DeleteValue(current_, name);
   }
 }
 
-void TApplicationReg::DeleteAppKey(std::string_view subKey) {
+void TSettingsStore::DeleteAppKey(std::string_view subKey) {
   file_->DeleteKey(GroupOf(subKey));
 }
 
-void TApplicationReg::Flush() {
+void TSettingsStore::Flush() {
   if (!file_->Sync()) {
-    throw TRegistryError("cannot write the settings to " + file_->FilePath());
+    throw TSettingsError("cannot write the settings to " + file_->FilePath());
   }
 }
 
-void TApplicationReg::RestorePlacement() {
+void TSettingsStore::RestorePlacement() {
   if (form_ == nullptr) {
     return;
   }
@@ -124,7 +124,7 @@ void TApplicationReg::RestorePlacement() {
   form_->SetWindowState(*state);
 }
 
-void TApplicationReg::SavePlacement() {
+void TSettingsStore::SavePlacement() {
   if (form_ == nullptr || !OpenAppKey(form_->ComponentName(), true)) {
     return;
   }
@@ -137,7 +137,7 @@ void TApplicationReg::SavePlacement() {
   CloseKey();
 }
 
-std::optional<TFontSettings> TApplicationReg::LoadFont() {
+std::optional<TFontSettings> TSettingsStore::LoadFont() {
   if (!OpenAppKey("Font", false)) {
     return std::nullopt;
   }
@@ -156,7 +156,7 @@ std::optional<TFontSettings> TApplicationReg::LoadFont() {
   return font;
 }
 
-void TApplicationReg::SaveFont(const TFontSettings& font) {
+void TSettingsStore::SaveFont(const TFontSettings& font) {
   OpenAppKey("Font", true);
   Write("CharSet", font.CharSet);
   Write("Color", font.Color);
@@ -171,8 +171,8 @@ void TApplicationReg::SaveFont(const TFontSettings& font) {
   CloseKey();
 }
 
-TApplicationReg& ApplicationReg() {
-  static TApplicationReg instance("Quorvane");
+TSettingsStore& SettingsStore() {
+  static TSettingsStore instance("Quorvane");
   return instance;
 }
 

@@ -13,7 +13,7 @@ namespace quorvane {
 // channel's name, any number of senders connect to it and send one message each. A message is
 // one Unix datagram, so its boundaries and the order of arrival are kept, and the receiver
 // never waits for one.
-class TMessageChannel {
+class TJobChannel {
  public:
   enum class TCreateResult {
     Created,   // this process is the receiver now
@@ -26,10 +26,10 @@ class TMessageChannel {
     Failed,        // not delivered (too large, or the receiver took none for too long)
   };
 
-  TMessageChannel() = default;
-  ~TMessageChannel() { Close(); }
-  TMessageChannel(const TMessageChannel&) = delete;
-  TMessageChannel& operator=(const TMessageChannel&) = delete;
+  TJobChannel() = default;
+  ~TJobChannel() { Close(); }
+  TJobChannel(const TJobChannel&) = delete;
+  TJobChannel& operator=(const TJobChannel&) = delete;
 
   // Where the channel `name` lives: "$XDG_RUNTIME_DIR/quorvane/" + name, or
   // "/tmp/quorvane-<uid>/" + name without a runtime directory. The directory is created private

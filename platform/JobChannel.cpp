@@ -1,4 +1,4 @@
-#include "platform/MessageChannel.h"
+#include "platform/JobChannel.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -129,7 +129,7 @@ long ReceiveWithSender(int fd, char* buffer, size_t capacity, int flags,
 
 }  // namespace
 
-std::string TMessageChannel::PathFor(const std::string& name) {
+std::string TJobChannel::PathFor(const std::string& name) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const uid_t user = ::geteuid();
   const std::string directory = runtime != nullptr && runtime[0] == '/'
@@ -150,7 +150,7 @@ std::string TMessageChannel::PathFor(const std::string& name) {
   return MakeAddress(path, address) ? path : std::string();
 }
 
-bool TMessageChannel::BindTo(const std::string& path) {
+bool TJobChannel::BindTo(const std::string& path) {
   sockaddr_un address;
   if (!MakeAddress(path, address)) {
     errno = ENAMETOOLONG;
@@ -176,7 +176,7 @@ bool TMessageChannel::BindTo(const std::string& path) {
   return true;
 }
 
-TMessageChannel::TCreateResult TMessageChannel::Create(const std::string& path) {
+TJobChannel::TCreateResult TJobChannel::Create(const std::string& path) {
   Close();
   if (path.empty()) {
     return TCreateResult::Unusable;
@@ -211,7 +211,7 @@ TMessageChannel::TCreateResult TMessageChannel::Create(const std::string& path) 
   return BindTo(path) ? TCreateResult::Created : TCreateResult::Unusable;
 }
 
-bool TMessageChannel::Open(const std::string& path) {
+bool TJobChannel::Open(const std::string& path) {
   Close();
   fd_.Reset(NewSocket());
   if (!fd_.Valid() || ConnectError(fd_.Get(), path) != 0) {
@@ -221,7 +221,7 @@ bool TMessageChannel::Open(const std::string& path) {
   return true;
 }
 
-TMessageChannel::TSendResult TMessageChannel::Send(std::string_view message) {
+TJobChannel::TSendResult TJobChannel::Send(std::string_view message) {
   if (!IsOpen()) {
     return TSendResult::Failed;
   }
@@ -268,7 +268,7 @@ TMessageChannel::TSendResult TMessageChannel::Send(std::string_view message) {
   }
 }
 
-std::optional<size_t> TMessageChannel::NextMessageSize() const {
+std::optional<size_t> TJobChannel::NextMessageSize() const {
   if (!IsOpen()) {
     return std::nullopt;
   }
@@ -283,7 +283,7 @@ std::optional<size_t> TMessageChannel::NextMessageSize() const {
   return static_cast<size_t>(length);
 }
 
-long TMessageChannel::Receive(char* buffer, size_t capacity) {
+long TJobChannel::Receive(char* buffer, size_t capacity) {
   if (!IsOpen()) {
     return -1;
   }
@@ -300,7 +300,7 @@ long TMessageChannel::Receive(char* buffer, size_t capacity) {
   return length;
 }
 
-bool TMessageChannel::WaitForMessage(int milliseconds) const {
+bool TJobChannel::WaitForMessage(int milliseconds) const {
   if (!IsOpen()) {
     return false;
   }
@@ -312,7 +312,7 @@ bool TMessageChannel::WaitForMessage(int milliseconds) const {
   return ready > 0 && (watch.revents & POLLIN) != 0;
 }
 
-void TMessageChannel::StopReceiving() {
+void TJobChannel::StopReceiving() {
   if (!IsReceiver() || stopped_) {
     return;
   }
@@ -331,7 +331,7 @@ void TMessageChannel::StopReceiving() {
   stopped_ = true;
 }
 
-void TMessageChannel::Close() {
+void TJobChannel::Close() {
   StopReceiving();
   fd_.Close();
   path_.clear();

@@ -8,17 +8,17 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "platform/MessageChannel.h"
+#include "platform/JobChannel.h"
 
 namespace quorvane {
 namespace {
 
 using test::TScopedEnvironment;
 using test::TTempDir;
-using TCreate = TMessageChannel::TCreateResult;
-using TSend = TMessageChannel::TSendResult;
+using TCreate = TJobChannel::TCreateResult;
+using TSend = TJobChannel::TSendResult;
 
-std::string Take(TMessageChannel& channel) {
+std::string Take(TJobChannel& channel) {
   const std::optional<size_t> size = channel.NextMessageSize();
   if (!size) {
     return "<none>";
@@ -69,11 +69,11 @@ size_t OpenDescriptors() {
   return test::EntryNames("/proc/self/fd").size();
 }
 
-class MessageChannel : public ::testing::Test {
+class JobChannel : public ::testing::Test {
  protected:
   void SetUp() override {
     environment.Set("XDG_RUNTIME_DIR", dir.Path().substr(0, dir.Path().size() - 1));
-    path = TMessageChannel::PathFor("{channel}");
+    path = TJobChannel::PathFor("{channel}");
     ASSERT_EQ(path, dir / "quorvane/{channel}");
   }
   TTempDir dir;
@@ -81,42 +81,42 @@ class MessageChannel : public ::testing::Test {
   std::string path;
 };
 
-TEST_F(MessageChannel, LivesOnlyInAPrivateDirectoryOfTheUser) {
+TEST_F(JobChannel, LivesOnlyInAPrivateDirectoryOfTheUser) {
   struct stat status {};
   ASSERT_EQ(::lstat((dir / "quorvane").c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0700u);
-  EXPECT_EQ(TMessageChannel::PathFor(std::string(120, 'x')), "") << "too long for an address";
+  EXPECT_EQ(TJobChannel::PathFor(std::string(120, 'x')), "") << "too long for an address";
 
   ::chmod((dir / "quorvane").c_str(), 0755);
-  EXPECT_EQ(TMessageChannel::PathFor("{channel}"), "") << "others may enter";
+  EXPECT_EQ(TJobChannel::PathFor("{channel}"), "") << "others may enter";
   ::chmod((dir / "quorvane").c_str(), 0700);
 
   if (::geteuid() == 0) {
     ASSERT_EQ(::chown((dir / "quorvane").c_str(), 65534, 65534), 0);
-    EXPECT_EQ(TMessageChannel::PathFor("{channel}"), "") << "another user's directory";
+    EXPECT_EQ(TJobChannel::PathFor("{channel}"), "") << "another user's directory";
   }
   std::filesystem::remove_all(dir / "quorvane");
   std::filesystem::create_directory(dir / "elsewhere");
   ::chmod((dir / "elsewhere").c_str(), 0700);
   std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "quorvane");
-  EXPECT_EQ(TMessageChannel::PathFor("{channel}"), "") << "a symbolic link";
+  EXPECT_EQ(TJobChannel::PathFor("{channel}"), "") << "a symbolic link";
 
   // No runtime directory (or a relative one, which is no runtime directory): /tmp.
   const std::string fallback = "/tmp/quorvane-" + std::to_string(::geteuid());
   const bool existed = std::filesystem::exists(fallback);
   environment.Set("XDG_RUNTIME_DIR", "relative/run");
-  const std::string inTmp = TMessageChannel::PathFor("{channel}");
+  const std::string inTmp = TJobChannel::PathFor("{channel}");
   environment.Set("XDG_RUNTIME_DIR", std::nullopt);
-  EXPECT_EQ(TMessageChannel::PathFor("{channel}"), inTmp);
+  EXPECT_EQ(TJobChannel::PathFor("{channel}"), inTmp);
   if (!existed) {
     std::filesystem::remove(fallback);
   }
   EXPECT_TRUE(inTmp.empty() || inTmp == fallback + "/{channel}") << inTmp;
 }
 
-TEST_F(MessageChannel, OneReceiverPerNameAndDeadOnesAreReplaced) {
-  TMessageChannel first;
-  TMessageChannel second;
+TEST_F(JobChannel, OneReceiverPerNameAndDeadOnesAreReplaced) {
+  TJobChannel first;
+  TJobChannel second;
   ASSERT_EQ(first.Create(path), TCreate::Created);
   EXPECT_EQ(second.Create(path), TCreate::InUse);
   EXPECT_FALSE(second.IsOpen());
@@ -125,7 +125,7 @@ TEST_F(MessageChannel, OneReceiverPerNameAndDeadOnesAreReplaced) {
 
   LeaveStaleSocket(path);
   EXPECT_EQ(second.Create(path), TCreate::Created);
-  TMessageChannel sender;
+  TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
   EXPECT_EQ(sender.Send("hello"), TSend::Sent);
   EXPECT_EQ(Take(second), "hello");
@@ -137,11 +137,11 @@ TEST_F(MessageChannel, OneReceiverPerNameAndDeadOnesAreReplaced) {
   EXPECT_EQ(test::ReadBytes(path), "not a socket") << "a file that is no socket is kept";
 }
 
-TEST_F(MessageChannel, MessagesArriveWholeInOrderAndEmptyOnesCount) {
-  TMessageChannel receiver;
+TEST_F(JobChannel, MessagesArriveWholeInOrderAndEmptyOnesCount) {
+  TJobChannel receiver;
   ASSERT_EQ(receiver.Create(path), TCreate::Created);
   EXPECT_FALSE(receiver.NextMessageSize());
-  TMessageChannel sender;
+  TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
   const std::string large(100000, 'L');
   for (const std::string& message : {std::string("one"), std::string(), large}) {
@@ -158,10 +158,10 @@ TEST_F(MessageChannel, MessagesArriveWholeInOrderAndEmptyOnesCount) {
   EXPECT_FALSE(receiver.WaitForMessage(10));
 }
 
-TEST_F(MessageChannel, StoppingLetsNoSenderBelieveInALostMessage) {
-  TMessageChannel receiver;
+TEST_F(JobChannel, StoppingLetsNoSenderBelieveInALostMessage) {
+  TJobChannel receiver;
   ASSERT_EQ(receiver.Create(path), TCreate::Created);
-  TMessageChannel sender;
+  TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
   EXPECT_EQ(sender.Send("before"), TSend::Sent);
   receiver.StopReceiving();
@@ -171,7 +171,7 @@ TEST_F(MessageChannel, StoppingLetsNoSenderBelieveInALostMessage) {
   EXPECT_FALSE(receiver.NextMessageSize()) << "an empty, stopped queue is no empty message";
 
   // A new receiver may take the name at once; the old one's end leaves it alone.
-  TMessageChannel next;
+  TJobChannel next;
   ASSERT_EQ(next.Create(path), TCreate::Created);
   receiver.Close();
   EXPECT_TRUE(std::filesystem::exists(path));
@@ -182,15 +182,15 @@ TEST_F(MessageChannel, StoppingLetsNoSenderBelieveInALostMessage) {
   EXPECT_EQ(sender.Send("gone"), TSend::ReceiverGone);
 }
 
-TEST_F(MessageChannel, SendersWaitWhileTheQueueIsFull) {
-  TMessageChannel receiver;
+TEST_F(JobChannel, SendersWaitWhileTheQueueIsFull) {
+  TJobChannel receiver;
   ASSERT_EQ(receiver.Create(path), TCreate::Created);
   constexpr int kSenders = 40;
   std::vector<std::thread> senders;
   std::vector<TSend> results(kSenders, TSend::Failed);
   for (int i = 0; i < kSenders; ++i) {
     senders.emplace_back([&, i] {
-      TMessageChannel sender;
+      TJobChannel sender;
       if (sender.Open(path)) {
         results[i] = sender.Send("job " + std::to_string(i));
       }
@@ -208,10 +208,10 @@ TEST_F(MessageChannel, SendersWaitWhileTheQueueIsFull) {
   EXPECT_EQ(std::count(results.begin(), results.end(), TSend::Sent), kSenders);
 }
 
-TEST_F(MessageChannel, OnlyTheOwnUsersMessagesAreTaken) {
-  TMessageChannel receiver;
+TEST_F(JobChannel, OnlyTheOwnUsersMessagesAreTaken) {
+  TJobChannel receiver;
   ASSERT_EQ(receiver.Create(path), TCreate::Created);
-  TMessageChannel sender;
+  TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
 
   // Descriptors passed along are never kept.
