@@ -88,12 +88,16 @@ std::map<dev_t, std::string>& WrittenFileSystems() {
   return fileSystems;
 }
 
+void RememberFileSystem(dev_t device, const TFileLocation& location) {
+  const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
+  WrittenFileSystems().try_emplace(device,
+                                   location.DirectoryPath.empty() ? "." : location.DirectoryPath);
+}
+
 void RememberFileSystem(const TFileLocation& location) {
   struct stat status;
   if (SystemCalls().Fstat(location.Directory.Get(), &status) == 0) {
-    const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
-    WrittenFileSystems().try_emplace(status.st_dev,
-                                     location.DirectoryPath.empty() ? "." : location.DirectoryPath);
+    RememberFileSystem(status.st_dev, location);
   }
 }
 
@@ -401,7 +405,7 @@ TFileError WriteReadFile(const TReadFile& file, std::string_view data,
   }
   const TFileError result = Replace(file.Location, file.Status, data, options);
   if (result == TFileError::None) {
-    RememberFileSystem(file.Location);
+    RememberFileSystem(file.Status.st_dev, file.Location);  // a file lies on its folder's
   }
   return result;
 }
