@@ -246,8 +246,8 @@ int main(int argc, char** argv) {
   PrintBase("find DIR -type f | wc -l", best.Find);
   Print("rewrite only (no compression)", best.Rewrite, best.Copy, "cp -r", &best.FlushedCopy, 0);
   Print("quorvane -r -o OUT DIR", best.Mirror, best.Copy, "cp -r", &best.FlushedCopy, 2);
-  Print("cp -r + quorvane -k -r (in place)", AddTimes(best.Copy, best.InPlace), best.Copy,
-        "cp -r", &best.FlushedCopy, 4);
+  Print("cp -r + quorvane -k -r (in place)", AddTimes(best.Copy, best.InPlace), best.Copy, "cp -r",
+        &best.FlushedCopy, 4);
   Print("quorvane -m -r DIR (unchanged)", best.Unchanged, best.Find, "find", nullptr, 1.5);
   std::printf("%-32s %7.2fx the page  (bound 1.5x)\n", "peak memory, 50 MB page in place", peak);
   if (std::getenv("QUORVANE_BENCH_KEEP") == nullptr) {

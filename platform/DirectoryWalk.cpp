@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <utility>
 #include <optional>
+#include <utility>
 
 #include "platform/FileAttributes.h"
 #include "support/Paths.h"
@@ -64,8 +64,8 @@ TDirListing FindNamedFiles(const std::string& dir, const TListRequest& request) 
     if (name.empty() || IsHiddenName(name)) {
       continue;
     }
-    if (auto entry =
-            RegularFileEntry(AT_FDCWD, IncludeTrailingSlash(dir) + name, dir, name, request.Archive)) {
+    if (auto entry = RegularFileEntry(AT_FDCWD, IncludeTrailingSlash(dir) + name, dir, name,
+                                      request.Archive)) {
       listing.Files.push_back(std::move(*entry));
     }
   }
