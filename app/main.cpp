@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,12 @@ namespace {
 
 using namespace quorvane;
 
-void ShowBatchHelp(bool asError) {
+// In a terminal the help is printed; started from a launcher, with nowhere to print, it comes
+// in a message box (a window road).
+int ShowBatchHelp(bool asError) {
   const std::string text = TerminalText(std::string(kBatchHelpText));
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
+  return asError ? kExitUsage : kExitSuccess;
 }
 
 // Without a display the editor cannot open: Qt would abort. Say so, and where the batch is.
@@ -86,7 +90,9 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
 }
 
 #ifdef QUORVANE_WINDOWS
-int RunEditor(int argc, char** argv) {
+// The editor window, with `file` (if any) open in it; a file that cannot be read is reported
+// and leaves the window empty.
+int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(QIcon::fromTheme("quorvane"));
@@ -98,25 +104,37 @@ int RunEditor(int argc, char** argv) {
   TMainWindow window(GuiLanguageChooser(nullptr));
   dialogMessages.SetParentWindow(&window);
   window.show();
+  if (file) {
+    window.Session().OpenGivenFile(*file);
+  }
   const int code = QApplication::exec();
   dialogMessages.SetParentWindow(nullptr);
   return code;
 }
 
-// The roads with windows: the editor, the batch and the installation with a display.
-int RunWindows(int argc, char** argv, TStartAction action, std::unique_ptr<TJob> job) {
+// The roads with windows: the editor (with the file of -e, if any), the help, the batch and the
+// installation with a display.
+int RunWindows(int argc, char** argv, TStartAction action, std::unique_ptr<TJob> job,
+               const std::optional<std::string>& file) {
   switch (action) {
+    case TStartAction::Help:
+    case TStartAction::HelpError: {
+      const bool asError = action == TStartAction::HelpError;
+      ShowWindowHelp(argc, argv, std::string(kBatchHelpText), asError);
+      return asError ? kExitUsage : kExitSuccess;
+    }
     case TStartAction::Install:
     case TStartAction::Deinstall:
       return RunWindowInstallation(argc, argv, action == TStartAction::Deinstall);
     case TStartAction::Batch:
       return RunWindowBatch(argc, argv, std::move(job));
     default:
-      return RunEditor(argc, argv);
+      return RunEditor(argc, argv, file);
   }
 }
 #else
-int RunWindows(int, char** argv, TStartAction, std::unique_ptr<TJob>) {
+int RunWindows(int, char** argv, TStartAction, std::unique_ptr<TJob>,
+               const std::optional<std::string>&) {
   const int error = ExecWindowProgram(argv);
   std::fprintf(stderr, "quorvane: %s: %s\n", WindowProgramPath().c_str(), std::strerror(error));
   return kExitFailure;
@@ -133,30 +151,32 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const std::optional<std::string> file = EditFileArgument(args)) {
+    return DisplayAvailable() ? RunWindows(argc, argv, TStartAction::Editor, nullptr, file)
+                              : ReportNoDisplay(argc, argv);
+  }
   auto job = std::make_unique<TJob>();
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return DisplayAvailable() ? RunWindows(argc, argv, action, std::move(job))
+      return DisplayAvailable() ? RunWindows(argc, argv, action, std::move(job), std::nullopt)
                                 : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
-      ShowBatchHelp(false);
-      return kExitSuccess;
+    case TStartAction::HelpError:
+      return UseConsoleUi() ? ShowBatchHelp(action == TStartAction::HelpError)
+                            : RunWindows(argc, argv, action, std::move(job), std::nullopt);
     case TStartAction::Version:
       std::printf("%s\n", std::string(kVersionText).c_str());
       return kExitSuccess;
-    case TStartAction::HelpError:
-      ShowBatchHelp(true);
-      return kExitUsage;
     case TStartAction::Install:
     case TStartAction::Deinstall:
       return UseConsoleUi() ? RunInstallation(argc, argv, action == TStartAction::Deinstall)
-                            : RunWindows(argc, argv, action, std::move(job));
+                            : RunWindows(argc, argv, action, std::move(job), std::nullopt);
     case TStartAction::Batch:
       // A pipe's user is a script or a terminal, never a file manager.
       return UseConsoleUi() || job->UsesStandardStreams()
                  ? RunBatchMode(argc, argv, std::move(job))
-                 : RunWindows(argc, argv, action, std::move(job));
+                 : RunWindows(argc, argv, action, std::move(job), std::nullopt);
   }
   return kExitSuccess;
 }

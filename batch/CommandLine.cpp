@@ -8,6 +8,7 @@ const std::string_view kBatchHelpText =
     "params for batchmode:\r-h show this help\r-i install program\r-d deinstall program\r"
     "-a treat only changed files, keep archive status\r-m treat only changed files, reset "
     "archive status\r-k keep date of file\r-s use client/server mode\r-r recursive into subdirs\r"
+    "-e FILE, --edit FILE open FILE in the editor window\r"
     "-l the paths are file names, not masks\r-q quiet: no line per file, no summary\r"
     "-o DIR write the results below DIR, leave the files as they are\r"
     "- read standard input, write the result to standard output\r"
@@ -122,6 +123,13 @@ TStartAction CheckCommandLine(const std::vector<std::string>& args, TJob& job) {
     job.AddPath(args[index]);
   }
   return TStartAction::Batch;
+}
+
+std::optional<std::string> EditFileArgument(const std::vector<std::string>& args) {
+  if (args.size() == 2 && (args[0] == "-e" || args[0] == "--edit") && !args[1].empty()) {
+    return args[1];
+  }
+  return std::nullopt;
 }
 
 }  // namespace quorvane

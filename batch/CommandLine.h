@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,10 @@ enum class TStartAction {
   Install,    // -i
   Deinstall,  // -d
 };
+
+// The file to open in the editor when the arguments (without the program name) are "-e FILE"
+// or "--edit FILE"; nothing otherwise (then CheckCommandLine reads them).
+std::optional<std::string> EditFileArgument(const std::vector<std::string>& args);
 
 // Reads the arguments (without the program name) into `job`. Switches act where they stand:
 // -h, -i and -d end the reading; "--" ends the switches; the first argument that is not an

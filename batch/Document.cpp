@@ -88,27 +88,21 @@ class TWrittenIncludes : public IIncludeFiles {
   std::function<void(const std::string&)> awaitWrite_;
 };
 
-std::string FileMessage(uint32_t textId, std::string_view fallback, const std::string& file) {
-  return CapText(ReplaceAll(GetText(textId, fallback), "%s", ShownName(file)));
-}
-
 std::string WriteFailureMessage(TFileError error, const std::string& file) {
   switch (error) {
     case TFileError::Changed:
-      return FileMessage(textid::kFileChangedMeanwhile,
+      return NameMessage(textid::kFileChangedMeanwhile, file,
                          "file %s was changed by another program during the compression and is "
-                         "left as it is.",
-                         file);
+                         "left as it is.");
     case TFileError::NoJournal:
-      return FileMessage(textid::kFileNoJournal,
+      return NameMessage(textid::kFileNoJournal, file,
                          "file %s can only be rewritten where it lies (it has several names, or "
                          "its folder allows no new file), and no copy of its old content could "
-                         "be kept; it is left as it is.",
-                         file);
+                         "be kept; it is left as it is.");
     case TFileError::AccessDenied:
-      return FileMessage(textid::kFileWriteProtected, {}, file);
+      return NameMessage(textid::kFileWriteProtected, file);
     default:
-      return FileMessage(textid::kFileCannotBeWritten, "file %s cannot be written.", file);
+      return NameMessage(textid::kFileCannotBeWritten, file, "file %s cannot be written.");
   }
 }
 
@@ -126,20 +120,18 @@ bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& rea
       return true;
     case TJournalRestore::TStatus::Restored:
       Messages().Information(
-          FileMessage(textid::kFileRestored,
-                      "file %s was put back to its content from before an interrupted write.",
-                      file),
+          NameMessage(textid::kFileRestored, file,
+                      "file %s was put back to its content from before an interrupted write."),
           "Quorvane");
       return ReadDocumentFile(file, text, read);
     case TJournalRestore::TStatus::Failed:
       break;
   }
   text.clear();
-  Messages().Error(FileMessage(textid::kFileNotRestored,
+  Messages().Error(NameMessage(textid::kFileNotRestored, file,
                                "file %s was left half-written by an interrupted write and cannot "
                                "be put back yet; it is left as it is, and its old content is "
-                               "kept in",
-                               file) +
+                               "kept in") +
                    " " + ShownName(restore.JournalPath) + ".");
   return false;
 }
@@ -368,6 +360,7 @@ bool TDocument::CompressEditor(const std::string& fileName) {
   if (original != text) {
     host_->SetEditorText(text);
   }
+  host_->TextCompressed(original, text);
   progress.SetFinished();
   host_->WaitUntilProgressClosed();
   if (stats.Modified) {

@@ -25,6 +25,8 @@ class IEditorHost {
   virtual TWindowHandle OwnerWindow() = 0;
   // Handles events until the user has closed the finished progress window.
   virtual void WaitUntilProgressClosed() = 0;
+  // A compression of the editor's text ran to its end: the text before it and after it.
+  virtual void TextCompressed(const std::string& before, const std::string& after) = 0;
 };
 
 // A document's size before and after its compression, in bytes; before, as the statistics

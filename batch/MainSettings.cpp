@@ -57,6 +57,7 @@ void LoadMainSettings(TSettingsStore& reg, TDocument& document, TWindowSettings&
     window.LineBreak = reg.ReadBool("Linebreak");
     window.ViewSymbolbar = reg.ReadBool("ViewSymbolbar");
     window.ViewStatusbar = reg.ReadBool("ViewStatusbar");
+    window.Highlighting = reg.ReadBool("Highlighting");
     document.Waittime = reg.ReadInteger("Waittime").value_or(1000);
     document.StrictPre = reg.ReadBool("StrictPre").value_or(false);
     reg.CloseKey();
@@ -87,6 +88,9 @@ void SaveMainSettings(TSettingsStore& reg, const TDocument& document,
   if (window.ViewStatusbar) {
     reg.Write("ViewStatusbar", *window.ViewStatusbar);
   }
+  if (window.Highlighting) {
+    reg.Write("Highlighting", *window.Highlighting);
+  }
   reg.Write("BreakTags", document.TagList.CommaText());
   reg.Write("StrictPre", document.StrictPre);
   reg.Write("ContextmenuCaption", window.ContextmenuCaption);
@@ -99,6 +103,10 @@ void SaveMainSettings(TSettingsStore& reg, const TDocument& document,
 
 int LoadLanguageSettings(TSettingsStore* reg, TWindowSettings* window) {
   if (LanguageInitialised()) {
+    if (window != nullptr) {
+      window->LanguageFile = CurrentLanguageFile();
+      window->CountryFile = CurrentCountryFile();
+    }
     return 0;
   }
   std::unique_ptr<TSettingsStore> temporary;

@@ -14,6 +14,7 @@ struct TWindowSettings {
   std::optional<bool> LineBreak;
   std::optional<bool> ViewSymbolbar;
   std::optional<bool> ViewStatusbar;
+  std::optional<bool> Highlighting;  // the colours of the HTML source
   std::optional<TFontSettings> Font;
   std::string ContextmenuCaption;  // kept as stored; nothing else uses it
   THistoryList History;
@@ -29,8 +30,9 @@ void LoadMainSettings(TSettingsStore& reg, TDocument& document, TWindowSettings&
 void SaveMainSettings(TSettingsStore& reg, const TDocument& document,
                       const TWindowSettings& window);
 
-// Loads the stored language and country files unless a language is loaded already. Returns
-// the load's result, or -1 when there are no settings.
+// Loads the stored language and country files unless a language is loaded already, and gives
+// `window` the names of the files in use. Returns the load's result, or -1 when there are no
+// settings.
 int LoadLanguageSettings(TSettingsStore* reg, TWindowSettings* window = nullptr);
 
 }  // namespace quorvane

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "batch/TerminalQuestions.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/System.h"
@@ -87,7 +88,7 @@ std::string TerminalLines(const QString& text) {
 
 std::string TerminalText(const std::string& text) {
   std::string lines = ReplaceAll(ReplaceAll(text, "\r\n", "\n"), "\r", "\n");
-  return Win1252ToUtf8(lines);
+  return ShownText(lines);
 }
 
 void TConsoleMessages::ShowError(const QString& text) {
@@ -101,33 +102,30 @@ void TConsoleMessages::ShowInformation(const QString& text, const QString&) {
 }
 
 IMessages::TAnswer TConsoleMessages::Ask(const QString& question, const QString&, bool withCancel) {
-  const std::optional<bool> answer = AskYesNoOnTerminal(TerminalLines(question));
+  const std::optional<size_t> answer = AskOnTerminal(YesNoQuestion(TerminalLines(question)));
   if (!answer) {
     return withCancel ? TAnswer::Cancel : TAnswer::Yes;
   }
-  return *answer ? TAnswer::Yes : TAnswer::No;
+  return *answer == 0 ? TAnswer::Yes : TAnswer::No;
 }
 
 // Without anybody to ask, an error stops the work rather than being passed over.
 IMessages::TErrorChoice TConsoleMessages::AskAboutError(const QString& text, const QString&) {
-  const std::optional<TErrorAnswer> answer = AskAbortRetryIgnoreOnTerminal(TerminalLines(text));
+  const std::optional<size_t> answer = AskOnTerminal(AbortRetryIgnoreQuestion(TerminalLines(text)));
   if (!answer) {
     ShowError(text);
     return TErrorChoice::Abort;
   }
-  switch (*answer) {
-    case TErrorAnswer::Retry:
-      return TErrorChoice::Retry;
-    case TErrorAnswer::Ignore:
-      return TErrorChoice::Ignore;
-    case TErrorAnswer::Abort:
-      break;
-  }
-  return TErrorChoice::Abort;
+  const TErrorChoice choices[] = {TErrorChoice::Abort, TErrorChoice::Retry, TErrorChoice::Ignore};
+  return choices[*answer];
+}
+
+std::string NameMessage(uint32_t textId, const std::string& name, std::string_view fallback) {
+  return CapText(ReplaceAll(GetText(textId, fallback), "%s", ShownName(name)));
 }
 
 void ShowErrorMessage(uint32_t textId, const std::string& name) {
-  Messages().Error(CapText(ReplaceAll(GetText(textId), "%s", ShownName(name))));
+  Messages().Error(NameMessage(textId, name));
 }
 
 }  // namespace quorvane

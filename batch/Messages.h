@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace quorvane {
 
@@ -66,8 +67,11 @@ int ErrorMessagesShown();
 // A text of the program as the terminal shows it: UTF-8, line breaks as line feeds.
 std::string TerminalText(const std::string& text);
 
-// The batch's error message: the text `textId` with "%s" replaced by the file or directory
-// name `name` as it is shown (control characters escaped), capitalised.
+// The text `textId` (`fallback` when the language has none) with "%s" replaced by the file or
+// directory name `name`, marked to be shown as it is written, and capitalised.
+std::string NameMessage(uint32_t textId, const std::string& name, std::string_view fallback = {});
+
+// The batch's error message: NameMessage of `textId` and `name`.
 void ShowErrorMessage(uint32_t textId, const std::string& name);
 
 }  // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include "batch/ProgramId.h"
 #include "platform/SettingsFile.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 
 namespace quorvane {
@@ -97,7 +98,7 @@ void TSettingsStore::DeleteAppKey(std::string_view subKey) {
 
 void TSettingsStore::Flush() {
   if (!file_->Sync()) {
-    throw TSettingsError("cannot write the settings to " + file_->FilePath());
+    throw TSettingsError("cannot write the settings to " + ShownName(file_->FilePath()));
   }
 }
 

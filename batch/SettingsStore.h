@@ -11,7 +11,7 @@ namespace quorvane {
 
 class TSettingsFile;
 
-// A settings write that the settings file refused.
+// A settings write that the settings file refused; its message is a program text.
 class TSettingsError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <filesystem>
 
 #include <cerrno>
 
@@ -79,7 +80,7 @@ void TEditorSession::Finish() {
   try {
     SaveMainSettings(store_, document_, settings_);
   } catch (const TSettingsError& error) {
-    Messages().Error(QString::fromStdString(error.what()));
+    Messages().Error(std::string(error.what()));
   }
   SetPreviewFileName({});
 }
@@ -99,7 +100,7 @@ void TEditorSession::SetLanguageFiles(const std::string& country, const std::str
 
 QString TEditorSession::DocumentName() const {
   return FileName().empty() ? "[" + CapUiText(textid::kUnnamedDocument) + "]"
-                            : PathText(FileName());
+                            : ShownPathText(FileName());
 }
 
 QString TEditorSession::Title() const {
@@ -148,6 +149,7 @@ bool TEditorSession::LoadFile(const std::string& name) {
     return false;
   }
   view_.SetText(bytes, false);
+  ForgetLastCompression();
   watchedFileAge_ = GetFileTime(name);
   document_.SetFileName(name);
   SetPreviewFileName({});
@@ -186,7 +188,7 @@ bool TEditorSession::AskSaveChanges() {
     case IMessages::TAnswer::Cancel:
       return false;
     case IMessages::TAnswer::Yes:
-      return SaveAs();
+      return Save();
     case IMessages::TAnswer::No:
       break;
   }
@@ -206,6 +208,7 @@ bool TEditorSession::New() {
     return false;
   }
   view_.SetText({}, false);
+  ForgetLastCompression();
   document_.SetFileName({});
   previewOutdated_ = false;
   SetModified(false);
@@ -220,6 +223,10 @@ bool TEditorSession::Open() {
   return name && LoadFile(FilePath(*name));
 }
 
+bool TEditorSession::Save() {
+  return FileName().empty() ? SaveAs() : SaveFile(FileName());
+}
+
 bool TEditorSession::SaveAs() {
   const auto name = view_.ChooseFileToSave(FileFilter(), PathText(FileName()));
   return name && SaveFile(FilePath(*name));
@@ -230,6 +237,13 @@ bool TEditorSession::OpenRecent(const std::string& path) {
     return false;
   }
   return CanDiscard() && LoadFile(path);
+}
+
+bool TEditorSession::OpenGivenFile(const std::string& argument) {
+  // Without a working directory (removed meanwhile) the name is taken as it was given.
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(argument, error);
+  return LoadFile(error ? argument : path.lexically_normal().string());
 }
 
 void TEditorSession::CheckReload() {
@@ -256,6 +270,18 @@ bool TEditorSession::Compress() {
   const bool cancelled = document_.Compress(FileName(), false);
   compressing_ = false;
   return !cancelled;
+}
+
+void TEditorSession::TextCompressed(const std::string& before, const std::string& after) {
+  lastCompression_ = TCompressedChange{before, after};
+  view_.ShowLastCompression();
+}
+
+void TEditorSession::ForgetLastCompression() {
+  if (lastCompression_) {
+    lastCompression_.reset();
+    view_.ShowLastCompression();
+  }
 }
 
 // ---- Help

@@ -48,6 +48,14 @@ class IEditorView {
   virtual TWindowHandle Window() = 0;
   // Handles events until the user has closed the finished progress window.
   virtual void WaitUntilProgressClosed() = 0;
+  // The last compression's change came or went (see TEditorSession::LastCompression).
+  virtual void ShowLastCompression() = 0;
+};
+
+// The editor's text before and after a compression, as bytes.
+struct TCompressedChange {
+  std::string Before;
+  std::string After;
 };
 
 class TEditorSession : private IEditorHost {
@@ -90,10 +98,14 @@ class TEditorSession : private IEditorHost {
   // message).
   bool New();
   bool Open();
+  // Save writes to the document's own name, or asks for one as Save as does when it has none.
+  bool Save();
   bool SaveAs();
   bool OpenRecent(const std::string& path);
   bool LoadFile(const std::string& name);
   bool SaveFile(const std::string& name);
+  // Opens a file named on the command line, relative to the working directory.
+  bool OpenGivenFile(const std::string& argument);
   // Whether the window may close now: a modified document is only dropped after the question.
   bool MayClose();
   // When the file changed on disk since it was loaded or saved, asks whether to reload it; a
@@ -104,6 +116,8 @@ class TEditorSession : private IEditorHost {
   // Compresses the editor's text; false when the run was cancelled or is already running.
   bool Compress();
   bool Compressing() const { return compressing_; }
+  // What the last compression of this document changed; nothing after a new document came.
+  const std::optional<TCompressedChange>& LastCompression() const { return lastCompression_; }
 
   // Preview and help in the browser.
   bool Preview();
@@ -130,6 +144,8 @@ class TEditorSession : private IEditorHost {
   void SetEditorModified(bool value) override { view_.SetModified(value); }
   TWindowHandle OwnerWindow() override { return view_.Window(); }
   void WaitUntilProgressClosed() override { view_.WaitUntilProgressClosed(); }
+  void TextCompressed(const std::string& before, const std::string& after) override;
+  void ForgetLastCompression();
 
   bool CanDiscard();
   bool AskSaveChanges();
@@ -147,6 +163,7 @@ class TEditorSession : private IEditorHost {
   bool previewOutdated_ = false;
   bool askingReload_ = false;
   bool compressing_ = false;
+  std::optional<TCompressedChange> lastCompression_;
 };
 
 }  // namespace quorvane

@@ -20,6 +20,22 @@ std::optional<TTextRange> TTextSearch::FindNext(std::string_view text, size_t fr
   return TTextRange{match->Position, match->Length};
 }
 
+std::optional<TTextRange> TTextSearch::FindPrevious(std::string_view text, size_t before) const {
+  const auto match = pattern_.SearchBefore(text, before, matchCase_);
+  if (!match) {
+    return std::nullopt;
+  }
+  return TTextRange{match->Position, match->Length};
+}
+
+bool TTextSearch::IsMatch(std::string_view text, TTextRange range) const {
+  if (range.Length == 0) {
+    return false;
+  }
+  const std::optional<size_t> length = pattern_.MatchAt(text, range.Position, matchCase_);
+  return length == range.Length;
+}
+
 std::vector<TTextRange> TTextSearch::PlanReplaceAll(std::string_view text, size_t from) const {
   std::vector<TTextRange> plan;
   while (from < text.size()) {

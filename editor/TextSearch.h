@@ -27,6 +27,11 @@ class TTextSearch {
 
   // The first match that starts at or after `from`; there is no wrap-around.
   std::optional<TTextRange> FindNext(std::string_view text, size_t from) const;
+  // The last match that starts before `before`.
+  std::optional<TTextRange> FindPrevious(std::string_view text, size_t before) const;
+  // Whether `range` is what the search finds at its start: Replace replaces a selection only
+  // then, whether a literal text or a wildcard pattern found it.
+  bool IsMatch(std::string_view text, TTextRange range) const;
 
   // The matches of repeated search-and-replace steps from `from` on, in order. Each step
   // searches on after the match it replaced, in the original text; an empty match moves on

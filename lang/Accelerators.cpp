@@ -4,13 +4,14 @@
 #include <bitset>
 #include <optional>
 
+#include "lang/Language.h"
+#include "support/TextIds.h"
+
 namespace quorvane {
 
-namespace {
-
-// The caption without its "&" marks; each "&&" pair becomes one "&", which never qualifies as
-// an accelerator and is doubled again when the caption is written back.
-std::string StripMarks(const std::string& caption) {
+// Each "&&" pair becomes one "&", which never qualifies as an accelerator and is doubled again
+// when a caption is written back.
+std::string CaptionWithoutMarks(const std::string& caption) {
   std::string plain;
   plain.reserve(caption.size());
   for (size_t i = 0; i < caption.size(); ++i) {
@@ -23,6 +24,8 @@ std::string StripMarks(const std::string& caption) {
   }
   return plain;
 }
+
+namespace {
 
 bool Qualifies(char c, const std::bitset<256>& used) {
   const bool letterOrDigit =
@@ -70,13 +73,49 @@ std::string WithMark(const std::string& plain, std::optional<size_t> accelerator
 void AssignAccelerators(std::vector<std::string>& captions) {
   std::bitset<256> used;
   for (std::string& caption : captions) {
-    const std::string plain = StripMarks(caption);
+    const std::string plain = CaptionWithoutMarks(caption);
     const std::optional<size_t> accelerator = ChooseAccelerator(plain, used);
     if (accelerator) {
       used.set(static_cast<unsigned char>(AsciiUpper(plain[*accelerator])));
     }
     caption = WithMark(plain, accelerator);
   }
+}
+
+namespace {
+
+std::string KeyName(std::string_view key) {
+  const std::string_view name = key == "Return" ? "Enter" : key;
+  for (size_t index = 0; index < std::size(kMenuKeyNames); ++index) {
+    if (kMenuKeyNames[index] == name) {
+      return GetText(textid::kMenuKeyNamesBase + static_cast<uint32_t>(index), key);
+    }
+  }
+  return std::string(key);
+}
+
+}  // namespace
+
+std::string MenuShortcutText(std::string_view portableText) {
+  if (!LanguageInitialised()) {
+    return std::string(portableText);
+  }
+  std::string text;
+  size_t pos = 0;
+  while (pos < portableText.size()) {
+    // A key's name runs to the next "+" or ", "; its first character always belongs to it, so
+    // that the keys "+" and "," are names too.
+    size_t end = pos + 1;
+    while (end < portableText.size() && portableText[end] != '+' &&
+           portableText.substr(end, 2) != ", ") {
+      ++end;
+    }
+    text += KeyName(portableText.substr(pos, end - pos));
+    const size_t separator = portableText.substr(end, 2) == ", " ? 2 : 1;
+    text += portableText.substr(end, separator);
+    pos = end + separator;
+  }
+  return text;
 }
 
 }  // namespace quorvane

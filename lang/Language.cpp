@@ -84,7 +84,7 @@ int InitLanguage(const std::string& countryFile, const std::string& languageFile
   state.LanguageFile = languageFile;
   LoadLanguageFile(countryFile);
   const int result = LoadLanguageFile(languageFile);
-  state.Initialised = true;
+  state.Initialised = result == 0;
   return result;
 }
 

@@ -30,6 +30,7 @@ int LoadLanguageFile(const std::string& fileName);
 // "String XXXXXXXX not found".
 std::string GetText(uint32_t id, std::string_view fallback = {});
 
+// Whether the last InitLanguage loaded its language file.
 bool LanguageInitialised();
 bool TextsInMemory();
 const std::string& CurrentLanguageFile();

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QString>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -52,41 +53,24 @@ std::optional<std::string> ReadLine(int input) {
   }
 }
 
-// The answer without blanks around it, in lower case.
-std::string NormalAnswer(std::string_view answer) {
-  const size_t first = answer.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  answer = answer.substr(first, answer.find_last_not_of(" \t\r") - first + 1);
-  std::string lower;
-  for (char c : answer) {
-    lower += LowerAscii(c);
-  }
-  return lower;
+// The answer without blanks around it, case-folded.
+QString NormalAnswer(std::string_view answer) {
+  return QString::fromUtf8(answer.data(), static_cast<qsizetype>(answer.size()))
+      .trimmed()
+      .toCaseFolded();
 }
 
-std::optional<bool> ParseAnswer(std::string_view answer) {
-  const std::string lower = NormalAnswer(answer);
-  if (lower == "y" || lower == "yes" || lower == "j" || lower == "ja") {
-    return true;
+std::optional<size_t> ChoiceOf(const TTerminalQuestion& question, std::string_view line) {
+  const QString answer = NormalAnswer(line);
+  if (answer.isEmpty()) {
+    return std::nullopt;
   }
-  if (lower == "n" || lower == "no" || lower == "nein") {
-    return false;
-  }
-  return std::nullopt;
-}
-
-std::optional<TErrorAnswer> ParseErrorAnswer(std::string_view answer) {
-  const std::string lower = NormalAnswer(answer);
-  if (lower == "a" || lower == "abort" || lower == "abbrechen") {
-    return TErrorAnswer::Abort;
-  }
-  if (lower == "r" || lower == "retry" || lower == "w" || lower == "wiederholen") {
-    return TErrorAnswer::Retry;
-  }
-  if (lower == "i" || lower == "ignore" || lower == "ignorieren") {
-    return TErrorAnswer::Ignore;
+  for (size_t choice = 0; choice < question.Answers.size(); ++choice) {
+    for (const std::string& word : question.Answers[choice]) {
+      if (NormalAnswer(word) == answer) {
+        return choice;
+      }
+    }
   }
   return std::nullopt;
 }
@@ -135,23 +119,6 @@ bool WaitUntilReady(int fd, short events, const TInterruptsHeld& held) {
     pollfd stream{fd, events, 0};
     if (::ppoll(&stream, 1, nullptr, &held.Open()) >= 0 || errno != EINTR) {
       return true;  // an error shows in the read or write that follows
-    }
-  }
-}
-
-// Asks `prompt` until `parse` accepts a line; nothing when the input ends first.
-template <typename TParse>
-auto AskUntilAnswered(int input, int output, const std::string& prompt, TParse parse)
-    -> decltype(parse(std::string_view())) {
-  for (;;) {
-    WriteText(output, prompt);
-    const std::optional<std::string> line = ReadLine(input);
-    if (!line) {
-      WriteText(output, "\n");
-      return std::nullopt;
-    }
-    if (auto answer = parse(*line)) {
-      return answer;
     }
   }
 }
@@ -270,30 +237,26 @@ std::string LocaleLanguageCode() {
   return {LowerAscii(locale[0]), LowerAscii(locale[1])};
 }
 
-std::optional<bool> AskYesNo(int input, int output, const std::string& question) {
-  return AskUntilAnswered(input, output, question + " [y/n] ", ParseAnswer);
+std::optional<size_t> Ask(int input, int output, const TTerminalQuestion& question) {
+  for (;;) {
+    WriteText(output, question.Prompt);
+    const std::optional<std::string> line = ReadLine(input);
+    if (!line) {
+      WriteText(output, "\n");
+      return std::nullopt;
+    }
+    if (auto choice = ChoiceOf(question, *line)) {
+      return choice;
+    }
+  }
 }
 
-std::optional<bool> AskYesNoOnTerminal(const std::string& question) {
+std::optional<size_t> AskOnTerminal(const TTerminalQuestion& question) {
   const TFileDescriptor terminal = OpenTerminal();
   if (!terminal.Valid()) {
     return std::nullopt;
   }
-  return AskYesNo(terminal.Get(), terminal.Get(), question);
-}
-
-std::optional<TErrorAnswer> AskAbortRetryIgnore(int input, int output,
-                                                const std::string& question) {
-  return AskUntilAnswered(input, output, question + "\n[a]bort, [r]etry or [i]gnore? ",
-                          ParseErrorAnswer);
-}
-
-std::optional<TErrorAnswer> AskAbortRetryIgnoreOnTerminal(const std::string& question) {
-  const TFileDescriptor terminal = OpenTerminal();
-  if (!terminal.Valid()) {
-    return std::nullopt;
-  }
-  return AskAbortRetryIgnore(terminal.Get(), terminal.Get(), question);
+  return Ask(terminal.Get(), terminal.Get(), question);
 }
 
 }  // namespace quorvane

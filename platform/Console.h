@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -30,21 +31,19 @@ bool WriteStandardOutput(std::string_view data);
 // LC_MESSAGES and LANG that is set ("de_AT.UTF-8" gives "de"); "" for C, POSIX or none.
 std::string LocaleLanguageCode();
 
-// Asks a yes/no question on the controlling terminal until it gets an answer (y, yes, j, ja;
-// n, no, nein; any letter case). Nothing when there is no terminal or its input ends.
-std::optional<bool> AskYesNoOnTerminal(const std::string& question);
+// A question on the terminal: the text shown before each answer is read, and for each choice
+// the answers that name it (UTF-8; compared without regard to letter case, blanks around a
+// typed answer ignored).
+struct TTerminalQuestion {
+  std::string Prompt;
+  std::vector<std::vector<std::string>> Answers;
+};
+
+// Asks `question` on the controlling terminal until an answer names a choice, and returns the
+// choice's index. Nothing when there is no terminal or its input ends first.
+std::optional<size_t> AskOnTerminal(const TTerminalQuestion& question);
 
 // The same dialogue over any pair of descriptors.
-std::optional<bool> AskYesNo(int input, int output, const std::string& question);
-
-enum class TErrorAnswer { Abort, Retry, Ignore };
-
-// Shows an error and asks whether to abort, retry or ignore, on the controlling terminal, until it
-// gets an answer (a, abort, abbrechen; r, retry, w, wiederholen; i, ignore, ignorieren; any
-// letter case). Nothing when there is no terminal or its input ends.
-std::optional<TErrorAnswer> AskAbortRetryIgnoreOnTerminal(const std::string& question);
-
-// The same dialogue over any pair of descriptors.
-std::optional<TErrorAnswer> AskAbortRetryIgnore(int input, int output, const std::string& question);
+std::optional<size_t> Ask(int input, int output, const TTerminalQuestion& question);
 
 }  // namespace quorvane

@@ -11,6 +11,7 @@
 
 #include "platform/FileAttributes.h"
 #include "support/Paths.h"
+#include "support/UnicodeText.h"
 
 namespace quorvane {
 namespace {
@@ -22,6 +23,14 @@ using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
 
 TDirHandle OpenDirectory(const std::string& dir) {
   return TDirHandle(::opendir(dir.empty() ? "." : dir.c_str()));
+}
+
+// The bytes of the character at `pos` of a name: one UTF-8 sequence, or one byte of a name
+// that is no valid UTF-8 there.
+size_t CharLength(std::string_view name, size_t pos) {
+  char32_t cp;
+  const size_t length = DecodeUtf8(name, pos, cp);
+  return length == 0 ? 1 : length;
 }
 
 bool HasWildcards(std::string_view mask) {
@@ -146,12 +155,16 @@ bool WildcardMatch(std::string_view mask, std::string_view name) {
     if (m < mask.size() && mask[m] == '*') {
       starMask = ++m;
       starName = n;
-    } else if (m < mask.size() && (mask[m] == '?' || mask[m] == name[n])) {
+    } else if (m < mask.size() && mask[m] == '?') {
+      ++m;
+      n += CharLength(name, n);
+    } else if (m < mask.size() && mask[m] == name[n]) {
       ++m;
       ++n;
     } else if (starMask != kNone) {
       m = starMask;
-      n = ++starName;
+      starName += CharLength(name, starName);
+      n = starName;
     } else {
       return false;
     }

@@ -38,8 +38,8 @@ TDirListing ListDirectory(const std::string& dir, const TListRequest& request);
 // The files of `dir` that match the one mask `mask`, with their archive attributes.
 std::vector<TDirEntry> FindFiles(const std::string& dir, const std::string& mask);
 
-// Whole-name match: "*" matches any run of characters, "?" any one character, every other
-// character itself in exact letter case.
+// Whole-name match: "*" matches any run of characters, "?" any one character (a UTF-8
+// sequence, or a byte that belongs to none), every other character itself in exact letter case.
 bool WildcardMatch(std::string_view mask, std::string_view name);
 
 }  // namespace quorvane

@@ -183,7 +183,7 @@ QString TSettingsFile::Key(std::string_view group, std::string_view name) const 
 }
 
 void TSettingsFile::Warn(const std::string& message) const {
-  std::cerr << "quorvane: settings file " << ShownName(filePath_) << ": " << message << '\n';
+  std::cerr << "quorvane: settings file " << DisplayName(filePath_) << ": " << message << '\n';
 }
 
 void TSettingsFile::WarnIfUnreadable() const {

@@ -13,9 +13,9 @@
 #include "shell/ActionFiles.h"
 #include "shell/DesktopEntryText.h"
 #include "shell/OldVerbEntries.h"
+#include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/TextIds.h"
-#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
@@ -25,11 +25,6 @@ constexpr char kCaption[] = "Quorvane";
 std::optional<std::string>& HeldCaption() {
   static std::optional<std::string> caption;
   return caption;
-}
-
-// A path or system text among the program's Windows-1252 texts.
-std::string ProgramTextOf(const std::string& text) {
-  return IsValidUtf8(text) ? Utf8ToWin1252(text) : text;
 }
 
 enum class TStepResult { Done, Ignored, Aborted };
@@ -192,10 +187,10 @@ bool WriteClassVerbs(const TClassList& classes, bool registering, const std::str
 
 IMessages::TErrorChoice ConfirmSettingsError(const std::string& path, const std::string& pattern,
                                              int error) {
-  std::string text = ReplaceAll(pattern, "%s", ProgramTextOf(path));
+  std::string text = ReplaceAll(pattern, "%s", ShownName(path));
   if (error != 0) {
     text += '\r';
-    text += ProgramTextOf(std::strerror(error));
+    text += ShownName(std::strerror(error));  // the system's own words, as it writes them
   }
   return Messages().AskAbortRetryIgnore(text, kCaption);
 }

@@ -14,14 +14,12 @@
 #include "platform/SettingsFile.h"
 #include "shell/ContextMenu.h"
 #include "support/Paths.h"
-#include "support/Win1252.h"
 
 namespace quorvane {
 namespace {
 
 void ReportSettingsError(const TSettingsError& error) {
-  const std::string text = error.what();
-  Messages().Error(IsValidUtf8(text) ? Utf8ToWin1252(text) : text);
+  Messages().Error(std::string(error.what()));
 }
 
 void WriteDefaultTagList(TSettingsStore& reg) {

@@ -15,7 +15,7 @@ void THistoryList::Add(const std::string& path) {
     return SameAsciiNoCase(item, path);
   });
   if (found != items_.end()) {
-    std::iter_swap(items_.begin(), found);
+    std::rotate(items_.begin(), found, found + 1);
     return;
   }
   items_.insert(items_.begin(), path);

@@ -11,8 +11,8 @@ class THistoryList {
   static constexpr int kDefaultLimit = 8;
 
   // An empty path does nothing; a path already listed (letters A to Z compared without regard
-  // to case) changes places with the first entry; any other goes to the front, and entries
-  // beyond the limit drop off the end.
+  // to case) moves to the front, so that the list stays newest first; any other goes to the
+  // front, and entries beyond the limit drop off the end.
   void Add(const std::string& path);
   // Appends as loaded from the settings (oldest last), within the limit.
   void Append(const std::string& path);

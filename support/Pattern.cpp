@@ -1,5 +1,6 @@
 #include "support/Pattern.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "support/Escapes.h"
@@ -213,6 +214,23 @@ std::optional<TPattern::Match> TPattern::Search(std::string_view text, size_t fr
       if (pos == std::string_view::npos) {
         return std::nullopt;
       }
+    }
+    if (auto length = MatchAt(text, pos, matchCase)) {
+      return Match{pos, *length};
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<TPattern::Match> TPattern::SearchBefore(std::string_view text, size_t before,
+                                                      bool matchCase) const {
+  // A leading literal can only start where its first character stands.
+  const Element& first = elements_.front();
+  const bool leadingLiteral = first.kind == Kind::Literal;
+  const char wanted = leadingLiteral ? (matchCase ? first.literal[0] : first.upperLiteral[0]) : 0;
+  for (size_t pos = std::min(before, text.size()); pos-- > 0;) {
+    if (leadingLiteral && (matchCase ? text[pos] : UpperChar(text[pos])) != wanted) {
+      continue;
     }
     if (auto length = MatchAt(text, pos, matchCase)) {
       return Match{pos, *length};

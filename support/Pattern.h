@@ -24,6 +24,9 @@ class TPattern {
 
   // The leftmost match that starts at or after `from` (and before the end of the text).
   std::optional<Match> Search(std::string_view text, size_t from, bool matchCase) const;
+  // The rightmost match that starts before `before`: the start positions are tried from
+  // `before` - 1 down to 0, each matched as Search matches it.
+  std::optional<Match> SearchBefore(std::string_view text, size_t before, bool matchCase) const;
 
   // The length of the match that starts exactly at `pos`, if the pattern matches there.
   std::optional<size_t> MatchAt(std::string_view text, size_t pos, bool matchCase) const;

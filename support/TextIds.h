@@ -41,6 +41,8 @@
   X(kSummarySaved, 0x17B4C85D)                                                   \
   X(kSummarySeconds, 0x6A03E9B2)                                                 \
   X(kNoDisplay, 0x0D5E8A47)                                                      \
+  X(kTerminalYesNo, 0x3C7E5B19) /* [y/n] */                                      \
+  X(kTerminalAbortRetryIgnore, 0x6B2D94E7)                                       \
   /* Shell verb registration and its dialog */                                   \
   X(kSettingsWriteError, 0x71D9A386)                                             \
   X(kSettingsRemoveError, 0x3829388A)                                            \
@@ -98,6 +100,16 @@
   X(kOptions, 0x5B983467)                                                        \
   X(kHelpWithBrowser, 0x3B541380)                                                \
   X(kAbout, 0x5099D105)                                                          \
+  X(kSave, 0x2E4660D5)                                                           \
+  X(kCloseDocument, 0x4C2B7E19)                                                  \
+  X(kSearchPrevious, 0x3C0F7C37)                                                 \
+  X(kLargerText, 0x3D8063FA)                                                     \
+  X(kSmallerText, 0x2478B2EA)                                                    \
+  X(kNormalTextSize, 0x355EB42D)                                                 \
+  X(kHighlighting, 0x1D02B16A)                                                   \
+  X(kChanges, 0x392F684E)         /* also the changes dialog's caption */        \
+  X(kCompressedBytes, 0x346B02EA) /* %s: sizes before and after */               \
+  X(kSavedPercent, 0x6D545953)    /* %s: "19 %" */                               \
   /* Search and replace */                                                       \
   X(kInvalidPattern, 0x7E462F94)                                                 \
   X(kNotFound, 0x750FA76F)      /* %s: search text */                            \

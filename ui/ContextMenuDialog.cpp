@@ -154,7 +154,7 @@ void TContextMenuDialog::CreateComponents() {
 }
 
 void TContextMenuDialog::ApplyTexts() {
-  setWindowTitle(UiText(GetText(textid::kEditContextMenu, "Kontextmen\xFC bearbeiten")));
+  setWindowTitle(UiText(CapText(GetText(textid::kEditContextMenu, "Kontextmen\xFC bearbeiten"))));
   std::vector<std::string> captions = {
       CapText(GetText(textid::kAdd, "Hinzuf\xFCgen"), " ->"),
       CapText(GetText(textid::kDoctypesAvailable, "verf\xFCgbare Dateitypen"), ":"),

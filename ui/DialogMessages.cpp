@@ -4,8 +4,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "batch/UiText.h"
+#include "lang/Accelerators.h"
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
@@ -24,11 +28,29 @@ class TArrowCursor {
   TArrowCursor& operator=(const TArrowCursor&) = delete;
 };
 
-QPushButton* AddButton(QMessageBox& box, QMessageBox::StandardButton button, uint32_t textId,
-                       const char* fallback) {
-  QPushButton* added = box.addButton(button);
-  added->setText(UiText(CapText(GetText(textId, fallback))));
+struct TButtonText {
+  QMessageBox::StandardButton Button;
+  uint32_t TextId;
+  const char* Fallback;
+};
+
+// Adds the buttons in order, captioned in the language's words with accelerators across them.
+std::vector<QPushButton*> AddButtons(QMessageBox& box, std::initializer_list<TButtonText> buttons) {
+  std::vector<std::string> captions;
+  for (const TButtonText& button : buttons) {
+    captions.push_back(CapText(GetText(button.TextId, button.Fallback)));
+  }
+  AssignAccelerators(captions);
+  std::vector<QPushButton*> added;
+  for (const TButtonText& button : buttons) {
+    added.push_back(box.addButton(button.Button));
+    added.back()->setText(UiText(captions[added.size() - 1]));
+  }
   return added;
+}
+
+QPushButton* AddOkButton(QMessageBox& box) {
+  return AddButtons(box, {{QMessageBox::Ok, textid::kOk, "OK"}}).front();
 }
 
 QString CaptionText(const QString& caption) {
@@ -40,14 +62,14 @@ void TDialogMessages::ShowError(const QString& text) {
   QApplication::beep();
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::Critical, kProgramCaption, text, QMessageBox::NoButton, parent_);
-  box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
+  box.setDefaultButton(AddOkButton(box));
   box.exec();
 }
 
 void TDialogMessages::ShowInformation(const QString& text, const QString& caption) {
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::NoIcon, CaptionText(caption), text, QMessageBox::NoButton, parent_);
-  box.setDefaultButton(AddButton(box, QMessageBox::Ok, textid::kOk, "OK"));
+  box.setDefaultButton(AddOkButton(box));
   box.exec();
 }
 
@@ -57,12 +79,16 @@ IMessages::TAnswer TDialogMessages::Ask(const QString& question, const QString& 
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::Question, CaptionText(caption), question, QMessageBox::NoButton,
                   parent_);
-  QPushButton* yes = AddButton(box, QMessageBox::Yes, textid::kYes, "Yes");
-  QPushButton* no = AddButton(box, QMessageBox::No, textid::kNo, "No");
-  QPushButton* cancel =
-      withCancel ? AddButton(box, QMessageBox::Cancel, textid::kCancel, "Cancel") : nullptr;
+  const std::vector<QPushButton*> buttons =
+      withCancel ? AddButtons(box, {{QMessageBox::Yes, textid::kYes, "Yes"},
+                                    {QMessageBox::No, textid::kNo, "No"},
+                                    {QMessageBox::Cancel, textid::kCancel, "Cancel"}})
+                 : AddButtons(box, {{QMessageBox::Yes, textid::kYes, "Yes"},
+                                    {QMessageBox::No, textid::kNo, "No"}});
+  QPushButton* yes = buttons[0];
+  QPushButton* no = buttons[1];
   box.setDefaultButton(yes);
-  box.setEscapeButton(withCancel ? cancel : no);
+  box.setEscapeButton(buttons.back());
   box.exec();
   if (box.clickedButton() == yes) {
     return TAnswer::Yes;
@@ -76,9 +102,13 @@ IMessages::TErrorChoice TDialogMessages::AskAboutError(const QString& text,
   TArrowCursor arrow;
   QMessageBox box(QMessageBox::Critical, CaptionText(caption), text, QMessageBox::NoButton,
                   parent_);
-  QPushButton* abort = AddButton(box, QMessageBox::Abort, textid::kAbort, "Abort");
-  QPushButton* retry = AddButton(box, QMessageBox::Retry, textid::kRetry, "Retry");
-  QPushButton* ignore = AddButton(box, QMessageBox::Ignore, textid::kIgnore, "Ignore");
+  const std::vector<QPushButton*> buttons =
+      AddButtons(box, {{QMessageBox::Abort, textid::kAbort, "Abort"},
+                       {QMessageBox::Retry, textid::kRetry, "Retry"},
+                       {QMessageBox::Ignore, textid::kIgnore, "Ignore"}});
+  QPushButton* abort = buttons[0];
+  QPushButton* retry = buttons[1];
+  QPushButton* ignore = buttons[2];
   box.setDefaultButton(abort);
   box.setEscapeButton(abort);
   box.exec();

@@ -1,5 +1,6 @@
 #include "ui/EditorCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -73,6 +74,48 @@ size_t BreakAt(std::string_view bytes, size_t i, TTextEncoding encoding, TLineBr
   return 3;
 }
 
+bool IsTagEnd(char c) {
+  return c == '>';
+}
+bool IsTagEnd(QChar c) {
+  return c == u'>';
+}
+// Whether a block may begin at `i`: not inside a UTF-8 sequence, not between the two halves
+// of a surrogate pair.
+bool BeginsCharacter(std::string_view text, size_t i) {
+  return (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+}
+bool BeginsCharacter(QStringView text, size_t i) {
+  return !text[static_cast<qsizetype>(i)].isLowSurrogate();
+}
+
+// Where the block after the one that begins at `start` begins: after the last ">" in the
+// second half of a block of `longLine`, else after the first ">" within another such length,
+// else where the block is full. `end` when the rest fits in one block.
+template <typename Text>
+size_t NextBlock(Text text, size_t start, size_t longLine) {
+  const size_t end = static_cast<size_t>(text.size());
+  if (longLine == 0 || end - start <= longLine) {
+    return end;
+  }
+  const size_t full = start + longLine;
+  for (size_t i = full; i > start + longLine / 2; --i) {
+    if (IsTagEnd(text[i - 1])) {
+      return i;
+    }
+  }
+  for (size_t i = full; i < end - 1 && i < full + longLine; ++i) {
+    if (IsTagEnd(text[i])) {
+      return i + 1;
+    }
+  }
+  size_t split = full;
+  while (split > start + 1 && !BeginsCharacter(text, split)) {
+    --split;
+  }
+  return split;
+}
+
 constexpr std::pair<TTextEncoding, TUnicodeForm> kUnicodeEncodings[] = {
     {TTextEncoding::Utf16Le, TUnicodeForm::Utf16Le},
     {TTextEncoding::Utf16Be, TUnicodeForm::Utf16Be},
@@ -114,13 +157,22 @@ TTextEncoding TEditorCodec::EncodingOf(std::string_view bytes) {
   return IsValidUtf8(bytes) ? TTextEncoding::Utf8 : TTextEncoding::Win1252;
 }
 
-TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding) {
+std::vector<qsizetype> TEditorCodec::SoftBreaks(QStringView line, size_t longLine) {
+  std::vector<qsizetype> breaks;
+  for (size_t at = NextBlock(line, 0, longLine); at < static_cast<size_t>(line.size());
+       at = NextBlock(line, at, longLine)) {
+    breaks.push_back(static_cast<qsizetype>(at));
+  }
+  return breaks;
+}
+
+TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding, size_t longLine) {
   // UTF-16 and UTF-32 are shown through their UTF-8 form, without the mark, which saving
   // writes again; bytes that do not decode are shown as Windows-1252 like any others.
   if (const TUnicodeForm form = UnicodeFormOf(encoding); form != TUnicodeForm::None) {
     const std::optional<std::string> utf8 = DecodeUnicode(bytes, form);
     TDecodedText result =
-        Decode(utf8 ? *utf8 : bytes, utf8 ? TTextEncoding::Utf8 : TTextEncoding::Win1252);
+        Decode(utf8 ? *utf8 : bytes, utf8 ? TTextEncoding::Utf8 : TTextEncoding::Win1252, longLine);
     if (utf8) {
       result.Encoding = encoding;
     }
@@ -129,7 +181,19 @@ TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding
   TDecodedText result;
   result.Encoding = encoding;
   std::string lines;
-  lines.reserve(bytes.size());
+  lines.reserve(bytes.size() + (longLine == 0 ? 0 : bytes.size() / longLine));
+  const auto appendLine = [&](std::string_view line) {
+    for (size_t from = 0;;) {
+      const size_t next = NextBlock(line, from, longLine);
+      lines.append(line.substr(from, next - from));
+      if (next >= line.size()) {
+        return;
+      }
+      lines += '\n';
+      result.Breaks.push_back(TLineBreak::Soft);
+      from = next;
+    }
+  };
   size_t start = 0;
   for (size_t i = 0; i < bytes.size();) {
     const char c = bytes[i];
@@ -143,13 +207,13 @@ TDecodedText TEditorCodec::Decode(std::string_view bytes, TTextEncoding encoding
       ++i;
       continue;
     }
-    lines.append(bytes.substr(start, i - start));
+    appendLine(bytes.substr(start, i - start));
     lines += '\n';
     result.Breaks.push_back(kind);
     i += length;
     start = i;
   }
-  lines.append(bytes.substr(start));
+  appendLine(bytes.substr(start));
   if (encoding == TTextEncoding::Utf8) {
     result.Text = QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size()));
     // The conversion drops a leading byte order mark; the document keeps it.
@@ -181,6 +245,8 @@ const char* TEditorCodec::BreakBytes(TLineBreak lineBreak, TTextEncoding encodin
       return encoding == TTextEncoding::Utf8 ? "\xEF\xB7\x90" : "\n";
     case TLineBreak::FrameEnd:
       return encoding == TTextEncoding::Utf8 ? "\xEF\xB7\x91" : "\n";
+    case TLineBreak::Soft:
+      return "";
   }
   return "\n";
 }
@@ -200,17 +266,19 @@ void TEditorCodec::Encode(QStringView text, const std::vector<TLineBreak>& break
     out += BreakBytes(kind, encoding);
   };
   if (encoding == TTextEncoding::Utf8) {
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-      if (i == text.size() || text[i].unicode() == kParagraphSeparator) {
-        const QByteArray utf8 = text.mid(start, i - start).toUtf8();
-        out.append(utf8.constData(), static_cast<size_t>(utf8.size()));
-        if (i < text.size()) {
-          appendBreak();
-        }
-        start = i + 1;
-      }
+    // The text converts in one go; in UTF-8 the block separators, the only U+2029 there is in
+    // the editor's text, are E2 80 A9, which no other character contains.
+    const QByteArray utf8 = text.toUtf8();
+    const std::string_view bytes(utf8.constData(), static_cast<size_t>(utf8.size()));
+    out.reserve(out.size() + bytes.size());
+    size_t start = 0;
+    for (size_t at = bytes.find("\xE2\x80\xA9"); at != std::string_view::npos;
+         at = bytes.find("\xE2\x80\xA9", start)) {
+      out.append(bytes.substr(start, at - start));
+      appendBreak();
+      start = at + 3;
     }
+    out.append(bytes.substr(start));
     return;
   }
   out.reserve(out.size() + static_cast<size_t>(text.size()));
@@ -243,6 +311,45 @@ std::string TEditorCodec::SearchBytes(QStringView text) {
     }
   }
   return bytes;
+}
+
+TSoftBreakMap::TSoftBreakMap(std::vector<int> positions) : positions_(std::move(positions)) {
+  offsets_.reserve(positions_.size());
+  for (size_t k = 0; k < positions_.size(); ++k) {
+    offsets_.push_back(positions_[k] - static_cast<int>(k));
+  }
+}
+
+int TSoftBreakMap::TextOffset(int position) const {
+  const auto before = std::lower_bound(positions_.begin(), positions_.end(), position);
+  return position - static_cast<int>(before - positions_.begin());
+}
+
+int TSoftBreakMap::EditorPosition(int offset) const {
+  const auto before = std::upper_bound(offsets_.begin(), offsets_.end(), offset);
+  return offset + static_cast<int>(before - offsets_.begin());
+}
+
+std::pair<int, int> TSoftBreakMap::EditorRange(int offset, int length) const {
+  const int start = EditorPosition(offset);
+  return {start, length <= 0 ? start : EditorPosition(offset + length - 1) + 1};
+}
+
+QString TSoftBreakMap::RealText(QStringView text, int from) const {
+  auto soft = std::lower_bound(positions_.begin(), positions_.end(), from);
+  if (soft == positions_.end() || *soft >= from + text.size()) {
+    return text.toString();
+  }
+  QString real;
+  real.reserve(text.size());
+  qsizetype start = 0;
+  for (; soft != positions_.end() && *soft < from + text.size(); ++soft) {
+    const qsizetype at = *soft - from;
+    real += text.mid(start, at - start);
+    start = at + 1;
+  }
+  real += text.mid(start);
+  return real;
 }
 
 }  // namespace quorvane

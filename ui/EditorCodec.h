@@ -24,6 +24,10 @@ enum class TLineBreak : uint8_t {
   ParagraphSeparator,  // U+2029
   FrameStart,          // U+FDD0
   FrameEnd,            // U+FDD1
+  // No bytes at all: a break the editor shows to split a long line into blocks of about a
+  // kilobyte, which it lays out far faster than one line of megabytes (the editor benchmark
+  // compares the sizes). Saving, copying, searching and compressing never see it.
+  Soft,
 };
 
 struct TDecodedText {
@@ -35,9 +39,17 @@ struct TDecodedText {
 // Converts between a document's bytes and the editor's text.
 class TEditorCodec {
  public:
+  // Lines longer than this many bytes are shown in blocks of about this size, split after a
+  // tag where there is one (a soft break); 0 shows every line whole.
+  static constexpr size_t kLongLine = 1024;
+
   static TTextEncoding EncodingOf(std::string_view bytes);
-  static TDecodedText Decode(std::string_view bytes, TTextEncoding encoding);
+  static TDecodedText Decode(std::string_view bytes, TTextEncoding encoding,
+                             size_t longLine = kLongLine);
   static TDecodedText Decode(std::string_view bytes) { return Decode(bytes, EncodingOf(bytes)); }
+  // Where the editor's text `line` (without line breaks) gets soft breaks: the offsets of the
+  // characters that begin a new block, ascending.
+  static std::vector<qsizetype> SoftBreaks(QStringView line, size_t longLine = kLongLine);
 
   // Appends `text` (which holds no line breaks but the editor's own separators U+2029) in
   // `encoding`; each separator takes the next entry of `breaks` (or `defaultBreak` when they run
@@ -53,6 +65,30 @@ class TEditorCodec {
   static constexpr char kNoSearchByte = '\x1A';
 
   static const char* BreakBytes(TLineBreak lineBreak, TTextEncoding encoding);
+};
+
+// The soft breaks of the editor's text, and the positions with and without them: editor
+// positions count each soft break as a character, offsets into the real text do not.
+class TSoftBreakMap {
+ public:
+  TSoftBreakMap() = default;
+  // The editor positions of the soft breaks, ascending.
+  explicit TSoftBreakMap(std::vector<int> positions);
+
+  bool Empty() const { return positions_.empty(); }
+  // The real text's offset of editor position `position`.
+  int TextOffset(int position) const;
+  // The editor position of the character at `offset` of the real text.
+  int EditorPosition(int offset) const;
+  // The editor range of `length` characters at `offset` of the real text; it does not take in
+  // a soft break after its last character.
+  std::pair<int, int> EditorRange(int offset, int length) const;
+  // `text` (editor positions from `from`) without its soft breaks.
+  QString RealText(QStringView text, int from = 0) const;
+
+ private:
+  std::vector<int> positions_;
+  std::vector<int> offsets_;  // the real text's offset at each soft break
 };
 
 }  // namespace quorvane

@@ -47,21 +47,31 @@ std::optional<TTextSearch> TEditorSearch::CompiledSearch(const TFindReplaceDialo
   return search;
 }
 
-bool TEditorSearch::SearchText(TFindReplaceDialog* dialog) {
+bool TEditorSearch::SearchText(TFindReplaceDialog* dialog, bool forward) {
   const std::optional<TTextSearch> search = CompiledSearch(*dialog);
   if (!search) {
     return false;
   }
-  const auto from = static_cast<size_t>(edit_.SelStart() + edit_.SelLength());
-  const std::optional<TTextRange> match = search->FindNext(edit_.SearchBytes(), from);
+  const std::string& text = edit_.SearchBytes();
+  const TTextRange selection = SelectionInText();
+  const std::optional<TTextRange> match =
+      forward ? search->FindNext(text, selection.Position + selection.Length)
+              : search->FindPrevious(text, selection.Position);
   if (match) {
-    edit_.SetSelection(static_cast<int>(match->Position), static_cast<int>(match->Length));
+    const auto [from, to] = edit_.EditorRange(match->Position, match->Length);
+    edit_.SetSelection(from, to - from);
   }
   return match.has_value();
 }
 
-void TEditorSearch::SearchOrReport(TFindReplaceDialog* dialog) {
-  if (!SearchText(dialog)) {
+TTextRange TEditorSearch::SelectionInText() const {
+  const int from = edit_.SearchOffset(edit_.SelStart());
+  const int to = edit_.SearchOffset(edit_.SelStart() + edit_.SelLength());
+  return {static_cast<size_t>(from), static_cast<size_t>(to - from)};
+}
+
+void TEditorSearch::SearchOrReport(TFindReplaceDialog* dialog, bool forward) {
+  if (!SearchText(dialog, forward)) {
     session_.Messages().Information(FormattedUiText(textid::kNotFound, dialog->FindText()),
                                     QString());
   }
@@ -75,6 +85,14 @@ void TEditorSearch::SearchMore() {
   }
 }
 
+void TEditorSearch::SearchPrevious() {
+  if (!FindDialog1->FindText().isEmpty()) {
+    SearchOrReport(FindDialog1, false);
+  } else {
+    OpenSearchDialog(FindDialog1);
+  }
+}
+
 void TEditorSearch::ReplaceMore() {
   if (!ReplaceDialog1->FindText().isEmpty()) {
     ReplaceDialog1Replace();
@@ -83,16 +101,12 @@ void TEditorSearch::ReplaceMore() {
   }
 }
 
-// The selection is the search text itself, compared literally: a selection that a pattern with
-// wildcards found does not count.
+// The selection is what the search finds at its start, be it a literal text or a pattern's
+// match.
 bool TEditorSearch::SelectionMatches(const TFindReplaceDialog& dialog) const {
-  const QString findText = dialog.FindText();
-  const int length = edit_.SelLength();
-  if (length == 0 || length != findText.size()) {
-    return false;
-  }
-  return edit_.SelText().compare(findText,
-                                 dialog.MatchCase() ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+  const std::optional<TTextSearch> search =
+      TTextSearch::Compile(TEditorCodec::SearchBytes(dialog.FindText()), dialog.MatchCase());
+  return search && search->IsMatch(edit_.SearchBytes(), SelectionInText());
 }
 
 void TEditorSearch::ReplaceDialog1Replace() {
@@ -110,7 +124,8 @@ void TEditorSearch::ReplaceDialog1Replace() {
 void TEditorSearch::ReplaceAllMatches() {
   size_t count = 0;
   if (const std::optional<TTextSearch> search = CompiledSearch(*ReplaceDialog1)) {
-    const auto from = static_cast<size_t>(edit_.SelStart() + edit_.SelLength());
+    const TTextRange selection = SelectionInText();
+    const size_t from = selection.Position + selection.Length;
     const std::vector<TTextRange> plan = search->PlanReplaceAll(edit_.SearchBytes(), from);
     edit_.ReplaceRanges(plan, ReplaceDialog1->ReplaceText());
     count = plan.size();

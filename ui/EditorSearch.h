@@ -25,14 +25,19 @@ class TEditorSearch : public QObject {
   void OpenReplaceDialog() { OpenSearchDialog(ReplaceDialog1); }
   // Find next and Replace next: the last search again, or the dialog when there is none yet.
   void SearchMore();
+  // Find previous: the last match before the selection.
+  void SearchPrevious();
   void ReplaceMore();
 
  private:
   void OpenSearchDialog(TFindReplaceDialog* dialog);
   void FindReplaceDialogShow(TFindReplaceDialog* dialog);
   std::optional<TTextSearch> CompiledSearch(const TFindReplaceDialog& dialog);
-  bool SearchText(TFindReplaceDialog* dialog);
-  void SearchOrReport(TFindReplaceDialog* dialog);
+  // One step forward from the selection's end, or backward from its start; selects the match.
+  bool SearchText(TFindReplaceDialog* dialog, bool forward = true);
+  void SearchOrReport(TFindReplaceDialog* dialog, bool forward = true);
+  // The selection as offsets of the search's text.
+  TTextRange SelectionInText() const;
   bool SelectionMatches(const TFindReplaceDialog& dialog) const;
   void ReplaceDialog1Replace();
   void ReplaceAllMatches();

@@ -42,7 +42,7 @@ TExtensionDialog::TExtensionDialog(QWidget* parent)
   layout->addLayout(listSide);
   layout->addWidget(Panel1);
 
-  setWindowTitle(UiText(GetText(textid::kChooseExtension, "Erweiterung ausw\xE4hlen")));
+  setWindowTitle(UiText(CapText(GetText(textid::kChooseExtension, "Erweiterung ausw\xE4hlen"))));
   std::vector<std::string> captions = {CapText(GetText(textid::kExtensions, "Erweiterungen"), ":")};
   AssignAccelerators(captions);
   LabelExt->setText(UiText(captions[0]));

@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -22,8 +21,10 @@
 #include "lang/Language.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
+#include "ui/ChangesDialog.h"
 #include "ui/ContextMenuDialog.h"
 #include "ui/ContextMenuEditing.h"
+#include "ui/DesktopShortcuts.h"
 #include "ui/EditorFont.h"
 #include "ui/EditorSearch.h"
 #include "ui/ExtensionDialog.h"
@@ -59,9 +60,13 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
        [](W& w) { w.session_.Open(); }},
       {&W::MainmenuFileCompress, "MainmenuFileCompress", "Verdichten", Qt::CTRL | Qt::Key_F9,
        kCompress, false, [](W& w) { w.MainmenuFileCompressClick(); }},
-      {&W::MainmenuFileSave, "MainmenuFileSave", "Speichern", none, 0, false, nullptr},
-      {&W::MainmenuFileSaveas, "MainmenuFileSaveas", "Speichern unter", Qt::CTRL | Qt::Key_S,
-       kSaveAs, true, [](W& w) { w.session_.SaveAs(); }},
+      {&W::MainmenuFileSave, "MainmenuFileSave", "Speichern", Qt::CTRL | Qt::Key_S, kSave, false,
+       [](W& w) { w.session_.Save(); }},
+      {&W::MainmenuFileSaveas, "MainmenuFileSaveas", "Speichern unter",
+       Qt::CTRL | Qt::SHIFT | Qt::Key_S, kSaveAs, true, [](W& w) { w.session_.SaveAs(); }},
+      // Closing the document leaves an empty one, as New does.
+      {&W::MainmenuFileClose, "MainmenuFileClose", "Schlie\337en", none, kCloseDocument, false,
+       [](W& w) { w.session_.New(); }},
       {&W::MainmenuFileQuit, "MainmenuFileQuit", "Beenden", none, kQuit, false,
        [](W& w) { w.close(); }},
       {&W::MainMenuEditUndo, "MainMenuEditUndo", "R\374ckg\344ngig", Qt::CTRL | Qt::Key_Z, kUndo,
@@ -82,6 +87,8 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
        [](W& w) { w.search_->OpenFindDialog(); }},
       {&W::MainMenuSearchSearchmore, "MainMenuSearchSearchmore", "Weitersuchen",
        Qt::CTRL | Qt::Key_F3, kSearchNext, false, [](W& w) { w.search_->SearchMore(); }},
+      {&W::MainMenuSearchSearchprevious, "MainMenuSearchSearchprevious", "R\374ckw\344rts suchen",
+       none, kSearchPrevious, false, [](W& w) { w.search_->SearchPrevious(); }},
       {&W::MainMenuSearchReplace, "MainMenuSearchReplace", "Ersetzen...", Qt::Key_F8, kReplace,
        true, [](W& w) { w.search_->OpenReplaceDialog(); }},
       {&W::MainMenuSearchReplacemore, "MainMenuSearchReplacemore", "N\344chstes ersetzen",
@@ -90,14 +97,28 @@ const std::vector<TMainWindow::TCommand>& TMainWindow::Commands() {
        [](W& w) { w.MainmenuViewLanguageClick(); }},
       {&W::MainmenuViewFont, "MainmenuViewFont", "Schriftart", none, kFont, true,
        [](W& w) { w.MainmenuViewFontClick(); }},
+      {&W::MainmenuViewLargertext, "MainmenuViewLargertext", "Gr\366\337ere Schrift", none,
+       kLargerText, false, [](W& w) { w.Edit->ChangeTextSize(1); }},
+      {&W::MainmenuViewSmallertext, "MainmenuViewSmallertext", "Kleinere Schrift", none,
+       kSmallerText, false, [](W& w) { w.Edit->ChangeTextSize(-1); }},
+      {&W::MainmenuViewNormaltext, "MainmenuViewNormaltext", "Normale Schriftgr\366\337e", none,
+       kNormalTextSize, false, [](W& w) { w.Edit->ResetTextSize(); }},
       {&W::MainmenuViewLinebreak, "MainmenuViewLinebreak", "Zeilenumbruch", none, kLineBreak, false,
        [](W& w) { w.MainmenuViewLinebreakClick(); }},
+      {&W::MainmenuViewHighlighting, "MainmenuViewHighlighting", "Syntaxhervorhebung", none,
+       kHighlighting, false, [](W& w) { w.SetHighlighting(!w.Edit->Highlighting()); }},
       {&W::MainmenuViewSymbolbar, "MainmenuViewSymbolbar", "Symbolleiste", none, kSymbolBar, false,
        [](W& w) { w.MainmenuViewSymbolbarClick(); }},
       {&W::MainmenuViewStatusbar, "MainmenuViewStatusbar", "Statusleiste", none, kStatusBar, false,
        [](W& w) { w.MainmenuViewStatusbarClick(); }},
       {&W::MainmenuViewWithbrowser, "MainmenuViewWithbrowser", "mit Standdardbrowser", none,
        kViewWithBrowser, false, [](W& w) { w.session_.Preview(); }},
+      {&W::MainmenuViewChanges, "MainmenuViewChanges", "\304nderungen", none, kChanges, true,
+       [](W& w) {
+         if (const auto& change = w.session_.LastCompression()) {
+           TChangesDialog::Open(w, change->Before, change->After, w.Edit->Encoding());
+         }
+       }},
       {&W::MainmenuExtrasContextmenu, "MainmenuExtrasContextmenu", "Kontextmen\xFC", none,
        kEditContextMenu, true, [](W& w) { w.MainmenuExtrasContextmenuClick(); }},
       {&W::MainmenuExtrasTaglist, "MainmenuExtrasTaglist", "Tagliste", none, kTagList, true,
@@ -117,6 +138,7 @@ TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TSettingsStore&
     : QMainWindow(parent),
       session_(*this, store),
       store_(store),
+      placement_(*this),
       openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       extras_(SettingsDialogCommands()) {
   setObjectName("FormMain");
@@ -130,7 +152,7 @@ TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TSettingsStore&
   CreateToolBar();
   CreateStatusBar();
 
-  store_.SetForm(this);
+  store_.SetForm(&placement_);
   store_.RestorePlacement();
   HistoryFiles = new TMenuHistoryFiles(
       session_.Settings().History, MainmenuFile, MainmenuFileBar1,
@@ -140,6 +162,7 @@ TMainWindow::TMainWindow(const TLanguageChooser& chooseLanguage, TSettingsStore&
 
   ApplyTexts();
   AssignMenuAccelerators();
+  AddDesktopShortcuts(*this);
   search_ = new TEditorSearch(*Edit, session_, this);
   ConnectEditor();
 
@@ -174,13 +197,13 @@ void TMainWindow::CreateActions() {
     }
     this->*command.Action = action;
   }
-  MainmenuFileSave->setEnabled(false);
-  MainmenuFileSave->setVisible(false);
   MainMenuEditRedo->setVisible(false);
+  MainmenuViewChanges->setEnabled(false);
   MainmenuFileBar1 = new QAction(this);
   MainmenuFileBar1->setObjectName("MainmenuFileBar1");
   MainmenuFileBar1->setSeparator(true);
-  for (QAction* view : {MainmenuViewLinebreak, MainmenuViewSymbolbar, MainmenuViewStatusbar}) {
+  for (QAction* view : {MainmenuViewLinebreak, MainmenuViewHighlighting, MainmenuViewSymbolbar,
+                        MainmenuViewStatusbar}) {
     view->setCheckable(true);
     view->setChecked(view != MainmenuViewLinebreak);
   }
@@ -197,8 +220,8 @@ void TMainWindow::CreateMenus() {
   };
   MainmenuFile = addMenu("MainmenuFile", "Datei");
   MainmenuFile->addActions({MainmenuFileNew, MainmenuFileOpen, MainmenuFileCompress,
-                            MainmenuFileSave, MainmenuFileSaveas, MainmenuFileBar1,
-                            MainmenuFileQuit});
+                            MainmenuFileSave, MainmenuFileSaveas, MainmenuFileClose,
+                            MainmenuFileBar1, MainmenuFileQuit});
   MainMenuEdit = addMenu("MainMenuEdit", "Bearbeiten");
   MainMenuEdit->addActions({MainMenuEditUndo, MainMenuEditRedo});
   MainMenuEdit->addSeparator();
@@ -208,14 +231,17 @@ void TMainWindow::CreateMenus() {
   MainMenuEdit->addSeparator();
   MainMenuEdit->addAction(MainMenuEditSelectall);
   MainMenuSearch = addMenu("MainMenuSearch", "Suchen");
-  MainMenuSearch->addActions({MainMenuSearchSearch, MainMenuSearchSearchmore});
+  MainMenuSearch->addActions(
+      {MainMenuSearchSearch, MainMenuSearchSearchmore, MainMenuSearchSearchprevious});
   MainMenuSearch->addSeparator();
   MainMenuSearch->addActions({MainMenuSearchReplace, MainMenuSearchReplacemore});
   MainmenuView = addMenu("MainmenuView", "Ansicht");
-  MainmenuView->addActions({MainmenuViewLanguage, MainmenuViewFont, MainmenuViewLinebreak,
-                            MainmenuViewSymbolbar, MainmenuViewStatusbar});
+  MainmenuView->addActions({MainmenuViewLanguage, MainmenuViewFont, MainmenuViewLargertext,
+                            MainmenuViewSmallertext, MainmenuViewNormaltext, MainmenuViewLinebreak,
+                            MainmenuViewHighlighting, MainmenuViewSymbolbar,
+                            MainmenuViewStatusbar});
   MainmenuView->addSeparator();
-  MainmenuView->addAction(MainmenuViewWithbrowser);
+  MainmenuView->addActions({MainmenuViewWithbrowser, MainmenuViewChanges});
   MainmenuExtras = addMenu("MainmenuExtras", "Extras");
   MainmenuExtras->addActions(
       {MainmenuExtrasContextmenu, MainmenuExtrasTaglist, MainmenuExtrasOptions});
@@ -416,8 +442,9 @@ void TMainWindow::ApplyWindowSettings() {
   if (settings.ViewStatusbar) {
     SetStatusbarVisible(*settings.ViewStatusbar);
   }
-  Edit->setFont(settings.Font ? FontOf(*settings.Font)
-                              : QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  SetHighlighting(settings.Highlighting.value_or(true));
+  Edit->SetChosenFont(settings.Font ? FontOf(*settings.Font)
+                                    : QFontDatabase::systemFont(QFontDatabase::FixedFont));
   HistoryFiles->Rebuild();
 }
 
@@ -426,7 +453,8 @@ void TMainWindow::StoreWindowSettings() {
   settings.LineBreak = MainmenuViewLinebreak->isChecked();
   settings.ViewSymbolbar = MainmenuViewSymbolbar->isChecked();
   settings.ViewStatusbar = MainmenuViewStatusbar->isChecked();
-  settings.Font = FontSettingsOf(Edit->font(), settings.Font.value_or(TFontSettings{}));
+  settings.Highlighting = MainmenuViewHighlighting->isChecked();
+  settings.Font = FontSettingsOf(Edit->ChosenFont(), settings.Font.value_or(TFontSettings{}));
 }
 
 // ---- The editor as the session sees it
@@ -459,6 +487,13 @@ void TMainWindow::SetBusy(bool busy) {
   } else {
     QGuiApplication::restoreOverrideCursor();
   }
+}
+
+void TMainWindow::ShowLastCompression() {
+  const std::optional<TCompressedChange>& change = session_.LastCompression();
+  MainmenuViewChanges->setEnabled(change.has_value());
+  StatusPanels[4]->setText(change ? CompressionSummary(change->Before.size(), change->After.size())
+                                  : QString());
 }
 
 void TMainWindow::WaitUntilProgressClosed() {
@@ -498,7 +533,8 @@ void TMainWindow::EditChanged() {
   const bool notEmpty = Edit->TextLength() > 0;
   for (QAction* action :
        {MainMenuEditSelectall, MainmenuViewWithbrowser, MainmenuFileCompress, MainMenuSearchSearch,
-        MainMenuSearchSearchmore, MainMenuSearchReplace, MainMenuSearchReplacemore}) {
+        MainMenuSearchSearchmore, MainMenuSearchSearchprevious, MainMenuSearchReplace,
+        MainMenuSearchReplacemore}) {
     action->setEnabled(notEmpty);
   }
   UpdateUndoRedo();
@@ -558,6 +594,9 @@ void TMainWindow::MainmenuFileCompressClick() {
   Edit->setReadOnly(true);
   session_.Compress();
   Edit->setReadOnly(readOnly);
+  // The progress window had the keyboard, and the disabled window lost its focus: typing goes
+  // on in the text.
+  Edit->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainWindow::MainMenuEditCutClick() {
@@ -611,10 +650,15 @@ void TMainWindow::MainmenuViewStatusbarClick() {
 
 void TMainWindow::MainmenuViewFontClick() {
   bool ok = false;
-  const QFont font = QFontDialog::getFont(&ok, Edit->font(), this);
+  const QFont font = QFontDialog::getFont(&ok, Edit->ChosenFont(), this);
   if (ok) {
-    Edit->setFont(font);
+    Edit->SetChosenFont(font);
   }
+}
+
+void TMainWindow::SetHighlighting(bool value) {
+  MainmenuViewHighlighting->setChecked(value);
+  Edit->SetHighlighting(value);
 }
 
 void TMainWindow::MainmenuViewLanguageClick() {
@@ -651,47 +695,6 @@ void TMainWindow::MainMenuHelpAboutClick() {
                                       .arg(kVersionMajor)
                                       .arg(kVersionMinor),
                                   QString());
-}
-
-// ---- Placement
-
-TWindowPlacement TMainWindow::Placement() const {
-  const QRect rect = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-  TWindowPlacement placement;
-  placement.State = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
-  placement.Left = rect.left();
-  placement.Top = rect.top();
-  placement.Right = rect.left() + rect.width();
-  placement.Bottom = rect.top() + rect.height();
-  return placement;
-}
-
-void TMainWindow::SetNormalRect(const TWindowPlacement& rect) {
-  const int width = rect.Right - rect.Left;
-  const int height = rect.Bottom - rect.Top;
-  if (width < 100 || height < 100) {
-    return;
-  }
-  QRect wanted(rect.Left, rect.Top, width, height);
-  // A window placed on a screen that is no longer there comes back on the primary one.
-  if (QGuiApplication::screenAt(wanted.center()) == nullptr) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      wanted.moveCenter(screen->availableGeometry().center());
-    }
-  }
-  setGeometry(wanted);
-}
-
-void TMainWindow::SetWindowState(int32_t state) {
-  // A window that was closed minimized opens normally: starting hidden would only puzzle.
-  setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
-}
-
-void TMainWindow::CenterOnScreen() {
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-  }
 }
 
 }  // namespace quorvane

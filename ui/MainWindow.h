@@ -13,6 +13,7 @@
 #include "batch/SettingsStore.h"
 #include "editor/EditorSession.h"
 #include "ui/FileDialogs.h"
+#include "ui/PlacedWindow.h"
 
 class QAction;
 class QLabel;
@@ -30,7 +31,7 @@ class TSourceEdit;
 
 // The editor window: menus, tool bar, status bar and the plain-text editor, wired to the
 // editor session, which does the work. Its widgets carry the component names as objectNames.
-class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWindow {
+class TMainWindow : public QMainWindow, private IEditorView {
   Q_OBJECT
 
  public:
@@ -80,13 +81,7 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   bool OpenUrl(const QUrl& url) override { return openUrl_(url); }
   TWindowHandle Window() override { return TWindowHandle(this); }
   void WaitUntilProgressClosed() override;
-
-  // IPlacedWindow
-  std::string ComponentName() const override { return "FormMain"; }
-  TWindowPlacement Placement() const override;
-  void SetNormalRect(const TWindowPlacement& rect) override;
-  void SetWindowState(int32_t state) override;
-  void CenterOnScreen() override;
+  void ShowLastCompression() override;
 
   static const std::vector<TCommand>& Commands();
   void CreateActions();
@@ -128,9 +123,11 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   void SetWordWrap(bool value);
   void SetToolbarVisible(bool value);
   void SetStatusbarVisible(bool value);
+  void SetHighlighting(bool value);
 
   TEditorSession session_;
   TSettingsStore& store_;
+  TPlacedWindow placement_;
   std::function<bool(const QUrl&)> openUrl_;
   std::function<void()> progressWaiter_;
   TExtrasCommands extras_;
@@ -157,6 +154,7 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   QAction* MainmenuFileCompress = nullptr;
   QAction* MainmenuFileSave = nullptr;
   QAction* MainmenuFileSaveas = nullptr;
+  QAction* MainmenuFileClose = nullptr;
   QAction* MainmenuFileBar1 = nullptr;
   QAction* MainmenuFileQuit = nullptr;
   QAction* MainMenuEditUndo = nullptr;
@@ -168,14 +166,20 @@ class TMainWindow : public QMainWindow, private IEditorView, private IPlacedWind
   QAction* MainMenuEditSelectall = nullptr;
   QAction* MainMenuSearchSearch = nullptr;
   QAction* MainMenuSearchSearchmore = nullptr;
+  QAction* MainMenuSearchSearchprevious = nullptr;
   QAction* MainMenuSearchReplace = nullptr;
   QAction* MainMenuSearchReplacemore = nullptr;
   QAction* MainmenuViewLanguage = nullptr;
   QAction* MainmenuViewFont = nullptr;
+  QAction* MainmenuViewLargertext = nullptr;
+  QAction* MainmenuViewSmallertext = nullptr;
+  QAction* MainmenuViewNormaltext = nullptr;
+  QAction* MainmenuViewHighlighting = nullptr;
   QAction* MainmenuViewLinebreak = nullptr;
   QAction* MainmenuViewSymbolbar = nullptr;
   QAction* MainmenuViewStatusbar = nullptr;
   QAction* MainmenuViewWithbrowser = nullptr;
+  QAction* MainmenuViewChanges = nullptr;
   QAction* MainmenuExtrasContextmenu = nullptr;
   QAction* MainmenuExtrasTaglist = nullptr;
   QAction* MainmenuExtrasOptions = nullptr;

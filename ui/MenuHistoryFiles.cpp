@@ -26,8 +26,9 @@ void TMenuHistoryFiles::Rebuild() {
   separator->setObjectName("HistorySeparator");
   menu_->insertAction(anchor_, separator);
   for (size_t i = 0; i < items.size(); ++i) {
-    QString caption = QString::number(i + 1) + " " + PathText(items[i]);
-    caption.replace("&", "&&");
+    // The first nine numbers are the items' mnemonics; an "&" of the name is shown as it is.
+    const QString caption = (i < 9 ? "&" : "") + QString::number(i + 1) + " " +
+                            ShownPathText(items[i]).replace("&", "&&");
     auto* action = new QAction(caption, menu_);
     action->setProperty(kPathProperty, QString::fromStdString(items[i]));
     const std::string path = items[i];

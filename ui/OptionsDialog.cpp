@@ -189,12 +189,14 @@ void TOptionsDialog::EditHTMLHelpDirEnter() {
 }
 
 bool TOptionsDialog::eventFilter(QObject* watched, QEvent* event) {
-  // Only the user's way into the field counts: focus given back when the window becomes
-  // active again (or after a menu) must not switch the choice.
+  // Only clicking into the field (or a program's focus) switches the choice: neither focus
+  // given back when the window becomes active again or after a menu, nor the Tab key, which
+  // only walks through the dialog.
   if (watched == EditHTMLHelpDir && event->type() == QEvent::FocusIn) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-        reason != Qt::MenuBarFocusReason) {
+        reason != Qt::MenuBarFocusReason && reason != Qt::TabFocusReason &&
+        reason != Qt::BacktabFocusReason) {
       EditHTMLHelpDirEnter();
     }
   }

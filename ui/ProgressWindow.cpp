@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -101,7 +102,8 @@ TProgressWindow::TProgressWindow(TProgressModel& model) : model_(model) {
   }
   ButtonCancel = new QPushButton(this);
   ButtonCancel->setObjectName("ButtonCancel");
-  // Enter must not stop a batch by chance; the button takes a click, Space or Escape.
+  // Enter must not stop a batch by chance; the button takes a click, Space or Escape, and
+  // Enter only once the work is done (keyPressEvent).
   ButtonCancel->setAutoDefault(false);
   ButtonCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   connect(ButtonCancel, &QPushButton::clicked, this, &TProgressWindow::ButtonCancelClicked);
@@ -141,7 +143,7 @@ void TProgressWindow::Changed(const TProgressModel& model) {
   if (windowTitle() != caption) {
     setWindowTitle(caption);
   }
-  LabelFilename->SetPath(PathText(model.FileNameLabel()));
+  LabelFilename->SetPath(ShownPathText(model.FileNameLabel()));
   const QString additional = UiText(model.AdditionalText());
   if (LabelAdditionalText->text() != additional) {
     LabelAdditionalText->setText(additional);
@@ -242,6 +244,15 @@ void TProgressWindow::reject() {
   if (ButtonCancel->isEnabled()) {
     ButtonCancelClicked();
   }
+}
+
+void TProgressWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && model_.Finished()) {
+    model_.CloseRequested();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TProgressWindow::closeEvent(QCloseEvent* event) {

@@ -68,6 +68,8 @@ class TProgressWindow : public QDialog, public IProgressView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  // Enter closes the finished window, as its Close button does.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void ButtonCancelClicked();

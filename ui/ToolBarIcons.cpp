@@ -1,7 +1,9 @@
 #include "ui/ToolBarIcons.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
 #include <QStyle>
 #include <functional>
@@ -12,12 +14,19 @@ namespace {
 
 constexpr int kSize = 22;
 
+// The lines of the drawings: dark on a light tool bar, light on a dark one.
+QColor Outline() {
+  return QGuiApplication::palette().color(QPalette::Button).lightness() < 128
+             ? QColor(215, 215, 215)
+             : QColor(0x28, 0x28, 0x28);
+}
+
 QIcon Drawn(const std::function<void(QPainter&)>& draw) {
   QPixmap pixmap(kSize, kSize);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setPen(QPen(QColor(40, 40, 40), 1.4));
+  painter.setPen(QPen(Outline(), 1.4));
   draw(painter);
   painter.end();
   return QIcon(pixmap);
@@ -34,7 +43,7 @@ void Page(QPainter& p, const QRectF& r) {
 void Magnifier(QPainter& p) {
   p.setBrush(QColor(200, 225, 250));
   p.drawEllipse(QPointF(9, 9), 5.5, 5.5);
-  p.setPen(QPen(QColor(40, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
+  p.setPen(QPen(Outline(), 3, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(QPointF(13, 13), QPointF(19, 19));
 }
 
@@ -77,7 +86,7 @@ QIcon DrawnIcon(TToolIcon icon) {
         p.setPen(Qt::NoPen);
         p.drawPolygon(QPolygonF({QPointF(2, 5), QPointF(9, 11), QPointF(2, 17)}));
         p.drawPolygon(QPolygonF({QPointF(20, 5), QPointF(13, 11), QPointF(20, 17)}));
-        p.setPen(QPen(QColor(40, 40, 40), 1.6));
+        p.setPen(QPen(Outline(), 1.6));
         p.drawLine(QPointF(11, 3), QPointF(11, 19));
       });
     case TToolIcon::Copy:
@@ -95,7 +104,7 @@ QIcon DrawnIcon(TToolIcon icon) {
       });
     case TToolIcon::Cut:
       return Drawn([](QPainter& p) {
-        p.setPen(QPen(QColor(40, 40, 40), 1.8));
+        p.setPen(QPen(Outline(), 1.8));
         p.drawLine(QPointF(6, 2), QPointF(15, 14));
         p.drawLine(QPointF(16, 2), QPointF(7, 14));
         p.setBrush(Qt::NoBrush);

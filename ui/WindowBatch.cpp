@@ -1,6 +1,7 @@
 #include "ui/WindowBatch.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include "batch/Batch.h"
 #include "batch/EventPump.h"
@@ -9,6 +10,7 @@
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "batch/SettingsStore.h"
+#include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/InterruptWatch.h"
 #include "platform/MemoryLoad.h"
@@ -52,6 +54,14 @@ int RunWindowBatch(int argc, char** argv, std::unique_ptr<TJob> job) {
   const int code = RunBatch(std::move(job), createDocument);
   SetEventHook(nullptr);
   return code;
+}
+
+void ShowWindowHelp(int argc, char** argv, const std::string& text, bool asError) {
+  QApplication application(argc, argv);
+  LoadLanguageForMessages();
+  QMessageBox box(asError ? QMessageBox::Critical : QMessageBox::Information, "Quorvane",
+                  UiText(text).replace('\r', '\n'), QMessageBox::Ok);
+  box.exec();
 }
 
 int RunWindowInstallation(int argc, char** argv, bool deinstall) {

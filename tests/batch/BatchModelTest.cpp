@@ -4,6 +4,8 @@
 #include "batch/Job.h"
 #include "batch/ProgramId.h"
 #include "batch/ProgressModel.h"
+#include "batch/TerminalQuestions.h"
+#include "lang/Language.h"
 #include "platform/System.h"
 #include "support/HistoryList.h"
 
@@ -55,6 +57,32 @@ TEST(CommandLine, SwitchesActWhereTheyStand) {
 
   EXPECT_EQ(Parse({"-", "/h", "-?", "-k.htm", "a.htm", "a.htm", ""}, job), TStartAction::Batch);
   EXPECT_EQ(job.Count(), 5);  // the duplicate and the empty path are dropped
+
+  // "-e FILE" opens the editor; anything else with -e is a usage error.
+  EXPECT_EQ(EditFileArgument({"-e", "a b.htm"}), "a b.htm");
+  EXPECT_EQ(EditFileArgument({"--edit", "-k"}), "-k");
+  EXPECT_FALSE(EditFileArgument({"-e"}));
+  EXPECT_FALSE(EditFileArgument({"-e", "a.htm", "b.htm"}));
+  EXPECT_FALSE(EditFileArgument({"-k", "-e"}));
+  EXPECT_EQ(Parse({"-e"}, job), TStartAction::HelpError);
+}
+
+// The terminal answers to what its prompt shows, in the language of the texts.
+TEST(TerminalQuestions, AnswersAreTheShownLettersTheirWordsAndTheButtonCaptions) {
+  using TChoices = std::vector<std::vector<std::string>>;
+  InitLanguage("", "");
+  const TTerminalQuestion builtIn = AbortRetryIgnoreQuestion("Failed.");
+  EXPECT_EQ(builtIn.Prompt, "Failed.\n[a]bort, [r]etry or [i]gnore? ");
+  EXPECT_EQ(
+      builtIn.Answers,
+      (TChoices{{"a", "abort", "Abort"}, {"r", "retry", "Retry"}, {"i", "ignore", "Ignore"}}));
+  ASSERT_EQ(InitLanguage("", FindDataFile("Quorvane_de.nls")), 0);
+  const TTerminalQuestion german = YesNoQuestion("Alle abbrechen?");
+  EXPECT_EQ(german.Prompt, "Alle abbrechen? [j/n] ");
+  EXPECT_EQ(german.Answers, (TChoices{{"j", "Ja"}, {"n", "Nein"}}));
+  EXPECT_EQ(AbortRetryIgnoreQuestion("x").Answers[1],
+            (std::vector<std::string>{"w", "wiederholen", "Wiederholen"}));
+  InitLanguage("", "");
 }
 
 TEST(ProgramId, TextAndVersion) {
@@ -129,13 +157,13 @@ TEST(JobList, CountsJobsForTheCaption) {
   JobList().Clear();
 }
 
-TEST(HistoryList, NewestFirstAndSwapsWithTheFirst) {
+TEST(HistoryList, NewestFirstAndAReopenedFileMovesToTheFront) {
   THistoryList history;
   for (const char* path : {"D", "C", "B", "A"}) {
     history.Add(path);
   }
   history.Add("c");
-  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "B", "A", "D"}));
+  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "A", "B", "D"}));
   for (int i = 0; i < 10; ++i) {
     history.Add(std::to_string(i) + "f");
   }

@@ -312,6 +312,51 @@ TEST_F(BatchProcess, NamesAreShownWithTheirControlCharactersEscaped) {
   EXPECT_EQ((run.out + run.err).find_first_of("\x1b\r"), std::string::npos);
 }
 
+// A German session: names as they are written among German texts, also after the stored
+// language files have moved (found again by name) or are gone (the locale chooses again).
+TEST_F(BatchProcess, GermanTextsShowNamesAsWrittenWhereverTheLanguageFilesWent) {
+  const std::string overview =
+      "\xc3\x9c"
+      "bersicht gr\xc3\xbcn.htm";  // UTF-8
+  const std::string exercise =
+      "\xc3\x9c"
+      "bung \xe6\x97\xa5.htm";
+  Write(site / overview, kPage);
+  Write(site / exercise, kPage);
+  fs::permissions(site / exercise, fs::perms::owner_write, fs::perm_options::remove);
+  Write(site / "bad\xfc.htm", kPage);  // no UTF-8
+  const fs::path settings = root / "config/Brennik/Quorvane.conf";
+  Write(settings,
+        "[1]\n7\\LanguageFilename=/moved/away/Quorvane_de.nls\n"
+        "7\\CountryFilename=/moved/away/STATE_DE.nls\n");
+  TRun moved = Run({"*.htm"});  // LANG=C: the German texts come from the stored names
+  EXPECT_EQ(moved.exitCode, 1);
+  EXPECT_NE(moved.out.find(overview + ": 27 % (16 Zeichen)\n"), std::string::npos) << moved.out;
+  EXPECT_NE(moved.out.find("bad\xef\xbf\xbd.htm: 27 %"), std::string::npos) << moved.out;
+  EXPECT_NE(moved.out.find("2 Dateien, "), std::string::npos) << moved.out;
+  EXPECT_EQ(moved.err, "quorvane: Datei " + exercise + " ist schreibgesch\xc3\xbctzt.\n");
+
+  Write(settings,
+        "[1]\n7\\LanguageFilename=/gone/Quorvane_xx.nls\n"
+        "7\\CountryFilename=/gone/STATE_XX.nls\n");
+  Write(site /
+            "Gr\xc3\xb6\xc3\x9f"
+            "e.htm",
+        kPage);
+  QProcessEnvironment german = Environment();
+  german.insert("LANG", "de_DE.UTF-8");
+  TRun gone = Run({"Gr?\xc3\x9f"
+                   "e.htm",
+                   "missing.htm"},
+                  {}, german);
+  EXPECT_EQ(gone.exitCode, 1);
+  EXPECT_EQ(gone.out,
+            "Gr\xc3\xb6\xc3\x9f"
+            "e.htm: 27 % (16 Zeichen)\n")
+      << "\"?\" is one character";
+  EXPECT_EQ(gone.err, "quorvane: Datei missing.htm existiert nicht.\n");
+}
+
 TEST_F(BatchProcess, LiteralNamesAreNoMasks) {
   Write(site / "star*.htm", kPage);
   Write(site / "star-other.htm", kPage);

@@ -56,6 +56,8 @@ class TFakeView : public IEditorView {
       OnProgressWait();
     }
   }
+  void ShowLastCompression() override { ++CompressionShown; }
+  int CompressionShown = 0;
 
  private:
   std::optional<QString> TakeFileName() {
@@ -155,6 +157,16 @@ TEST_F(EditorSession, SaveAsUnderANameDifferingOnlyByCaseWritesASecondFile) {
   EXPECT_EQ(view.Title.toStdString(), "Quorvane - " + upper);
   EXPECT_EQ(ReadBytes(upper), "old new");
   EXPECT_EQ(ReadBytes(lower), "old");
+
+  // Save writes to the document's own name without asking; the question's Yes saves the same way.
+  Type("er");
+  EXPECT_TRUE(session->Save());
+  EXPECT_EQ(ReadBytes(upper), "old newer");
+  Type("!");
+  messages.Answers = {A::Yes};
+  EXPECT_TRUE(session->New());
+  EXPECT_EQ(ReadBytes(upper), "old newer!");
+  EXPECT_TRUE(view.FileNames.empty());
 }
 
 TEST_F(EditorSession, AFileThatCannotBeReadLeavesTheDocumentAsItWas) {
@@ -165,6 +177,18 @@ TEST_F(EditorSession, AFileThatCannotBeReadLeavesTheDocumentAsItWas) {
   EXPECT_EQ(messages.Errors, std::vector<std::string>{"The file cannot be read."});
   EXPECT_EQ(view.Bytes, "kept");
   EXPECT_EQ(session->FileName(), "");
+
+  // A file named on the command line, relative to the working directory.
+  WriteBytes(dir / "given.htm", "<p>given</p>");
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  const std::string given = std::filesystem::current_path() / "given.htm";
+  EXPECT_TRUE(session->OpenGivenFile("./given.htm"));
+  EXPECT_FALSE(session->OpenGivenFile("absent.htm"));
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(view.Bytes, "<p>given</p>");
+  EXPECT_EQ(session->FileName(), given);
+  EXPECT_EQ(messages.Errors.size(), 2u);
 }
 
 TEST_F(EditorSession, RecentlyUsedFilesKeepTheirOrderAndLimitAcrossARestart) {
@@ -179,11 +203,12 @@ TEST_F(EditorSession, RecentlyUsedFilesKeepTheirOrderAndLimitAcrossARestart) {
   EXPECT_EQ(history()[0], files[9]);
   EXPECT_EQ(history()[7], files[2]);
 
-  // Opening the third entry puts it first and the former first one third.
+  // Opening the third entry moves it to the front; the list stays newest first.
   view.FileNames = {files[7]};
   ASSERT_TRUE(session->Open());
   EXPECT_EQ(history()[0], files[7]);
-  EXPECT_EQ(history()[2], files[9]);
+  EXPECT_EQ(history()[1], files[9]);
+  EXPECT_EQ(history()[2], files[8]);
   const std::vector<std::string> before = history();
   Restart();
   EXPECT_EQ(history(), before);
@@ -354,6 +379,9 @@ TEST_F(EditorSession, CompressionReplacesTheTextAndWaitsForTheProgressWindow) {
   EXPECT_NE(statistics.find("% ("), std::string::npos);
   EXPECT_EQ(view.Bytes, "<p>a b</p>");
   EXPECT_TRUE(view.IsModified);
+  ASSERT_TRUE(session->LastCompression());
+  EXPECT_EQ(session->LastCompression()->Before, "<p>  a   b  </p>\r\n");
+  EXPECT_EQ(session->LastCompression()->After, "<p>a b</p>");
 
   // Text the pass leaves alone: the modified flag stays as it was.
   view.Bytes = "<p>a</p>";
@@ -361,6 +389,11 @@ TEST_F(EditorSession, CompressionReplacesTheTextAndWaitsForTheProgressWindow) {
   EXPECT_TRUE(session->Compress());
   EXPECT_EQ(statistics, "0 % (0 Characters)");
   EXPECT_FALSE(view.IsModified);
+  // A new document has no compression to show.
+  const int shown = view.CompressionShown;
+  ASSERT_TRUE(session->New());
+  EXPECT_FALSE(session->LastCompression());
+  EXPECT_EQ(view.CompressionShown, shown + 1);
 }
 
 }  // namespace

@@ -16,6 +16,15 @@ TEST(TextSearch, FindsFromAPositionWithOrWithoutCase) {
   EXPECT_FALSE(TTextSearch::Compile("<td*>", true)->FindNext("<TD a>", 0));
   EXPECT_FALSE(search->FindNext("<td>", 4));  // no wrap-around
   EXPECT_FALSE(TTextSearch::Compile("[abc", false));
+  // Backwards: the last match that starts before the position.
+  EXPECT_EQ(search->FindPrevious("<TD a> <td b>", 13), (TTextRange{7, 6}));
+  EXPECT_EQ(search->FindPrevious("<TD a> <td b>", 7), (TTextRange{0, 6}));
+  EXPECT_FALSE(search->FindPrevious("<TD a> <td b>", 0));
+  // A selection counts as a match when the search finds exactly it at its start.
+  EXPECT_TRUE(search->IsMatch("x<td a>", {1, 6}));
+  EXPECT_FALSE(search->IsMatch("x<td a>", {1, 4}));
+  EXPECT_FALSE(search->IsMatch("x<td a>", {0, 7}));
+  EXPECT_FALSE(TTextSearch::Compile("*", false)->IsMatch("ab", {0, 0}));
 }
 
 TEST(TextSearch, ReplaceAllPlansOnTheOriginalTextAndAlwaysEnds) {

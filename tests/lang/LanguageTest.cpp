@@ -23,7 +23,7 @@ class LanguageTest : public ::testing::Test {
 
 TEST_F(LanguageTest, WithoutFilesLookupsFallBack) {
   EXPECT_EQ(InitLanguage("", ""), ENOENT);
-  EXPECT_TRUE(LanguageInitialised());
+  EXPECT_FALSE(LanguageInitialised());
   EXPECT_EQ(InitLanguage(dir_.Path() + "STATE_XX.nls", dir_.Path() + "Quorvane_xx.nls"), ENOENT);
   EXPECT_EQ(CurrentLanguageFile(), dir_.Path() + "Quorvane_xx.nls");
   EXPECT_EQ(CurrentCountryFile(), dir_.Path() + "STATE_XX.nls");
@@ -42,6 +42,7 @@ TEST_F(LanguageTest, LoadsDecodedTextsAndTheFirstDefinitionWins) {
                                           "0=zero\n"
                                           "123456789=too long\n");
   EXPECT_EQ(InitLanguage("", language), 0);
+  EXPECT_TRUE(LanguageInitialised());
   EXPECT_TRUE(TextsInMemory());
   EXPECT_EQ(GetText(0x4560CF28, "Cancel"), " Abbrechen");
   EXPECT_EQ(GetText(0x655C77AA), "OK");

@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 
+#include "lang/Accelerators.h"
 #include "lang/Language.h"
 #include "lang/LanguageChoices.h"
 #include "lang/LanguageFile.h"
@@ -68,7 +69,9 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
                                     textid::kDirectoryCannotBeCreated,
                                     textid::kDirectiveUnterminated,
                                     textid::kDirectivesTooDeep,
-                                    textid::kIncludesTooLarge};
+                                    textid::kIncludesTooLarge,
+                                    textid::kCompressedBytes,
+                                    textid::kSavedPercent};
   const std::regex misspelt(R"(&[A-Za-z]+;|\\)");
   for (const uint32_t id : textid::kAllTextIds) {
     const auto it = texts.find(id);
@@ -88,7 +91,11 @@ TEST_P(ShippedLanguageFile, DefinesEveryTextWithTheRightPlaceholders) {
     // A mistyped entity or escape would show as written.
     EXPECT_FALSE(std::regex_search(text, misspelt)) << TextIdHex(id) << ": " << text;
   }
-  EXPECT_EQ(texts.size(), std::size(textid::kAllTextIds));
+  // Every key name after the first, whose identifier is in the list.
+  for (uint32_t index = 1; index < std::size(kMenuKeyNames); ++index) {
+    EXPECT_EQ(texts.count(textid::kMenuKeyNamesBase + index), 1u) << kMenuKeyNames[index];
+  }
+  EXPECT_EQ(texts.size(), std::size(textid::kAllTextIds) + std::size(kMenuKeyNames) - 1);
   EXPECT_EQ(texts.at(textid::kRecursiveInclude).find_first_of("<>&\""), std::string::npos);
 }
 

@@ -220,7 +220,7 @@ TEST(ListDirectory, ReadsOnceForFilesOfEveryMaskAndTheDirectoriesTheWalkEnters) 
   EXPECT_TRUE(ListDirectory(dir / "missing", {.Masks = {"*"}, .Directories = true}).Files.empty());
 }
 
-TEST(WildcardMatch, MatchesWholeNamesInExactCase) {
+TEST(WildcardMatch, MatchesWholeNamesInExactCaseCharacterByCharacter) {
   struct Case {
     const char* mask;
     const char* name;
@@ -245,6 +245,19 @@ TEST(WildcardMatch, MatchesWholeNamesInExactCase) {
       {"", "a", false},
       {"*.*", "README", false},
       {"*x*", "ax.b", true},
+      // "?" is one character of a UTF-8 name, or one byte of a name that is no UTF-8.
+      {"Gr?\xc3\x9f"
+       "e.htm",
+       "Gr\xc3\xb6\xc3\x9f"
+       "e.htm",
+       true},
+      {"??", "\xc3\xb6", false},
+      {"*?\xe2\x82\xac", "\xc3\xa4\xe6\x97\xa5\xe2\x82\xac", true},
+      {"*???", "\xc3\xa4\xc3\xa4", false},
+      {"a?c",
+       "a\xff"
+       "c",
+       true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WildcardMatch(c.mask, c.name), c.matches) << c.mask << " / " << c.name;

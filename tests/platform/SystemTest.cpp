@@ -101,38 +101,29 @@ auto AskOverPipes(const std::string& input, TAsk ask)
   return {answer, shown};
 }
 
-std::pair<std::optional<bool>, std::string> Ask(const std::string& input) {
-  return AskOverPipes(input, [](int in, int out) { return AskYesNo(in, out, "Stop?"); });
+std::pair<std::optional<size_t>, std::string> Ask(const std::string& input) {
+  const TTerminalQuestion question{"Stop? [j/n] ",
+                                   {{"j", "Ja"},
+                                    {"n",
+                                     "\xc3\xbc"
+                                     "ber"}}};
+  return AskOverPipes(input, [&](int in, int out) { return quorvane::Ask(in, out, question); });
 }
 
-std::pair<std::optional<TErrorAnswer>, std::string> AskError(const std::string& input) {
-  return AskOverPipes(input,
-                      [](int in, int out) { return AskAbortRetryIgnore(in, out, "Failed."); });
-}
-
-TEST(Console, AskYesNoRepeatsTheQuestionUntilItGetsAnAnswer) {
-  EXPECT_EQ(Ask("y\n").first, true);
-  EXPECT_EQ(Ask("  JA \r\n").first, true);
-  EXPECT_EQ(Ask("Nein\n").first, false);
-  EXPECT_EQ(Ask("no").first, false) << "a last line without line end";
-  const auto [answer, shown] = Ask("maybe\n\nyes\n");
-  EXPECT_EQ(answer, true);
-  EXPECT_EQ(shown, "Stop? [y/n] Stop? [y/n] Stop? [y/n] ");
+TEST(Console, AskRepeatsTheQuestionUntilAnAnswerNamesAChoice) {
+  EXPECT_EQ(Ask("j\n").first, 0u);
+  EXPECT_EQ(Ask("  JA \r\n").first, 0u);
+  EXPECT_EQ(Ask("\xc3\x9c"
+                "BER\n")
+                .first,
+            1u)
+      << "letter case of any script";
+  EXPECT_EQ(Ask("n").first, 1u) << "a last line without line end";
+  const auto [answer, shown] = Ask("y\n\nja\n");
+  EXPECT_EQ(answer, 0u);
+  EXPECT_EQ(shown, "Stop? [j/n] Stop? [j/n] Stop? [j/n] ");
   EXPECT_EQ(Ask("").first, std::nullopt);
   EXPECT_EQ(Ask("what\n").first, std::nullopt) << "input ended without an answer";
-}
-
-TEST(Console, AskAbortRetryIgnoreKnowsEnglishAndGermanAnswers) {
-  EXPECT_EQ(AskError("a\n").first, TErrorAnswer::Abort);
-  EXPECT_EQ(AskError(" Abbrechen\n").first, TErrorAnswer::Abort);
-  EXPECT_EQ(AskError("RETRY\n").first, TErrorAnswer::Retry);
-  EXPECT_EQ(AskError("w\n").first, TErrorAnswer::Retry);
-  EXPECT_EQ(AskError("ignorieren\r\n").first, TErrorAnswer::Ignore);
-  const auto [answer, shown] = AskError("yes\ni");
-  EXPECT_EQ(answer, TErrorAnswer::Ignore);
-  EXPECT_EQ(shown,
-            "Failed.\n[a]bort, [r]etry or [i]gnore? Failed.\n[a]bort, [r]etry or [i]gnore? ");
-  EXPECT_EQ(AskError("").first, std::nullopt) << "no answer at all";
 }
 
 void CountingHandler(int) {}

@@ -64,15 +64,34 @@ TEST(Paths, SplitsAtTheLastSlash) {
   EXPECT_EQ(ReplaceAll("%s and %s", "%s", "x"), "x and x");
 }
 
-TEST(ShownName, NamesBecomeProgramTextWithControlCharactersEscaped) {
-  EXPECT_EQ(ShownName("esc\x1b[31mRED\x1b[0m.htm"), "esc\\033[31mRED\\033[0m.htm");
-  EXPECT_EQ(ShownName("a\rb\nc\td\x7f\x9d\x01"), "a\\rb\\nc\\td\\177\\235\\001");
-  EXPECT_EQ(ShownName(std::string("n\0ul", 4)), "n\\000ul");
-  EXPECT_EQ(ShownName("back\\slash \xe4\x80.htm"), "back\\\\slash \xe4\x80.htm");
-  // A UTF-8 name becomes the program's Windows-1252, which the terminal shows as it was.
-  EXPECT_EQ(ShownName("\xc3\xa4\xe2\x82\xac\xe6\x97\xa5.htm"), "\xe4\x80?.htm");
-  // A window that shows UTF-8 gets the name's own bytes, only its ASCII controls escaped.
-  EXPECT_EQ(EscapedName("\xe6\x97\xa5\x1b[0m\r\\\x9d.htm"), "\xe6\x97\xa5\\033[0m\\r\\\\\x9d.htm");
+TEST(ShownName, NamesKeepTheirCharactersWithControlsEscapedAndBadBytesReplaced) {
+  EXPECT_EQ(DisplayName("esc\x1b[31mRED\x1b[0m.htm"), "esc\\033[31mRED\\033[0m.htm");
+  EXPECT_EQ(DisplayName("a\rb\nc\td\x7f\x01"), "a\\rb\\nc\\td\\177\\001");
+  EXPECT_EQ(DisplayName(std::string("n\0ul", 4)), "n\\000ul");
+  EXPECT_EQ(DisplayName("back\\slash.htm"), "back\\\\slash.htm");
+  EXPECT_EQ(DisplayName("\xc3\xa4\xe2\x82\xac\xe6\x97\xa5.htm"),
+            "\xc3\xa4\xe2\x82\xac\xe6\x97\xa5.htm");
+  // A C1 control (here CSI) is escaped; bytes of no valid sequence become U+FFFD.
+  EXPECT_EQ(DisplayName("\xc2\x9b"
+                        "2J"),
+            "\\302\\2332J");
+  EXPECT_EQ(DisplayName("gr\xfcn\xe4\x80.htm"), "gr\xef\xbf\xbdn\xef\xbf\xbd\xef\xbf\xbd.htm");
+}
+
+TEST(ShownName, MarkedNamesStayAsTheyAreWhenTheProgramTextIsShown) {
+  // "Datei %s ist schreibgeschuetzt." in Windows-1252, with a UTF-8 name in it.
+  const std::string text = "Datei " +
+                           ShownName(
+                               "\xc3\x9c"
+                               "bung \xe6\x97\xa5.htm") +
+                           " ist schreibgesch\xfctzt.";
+  EXPECT_EQ(ShownText(text),
+            "Datei \xc3\x9c"
+            "bung \xe6\x97\xa5.htm ist schreibgesch\xc3\xbctzt.");
+  EXPECT_EQ(CapText(ShownName("\xc3\xa4.htm") + " x"), ShownName("\xc3\xa4.htm") + " x")
+      << "a name keeps its letter case";
+  // A text cut in the middle of a name still shows as valid UTF-8.
+  EXPECT_EQ(ShownText(ShownName("\xc3\xa4\xc3\xa4").substr(0, 4)), "\xc3\xa4\xef\xbf\xbd");
 }
 
 struct Found {
@@ -103,6 +122,13 @@ TEST(Pattern, StarIsShortestAndTheTextRunningOutEndsTheMatch) {
   EXPECT_EQ(Find("abc", "xab"), std::nullopt);  // literal text must be present in full
   EXPECT_EQ(Find("<td*>", "<TD x>", 0, true), std::nullopt);
   EXPECT_EQ(Find("x", "x", 1), std::nullopt);
+  // Backwards: the last match that starts before the position, a leading literal in any case.
+  const auto td = TPattern::Compile("<td*>");
+  const std::string_view row = "<TD a><td b><td c>";
+  EXPECT_EQ(td->SearchBefore(row, 12, false)->Position, 6u);
+  EXPECT_EQ(td->SearchBefore(row, 12, false)->Length, 6u);
+  EXPECT_EQ(td->SearchBefore(row, 6, true), std::nullopt);
+  EXPECT_EQ(td->SearchBefore(row, 0, false), std::nullopt);
 }
 
 TEST(Pattern, SetsRangesAndNegation) {
@@ -188,11 +214,16 @@ TEST(Pattern, StarsNeedNoRecursionAndFindWhatTheDefinitionFinds) {
       text += "ab"[next(2)];
     }
     const auto compiled = TPattern::Compile(pattern);
+    std::optional<size_t> last;  // the rightmost start of a match
     for (size_t pos = 0; pos < text.size(); ++pos) {
       const auto end = ReferenceMatch(pattern, text, pos);
       ASSERT_EQ(compiled->MatchAt(text, pos, true), end ? std::optional(*end - pos) : std::nullopt)
           << pattern << " on " << text << " at " << pos;
+      last = end ? std::optional(pos) : last;
     }
+    const auto before = compiled->SearchBefore(text, text.size(), true);
+    ASSERT_EQ(before ? std::optional(before->Position) : std::nullopt, last)
+        << pattern << " on " << text;
   }
   std::string deep;
   for (int i = 0; i < 120000; ++i) {

@@ -80,6 +80,8 @@ class ContextMenuDialog : public ::testing::Test {
 
 TEST_F(ContextMenuDialog, ListsEveryTypeOnceAndStartsWithTheRegisteredOnesAssigned) {
   form_.show();
+  EXPECT_EQ(form_.windowTitle(), "Edit context menu");
+  EXPECT_EQ(chooser_.windowTitle(), "Choose extension");
   TDoctypeListBox* avail = form_.ListBoxDoctypesAvail;
   TDoctypeListBox* assigned = form_.ListBoxDoctypesAssigned;
   EXPECT_EQ(assigned->count(), 1);

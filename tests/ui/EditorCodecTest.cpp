@@ -1,11 +1,14 @@
 // A document loaded and saved gives back its bytes, whatever its encoding and line breaks.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTextBlock>
 #include <QTextCursor>
 
 #include "MainWindowFixture.h"
 #include "batch/ProgressModel.h"
+#include "editor/TextSearch.h"
 #include "platform/Files.h"
+#include "support/Pattern.h"
 #include "support/UnicodeText.h"
 #include "ui/EditorCodec.h"
 
@@ -149,6 +152,153 @@ TEST(EditorCodec, SearchBytesHaveOnePositionPerEditorPosition) {
   ASSERT_EQ(bytes.size(), static_cast<size_t>(text.size()));
   EXPECT_EQ(bytes.substr(0, 4), "a\nb\x80");
   EXPECT_EQ(bytes.substr(4), std::string(2, TEditorCodec::kNoSearchByte));
+}
+
+// The editor's text as Qt keeps it: line breaks and soft breaks as paragraph separators.
+QString EditorText(const TDecodedText& decoded) {
+  return QString(decoded.Text).replace(u'\n', QChar(0x2029));
+}
+
+TEST(EditorCodec, LongLinesAreShownInBlocksThatNoByteOfTheDocumentSees) {
+  std::string line;
+  while (line.size() < 20000) {
+    line +=
+        "<td class=\"c\">Gr\xC3\xBC\xC3\x9F"
+        "e</td>";
+  }
+  const std::string ampersands(9000, '&');
+  const std::string bytes = "<p>\r\n" + line + "\r\n" + ampersands + "\xC3\xA4\xC3\xA4" + "\n";
+  const TDecodedText decoded = TEditorCodec::Decode(bytes, TTextEncoding::Utf8, 4096);
+  std::string saved;
+  TEditorCodec::Encode(EditorText(decoded), decoded.Breaks, TLineBreak::Lf, decoded.Encoding,
+                       saved);
+  EXPECT_EQ(saved, bytes);
+
+  // The long line ends its blocks after a tag, a line without tags where a block is full,
+  // never inside a character.
+  const QStringList blocks = decoded.Text.split(u'\n');
+  ASSERT_EQ(blocks.size(), static_cast<qsizetype>(decoded.Breaks.size()) + 1);
+  size_t soft = 0;
+  for (size_t i = 0; i < decoded.Breaks.size(); ++i) {
+    const QString& block = blocks[static_cast<qsizetype>(i)];
+    EXPECT_LE(block.toUtf8().size(), 2 * 4096);
+    if (decoded.Breaks[i] == TLineBreak::Soft) {
+      ++soft;
+      EXPECT_TRUE(block.endsWith(u'>') || block.startsWith(u'&')) << i;
+    }
+  }
+  EXPECT_GE(soft, 6u);
+  EXPECT_FALSE(decoded.Text.contains(QChar::ReplacementCharacter));
+  const QString text = QString::fromUtf8(line);
+  qsizetype from = 0;
+  for (const qsizetype at : TEditorCodec::SoftBreaks(text, 4096)) {
+    EXPECT_LE(at - from, 4096);
+    EXPECT_EQ(text[at - 1], u'>');
+    from = at;
+  }
+  EXPECT_GT(from, text.size() - 4096);
+}
+
+TEST(EditorCodec, SoftBreakMapLeavesTheSoftBreaksOutOfTheRealText) {
+  // "ab|cd|e" with soft breaks at editor positions 2 and 5.
+  const TSoftBreakMap map({2, 5});
+  EXPECT_EQ(map.RealText(u"ab\u2029cd\u2029e"), "abcde");
+  EXPECT_EQ(map.RealText(u"d\u2029e", 4), "de");
+  for (int offset = 0; offset < 5; ++offset) {
+    EXPECT_EQ(map.TextOffset(map.EditorPosition(offset)), offset);
+  }
+  EXPECT_EQ(map.EditorPosition(2), 3);
+  EXPECT_EQ(map.EditorRange(1, 3), std::make_pair(1, 5));  // "bcd" without the break after it
+  EXPECT_EQ(map.EditorRange(2, 0), std::make_pair(3, 3));
+  EXPECT_EQ(map.TextOffset(7), 5);
+}
+
+TEST(EditorCodec, SoftBreaksStayOutOfSavingCopyingSearchingAndTheCaretsPlace) {
+  TSourceEdit edit;
+  std::string line;
+  while (line.size() < 5000) {
+    line += "<td>ab  cd</td>";
+  }
+  const std::string bytes = "<p>\r\n" + line + "\r\nend";
+  edit.SetDocumentBytes(bytes, false);
+  ASSERT_GT(edit.document()->blockCount(), 6);
+  EXPECT_EQ(edit.DocumentBytes(), bytes);
+  EXPECT_EQ(edit.SearchBytes(), "<p>\n" + line + "\nend");
+
+  // Each match of the real text selects just that text, across a block's end too.
+  const std::optional<TPattern> pattern = TPattern::Compile("d</td><td>a");
+  size_t matches = 0;
+  for (auto match = pattern->Search(edit.SearchBytes(), 0, true); match;
+       match = pattern->Search(edit.SearchBytes(), match->Position + 1, true)) {
+    const auto [from, to] = edit.EditorRange(match->Position, match->Length);
+    edit.SetSelection(from, to - from);
+    EXPECT_EQ(edit.SelText(), "d</td><td>a");
+    EXPECT_EQ(edit.SearchOffset(from), static_cast<int>(match->Position));
+    ++matches;
+  }
+  EXPECT_EQ(matches, line.size() / 15 - 1);
+  edit.selectAll();
+  edit.copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString("<p>\n" + line + "\nend"));
+
+  const auto [lineEnd, same] = edit.EditorRange(4 + line.size(), 0);
+  edit.SetSelection(lineEnd, 0);
+  EXPECT_EQ(edit.IndexRow(), 1);
+  EXPECT_EQ(edit.IndexCol(), static_cast<int>(line.size()));
+  edit.SetSelection(edit.TextLength(), 0);
+  EXPECT_EQ(edit.IndexRow(), 2);
+
+  // Delete at a block's end and Backspace at its start take a character, not the soft break.
+  const QTextBlock second = edit.document()->findBlockByNumber(2);
+  const size_t at = static_cast<size_t>(edit.SearchOffset(second.position())) + 1;  // "\r"
+  edit.SetSelection(second.position() - 1, 0);
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  edit.SetSelection(second.position(), 0);
+  QTest::keyClick(&edit, Qt::Key_Backspace);
+  std::string edited = bytes;
+  edited.erase(at - 1, 2);
+  EXPECT_EQ(edit.DocumentBytes(), edited);
+
+  // A program-set text (a compression's result) is shown in blocks too; undoing it gives back
+  // every byte.
+  edit.SetDocumentBytes(line, true);
+  EXPECT_EQ(edit.DocumentBytes(), line);
+  EXPECT_GT(edit.document()->blockCount(), 3);
+  edit.Undo();
+  EXPECT_EQ(edit.DocumentBytes(), edited);
+
+  // Replace All's edits, offsets of the real text, take their text across block ends too.
+  edit.SetDocumentBytes(line, false);
+  const std::string found = "d</td><td>a";
+  edit.ReplaceRanges(TTextSearch::Compile(found, true)->PlanReplaceAll(edit.SearchBytes(), 0), "|");
+  std::string replaced;
+  size_t start = 0;
+  for (size_t at = line.find(found); at != std::string::npos; at = line.find(found, start)) {
+    replaced.append(line, start, at - start).append("|");
+    start = at + found.size();
+  }
+  replaced.append(line, start);
+  EXPECT_EQ(edit.DocumentBytes(), replaced);
+
+  // Pasted long lines as well.
+  edit.SetDocumentBytes("x", false);
+  QGuiApplication::clipboard()->setText(QString::fromStdString(line + "\r\n" + line));
+  edit.SetSelection(1, 0);
+  edit.paste();
+  EXPECT_EQ(edit.DocumentBytes(), "x" + line + "\n" + line);
+  EXPECT_GT(edit.document()->blockCount(), 6);
+}
+
+TEST(EditorCodec, UndoingAnEditThatJoinedLinesGivesBackTheirLineEnds) {
+  TSourceEdit edit;
+  edit.SetDocumentBytes("a\r\nb\nc\rd", false);
+  edit.SetSelection(1, 3);  // from the end of "a" into "c"
+  QTest::keyClick(&edit, Qt::Key_Delete);
+  EXPECT_EQ(edit.DocumentBytes(), "ac\rd");
+  edit.Undo();
+  EXPECT_EQ(edit.DocumentBytes(), "a\r\nb\nc\rd");
+  edit.Redo();
+  EXPECT_EQ(edit.DocumentBytes(), "ac\rd");
 }
 
 }  // namespace

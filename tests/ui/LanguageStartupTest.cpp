@@ -1,6 +1,7 @@
 // The first start's language check with the language dialog and its two messages.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QListWidget>
 
 #include "FakeMessages.h"
@@ -61,6 +62,39 @@ TEST_F(LanguageStartup, AChosenLanguageThatCannotBeLoadedIsReportedWithItsErrorN
   });
   EXPECT_EQ(messages->Errors,
             std::vector<std::string>{"Error 2 while opening national language support"});
+}
+
+// Stored files that moved are found again by name, with Qt's own texts in their language; stored
+// files that are gone count as no choice, and the language check runs again.
+TEST_F(LanguageStartup, MovedFilesAreFoundByNameAndGoneOnesAreChosenAgain) {
+  const auto storeFiles = [&](const std::string& dir, const std::string& code) {
+    InitLanguage("", "");
+    ASSERT_TRUE(store.OpenAppKey({}, true));
+    store.Write("LanguageFilename", dir + "/Quorvane_" + code + ".nls");
+    store.Write("CountryFilename", dir + "/STATE_" + UpperCase(code) + ".nls");
+    store.CloseKey();
+  };
+  bool asked = false;
+  storeFiles("/moved/away", "de");
+  StartLanguage(store, window, [&](std::string&, std::string&) { return asked = true; });
+  EXPECT_FALSE(asked);
+  EXPECT_EQ(window.LanguageFile, FindDataFile("Quorvane_de.nls"));
+  EXPECT_EQ(window.CountryFile, FindDataFile("STATE_DE.nls"));
+  EXPECT_EQ(UiText(textid::kYes), "Ja");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen")
+      << "Qt's own texts in the same language (qt6-translations-l10n)";
+
+  storeFiles("/gone", "xx");
+  StartLanguage(store, window, [&](std::string& country, std::string& language) {
+    country = FindDataFile("STATE_GB.nls");
+    language = FindDataFile("Quorvane_en.nls");
+    return asked = true;
+  });
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(LanguageInitialised());
+  EXPECT_EQ(UiText(textid::kYes), "Yes");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+  EXPECT_TRUE(messages->Errors.empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The main window: enabling rules, undo and redo, status bar, texts, view settings, search and
 // replace through the dialogs, and the compression of the editor's text.
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,7 +12,9 @@
 
 #include "MainWindowFixture.h"
 #include "batch/ProgressModel.h"
+#include "ui/ChangesDialog.h"
 #include "ui/FindReplaceDialog.h"
+#include "ui/MenuHistoryFiles.h"
 #include "ui/ProgressWindow.h"
 
 namespace quorvane::test {
@@ -24,16 +27,16 @@ TEST_F(MainWindowTest, CommandsThatNeedTextFollowTheText) {
          {"MainmenuFileCompress", "ToolButtonCompress", "PopupMenuEditCompress",
           "MainMenuEditSelectall", "MainMenuSearchSearch", "ToolButtonSearch",
           "MainMenuSearchSearchmore", "ToolButtonSearchContinue", "MainMenuSearchReplace",
-          "MainMenuSearchReplacemore", "MainmenuViewWithbrowser"}) {
+          "MainMenuSearchReplacemore", "MainmenuViewWithbrowser", "MainMenuSearchSearchprevious"}) {
       states.push_back(Action(name)->isEnabled());
     }
     return states;
   };
-  EXPECT_EQ(enabled(), std::vector<bool>(11, false));
+  EXPECT_EQ(enabled(), std::vector<bool>(12, false));
   Type("x");
-  EXPECT_EQ(enabled(), std::vector<bool>(11, true));
+  EXPECT_EQ(enabled(), std::vector<bool>(12, true));
   QTest::keyClick(&Edit(), Qt::Key_Backspace);
-  EXPECT_EQ(enabled(), std::vector<bool>(11, false));
+  EXPECT_EQ(enabled(), std::vector<bool>(12, false));
 }
 
 TEST_F(MainWindowTest, CutCopyAndDeleteFollowTheSelection) {
@@ -139,6 +142,21 @@ TEST_F(MainWindowTest, CaptionsComeFromTheLanguageWithEllipsesAcceleratorsAndHin
     EXPECT_GE(keys.size(), 3u) << name;
   }
   EXPECT_EQ(form->windowTitle(), "Quorvane - [Unnamed]");
+
+  // A file's name as it is written, in the title and in the recently used files.
+  const std::string page = dir / "Gr\xC3\xBCn & \xE6\x97\xA5\t.htm";
+  WriteBytes(page, "x");
+  ASSERT_TRUE(Session().LoadFile(page));
+  const QString shown = QString::fromStdString(page).replace("\t", "\\t");
+  EXPECT_TRUE(shown.endsWith("Grün & 日\\t.htm"));
+  EXPECT_EQ(form->windowTitle().toStdString(), ("Quorvane - " + shown).toStdString());
+  QAction* recent = nullptr;
+  for (QAction* action : form->findChild<QMenu*>("MainmenuFile")->actions()) {
+    recent = action->property(TMenuHistoryFiles::kPathProperty).isValid() ? action : recent;
+  }
+  ASSERT_NE(recent, nullptr);
+  EXPECT_EQ(recent->text().toStdString(),
+            ("&1 " + QString(shown).replace("&", "&&")).toStdString());
 }
 
 TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
@@ -149,10 +167,13 @@ TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
   EXPECT_EQ(Edit().SelLength(), 9);
   Action("MainmenuViewSymbolbar")->trigger();
   EXPECT_FALSE(form->findChild<QToolBar*>("ToolBar1")->isVisibleTo(form.get()));
+  EXPECT_TRUE(Edit().Highlighting());  // on at the first start
+  Action("MainmenuViewHighlighting")->trigger();
+  EXPECT_FALSE(Edit().Highlighting());
   form->setGeometry(40, 50, 600, 400);
   QFont font("Monospace");
   font.setPointSize(13);
-  Edit().setFont(font);
+  Edit().SetChosenFont(font);
   Session().Document().Waittime = 250;
   Session().SetModified(false);
   DestroyWindow();
@@ -161,6 +182,8 @@ TEST_F(MainWindowTest, ViewSettingsPlacementAndFontComeBackAfterARestart) {
   EXPECT_NE(Edit().lineWrapMode(), QPlainTextEdit::NoWrap);
   EXPECT_FALSE(Action("MainmenuViewSymbolbar")->isChecked());
   EXPECT_TRUE(Action("MainmenuViewStatusbar")->isChecked());
+  EXPECT_FALSE(Action("MainmenuViewHighlighting")->isChecked());
+  EXPECT_FALSE(Edit().Highlighting());
   EXPECT_EQ(Session().Document().Waittime, 250);
   EXPECT_EQ(form->geometry(), QRect(40, 50, 600, 400));
   EXPECT_EQ(Edit().font().pointSize(), 13);
@@ -262,13 +285,17 @@ TEST_F(MainWindowSearch, ReplaceReplacesALiteralMatchAndMovesOn) {
   EXPECT_EQ(Edit().SelStart(), 4);
   EXPECT_EQ(Selected(), "cat");
 
-  // A selection found by a wildcard is not the search text: Replace moves on without replacing.
-  SetText("ab ab");
-  Fill("ReplaceDialog1", "a?", "X");
+  // A match that a pattern found is replaced too, and the next one is selected.
+  SetText("<td a><td b>");
+  Fill("ReplaceDialog1", "<td*>", "<TD>");
   Click("ReplaceDialog1", "ButtonReplace");
+  EXPECT_EQ(Selected(), "<td a>");
   Click("ReplaceDialog1", "ButtonReplace");
-  EXPECT_EQ(Text(), "ab ab");
-  EXPECT_EQ(Edit().SelStart(), 3);
+  EXPECT_EQ(Text(), "<TD><td b>");
+  EXPECT_EQ(Selected(), "<td b>");
+  Click("ReplaceDialog1", "ButtonReplace");
+  EXPECT_EQ(Text(), "<TD><TD>");
+  EXPECT_TRUE(messages->Informations.empty());
 }
 
 TEST_F(MainWindowSearch, OpeningADialogTakesAShortSelectionAndClosesTheOther) {
@@ -299,6 +326,17 @@ TEST_F(MainWindowTest, CompressionIsOneUndoStepOnTheDocumentsBytes) {
   EXPECT_EQ(Text(),
             "<p>\xE4</p><b>Gr\xFC\xDF"
             "e</b>");
+  // The sizes in the status bar, and View shows what changed until another document comes.
+  EXPECT_EQ(form->findChild<QLabel*>("StatusPanel4")->text().toStdString(),
+            "54 \u2192 20 bytes, 63 % saved");
+  Action("MainmenuViewChanges")->trigger();
+  auto* changes = form->findChild<TChangesDialog*>();
+  ASSERT_NE(changes, nullptr);
+  EXPECT_TRUE(changes->isVisible());
+  EXPECT_EQ(changes->ShownText(),
+            "- <p>\u00E4</p>\n- <#quorvane include=\"part.inc\"></#quorvane>\n- \n"
+            "+ <p>\u00E4</p><b>Gr\u00FC\u00DFe</b>");
+  changes->close();
   EXPECT_EQ(Edit().Encoding(), TTextEncoding::Win1252);
   EXPECT_TRUE(Session().Modified());
   Action("MainMenuEditUndo")->trigger();
@@ -313,11 +351,18 @@ TEST_F(MainWindowTest, CompressionIsOneUndoStepOnTheDocumentsBytes) {
   EXPECT_NE(Text().find("<p>\xC3\xA4</p>"), std::string::npos) << Text();
   Action("MainMenuEditUndo")->trigger();
   EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf8);
+  messages->Answers = {IMessages::TAnswer::No};
+  Action("MainmenuFileNew")->trigger();
+  EXPECT_FALSE(Action("MainmenuViewChanges")->isEnabled());
+  EXPECT_EQ(form->findChild<QLabel*>("StatusPanel4")->text(), "");
 }
 
 TEST_F(MainWindowTest, TheProgressWindowStaysUntilTheUserClosesIt) {
   const std::unique_ptr<TProgressWindow> progress = InstallProgressWindow();
   form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  Edit().setFocus();
   SetText("<p>  a  </p>");
   bool sawStatistics = false;
   bool ownerDisabled = false;
@@ -338,7 +383,108 @@ TEST_F(MainWindowTest, TheProgressWindowStaysUntilTheUserClosesIt) {
   EXPECT_FALSE(progress->isVisible());
   EXPECT_TRUE(form->isEnabled());
   EXPECT_EQ(Text(), "<p>a</p>");
+  // The keyboard is the editor's again: typing goes on in the text.
+  EXPECT_EQ(form->focusWidget(), &Edit());
   ProgressForm().SetView(nullptr);
+}
+
+// Chooses `path` in the save dialog as soon as it is open.
+void AnswerSaveDialog(const std::string& path) {
+  QTimer::singleShot(0, [path] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(path));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+// The keys of a Linux desktop reach their commands beside the program's own.
+TEST_F(MainWindowSearch, TheDesktopKeysReachTheirCommands) {
+  form->show();
+  const auto activate = [&] {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Edit().setFocus();
+  };
+  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(&Edit(), k, modifiers);
+  };
+  activate();
+  SetText("<td a><td b>");
+  key(Qt::Key_F);
+  EXPECT_TRUE(Dialog("FindDialog1")->isVisible());
+  key(Qt::Key_H);
+  EXPECT_TRUE(Dialog("ReplaceDialog1")->isVisible());
+  EXPECT_FALSE(Dialog("FindDialog1")->isVisible());
+  Dialog("ReplaceDialog1")->close();
+  activate();
+
+  // Shift+F3 goes back from match to match.
+  Dialog("FindDialog1")->SetFindText("<td*>");
+  Edit().SetSelection(Edit().TextLength(), 0);
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), "<td b>");
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(Edit().SelStart(), 0);
+  key(Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(messages->Informations.size(), 1u);  // nothing before the first one
+
+  // Redo on Ctrl+Y and Ctrl+Shift+Z.
+  Edit().SetSelection(Edit().TextLength(), 0);
+  Type("x");
+  for (const Qt::KeyboardModifiers modifiers :
+       {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::ShiftModifier}) {
+    key(Qt::Key_Z);
+    EXPECT_EQ(Text(), "<td a><td b>");
+    key(modifiers == Qt::ControlModifier ? Qt::Key_Y : Qt::Key_Z, modifiers);
+    EXPECT_EQ(Text(), "<td a><td b>x");
+  }
+
+  // Ctrl+S asks for a name only while the document has none; Ctrl+Shift+S always does. The
+  // recent files are numbered as mnemonics.
+  const std::string page = dir / "page.htm";
+  AnswerSaveDialog(page);
+  key(Qt::Key_S);
+  EXPECT_EQ(Session().FileName(), page);
+  activate();
+  Type("y");
+  key(Qt::Key_S);
+  EXPECT_EQ(ReadBytes(page), "<td a><td b>xy");
+  EXPECT_FALSE(Session().Modified());
+  const std::string copy = dir / "copy.htm";
+  AnswerSaveDialog(copy);
+  key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Session().FileName(), copy);
+  activate();
+  QStringList recent;
+  for (QAction* item : form->findChild<QMenu*>("MainmenuFile")->actions()) {
+    if (item->property(TMenuHistoryFiles::kPathProperty).isValid()) {
+      recent.append(item->text());
+    }
+  }
+  EXPECT_EQ(recent, QStringList({"&1 " + QString::fromStdString(copy),
+                                 "&2 " + QString::fromStdString(page)}));
+
+  // The text size goes up and down from the chosen font, and back to it.
+  const qreal size = Edit().font().pointSizeF();
+  key(Qt::Key_Plus);
+  key(Qt::Key_Equal);
+  EXPECT_EQ(Edit().font().pointSizeF(), size + 2);
+  key(Qt::Key_Minus);
+  EXPECT_EQ(Edit().font().pointSizeF(), size + 1);
+  key(Qt::Key_0);
+  EXPECT_EQ(Edit().font().pointSizeF(), size);
+
+  // Close and New leave an empty unnamed document; Ctrl+Q closes the window.
+  key(Qt::Key_W);
+  EXPECT_EQ(Text(), "");
+  EXPECT_EQ(Session().FileName(), "");
+  Type("z");
+  messages->Answers = {IMessages::TAnswer::No};
+  key(Qt::Key_N);
+  EXPECT_EQ(Text(), "");
+  key(Qt::Key_Q);
+  EXPECT_FALSE(form->isVisible());
 }
 
 }  // namespace

@@ -66,7 +66,13 @@ TEST_F(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
   EXPECT_TRUE(form_.GetHelpDirAuto());
   EXPECT_TRUE(form_.ButtonOk->isEnabled());
 
-  // Entering the field switches to the user's directory.
+  // Tabbing into the field only walks through the dialog; clicking into it switches to the
+  // user's directory.
+  for (const Qt::FocusReason reason : {Qt::TabFocusReason, Qt::BacktabFocusReason}) {
+    QFocusEvent tabbedIn(QEvent::FocusIn, reason);
+    QApplication::sendEvent(form_.EditHTMLHelpDir, &tabbedIn);
+    EXPECT_TRUE(form_.GetHelpDirAuto());
+  }
   QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
   QApplication::sendEvent(form_.EditHTMLHelpDir, &focusIn);
   EXPECT_TRUE(form_.RadioButtonHTMLHelpDirUser->isChecked());

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -18,8 +19,12 @@
 
 #include "../shell/ShellTestSupport.h"
 #include "batch/Document.h"
+#include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "batch/UiText.h"
+#include "lang/Language.h"
+#include "platform/ProgramFiles.h"
+#include "support/TextIds.h"
 #include "ui/DialogMessages.h"
 #include "ui/FileNameLabel.h"
 #include "ui/ProgressWindow.h"
@@ -78,10 +83,12 @@ TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
 }
 
 TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
-  model().SetFileNameLabel("/tmp/a.htm");
+  model().SetFileNameLabel(
+      "/tmp/\xC3\x9C"
+      "bung\xFF.htm");  // UTF-8 with a stray byte
   model().Start({}, "Auftr\xE4ge 1/2", kAllParts, true);
   EXPECT_EQ(form().windowTitle(), QString::fromUtf8("Aufträge 1/2"));
-  EXPECT_EQ(form().LabelFilename->text(), "/tmp/a.htm");
+  EXPECT_EQ(form().LabelFilename->text(), QString::fromUtf8("/tmp/Übung\uFFFD.htm"));
   model().SetAdditionalText("24 % (3 Zeichen \x96 gespart)");
   EXPECT_EQ(form().LabelAdditionalText->text(), QString::fromUtf8("24 % (3 Zeichen – gespart)"));
 
@@ -118,6 +125,14 @@ TEST_F(ProgressWindow, CancelAndTheCloseBoxOnlyRecordTheRequest) {
   EXPECT_FALSE(form().close());
   EXPECT_TRUE(model().CancelRequest());
   EXPECT_TRUE(form().isVisible());
+
+  // Enter never stops the work, but closes the finished window.
+  model().Reset();
+  QTest::keyClick(form().ButtonCancel, Qt::Key_Return);
+  EXPECT_FALSE(model().CancelRequest());
+  model().SetFinished();
+  QTest::keyClick(form().ButtonCancel, Qt::Key_Return);
+  EXPECT_TRUE(model().CancelRequest());
 
   model().Reset();
   model().SetCancelAllowed(false);
@@ -197,7 +212,6 @@ TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
   EXPECT_EQ(test::ReadText(file), "<p>one</p>");
   EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
   EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
-
 }
 
 TEST(FileNameLabel, ALongPathLosesMiddleDirectoriesFirst) {
@@ -238,28 +252,33 @@ void AnswerBox(const QString& button, QString* shown) {
   });
 }
 
-TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressed) {
+TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOnTheButtons) {
   TDialogMessages messages;
   QString shown;
-  AnswerBox("No", &shown);
+  AnswerBox("&No", &shown);
   const QString question = "Stop all jobs?";
   EXPECT_FALSE(messages.AskYesNo(question, {}));
   EXPECT_EQ(shown, question);
-  AnswerBox("Yes", &shown);
+  AnswerBox("&Yes", &shown);
   EXPECT_TRUE(messages.AskYesNo(question, {}));
-  AnswerBox("Cancel", &shown);
+  AnswerBox("&Cancel", &shown);
   EXPECT_EQ(messages.AskYesNoCancel(question, {}), IMessages::TAnswer::Cancel);
-  AnswerBox("No", &shown);
+  AnswerBox("&No", &shown);
   EXPECT_EQ(messages.AskYesNoCancel(question, {}), IMessages::TAnswer::No);
-  AnswerBox("Retry", &shown);
+  AnswerBox("&Retry", &shown);
   EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}),
             IMessages::TErrorChoice::Retry);
-  AnswerBox("Ignore", &shown);
+  AnswerBox("&Ignore", &shown);
   EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}),
             IMessages::TErrorChoice::Ignore);
-  AnswerBox("OK", &shown);
-  messages.Error(std::string("Datei f\xFCr Test"));
-  EXPECT_EQ(shown, QString::fromUtf8("Datei für Test"));
+  // A German message: the program's Windows-1252 text converted, the name as it is written.
+  ASSERT_EQ(InitLanguage("", FindDataFile("Quorvane_de.nls")), 0);
+  AnswerBox("&OK", &shown);
+  messages.Error(NameMessage(textid::kFileWriteProtected,
+                             "\xC3\x9C"
+                             "bung \xE6\x97\xA5.htm"));
+  EXPECT_EQ(shown, QString::fromUtf8("Datei Übung 日.htm ist schreibgeschützt."));
+  InitLanguage("", FindDataFile("Quorvane_en.nls"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
 }
 
