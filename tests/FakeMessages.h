@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,13 +12,20 @@ namespace quorvane::test {
 
 // Records every message and question (as UTF-8) and answers from a queue: a Yes/No question
 // takes Yes for Yes, anything else (also an empty queue) as No; Yes/No/Cancel is Cancel when
-// the queue is empty. An error the user could act on is aborted.
+// the queue is empty. An error the user could act on takes the next of ErrorAnswers, after
+// running its action; without one it is aborted.
 class TFakeMessages : public IMessages {
  public:
+  struct TErrorAnswer {
+    TErrorChoice Choice;
+    std::function<void()> Before;
+  };
   std::vector<std::string> Errors;
   std::vector<std::string> Informations;
   std::vector<std::string> Questions;
+  std::vector<std::string> ErrorCaptions;
   std::deque<TAnswer> Answers;
+  std::deque<TErrorAnswer> ErrorAnswers;
 
  private:
   void ShowError(const QString& text) override { Errors.push_back(text.toStdString()); }
@@ -28,9 +36,18 @@ class TFakeMessages : public IMessages {
     const TAnswer answer = Take(question);
     return withCancel || answer == TAnswer::Yes ? answer : TAnswer::No;
   }
-  TErrorChoice AskAboutError(const QString& text, const QString&) override {
+  TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
     Errors.push_back(text.toStdString());
-    return TErrorChoice::Abort;
+    ErrorCaptions.push_back(caption.toStdString());
+    if (ErrorAnswers.empty()) {
+      return TErrorChoice::Abort;
+    }
+    const TErrorAnswer answer = ErrorAnswers.front();
+    ErrorAnswers.pop_front();
+    if (answer.Before) {
+      answer.Before();
+    }
+    return answer.Choice;
   }
 
   TAnswer Take(const QString& question) {

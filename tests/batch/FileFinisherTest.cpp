@@ -1,11 +1,11 @@
 #include "batch/FileFinisher.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "TestFiles.h"
+#include "TestSupport.h"
 
 namespace quorvane {
 namespace {
@@ -17,12 +17,6 @@ using test::Write;
 
 class FileFinisher : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("quorvane-finisher-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // The file as the batch has it once it has read it, with its new content.
   static TFinishedFile Finished(const fs::path& path, const std::string& text,
                                 std::optional<TFileTime> stamp = {}) {
@@ -35,7 +29,8 @@ class FileFinisher : public ::testing::Test {
     return file;
   }
 
-  fs::path dir;
+  test::TTempDir temp;
+  const fs::path dir = temp.PathWithoutSlash();
 };
 
 TEST_F(FileFinisher, WritesDatesAndReportsEachFile) {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <filesystem>
 #include <functional>
 
@@ -30,7 +31,8 @@ class TFakeView : public IEditorView {
   std::vector<QUrl> Urls;
   bool BrowserWorks = true;
   std::function<void()> TextChanged;
-  std::function<void()> OnProgressWait;
+  std::function<void()> OnProgressWait = [] {};
+  int CompressionShown = 0;
 
   std::string Text() const override { return Bytes; }
   void SetText(const std::string& bytes, bool) override {
@@ -51,13 +53,8 @@ class TFakeView : public IEditorView {
     return BrowserWorks;
   }
   TWindowHandle Window() override { return {}; }
-  void WaitUntilProgressClosed() override {
-    if (OnProgressWait) {
-      OnProgressWait();
-    }
-  }
+  void WaitUntilProgressClosed() override { OnProgressWait(); }
   void ShowLastCompression() override { ++CompressionShown; }
-  int CompressionShown = 0;
 
  private:
   std::optional<QString> TakeFileName() {
@@ -77,18 +74,17 @@ class EditorSession : public ::testing::Test {
     environment.Set("XDG_CONFIG_HOME", config.Path());
     Restart();
   }
-  ~EditorSession() override {
-    if (session) {
-      session->Finish();
-    }
-  }
-
-  // Ends the session as the window does at exit and starts a new one on the same settings.
-  void Restart() {
+  ~EditorSession() override { Finish(); }
+  void Finish() {
     if (session) {
       session->Finish();
     }
     session.reset();
+  }
+
+  // Ends the session as the window does at exit and starts a new one on the same settings.
+  void Restart() {
+    Finish();
     store = std::make_unique<TSettingsStore>("Quorvane");
     session = std::make_unique<TEditorSession>(view, *store, &messages);
     view.TextChanged = [this] { session->TextChanged(); };
@@ -269,13 +265,10 @@ TEST_F(EditorSession, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges)
   const std::string preview = session->PreviewFileName();
   ASSERT_EQ(view.Urls.size(), 2u);
   EXPECT_EQ(view.Urls[1].toLocalFile().toStdString(), preview);
-  const std::string name = preview.substr(dir.Path().size());
-  ASSERT_EQ(name.size(), 12u) << preview;
-  EXPECT_EQ(name[0], '~');
-  EXPECT_TRUE(std::all_of(name.begin() + 1, name.begin() + 8, [](char c) {
-    return c >= 'A' && c <= 'Z';
-  })) << name;
-  EXPECT_EQ(name.substr(8), ".htm");
+  EXPECT_TRUE(QRegularExpression("^~[A-Z]{7}\\.htm$")
+                  .match(QString::fromStdString(preview.substr(dir.Path().size())))
+                  .hasMatch())
+      << preview;
   EXPECT_EQ(ReadBytes(preview), "<p>saved</p>x");
 
   // Unchanged since: the same file again, not rewritten; a change rewrites the same file.
@@ -308,8 +301,7 @@ TEST_F(EditorSession, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges)
   EXPECT_EQ(QFileInfo(QString::fromStdString(temporary)).absolutePath(),
             QFileInfo(QDir::tempPath()).absoluteFilePath());
   EXPECT_EQ(ReadBytes(temporary), "unnamed");
-  session->Finish();
-  session.reset();
+  Finish();
   EXPECT_FALSE(std::filesystem::exists(temporary));
 }
 
@@ -338,13 +330,9 @@ TEST_F(EditorSession, HelpOpensTheLanguagesPageAtTheDialogsAnchors) {
   ASSERT_TRUE(FileExists(help)) << help;
   session->Help();
   session->DialogHelp(TEditorSession::kHelpContextContextMenu);
-  session->DialogHelp(TEditorSession::kHelpContextTagDefinition);
-  session->OpenInBrowser(help, "#contextmenu");
-  ASSERT_EQ(view.Urls.size(), 4u);
+  ASSERT_EQ(view.Urls.size(), 2u);
   EXPECT_FALSE(view.Urls[0].hasFragment());
-  EXPECT_EQ(view.Urls[1].fragment(), "contextmenu");
-  EXPECT_EQ(view.Urls[2].fragment(), "tagdefinition");
-  EXPECT_EQ(view.Urls[3].toString(),
+  EXPECT_EQ(view.Urls[1].toString(),
             QUrl::fromLocalFile(QString::fromStdString(help)).toString() + "#contextmenu");
 
   // A user's directory without the page: the error names the page.

@@ -2,7 +2,6 @@
 
 #include "Fakes.h"
 #include "engine/CompressionPass.h"
-#include "support/TextIds.h"
 
 namespace quorvane {
 namespace {
@@ -68,22 +67,6 @@ TEST(CompressionPass, StatisticsRoundHalvesToEven) {
   const Result quarter = Compress(fake, std::string(150, 'a') + std::string(50, ' ') + "b");
   EXPECT_EQ(quarter.stats.Saved, 49);
   EXPECT_EQ(quarter.stats.Percent, 24);  // 49 / 201
-}
-
-TEST(CompressionPass, PlansOneStagePerUnprotectedSegment) {
-  TFakeServices fake;
-  fake.texts.table[textid::kStageIncludes] = "include directives";
-  Compress(fake, "a<PRE> x </PRE>b<PRE> y </PRE>c");
-  ASSERT_EQ(fake.progress.stages.size(), 7u);
-  EXPECT_EQ(fake.progress.stages[0].name, "Include directives...");
-  EXPECT_EQ(fake.progress.stages[1].name, "String 30954F81 not found...");
-  for (size_t i = 4; i < 7; ++i) {
-    EXPECT_EQ(fake.progress.stages[i].weight, 27);
-  }
-  TFakeServices onlyPre;
-  const Result pre = Compress(onlyPre, "<PRE> x </PRE>");
-  EXPECT_EQ(pre.text, "<PRE> x </PRE>");
-  EXPECT_EQ(onlyPre.progress.stages.back().weight, 80);
 }
 
 TEST(CompressionPass, ACancelAtAnyCheckPointLeavesTheTextUntouched) {

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "Fakes.h"
 #include "LiteralEngine.h"
 #include "engine/Directives.h"
-#include "engine/PieceText.h"
 #include "support/TextIds.h"
 
 namespace quorvane {
@@ -139,18 +136,12 @@ TEST_F(Directives, NestingPastTheLimitStopsThePass) {
   EXPECT_EQ(Expand(fake, "<#quorvane include='d0'></#quorvane> ").stop, TStopReason::TooDeep);
 }
 
-TEST_F(Directives, ProgressHalvesItsShareAtEachDirective) {
-  fake.files.files["/site/x"] = "X";
-  Expand(fake, "<#quorvane include='x'></#quorvane> </#quorvane> </#quorvane> .");
-  // The included file's own scan reports at its end too.
-  const std::vector<int> expected{0, 50, 50, 75, 88, 100};
-  EXPECT_EQ(fake.progress.subProgress, expected);
-
-  TFakeServices cancelled;
-  cancelled.progress.cancelAt = 0;
+TEST_F(Directives, ACancelStopsThePass) {
+  fake.progress.cancelAt = 0;
   std::string text = "<#quorvane include='x'></#quorvane> .";
   bool modified = false;
-  EXPECT_EQ(ExpandDirectives(text, kDoc, modified, cancelled.services), TStopReason::Cancelled);
+  EXPECT_EQ(ExpandDirectives(text, kDoc, modified, fake.services), TStopReason::Cancelled);
+  EXPECT_EQ(text, "<#quorvane include='x'></#quorvane> .");
 }
 
 TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
@@ -175,94 +166,33 @@ TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
   EXPECT_EQ(fake.files.requested.size(), static_cast<size_t>(levels + 1));
 }
 
+// The texts are Windows-1252; the names come as the document writes them.
 TEST_F(Directives, MessagesAreWrittenInTheDocumentsEncoding) {
-  fake.texts.table[textid::kFileCannotBeOpened] =
-      "Datei %s kann nicht ge\xF6"
-      "ffnet werden";
-  fake.texts.table[textid::kRecursiveInclude] =
-      "Fehler: rekursives Einf\xFC"
-      "gen";
-  const std::string missing =
-      "<#quorvane include='\xC3\x9C"
-      "bersicht.htm'></#quorvane> ";
+  fake.texts.table[textid::kFileCannotBeOpened] = "%s fehlt \xFC";
+  fake.texts.table[textid::kRecursiveInclude] = "rekursiv \xFC";
+  const auto include = [](const std::string& name, const std::string& content = "") {
+    return "<#quorvane include='" + name + "'>" + content + "</#quorvane>";
+  };
+  const std::string over = "\xC3\x9C.htm";  // "Ü.htm" in UTF-8
   // A UTF-8 document: the texts become UTF-8, the name stays as written.
-  EXPECT_EQ(Expand(fake, "\xC3\xA4 " + missing).text,
-            "\xC3\xA4 <#quorvane include='\xC3\x9C"
-            "bersicht.htm'>Datei \xC3\x9C"
-            "bersicht.htm"
-            " kann nicht ge\xC3\xB6"
-            "ffnet werden</#quorvane> ");
-  fake.files.files["/site/self.htm"] = "<#quorvane include='self.htm'></#quorvane>.";
-  EXPECT_EQ(Expand(fake, "<#quorvane include='self.htm'></#quorvane> ").text,
-            "<#quorvane include='self.htm'>Fehler: rekursives Einf\xC3\xBC"
-            "gen</#quorvane>. ");
+  EXPECT_EQ(Expand(fake, "\xC3\xA4 " + include(over) + " ").text,
+            "\xC3\xA4 " + include(over, over + " fehlt \xC3\xBC") + " ");
+  fake.files.files["/site/self.htm"] = include("self.htm") + ".";
+  EXPECT_EQ(Expand(fake, include("self.htm") + " ").text,
+            include("self.htm", "rekursiv \xC3\xBC") + ". ");
   // A Windows-1252 document keeps the texts; the name is shown in Windows-1252 where it can.
-  EXPECT_EQ(Expand(fake, "\xE4 " + missing).text,
-            "\xE4 <#quorvane include='\xC3\x9C"
-            "bersicht.htm'>Datei \xDC"
-            "bersicht.htm"
-            " kann nicht ge\xF6"
-            "ffnet werden</#quorvane> ");
-  const std::string arrow = "<#quorvane include='\xE2\x86\x92.htm'></#quorvane> ";
-  EXPECT_EQ(Expand(fake, "\xE4 " + arrow).text,
-            "\xE4 <#quorvane include='\xE2\x86\x92.htm'>Datei \xE2\x86\x92.htm kann nicht ge\xF6"
-            "ffnet werden</#quorvane> ");
+  EXPECT_EQ(Expand(fake, "\xE4 " + include(over) + " ").text,
+            "\xE4 " + include(over, "\xDC.htm fehlt \xFC") + " ");
+  const std::string arrow = "\xE2\x86\x92.htm";
+  EXPECT_EQ(Expand(fake, "\xE4 " + include(arrow) + " ").text,
+            "\xE4 " + include(arrow, arrow + " fehlt \xFC") + " ");
   // A name holding a NUL byte names no file: nothing is opened.
   fake.files.files["/site/a.htm"] = "A";
   fake.files.requested.clear();
   const std::string name("a.htm\0x", 7);
-  EXPECT_EQ(Expand(fake, "\xE4<#quorvane include='" + name + "'></#quorvane> ").text,
-            "\xE4<#quorvane include='" + name + "'>Datei " + name +
-                " kann nicht ge\xF6"
-                "ffnet werden</#quorvane> ");
+  EXPECT_EQ(Expand(fake, "\xE4" + include(name) + " ").text,
+            "\xE4" + include(name, name + " fehlt \xFC") + " ");
   EXPECT_TRUE(fake.files.requested.empty());
-}
-
-TEST(PieceText, EditsAndSearchesAsAStringWould) {
-  std::deque<std::string> store;
-  uint32_t seed = 7;
-  auto next = [&seed](size_t n) {
-    seed = seed * 1103515245 + 12345;
-    return static_cast<size_t>((seed >> 8) % n);
-  };
-  auto bytes = [&](size_t n) {
-    std::string s;
-    for (size_t i = 0; i < n; ++i) {
-      s += "ab#=<"[next(5)];
-    }
-    return s;
-  };
-  for (int round = 0; round < 200; ++round) {
-    store.push_back(bytes(1 + next(40)));
-    std::string plain = store.back();
-    TPieceText text(store.back());
-    for (int edit = 0; edit < 40; ++edit) {
-      const size_t from = next(plain.size() + 1);
-      const size_t to = from + next(plain.size() - from + 1);
-      store.push_back(bytes(next(12)));
-      TPieceText with(store.back());
-      if (next(3) == 0) {  // a text of several pieces goes in whole
-        store.push_back(bytes(1 + next(5)));
-        with.Replace(0, 0, TPieceText(store.back()));
-      }
-      std::string withPlain;
-      with.AppendTo(withPlain);
-      plain.replace(from, to - from, withPlain);
-      text.Replace(from, to, std::move(with));
-      ASSERT_EQ(text.Size(), plain.size());
-      const size_t at = next(plain.size() + 1);
-      ASSERT_EQ(text.FindHash(at), plain.find('#', at));
-      ASSERT_EQ(text.Find('=', at), plain.find('=', at));
-      if (at < plain.size()) {
-        ASSERT_EQ(text.At(at), plain[at]);
-        ASSERT_EQ(text.Copy(at, plain.size() - at), plain.substr(at));
-        ASSERT_TRUE(text.Holds(at, plain.substr(at, 3)));
-      }
-    }
-    std::string whole;
-    text.AppendTo(whole);
-    ASSERT_EQ(whole, plain);
-  }
 }
 
 }  // namespace

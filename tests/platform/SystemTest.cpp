@@ -10,29 +10,25 @@ namespace {
 
 using test::TScopedEnvironment;
 
+std::optional<std::string> Variable(const char* text) {
+  return text == nullptr ? std::nullopt : std::optional<std::string>(text);
+}
+
 TEST(MemoryLoad, IsTheShareOfMemoryNotAvailable) {
-  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal:       1000 kB\nMemFree:  10 kB\n"
-                                  "MemAvailable:    250 kB\n"),
-            75);
-  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\nMemAvailable: 1000 kB\n"), 0);
+  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\nMemFree: 10 kB\nMemAvailable: 250 kB\n"), 75);
   EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\nMemAvailable: 0 kB\n"), 100);
   EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\n"), 0) << "unreadable counts as 0";
   EXPECT_EQ(MemoryLoadFromMeminfo("MemTotalX: 1000 kB\nMemAvailable: 10 kB\n"), 0);
-  const int load = MemoryLoadPercent();
-  EXPECT_GE(load, 0);
-  EXPECT_LE(load, 100);
 }
 
 TEST(ProgramFiles, DataIsLookedForBesideTheProgramFirst) {
-  const std::string program = ProgramDirectory();
-  ASSERT_FALSE(program.empty());
-  EXPECT_EQ(program.back(), '/');
   const std::vector<std::string> directories = DataDirectories();
   ASSERT_GE(directories.size(), 2u);
-  EXPECT_EQ(directories[0], program);
+  EXPECT_EQ(directories[0], ProgramDirectory());
   EXPECT_TRUE(directories[1].ends_with("/share/quorvane/")) << directories[1];
   EXPECT_EQ(directories[1].find(".."), std::string::npos) << directories[1];
-  EXPECT_EQ(FindDataFile("quorvane_platform_tests"), program + "quorvane_platform_tests");
+  EXPECT_EQ(FindDataFile("quorvane_platform_tests"),
+            ProgramDirectory() + "quorvane_platform_tests");
   EXPECT_EQ(FindDataFile("Quorvane_xx.nls-missing"), "");
 
   // The window program stands for the program file that handed over to it, data and all.
@@ -43,53 +39,50 @@ TEST(ProgramFiles, DataIsLookedForBesideTheProgramFirst) {
   EXPECT_EQ(DataDirectories()[1], "/opt/q/share/quorvane/");
 }
 
+// A terminal on standard error always chooses the console; this test's own output may be one.
 TEST(Console, TheEnvironmentChoosesTerminalOrWindows) {
+  struct TCase {
+    const char* Ui;
+    const char* Display;
+    const char* Wayland;
+    bool Console;
+  };
+  const bool terminal = StandardErrorIsTerminal();
   TScopedEnvironment environment;
-  environment.Set("QUORVANE_UI", "console");
-  environment.Set("DISPLAY", ":0");
-  EXPECT_TRUE(UseConsoleUi());
-  environment.Set("QUORVANE_UI", "gui");
-  environment.Set("DISPLAY", std::nullopt);
-  environment.Set("WAYLAND_DISPLAY", std::nullopt);
-  EXPECT_FALSE(UseConsoleUi());
-  environment.Set("QUORVANE_UI", std::nullopt);
-  EXPECT_TRUE(UseConsoleUi()) << "no display";
-  if (StandardErrorIsTerminal()) {
-    GTEST_SKIP() << "standard error is a terminal, which always chooses the console";
+  for (const TCase& c :
+       {TCase{"console", ":0", nullptr, true}, TCase{"gui", nullptr, nullptr, false},
+        TCase{nullptr, nullptr, nullptr, true}, TCase{nullptr, nullptr, "w-0", false},
+        TCase{nullptr, ":1", "", false}}) {
+    environment.Set("QUORVANE_UI", Variable(c.Ui));
+    environment.Set("DISPLAY", Variable(c.Display));
+    environment.Set("WAYLAND_DISPLAY", Variable(c.Wayland));
+    const bool chosenByUi = c.Ui != nullptr && std::string(c.Ui) == "gui";
+    EXPECT_EQ(UseConsoleUi(), c.Console || (terminal && !chosenByUi))
+        << (c.Ui ? c.Ui : "-") << " " << (c.Display ? c.Display : "-");
   }
-  environment.Set("WAYLAND_DISPLAY", "wayland-0");
-  EXPECT_FALSE(UseConsoleUi());
-  environment.Set("WAYLAND_DISPLAY", "");
-  environment.Set("DISPLAY", ":1");
-  EXPECT_FALSE(UseConsoleUi());
 }
 
 TEST(Console, LocaleLanguageCodeTakesTheFirstSetVariable) {
   TScopedEnvironment environment;
   const auto code = [&environment](const char* all, const char* messages, const char* lang) {
-    const auto value = [](const char* text) {
-      return text == nullptr ? std::nullopt : std::optional<std::string>(text);
-    };
-    environment.Set("LC_ALL", value(all));
-    environment.Set("LC_MESSAGES", value(messages));
-    environment.Set("LANG", value(lang));
+    environment.Set("LC_ALL", Variable(all));
+    environment.Set("LC_MESSAGES", Variable(messages));
+    environment.Set("LANG", Variable(lang));
     return LocaleLanguageCode();
   };
   EXPECT_EQ(code(nullptr, nullptr, "de_AT.UTF-8"), "de");
   EXPECT_EQ(code("fr_FR", "de_DE", "en_US"), "fr");
   EXPECT_EQ(code("", "EN_us", "de_DE"), "en");
-  EXPECT_EQ(code(nullptr, nullptr, "it"), "it");
   EXPECT_EQ(code(nullptr, nullptr, "sr@latin"), "sr");
-  for (const char* none : {"C", "POSIX", "C.UTF-8", "fil_PH", "", "1a"}) {
-    EXPECT_EQ(code(nullptr, nullptr, none), "") << none;
+  for (const char* none :
+       std::initializer_list<const char*>{"C", "POSIX", "C.UTF-8", "fil_PH", "", "1a", nullptr}) {
+    EXPECT_EQ(code(nullptr, nullptr, none), "") << (none ? none : "unset");
   }
-  EXPECT_EQ(code(nullptr, nullptr, nullptr), "");
 }
 
 // Feeds `input` to a question over pipes and returns the answer and what was shown.
 template <typename TAsk>
-auto AskOverPipes(const std::string& input, TAsk ask)
-    -> std::pair<decltype(ask(0, 0)), std::string> {
+auto AskOverPipes(const std::string& input, TAsk ask) {
   int in[2];
   int out[2];
   EXPECT_EQ(::pipe(in), 0);
@@ -99,13 +92,10 @@ auto AskOverPipes(const std::string& input, TAsk ask)
   const auto answer = ask(in[0], out[1]);
   ::close(in[0]);
   ::close(out[1]);
-  std::string shown;
-  char buffer[256];
-  for (ssize_t count; (count = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-    shown.append(buffer, static_cast<size_t>(count));
-  }
+  std::string shown(4096, '\0');
+  shown.resize(std::max<ssize_t>(0, ::read(out[0], shown.data(), shown.size())));
   ::close(out[0]);
-  return {answer, shown};
+  return std::pair{answer, shown};
 }
 
 std::pair<std::optional<size_t>, std::string> Ask(const std::string& input) {
@@ -142,14 +132,12 @@ TEST(InterruptWatch, TheFirstSignalOnlyRequestsAndTheHandlersComeBack) {
   ASSERT_EQ(::sigaction(SIGINT, &own, &saved), 0);
   {
     TInterruptWatch watch;
-    EXPECT_FALSE(TInterruptWatch::Requested());
-    ::raise(SIGINT);
-    EXPECT_TRUE(TInterruptWatch::Requested());
-    TInterruptWatch::Reset();
-    EXPECT_FALSE(TInterruptWatch::Requested());
-    ::raise(SIGTERM);
-    EXPECT_TRUE(TInterruptWatch::Requested());
-    TInterruptWatch::Reset();
+    for (const int signal : {SIGINT, SIGTERM}) {
+      EXPECT_FALSE(TInterruptWatch::Requested());
+      ::raise(signal);
+      EXPECT_TRUE(TInterruptWatch::Requested());
+      TInterruptWatch::Reset();
+    }
     EXPECT_THROW(TInterruptWatch(), std::logic_error);
   }
   struct sigaction current;

@@ -62,18 +62,22 @@ class TTempDir {
   std::string PathWithoutSlash() const { return path_.substr(0, path_.size() - 1); }
   std::string operator/(const std::string& name) const { return path_ + name; }
   // Writes `bytes` to the file `name` in the directory; returns its full path.
-  std::string Write(const std::string& name, std::string_view bytes) const {
-    const std::string file = path_ + name;
-    std::ofstream(file, std::ios::binary).write(bytes.data(), bytes.size());
-    return file;
-  }
+  std::string Write(const std::string& name, std::string_view bytes) const;
 
  private:
   std::string path_;
 };
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+// Writes the file, and the folders on its way where they are missing.
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
+}
+
+inline std::string TTempDir::Write(const std::string& name, std::string_view bytes) const {
+  WriteBytes(path_ + name, bytes);
+  return path_ + name;
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -145,6 +149,17 @@ class TScopedEnvironment {
     }
   }
   std::map<std::string, std::optional<std::string>> saved_;
+};
+
+// XDG_CONFIG_HOME pointed at a fresh folder while the object lives. Declared before a settings
+// store, it is in place when the store is made.
+class TScopedConfigHome {
+ public:
+  TScopedConfigHome() { environment_.Set("XDG_CONFIG_HOME", dir_.Path()); }
+
+ private:
+  TTempDir dir_;
+  TScopedEnvironment environment_;
 };
 
 // Points XDG_STATE_HOME, where write journals go, at a fresh folder for a whole test program,

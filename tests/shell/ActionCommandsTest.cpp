@@ -21,17 +21,15 @@ using TArguments = std::vector<std::string>;
 class ActionCommands : public ::testing::Test {
  protected:
   void SetUp() override {
+    test::RemoveSharedActionFiles();
     const fs::path directory = test::SharedHome() / "odd 'dir' \"q\" $HOME `x` 100%";
     program_ = (directory / "quorvane").string();
-    test::WriteText(program_, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$ARGS_FILE\"\n");
+    test::WriteBytes(program_, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$ARGS_FILE\"\n");
     fs::permissions(program_, fs::perms::owner_all);
     ASSERT_TRUE(
         WriteClassVerbs({"text/html"}, true, "%s", "Compress", CommandLineForProgram(program_)));
     pages_ = test::SharedHome() / "pages";
     fs::create_directories(pages_);
-  }
-  void TearDown() override {
-    WriteClassVerbs({"text/html"}, false, "%s", "", CommandLineForProgram(program_));
   }
 
   static fs::path Data() { return test::SharedHome() / "data"; }
@@ -53,7 +51,7 @@ class ActionCommands : public ::testing::Test {
     process.start(QString::fromStdString(command[0]), args);
     EXPECT_TRUE(process.waitForFinished(30000)) << command[0];
     TArguments received;
-    std::string text = test::ReadText(argsFile);
+    std::string text = test::ReadBytes(argsFile);
     for (size_t start = 0; start < text.size();) {
       const size_t end = text.find('\n', start);
       received.push_back(text.substr(start, end - start));
@@ -92,8 +90,7 @@ TArguments ExpandFieldCodes(const TArguments& words, const TArguments& files) {
 }
 
 TEST_F(ActionCommands, DolphinSplitsTheExecValueAsDesktopEntriesDo) {
-  const std::string file =
-      test::ReadText(Data() / "kio/servicemenus" / (std::string(test::kActionName) + ".desktop"));
+  const std::string file = test::ReadBytes(test::SharedActionFiles().ServiceMenu());
   const auto exec = ReadKeyFileGroup(file, "Desktop Action compress").at("Exec");
   const auto words = SplitExecValue(exec);
   ASSERT_TRUE(words.has_value()) << exec;
@@ -101,8 +98,7 @@ TEST_F(ActionCommands, DolphinSplitsTheExecValueAsDesktopEntriesDo) {
 }
 
 TEST_F(ActionCommands, NemoExpandsOnlyTheFirstFieldCodeAndSplitsLikeTheShell) {
-  const std::string file =
-      test::ReadText(Data() / "nemo/actions" / (std::string(test::kActionName) + ".nemo_action"));
+  const std::string file = test::ReadBytes(test::SharedActionFiles().NemoAction());
   const auto keys = ReadKeyFileGroup(file, "Nemo Action");
   ASSERT_EQ(keys.at("Quote"), "double");
   std::string exec = keys.at("Exec");
@@ -124,7 +120,7 @@ TEST_F(ActionCommands, NemoExpandsOnlyTheFirstFieldCodeAndSplitsLikeTheShell) {
 }
 
 TEST_F(ActionCommands, ThunarRunsItsCommandThroughTheShell) {
-  std::string file = test::ReadText(test::SharedHome() / "config/Thunar/uca.xml");
+  std::string file = test::ReadBytes(test::SharedActionFiles().Thunar());
   const size_t begin = file.find("<command>") + 9;
   std::string command = file.substr(begin, file.find("</command>") - begin);
   for (const auto& [entity, c] : {std::pair{"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}}) {

@@ -2,10 +2,7 @@
 // answers to failures scripted.
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <functional>
-#include <memory>
-
+#include "FakeMessages.h"
 #include "ShellTestSupport.h"
 #include "shell/ContextMenu.h"
 
@@ -15,87 +12,42 @@ namespace {
 namespace fs = std::filesystem;
 using Choice = IMessages::TErrorChoice;
 
-// Answers each failure with the next scripted choice, after running its action.
-class TScriptedMessages : public IMessages {
- public:
-  struct TAnswer {
-    Choice Answer;
-    std::function<void()> Before;
-  };
-  std::deque<TAnswer> Answers;
-  std::vector<std::string> Asked;
-  std::vector<std::string> Captions;
-
- private:
-  void ShowError(const QString&) override {}
-  void ShowInformation(const QString&, const QString&) override {}
-  IMessages::TAnswer Ask(const QString&, const QString&, bool) override {
-    return IMessages::TAnswer::Yes;
-  }
-  TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
-    Asked.push_back(text.toStdString());
-    Captions.push_back(caption.toStdString());
-    if (Answers.empty()) {
-      ADD_FAILURE() << "unexpected question: " << text.toStdString();
-      return Choice::Abort;
-    }
-    TAnswer answer = std::move(Answers.front());
-    Answers.pop_front();
-    if (answer.Before) {
-      answer.Before();
-    }
-    return answer.Answer;
-  }
-};
-
 constexpr char kCommand[] = "/usr/bin/quorvane -s -l %F";
 constexpr char kOtherCommand[] = "/opt/quorvane/quorvane -s -l %F";
 constexpr char kPattern[] = "Cannot write. Entry: %s";
 
 class ContextMenuTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(Data() / "kio");
-    fs::remove_all(Data() / "nautilus");
-    fs::remove_all(Data() / "nemo");
-    fs::remove_all(test::SharedHome() / "config");
-    auto messages = std::make_unique<TScriptedMessages>();
-    messages_ = messages.get();
-    SetMessages(std::move(messages));
-  }
+  void SetUp() override { test::RemoveSharedActionFiles(); }
   void TearDown() override {
-    EXPECT_TRUE(messages_->Answers.empty()) << "questions left unasked";
-    SetMessages(std::make_unique<TConsoleMessages>());
+    EXPECT_TRUE(messages_->ErrorAnswers.empty()) << "questions left unasked";
   }
 
   static fs::path Data() { return test::SharedHome() / "data"; }
-  static fs::path ServiceMenu() {
-    return Data() / "kio/servicemenus" / (std::string(test::kActionName) + ".desktop");
-  }
-  static fs::path Script(const std::string& name) { return Data() / "nautilus/scripts" / name; }
-  static fs::path NemoAction() {
-    return Data() / "nemo/actions" / (std::string(test::kActionName) + ".nemo_action");
-  }
-  static fs::path Thunar() { return test::SharedHome() / "config/Thunar/uca.xml"; }
+  static fs::path ServiceMenu() { return test::SharedActionFiles().ServiceMenu(); }
+  static fs::path Script(const std::string& name) { return test::SharedActionFiles().Script(name); }
+  static fs::path NemoAction() { return test::SharedActionFiles().NemoAction(); }
+  static fs::path Thunar() { return test::SharedActionFiles().Thunar(); }
 
   static bool Write(const TClassList& classes, bool registering = true,
                     const char* command = kCommand) {
     return WriteClassVerbs(classes, registering, kPattern, "Compress (Quorvane 1.7)", command);
   }
 
-  TScriptedMessages* messages_ = nullptr;
+  test::TMessagesScope messages_;
 };
 
 TEST_F(ContextMenuTest, ActionsGatherTheirTypesAndGoWithTheLast) {
   ASSERT_TRUE(Write({"text/x-server-parsed-html", "text/html", "invalid", ""}));
-  EXPECT_TRUE(messages_->Asked.empty());
+  EXPECT_TRUE(messages_->Errors.empty());
   for (const fs::path& file :
        {ServiceMenu(), Script("Compress (Quorvane 1.7)"), NemoAction(), Thunar()}) {
     EXPECT_TRUE(fs::is_regular_file(file)) << file;
   }
   EXPECT_EQ(fs::status(ServiceMenu()).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
-  EXPECT_NE(test::ReadText(NemoAction()).find("\nMimetypes=text/html;text/x-server-parsed-html;\n"),
-            std::string::npos);
+  EXPECT_NE(
+      test::ReadBytes(NemoAction()).find("\nMimetypes=text/html;text/x-server-parsed-html;\n"),
+      std::string::npos);
   EXPECT_EQ(FindRegisteredClasses(kCommand),
             (TClassList{"text/html", "text/x-server-parsed-html"}));
   EXPECT_EQ(FindRegisteredClasses("\"/usr/bin/quorvane\" -s -l %F"),
@@ -131,52 +83,52 @@ TEST_F(ContextMenuTest, AnotherCopyTakesTheActionOverAndACaptionChangeRenamesThe
   EXPECT_FALSE(fs::exists(Script("Compress (Quorvane 1.7)")));
   EXPECT_TRUE(fs::exists(Script("Shrink")));
 
-  test::WriteText(Script("Compress (Quorvane 1.7)"), "#!/bin/sh\necho the user's own\n");
-  messages_->Answers.push_back({Choice::Ignore, {}});
+  test::WriteBytes(Script("Compress (Quorvane 1.7)"), "#!/bin/sh\necho the user's own\n");
+  messages_->ErrorAnswers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}));
-  EXPECT_EQ(test::ReadText(Script("Compress (Quorvane 1.7)")), "#!/bin/sh\necho the user's own\n")
+  EXPECT_EQ(test::ReadBytes(Script("Compress (Quorvane 1.7)")), "#!/bin/sh\necho the user's own\n")
       << "a script of the user's that has the caption's name stays";
-  ASSERT_EQ(messages_->Asked.size(), 1u);
-  EXPECT_NE(messages_->Asked[0].find(Script("Compress (Quorvane 1.7)").string()),
+  ASSERT_EQ(messages_->Errors.size(), 1u);
+  EXPECT_NE(messages_->Errors[0].find(Script("Compress (Quorvane 1.7)").string()),
             std::string::npos);
 }
 
 TEST_F(ContextMenuTest, RetryRepeatsTheFailedFileIgnorePassesItOverAbortEndsEverything) {
   // A directory where the file belongs: no rename replaces it, not even for root.
   fs::create_directories(ServiceMenu() / "blocker");
-  messages_->Answers.push_back({Choice::Retry, {}});
-  messages_->Answers.push_back({Choice::Retry, [] { fs::remove_all(ServiceMenu()); }});
+  messages_->ErrorAnswers.push_back({Choice::Retry, {}});
+  messages_->ErrorAnswers.push_back({Choice::Retry, [] { fs::remove_all(ServiceMenu()); }});
   EXPECT_TRUE(Write({"text/html"}));
-  ASSERT_EQ(messages_->Asked.size(), 2u);
+  ASSERT_EQ(messages_->Errors.size(), 2u);
   const std::string expected = "Cannot write. Entry: " + ServiceMenu().string() + "\r";
-  EXPECT_EQ(messages_->Asked[0].substr(0, expected.size()), expected);
-  EXPECT_GT(messages_->Asked[0].size(), expected.size()) << "the system's reason follows";
-  EXPECT_EQ(messages_->Captions[0], "Quorvane");
+  EXPECT_EQ(messages_->Errors[0].substr(0, expected.size()), expected);
+  EXPECT_GT(messages_->Errors[0].size(), expected.size()) << "the system's reason follows";
+  EXPECT_EQ(messages_->ErrorCaptions[0], "Quorvane");
   EXPECT_TRUE(fs::is_regular_file(ServiceMenu()));
 
   ASSERT_TRUE(Write({"text/html"}, false));
   fs::create_directories(ServiceMenu() / "blocker");
-  messages_->Answers.push_back({Choice::Ignore, {}});
+  messages_->ErrorAnswers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}));
   EXPECT_TRUE(fs::exists(NemoAction())) << "the next file managers get theirs";
 
   ASSERT_TRUE(Write({"text/html"}, false));
-  messages_->Answers.push_back({Choice::Abort, {}});
+  messages_->ErrorAnswers.push_back({Choice::Abort, {}});
   EXPECT_FALSE(Write({"text/html"}));
   EXPECT_FALSE(fs::exists(Data() / "nautilus")) << "nothing after the abort is written";
 }
 
 TEST_F(ContextMenuTest, AUserFileThatCannotBeReadIsLeftAsItIsAndAskedAbout) {
-  test::WriteText(Thunar(), "<actions><action><unique-id>" + std::string(test::kActionName) +
-                                "</unique-id></action>");  // its end is missing
-  const std::string before = test::ReadText(Thunar());
-  messages_->Answers.push_back({Choice::Ignore, {}});
+  test::WriteBytes(Thunar(), "<actions><action><unique-id>" + std::string(test::kActionName) +
+                                 "</unique-id></action>");  // its end is missing
+  const std::string before = test::ReadBytes(Thunar());
+  messages_->ErrorAnswers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}));
-  messages_->Answers.push_back({Choice::Ignore, {}});
+  messages_->ErrorAnswers.push_back({Choice::Ignore, {}});
   EXPECT_TRUE(Write({"text/html"}, false));
-  ASSERT_EQ(messages_->Asked.size(), 2u);
-  EXPECT_NE(messages_->Asked[1].find(Thunar().string()), std::string::npos);
-  EXPECT_EQ(test::ReadText(Thunar()), before);
+  ASSERT_EQ(messages_->Errors.size(), 2u);
+  EXPECT_NE(messages_->Errors[1].find(Thunar().string()), std::string::npos);
+  EXPECT_EQ(test::ReadBytes(Thunar()), before);
   EXPECT_FALSE(fs::exists(NemoAction())) << "the others are removed all the same";
 }
 
@@ -188,7 +140,7 @@ TEST_F(ContextMenuTest, TheCaptionIsHeldForTheProcessAndStoredAsUtf8) {
             "Gr\xF6\xDF"
             "er/kleiner");
   ASSERT_TRUE(RegisterContextMenu({"text/html"}, true));
-  EXPECT_NE(test::ReadText(ServiceMenu())
+  EXPECT_NE(test::ReadBytes(ServiceMenu())
                 .find("\nName=Gr\xC3\xB6\xC3\x9F"
                       "er/kleiner\n"),
             std::string::npos);

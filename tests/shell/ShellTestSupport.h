@@ -3,76 +3,90 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/TestSupport.h"
 
 namespace quorvane::test {
 
-// A fresh directory below the system's temporary directory, removed with everything in it.
-class TTempDir {
- public:
-  TTempDir() {
-    std::string pattern = std::filesystem::temp_directory_path() / "quorvane-shell-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      path_ = pattern;
-    }
-  }
-  ~TTempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-inline void WriteText(const std::filesystem::path& path, const std::string& content) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-// A MIME package below `dataHome` that gives ".shtml" a document type of its own, so that the
-// three default extensions name two types.
-inline void WriteSampleMimeData(const std::filesystem::path& dataHome) {
-  WriteText(dataHome / "mime/packages/quorvane-test.xml",
-            R"(<?xml version="1.0" encoding="UTF-8"?>
-<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
-  <mime-type type="text/x-server-parsed-html">
-    <comment>Server-parsed HTML page</comment>
-    <sub-class-of type="text/html"/>
-    <glob pattern="*.shtml"/>
-  </mime-type>
-</mime-info>
-)");
-}
+namespace fs = std::filesystem;
 
 inline constexpr char kActionName[] = "quorvane-00000701-75e7-11d7-0266-00a024502a20";
 
+// The file of each file manager's action below a data and a configuration directory.
+struct TActionFiles {
+  fs::path Data;
+  fs::path Config;
+  fs::path ServiceMenu() const {
+    return Data / "kio/servicemenus" / (std::string(kActionName) + ".desktop");
+  }
+  fs::path Script(const std::string& caption = "Compress (Quorvane 1.7)") const {
+    return Data / "nautilus/scripts" / caption;
+  }
+  fs::path NemoAction() const {
+    return Data / "nemo/actions" / (std::string(kActionName) + ".nemo_action");
+  }
+  fs::path Thunar() const { return Config / "Thunar/uca.xml"; }
+};
+
+struct TMimeType {
+  const char* Type;
+  const char* Comment;
+  std::vector<const char*> Globs;
+  const char* SubClassOf = nullptr;
+};
+
+// A MIME package of the given types below `dataHome`.
+inline void WriteMimePackage(const fs::path& dataHome, const std::vector<TMimeType>& types) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<mime-info xmlns="
+      "\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+  for (const TMimeType& type : types) {
+    xml += std::string("<mime-type type=\"") + type.Type + "\"><comment>" + type.Comment +
+           "</comment>";
+    if (type.SubClassOf != nullptr) {
+      xml += std::string("<sub-class-of type=\"") + type.SubClassOf + "\"/>";
+    }
+    for (const char* glob : type.Globs) {
+      xml += std::string("<glob pattern=\"") + glob + "\"/>";
+    }
+    xml += "</mime-type>\n";
+  }
+  WriteBytes(dataHome / "mime/packages/quorvane-test.xml", xml + "</mime-info>\n");
+}
+
+// ".shtml" gets a document type of its own, so that the three default extensions name two.
+inline void WriteSampleMimeData(const fs::path& dataHome) {
+  WriteMimePackage(
+      dataHome,
+      {{"text/x-server-parsed-html", "Server-parsed HTML page", {"*.shtml"}, "text/html"}});
+}
+
 // One home for the whole test program, made on first use: the MIME database reads the data
 // directories once per process. XDG_DATA_HOME, XDG_CONFIG_HOME and XDG_CONFIG_DIRS point into it.
-inline const std::filesystem::path& SharedHome() {
+inline const fs::path SharedHome() {
   static const TTempDir home;
   static const bool prepared = [] {
-    ::setenv("XDG_DATA_HOME", (home.Path() / "data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home.Path() / "config").c_str(), 1);
-    ::setenv("XDG_CONFIG_DIRS", (home.Path() / "system").c_str(), 1);
-    WriteSampleMimeData(home.Path() / "data");
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (home / "system").c_str(), 1);
+    WriteSampleMimeData(home / "data");
     return true;
   }();
   (void)prepared;
-  return home.Path();
+  return home.PathWithoutSlash();
+}
+
+inline TActionFiles SharedActionFiles() {
+  return {SharedHome() / "data", SharedHome() / "config"};
+}
+
+// Every file manager's actions in the shared home removed, whatever an earlier test left.
+inline void RemoveSharedActionFiles() {
+  for (const char* folder : {"data/kio", "data/nautilus", "data/nemo", "config"}) {
+    fs::remove_all(SharedHome() / folder);
+  }
 }
 
 }  // namespace quorvane::test

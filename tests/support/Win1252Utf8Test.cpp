@@ -41,9 +41,7 @@ TEST(Win1252Utf8, RejectsMalformedUtf8) {
 }
 
 TEST(Escapes, DecodeLeftToRight) {
-  EXPECT_EQ(DecodeEscapes("a\\tb\\\\t\\x:4A\\o:101\\d:66\\255\\256"),
-            "a\tb\\tJAB\xFF\x19"
-            "6");
+  EXPECT_EQ(DecodeEscapes("a\\tb\\\\t\\x:4A\\o:101\\d:66\\255\\256"), "a\tb\\tJAB\xFF\x19\x36");
   EXPECT_EQ(DecodeEscapes("plain"), "plain");
   EXPECT_EQ(DecodeEscapes("\\"), "\\");
 }

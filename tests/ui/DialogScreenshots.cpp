@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPixmap>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <cstdio>
 
+#include "ScreenshotSupport.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
@@ -33,12 +33,8 @@ bool Save(QWidget& widget, const QString& path) {
   widget.show();
   widget.raise();
   widget.activateWindow();
-  for (int round = 0; round < 20; ++round) {
-    QApplication::processEvents();
-  }
-  const bool saved = widget.grab().save(path);
-  std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "could not write",
-               qPrintable(path));
+  quorvane::screenshot::Settle();
+  const bool saved = quorvane::screenshot::Save(widget.grab(), path);
   widget.hide();
   return saved;
 }

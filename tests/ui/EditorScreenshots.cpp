@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScreen>
@@ -19,13 +18,13 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 
+#include "ScreenshotSupport.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "platform/System.h"
@@ -38,18 +37,10 @@
 namespace {
 
 using namespace quorvane;
-
-void Settle() {
-  for (int i = 0; i < 20; ++i) {
-    QApplication::processEvents();
-    QThread::msleep(20);
-  }
-}
+using screenshot::Settle;
 
 bool Save(QWidget* widget, const QString& path) {
-  const bool saved = widget->grab().save(path, "PNG");
-  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-  return saved;
+  return screenshot::Save(widget->grab(), path);
 }
 
 // A dark palette as dark desktop themes give it.
@@ -75,15 +66,24 @@ QPalette DarkPalette() {
   return palette;
 }
 
-std::unique_ptr<TMainWindow> OpenWindow(const char* document) {
-  auto window = std::make_unique<TMainWindow>([](std::string& country, std::string& language) {
-    country = FindDataFile("STATE_GB.nls");
-    language = FindDataFile("Quorvane_en.nls");
+// The main window on `document`, with the texts of the given country and language files.
+std::unique_ptr<TMainWindow> ShowWindow(const std::string& document, const char* countryFile,
+                                        const char* languageFile) {
+  auto window = std::make_unique<TMainWindow>([=](std::string& country, std::string& language) {
+    country = FindDataFile(countryFile);
+    language = FindDataFile(languageFile);
     return true;
   });
   window->resize(860, 560);
+  window->move(40, 40);
   window->Session().LoadFile(document);
   window->show();
+  return window;
+}
+
+// The English window with a line of the document selected.
+std::unique_ptr<TMainWindow> OpenWindow(const char* document) {
+  auto window = ShowWindow(document, "STATE_GB.nls", "Quorvane_en.nls");
   TSourceEdit& edit = *window->findChild<TSourceEdit*>("Edit");
   edit.SetSelection(0, 0);
   edit.moveCursor(QTextCursor::Down);
@@ -101,11 +101,8 @@ void Trigger(QWidget& window, const char* action) {
 // The screen where `widget` and the popups over it are, with a margin.
 bool SaveScreen(QWidget* widget, const QRect& area, const QString& path) {
   const QRect shown = area.adjusted(-8, -8, 8, 8);
-  const bool saved = widget->screen()
-                         ->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height())
-                         .save(path, "PNG");
-  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-  return saved;
+  return screenshot::Save(
+      widget->screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()), path);
 }
 
 // Saves the next modal window that `open` shows, then closes it.
@@ -136,16 +133,9 @@ int GermanShots(const char* document, const QDir& out) {
   auto messages = std::make_unique<TDialogMessages>();
   TDialogMessages& boxes = *messages;
   SetMessages(std::move(messages));
-  TMainWindow window([](std::string& country, std::string& language) {
-    country = FindDataFile("STATE_DE.nls");
-    language = FindDataFile("Quorvane_de.nls");
-    return true;
-  });
+  const std::unique_ptr<TMainWindow> shown = ShowWindow(name, "STATE_DE.nls", "Quorvane_de.nls");
+  TMainWindow& window = *shown;
   boxes.SetParentWindow(&window);
-  window.resize(860, 560);
-  window.move(40, 40);
-  window.Session().LoadFile(name);
-  window.show();
   Settle();
   QMenu& file = *window.findChild<QMenu*>("MainmenuFile");
   file.popup(window.mapToGlobal(QPoint(0, 0)) + QPoint(0, window.menuBar()->height()));

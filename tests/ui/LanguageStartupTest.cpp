@@ -18,15 +18,15 @@
 namespace quorvane {
 namespace {
 
-// A first start on a settings store of its own, with fake messages; the English texts again
-// afterwards, as the other dialog tests expect.
+// A first start, with no language loaded yet, on a settings store of its own (its folder set
+// before the store is made), with fake messages; the English texts again afterwards, as the
+// other dialog tests expect.
 class LanguageStartup : public ::testing::Test {
  protected:
-  LanguageStartup() { environment.Set("XDG_CONFIG_HOME", config.Path()); }
+  LanguageStartup() { InitLanguage("", ""); }
   ~LanguageStartup() override { InitLanguage("", FindDataFile("Quorvane_en.nls")); }
 
-  test::TTempDir config;
-  test::TScopedEnvironment environment;
+  test::TScopedConfigHome configHome;
   TSettingsStore store{"Quorvane"};
   test::TMessagesScope messages;
   test::TTempDir dir;

@@ -5,26 +5,18 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPixmap>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "ScreenshotSupport.h"
 #include "batch/Document.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
 #include "ui/ProgressWindow.h"
 
 namespace {
-
-void Settle() {
-  for (int i = 0; i < 20; ++i) {
-    QApplication::processEvents();
-    QThread::msleep(20);
-  }
-}
 
 // A page with the indentation and line breaks that hand-written HTML has.
 std::string SamplePage() {
@@ -59,8 +51,6 @@ int main(int argc, char** argv) {
   TDocument document;
   document.Waittime = 0;
   document.Compress(file, false);
-  Settle();
-  const bool saved = window->grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
-  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", argv[1]);
-  return saved ? 0 : 1;
+  screenshot::Settle();
+  return screenshot::Save(window->grab(), QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

@@ -1,15 +1,13 @@
-// Instances started with -s as processes: who does the work, and that no job is lost.
+// The server's reading of its channel, and instances started with -s as processes: who does
+// the work, and that no job is lost.
+#include "batch/ClientServer.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,6 +17,8 @@
 
 #include "PageGenerator.h"
 #include "TestFiles.h"
+#include "TestSupport.h"
+#include "batch/Document.h"
 
 namespace quorvane {
 namespace {
@@ -32,6 +32,16 @@ using test::kCompressed;
 using test::kPage;
 using test::Read;
 using test::Write;
+using namespace std::string_literals;
+using TSend = TJobChannel::TSendResult;
+
+std::vector<std::string> Paths(const TJob& job) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < job.Count(); ++i) {
+    paths.push_back(job.Path(i));
+  }
+  return paths;
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -117,68 +127,46 @@ class ClientServer : public ::testing::Test {
   fs::path channel;
 };
 
-TEST_F(ClientServer, ALaterInstanceHandsItsJobToTheWorkingOne) {
+// The clients name their files relative to their own directory; the server works elsewhere. A
+// name with a wildcard that a file manager passes with -l stays a name in the server too.
+TEST_F(ClientServer, LaterInstancesHandTheirJobsToTheWorkingOne) {
   SetWaittime(2000);  // the server waits this long for late jobs once its queue is done
   Write(site / "big.htm", bench::GeneratePage(8u << 20, 7));
-  // The client names its file relative to its own directory; the server works elsewhere.
-  Write(site / "small.htm", kPage);
-  Write(site / "sub/small.htm", kPage);
-
+  for (const char* name : {"small.htm", "sub/small.htm", "sub/star*.htm", "sub/star-other.htm"}) {
+    Write(site / name, kPage);
+  }
   auto server = Start({"-s", "big.htm"}, site);
   ASSERT_TRUE(ChannelAppears());
   const auto start = Clock::now();
-  auto client = Start({"-s", "small.htm"}, site / "sub");
-  const TRun clientRun = Finish(*client);
+  const TRun client = Finish(*Start({"-s", "small.htm"}, site / "sub"));
   const auto clientTime = Clock::now() - start;
   EXPECT_FALSE(server->waitForFinished(0)) << "the client ended first";
+  const TRun literalClient = Finish(*Start({"-s", "-l", "star*.htm"}, site / "sub"));
   const TRun serverRun = Finish(*server);
 
-  EXPECT_EQ(clientRun.exitCode, 0);
-  EXPECT_EQ(clientRun.out + clientRun.err, "") << "the client did no work";
+  EXPECT_EQ(client.exitCode, 0);
+  EXPECT_EQ(client.out + client.err + literalClient.out + literalClient.err, "")
+      << "the clients did no work";
   EXPECT_LT(clientTime, std::chrono::seconds(5));
   EXPECT_EQ(serverRun.exitCode, 0) << serverRun.err;
   const std::vector<std::string> lines = Lines(serverRun.out);
-  ASSERT_EQ(lines.size(), 4u) << serverRun.out;
+  ASSERT_EQ(lines.size(), 6u) << serverRun.out;
   EXPECT_TRUE(lines[0].starts_with("big.htm: ")) << lines[0];
-  EXPECT_EQ(lines[1], "Compress: Job 2/2");
+  EXPECT_TRUE(lines[1].starts_with("Compress: Job 2/")) << lines[1];
   EXPECT_EQ(lines[2], (site / "sub/small.htm").string() + ": 27 % (16 Characters)");
-  EXPECT_TRUE(lines[3].starts_with("2 files, ")) << lines[3];
+  EXPECT_EQ(lines[3], "Compress: Job 3/3");
+  EXPECT_TRUE(lines[4].starts_with((site / "sub/star*.htm: ").string())) << lines[4];
+  EXPECT_TRUE(lines[5].starts_with("3 files, ")) << lines[5];
   EXPECT_EQ(Read(site / "sub/small.htm"), kCompressed);
+  EXPECT_EQ(Read(site / "sub/star*.htm"), kCompressed);
   EXPECT_EQ(Read(site / "small.htm"), kPage) << "the server's own directory is not meant";
+  EXPECT_EQ(Read(site / "sub/star-other.htm"), kPage);
   EXPECT_EQ(Read(site / "big.htm").find("\r\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(channel));
 }
 
-// A name with a wildcard that a file manager passes with -l stays a name in the working
-// instance too.
-TEST_F(ClientServer, LiteralNamesStayNamesInTheWorkingInstance) {
-  SetWaittime(2000);
-  Write(site / "big.htm", bench::GeneratePage(8u << 20, 7));
-  Write(site / "sub/star*.htm", kPage);
-  Write(site / "sub/star-other.htm", kPage);
-  auto server = Start({"-s", "big.htm"}, site);
-  ASSERT_TRUE(ChannelAppears());
-  const TRun client = Finish(*Start({"-s", "-l", "star*.htm"}, site / "sub"));
-  const TRun serverRun = Finish(*server);
-  EXPECT_EQ(client.out + client.err, "") << "the client did no work";
-  EXPECT_EQ(serverRun.exitCode, 0) << serverRun.err;
-  EXPECT_NE(serverRun.out.find("sub/star*.htm: "), std::string::npos) << serverRun.out;
-  EXPECT_EQ(Read(site / "sub/star*.htm"), kCompressed);
-  EXPECT_EQ(Read(site / "sub/star-other.htm"), kPage);
-}
-
-TEST_F(ClientServer, AnEmptyJobTakesOverADeadServersSocket) {
-  fs::create_directories(channel.parent_path());
-  fs::permissions(channel.parent_path(), fs::perms::owner_all, fs::perm_options::replace);
-  {
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, channel.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-  }
-  // No paths: the server processes nothing and ends at once, leaving no socket behind.
+// How a dead server's socket is taken over is the channel's own test.
+TEST_F(ClientServer, AnEmptyJobEndsAtOnceAndLeavesNoSocket) {
   const TRun empty = Finish(*Start({"-s"}, site));
   EXPECT_EQ(empty.exitCode, 0);
   EXPECT_EQ(empty.out + empty.err, "");
@@ -192,12 +180,7 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
   std::vector<std::unique_ptr<QProcess>> processes;
   // Five directories, so that the instances do not share one current directory.
   auto fileOf = [this](int i) {
-    std::string directory = "d";
-    directory += std::to_string(i % 5);
-    std::string name = "f";
-    name += std::to_string(i);
-    name += ".htm";
-    return site / directory / name;
+    return site / std::to_string(i % 5) / (std::to_string(i) + ".htm");
   };
   for (int i = 0; i < kInstances; ++i) {
     Write(fileOf(i), kPage);
@@ -233,6 +216,89 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
   }
   EXPECT_FALSE(fs::exists(channel)) << "no socket file remains";
   EXPECT_TRUE(fs::is_empty(channel.parent_path()));
+}
+
+// A job list that reads a real channel in a temporary runtime directory.
+class ServerChannel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    environment.Set("XDG_RUNTIME_DIR", runtime.PathWithoutSlash());
+    path = TJobChannel::PathFor(JobChannelName());
+    ASSERT_EQ(path, runtime / "quorvane/{00000701-75E7-11D7-0266-00A024502A20}");
+  }
+  void TearDown() override {
+    list.CloseJobChannel();
+    JobList().CloseJobChannel();
+    JobList().Clear();
+  }
+  void Listen(TJobList& receiver) {
+    ASSERT_EQ(receiver.Channel.Create(path), TJobChannel::TCreateResult::Created);
+    ASSERT_TRUE(sender.Open(path));
+  }
+  static std::string JobMessage(const std::string& path) {
+    TJob job;
+    job.AddPath(path);
+    return job.SaveToBuffer();
+  }
+
+  test::TTempDir runtime;
+  test::TScopedEnvironment environment;
+  std::string path;
+  TJobList list;
+  TJobChannel sender;
+};
+
+TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
+  Listen(list);
+  for (const std::string& message :
+       {JobMessage("/x/a.htm"), "\x01\x01\x00\x00\x05"s, JobMessage("/x/a.htm"),
+        "\0\0\0\0\0\0\0\0"s, ""s, JobMessage("/x/c.htm")}) {
+    ASSERT_EQ(sender.Send(message), TSend::Sent);
+  }
+  list.ReadJobChannel();
+  // The 5-byte message is dropped; the same path in a later job is that job's own.
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(Paths(list.Items(0)), std::vector<std::string>{"/x/a.htm"});
+  EXPECT_EQ(Paths(list.Items(1)), std::vector<std::string>{"/x/a.htm"});
+  EXPECT_EQ(list.Items(2).Count(), 0);
+  EXPECT_EQ(list.Items(2).Owner(), &list);
+  list.ReadJobChannel();  // the empty message did not stay in the way
+  ASSERT_EQ(list.Count(), 4);
+  EXPECT_EQ(Paths(list.Items(3)), std::vector<std::string>{"/x/c.htm"});
+}
+
+TEST_F(ServerChannel, TheLastReadTakesEverySentJobAndThenNoMore) {
+  Listen(list);
+  ASSERT_EQ(sender.Send(JobMessage("/x/a.htm")), TSend::Sent);
+  ASSERT_EQ(sender.Send(""), TSend::Sent);
+  ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
+  EXPECT_TRUE(TakeLastJobs(list, 0));
+  EXPECT_EQ(list.Count(), 2) << "also the job behind the empty message";
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(sender.Send(JobMessage("/x/late.htm")), TSend::ReceiverGone);
+  EXPECT_FALSE(TakeLastJobs(list, 1000)) << "no waiting once stopped";
+  EXPECT_EQ(list.Count(), 2);
+}
+
+// The compression run and its wait after a file take jobs in, with nothing else reading.
+TEST_F(ServerChannel, TheRunAndItsWaitReadTheChannel) {
+  Listen(JobList());
+  const std::string file = runtime.Write("a.htm", "<p>  a  </p>\r\n");
+  TDocument document;
+  document.WaitAfterFile = false;
+  ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
+  document.Compress(file, false);
+  EXPECT_EQ(JobList().Count(), 1) << "read inside the run";
+
+  document.WaitAfterFile = true;
+  document.Waittime = 600;
+  std::thread late([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sender.Send(JobMessage("/x/b.htm"));
+  });
+  document.Compress(file, false);
+  late.join();
+  EXPECT_EQ(JobList().Count(), 2) << "read while the finished file is shown";
 }
 
 }  // namespace
