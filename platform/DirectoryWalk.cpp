@@ -5,25 +5,48 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <memory>
+#include <array>
 #include <optional>
 #include <utility>
 
 #include "platform/FileAttributes.h"
+#include "platform/FileDescriptor.h"
 #include "support/Paths.h"
 #include "support/UnicodeText.h"
 
 namespace quorvane {
 namespace {
 
-struct TDirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
+// A directory's entries read straight from the kernel in large blocks: the library's directory
+// stream would first look at the directory's status, one more call for every folder of a walk.
+class TDirectoryReader {
+ public:
+  explicit TDirectoryReader(const std::string& dir)
+      : directory_(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+  int Fd() const { return directory_.Get(); }
+  bool Valid() const { return directory_.Valid(); }
 
-TDirHandle OpenDirectory(const std::string& dir) {
-  return TDirHandle(::opendir(dir.empty() ? "." : dir.c_str()));
-}
+  // The next entry; nothing at the end, or when the directory cannot be read on.
+  const dirent64* Next() {
+    if (offset_ == length_) {
+      const ssize_t read = ::getdents64(directory_.Get(), buffer_.data(), buffer_.size());
+      if (read <= 0) {
+        return nullptr;
+      }
+      length_ = static_cast<size_t>(read);
+      offset_ = 0;
+    }
+    const auto* entry = reinterpret_cast<const dirent64*>(buffer_.data() + offset_);
+    offset_ += entry->d_reclen;
+    return entry;
+  }
+
+ private:
+  TFileDescriptor directory_;
+  alignas(dirent64) std::array<char, 32768> buffer_;
+  size_t offset_ = 0;
+  size_t length_ = 0;
+};
 
 // The bytes of the character at `pos` of a name: one UTF-8 sequence, or one byte of a name
 // that is no valid UTF-8 there.
@@ -38,7 +61,7 @@ bool HasWildcards(std::string_view mask) {
 }
 
 // Whether an entry's type, when the file system reports it, rules it out without a stat.
-bool CannotBe(const dirent& entry, unsigned char wanted) {
+bool CannotBe(const dirent64& entry, unsigned char wanted) {
   return entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK && entry.d_type != wanted;
 }
 
@@ -83,7 +106,7 @@ TDirListing FindNamedFiles(const std::string& dir, const TListRequest& request) 
 
 // The files of the directory entry `entry` that match, each with the index of its mask; the
 // file is looked at only once, and only when a mask matches.
-void AddMatchingFile(int dirFd, const dirent& entry, const std::string& dir,
+void AddMatchingFile(int dirFd, const dirent64& entry, const std::string& dir,
                      const TListRequest& request,
                      std::vector<std::pair<size_t, TDirEntry>>& found) {
   const std::string_view name = entry.d_name;
@@ -114,13 +137,13 @@ TDirListing ListDirectory(const std::string& dir, const TListRequest& request) {
     return FindNamedFiles(dir, request);
   }
   TDirListing listing;
-  const TDirHandle handle = OpenDirectory(dir);
-  if (!handle) {
+  TDirectoryReader reader(dir);
+  if (!reader.Valid()) {
     return listing;
   }
-  const int dirFd = ::dirfd(handle.get());
+  const int dirFd = reader.Fd();
   std::vector<std::pair<size_t, TDirEntry>> found;
-  while (const dirent* entry = ::readdir(handle.get())) {
+  while (const dirent64* entry = reader.Next()) {
     if (IsHiddenName(entry->d_name)) {
       continue;
     }
