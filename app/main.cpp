@@ -1,8 +1,10 @@
-// Start-up: reads the command line and takes the road it asks for.
-#include <QApplication>
+// Start-up: reads the command line and takes the road it asks for. Built twice: the program
+// itself, without the window libraries, and (with QUORVANE_WINDOWS) the window program that it
+// hands the editor and the window roads over to.
 #include <QCoreApplication>
-#include <QIcon>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,28 +20,32 @@
 #include "batch/ProgressModel.h"
 #include "batch/SettingsStore.h"
 #include "lang/Language.h"
+#include "platform/ProgramFiles.h"
 #include "platform/System.h"
 #include "shell/Installation.h"
 #include "support/TextIds.h"
+
+#ifdef QUORVANE_WINDOWS
+#include <QApplication>
+#include <QIcon>
+
 #include "ui/DialogMessages.h"
 #include "ui/LanguageDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgressWindow.h"
 #include "ui/WindowBatch.h"
+#endif
 
 namespace {
 
 using namespace quorvane;
 
 // In a terminal the help is printed; started from a launcher, with nowhere to print, it comes
-// in a message box.
-void ShowBatchHelp(int argc, char** argv, bool asError) {
-  if (!UseConsoleUi()) {
-    ShowWindowHelp(argc, argv, std::string(kBatchHelpText), asError);
-    return;
-  }
+// in a message box (a window road).
+int ShowBatchHelp(bool asError) {
   const std::string text = TerminalText(std::string(kBatchHelpText));
   std::fprintf(asError ? stderr : stdout, "%s\n", text.c_str());
+  return asError ? kExitUsage : kExitSuccess;
 }
 
 // Without a display the editor cannot open: Qt would abort. Say so, and where the batch is.
@@ -83,6 +89,7 @@ int RunBatchMode(int argc, char** argv, std::unique_ptr<TJob> job) {
   return code;
 }
 
+#ifdef QUORVANE_WINDOWS
 // The editor window, with `file` (if any) open in it; a file that cannot be read is reported
 // and leaves the window empty.
 int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
@@ -105,6 +112,35 @@ int RunEditor(int argc, char** argv, const std::optional<std::string>& file) {
   return code;
 }
 
+// The roads with windows: the editor (with the file of -e, if any), the help, the batch and the
+// installation with a display.
+int RunWindows(int argc, char** argv, TStartAction action, std::unique_ptr<TJob> job,
+               const std::optional<std::string>& file) {
+  switch (action) {
+    case TStartAction::Help:
+    case TStartAction::HelpError: {
+      const bool asError = action == TStartAction::HelpError;
+      ShowWindowHelp(argc, argv, std::string(kBatchHelpText), asError);
+      return asError ? kExitUsage : kExitSuccess;
+    }
+    case TStartAction::Install:
+    case TStartAction::Deinstall:
+      return RunWindowInstallation(argc, argv, action == TStartAction::Deinstall);
+    case TStartAction::Batch:
+      return RunWindowBatch(argc, argv, std::move(job));
+    default:
+      return RunEditor(argc, argv, file);
+  }
+}
+#else
+int RunWindows(int, char** argv, TStartAction, std::unique_ptr<TJob>,
+               const std::optional<std::string>&) {
+  const int error = ExecWindowProgram(argv);
+  std::fprintf(stderr, "quorvane: %s: %s\n", WindowProgramPath().c_str(), std::strerror(error));
+  return kExitFailure;
+}
+#endif
+
 int RunInstallation(int argc, char** argv, bool deinstall) {
   QCoreApplication application(argc, argv);
   SetMemoryLoadProvider(MemoryLoadPercent);
@@ -116,33 +152,31 @@ int RunInstallation(int argc, char** argv, bool deinstall) {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (const std::optional<std::string> file = EditFileArgument(args)) {
-    return DisplayAvailable() ? RunEditor(argc, argv, file) : ReportNoDisplay(argc, argv);
+    return DisplayAvailable() ? RunWindows(argc, argv, TStartAction::Editor, nullptr, file)
+                              : ReportNoDisplay(argc, argv);
   }
   auto job = std::make_unique<TJob>();
   const TStartAction action = CheckCommandLine(args, *job);
   switch (action) {
     case TStartAction::Editor:
-      return DisplayAvailable() ? RunEditor(argc, argv, std::nullopt) : ReportNoDisplay(argc, argv);
+      return DisplayAvailable() ? RunWindows(argc, argv, action, std::move(job), std::nullopt)
+                                : ReportNoDisplay(argc, argv);
     case TStartAction::Help:
-      ShowBatchHelp(argc, argv, false);
-      return kExitSuccess;
+    case TStartAction::HelpError:
+      return UseConsoleUi() ? ShowBatchHelp(action == TStartAction::HelpError)
+                            : RunWindows(argc, argv, action, std::move(job), std::nullopt);
     case TStartAction::Version:
       std::printf("%s\n", std::string(kVersionText).c_str());
       return kExitSuccess;
-    case TStartAction::HelpError:
-      ShowBatchHelp(argc, argv, true);
-      return kExitUsage;
     case TStartAction::Install:
-    case TStartAction::Deinstall: {
-      const bool deinstall = action == TStartAction::Deinstall;
-      return UseConsoleUi() ? RunInstallation(argc, argv, deinstall)
-                            : RunWindowInstallation(argc, argv, deinstall);
-    }
+    case TStartAction::Deinstall:
+      return UseConsoleUi() ? RunInstallation(argc, argv, action == TStartAction::Deinstall)
+                            : RunWindows(argc, argv, action, std::move(job), std::nullopt);
     case TStartAction::Batch:
       // A pipe's user is a script or a terminal, never a file manager.
       return UseConsoleUi() || job->UsesStandardStreams()
                  ? RunBatchMode(argc, argv, std::move(job))
-                 : RunWindowBatch(argc, argv, std::move(job));
+                 : RunWindows(argc, argv, action, std::move(job), std::nullopt);
   }
   return kExitSuccess;
 }

@@ -31,11 +31,10 @@ constexpr std::array<std::string_view, 3> kPageMasks = {"*.htm", "*.html", "*.sh
 
 // One path's walk over the file system.
 struct TWalk {
-  std::string Base;                // the path's own directory: "" or ending in "/"
-  std::vector<std::string> Masks;  // the masks (or names) looked for in each directory
-  bool Literal = false;            // the masks are names
-  std::optional<TFileId> Output;   // the output directory, never entered
-  int Found = 0;                   // files met
+  std::string Base;               // the path's own directory: "" or ending in "/"
+  TListRequest Request;           // what is looked for in each directory
+  std::optional<TFileId> Output;  // the output directory, never entered
+  int Found = 0;                  // files met
 };
 
 // The directory part of a path, ending in "/" (empty when the path names none).
@@ -63,54 +62,28 @@ bool CancelEndsBatch() {
   return false;
 }
 
-// The files of `dir` that the walk takes, in the order the file system lists them.
-std::vector<TDirEntry> FindWalkFiles(const std::string& dir, const TWalk& walk) {
-  std::vector<TDirEntry> entries;
-  for (const std::string& mask : walk.Masks) {
-    std::vector<TDirEntry> found = FindFiles(dir, mask);
-    if (walk.Literal && HasWildcards(mask)) {
-      // The directory was read with the name as a mask; only the name itself is meant.
-      std::erase_if(found, [&mask](const TDirEntry& entry) { return entry.Name != mask; });
-    }
-    std::move(found.begin(), found.end(), std::back_inserter(entries));
-  }
-  return entries;
-}
-
-// Whether two paths name the same directory entry (their folders may be reached by other
-// names): writing one of them rewrites the other.
-bool SameEntry(const std::string& a, const std::string& b) {
-  if (ExtractFileName(a) != ExtractFileName(b)) {
-    return false;
-  }
-  const auto folder = [](const std::string& path) {
-    const std::string_view dir = ExtractFilePath(path);
-    return FileIdentity(dir.empty() ? "." : std::string(dir));
-  };
-  const std::optional<TFileId> folderOfA = folder(a);
-  return folderOfA && folderOfA == folder(b);
-}
-
-// Where the result of `file` goes: below the job's output directory at the file's path
-// relative to the walk's base; "" for in place, also when that is where the output road leads.
-std::string OutputFileFor(const std::string& file, const TWalk& walk, const TJob& job) {
+// Where the results of the files of `dir` go: the folder below the job's output directory at
+// the path of `dir` relative to the walk's base; "" for in place, also when that is where the
+// output road leads (the folders may be reached by other names).
+std::string OutputFolderFor(const std::string& dir, const TWalk& walk, const TJob& job) {
   if (job.OutputDirectory.empty()) {
     return {};
   }
-  std::string target = IncludeTrailingSlash(job.OutputDirectory) + file.substr(walk.Base.size());
-  return SameEntry(target, file) ? std::string() : target;
+  std::string target = IncludeTrailingSlash(job.OutputDirectory) + dir.substr(walk.Base.size());
+  const std::optional<TFileId> source = FileIdentity(dir.empty() ? "." : dir);
+  return source && FileIdentity(target) == source ? std::string() : target;
 }
 
 // Compresses the files of one directory. True when the batch must end.
-bool ProcessFileMask(const std::string& dir, TWalk& walk, TJob& job, TDocument& document) {
-  if (!dir.empty() && !DirectoryExists(dir)) {
-    ShowErrorMessage(textid::kDirectoryMissing, dir);
-    return false;
-  }
-  for (const TDirEntry& entry : FindWalkFiles(dir, walk)) {
+bool ProcessFiles(const std::string& dir, const std::vector<TDirEntry>& files, TWalk& walk,
+                  TJob& job, TDocument& document) {
+  const std::string outputFolder = files.empty() ? std::string() : OutputFolderFor(dir, walk, job);
+  for (const TDirEntry& entry : files) {
     ++walk.Found;
     const std::string file = dir + entry.Name;
-    if (entry.ReadOnly) {
+    std::string output = outputFolder.empty() ? std::string() : outputFolder + entry.Name;
+    // Only what is written must be writable: a result elsewhere leaves the source untouched.
+    if (entry.ReadOnly && output.empty()) {
       ShowErrorMessage(textid::kFileWriteProtected, file);
       continue;
     }
@@ -120,7 +93,7 @@ bool ProcessFileMask(const std::string& dir, TWalk& walk, TJob& job, TDocument& 
     document.SetFileName(file);
     // Only a file that was really compressed counts as done for the next run.
     document.MarkFilesDone = job.ArchiveMode == 2;
-    document.OutputFile = OutputFileFor(file, walk, job);
+    document.OutputFile = std::move(output);
     document.Compress(file, job.KeepDate);
     if (CancelEndsBatch()) {
       return true;
@@ -131,15 +104,13 @@ bool ProcessFileMask(const std::string& dir, TWalk& walk, TJob& job, TDocument& 
 }
 
 // A directory's own files first, then its subdirectories depth-first in the order the file
-// system lists them. True when the batch must end.
+// system lists them; each directory is read once. True when the batch must end.
 bool ProcessTree(const std::string& dir, TWalk& walk, TJob& job, TDocument& document) {
-  if (ProcessFileMask(dir, walk, job, document)) {
+  const TDirListing listing = ListDirectory(dir, walk.Request);
+  if (ProcessFiles(dir, listing.Files, walk, job, document)) {
     return true;
   }
-  if (!job.Recursive) {
-    return false;
-  }
-  for (const std::string& name : FindEnterableDirectories(dir)) {
+  for (const std::string& name : listing.Directories) {
     const std::string subdirectory = dir + name + "/";
     // Results written below the tree are no sources of it.
     if (walk.Output && FileIdentity(subdirectory) == walk.Output) {
@@ -154,14 +125,21 @@ bool ProcessTree(const std::string& dir, TWalk& walk, TJob& job, TDocument& docu
 
 // The walk for `path`. False when it cannot be made (its message is shown).
 bool PrepareWalk(const std::string& path, const TJob& job, TWalk& walk) {
+  TListRequest& request = walk.Request;
   if (DirectoryExists(path)) {
     walk.Base = IncludeTrailingSlash(path);
-    walk.Masks.assign(kPageMasks.begin(), kPageMasks.end());
+    request.Masks.assign(kPageMasks.begin(), kPageMasks.end());
   } else {
     walk.Base = DirectoryOf(path);
-    walk.Masks = {std::string(ExtractFileName(path))};
-    walk.Literal = job.Literal;
+    request.Masks = {std::string(ExtractFileName(path))};
+    request.NamesOnly = job.Literal;
+    if (!walk.Base.empty() && !DirectoryExists(walk.Base)) {
+      ShowErrorMessage(textid::kDirectoryMissing, walk.Base);
+      return false;
+    }
   }
+  request.Directories = job.Recursive;
+  request.Archive = job.ArchiveMode != 0;
   if (!job.OutputDirectory.empty()) {
     std::error_code error;
     std::filesystem::create_directories(job.OutputDirectory, error);
@@ -177,8 +155,9 @@ bool PrepareWalk(const std::string& path, const TJob& job, TWalk& walk) {
 // A file name that matched nowhere and names nothing: the user misspelt it, or it is gone. A
 // mask that matches nothing is no error.
 void ReportMissingNamedFile(const std::string& path, const TWalk& walk) {
-  const std::string& name = walk.Masks.front();
-  if (walk.Found != 0 || walk.Masks.size() != 1 || (!walk.Literal && HasWildcards(name))) {
+  const TListRequest& request = walk.Request;
+  const std::string& name = request.Masks.front();
+  if (walk.Found != 0 || request.Masks.size() != 1 || (!request.NamesOnly && HasWildcards(name))) {
     return;
   }
   std::error_code error;

@@ -10,6 +10,19 @@ std::function<void()>& Hook() {
   static std::function<void()> hook;
   return hook;
 }
+
+// Only an application with windows has events to handle: a terminal batch runs on a plain
+// core application, and nothing of the batch's own goes through the event loop.
+bool HasWindowEvents() {
+  static const QCoreApplication* known = nullptr;
+  static bool windows = false;
+  const QCoreApplication* application = QCoreApplication::instance();
+  if (application != known) {
+    known = application;
+    windows = application != nullptr && application->inherits("QGuiApplication");
+  }
+  return windows;
+}
 }  // namespace
 
 void SetEventHook(std::function<void()> hook) {
@@ -32,7 +45,7 @@ void ProcessPendingEvents(bool force) {
   if (Hook()) {
     Hook()();
   }
-  if (QCoreApplication::instance() != nullptr) {
+  if (HasWindowEvents()) {
     QCoreApplication::processEvents();
   }
 }

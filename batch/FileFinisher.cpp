@@ -60,12 +60,16 @@ void TFileFinisher::Start(TFinishedFile file) {
     thread_ = std::thread(&TFileFinisher::Work, this);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   }
+  std::optional<TFinishedFile> spent;
   {
     const std::lock_guard<std::mutex> guard(lock_);
     work_ = std::move(file);
     result_.reset();
+    spent.swap(spent_);
   }
   changed_.notify_all();
+  // The last file is let go here, while the next one is written: closing a file that was
+  // replaced frees its old content, which takes the file system a while.
 }
 
 bool TFileFinisher::PendingIs(const std::string& name) const {
@@ -107,6 +111,7 @@ void TFileFinisher::Work() {
     const TFileError error = FinishFile(file);
     guard.lock();
     result_ = error;
+    spent_ = std::move(file);
     changed_.notify_all();
   }
 }

@@ -81,17 +81,21 @@ TResult ResultOfRead(const TReadResult& read, size_t maxSize, std::string& conte
 
 }  // namespace
 
-TIncludeFileReader::TIncludeFileReader(const std::string& documentPath) {
-  if (::geteuid() != 0 || documentPath.empty()) {
+TIncludeFileReader::TIncludeFileReader(const std::string& documentPath)
+    : documentPath_(documentPath) {}
+
+void TIncludeFileReader::FindOwner() {
+  ownerKnown_ = true;
+  if (::geteuid() != 0 || documentPath_.empty()) {
     return;
   }
   // Whoever put the document there decides: a link's owner before its target's.
   struct stat st;
   uid_t owner = 0;
-  if (::lstat(documentPath.c_str(), &st) == 0) {
+  if (::lstat(documentPath_.c_str(), &st) == 0) {
     owner = st.st_uid;
   }
-  if (owner == 0 && ::stat(documentPath.c_str(), &st) == 0) {
+  if (owner == 0 && ::stat(documentPath_.c_str(), &st) == 0) {
     owner = st.st_uid;
   }
   if (owner != 0) {
@@ -102,6 +106,9 @@ TIncludeFileReader::TIncludeFileReader(const std::string& documentPath) {
 IIncludeFiles::TResult TIncludeFileReader::Load(const std::string& path, size_t maxSize,
                                                 std::string& content) {
   content.clear();
+  if (!ownerKnown_) {
+    FindOwner();
+  }
   struct stat st;
   if (path.empty() || path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 ||
       S_ISDIR(st.st_mode)) {

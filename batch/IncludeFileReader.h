@@ -29,7 +29,10 @@ class TIncludeFileReader : public IIncludeFiles {
 
  private:
   TResult LoadAsOwner(const std::string& path, size_t maxSize, std::string& content) const;
+  void FindOwner();
 
+  std::string documentPath_;
+  bool ownerKnown_ = false;         // the owner is looked up with the first include only
   std::optional<TUserView> owner_;  // none: the process's own view
 };
 

@@ -4,24 +4,49 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <memory>
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <utility>
 
 #include "platform/FileAttributes.h"
+#include "platform/FileDescriptor.h"
 #include "support/Paths.h"
 #include "support/UnicodeText.h"
 
 namespace quorvane {
 namespace {
 
-struct TDirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
+// A directory's entries read straight from the kernel in large blocks: the library's directory
+// stream would first look at the directory's status, one more call for every folder of a walk.
+class TDirectoryReader {
+ public:
+  explicit TDirectoryReader(const std::string& dir)
+      : directory_(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+  int Fd() const { return directory_.Get(); }
+  bool Valid() const { return directory_.Valid(); }
 
-TDirHandle OpenDirectory(const std::string& dir) {
-  return TDirHandle(::opendir(dir.empty() ? "." : dir.c_str()));
-}
+  // The next entry; nothing at the end, or when the directory cannot be read on.
+  const dirent64* Next() {
+    if (offset_ == length_) {
+      const ssize_t read = ::getdents64(directory_.Get(), buffer_.data(), buffer_.size());
+      if (read <= 0) {
+        return nullptr;
+      }
+      length_ = static_cast<size_t>(read);
+      offset_ = 0;
+    }
+    const auto* entry = reinterpret_cast<const dirent64*>(buffer_.data() + offset_);
+    offset_ += entry->d_reclen;
+    return entry;
+  }
+
+ private:
+  TFileDescriptor directory_;
+  alignas(dirent64) std::array<char, 32768> buffer_;
+  size_t offset_ = 0;
+  size_t length_ = 0;
+};
 
 // The bytes of the character at `pos` of a name: one UTF-8 sequence, or one byte of a name
 // that is no valid UTF-8 there.
@@ -36,73 +61,110 @@ bool HasWildcards(std::string_view mask) {
 }
 
 // Whether an entry's type, when the file system reports it, rules it out without a stat.
-bool CannotBe(const dirent& entry, unsigned char wanted) {
+bool CannotBe(const dirent64& entry, unsigned char wanted) {
   return entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK && entry.d_type != wanted;
+}
+
+bool MaskMatches(const std::string& mask, std::string_view name, bool namesOnly) {
+  return namesOnly || !HasWildcards(mask) ? mask == name : WildcardMatch(mask, name);
 }
 
 // The entry for `name` when it is a regular file; `statName` is the name relative to `dirFd`.
 std::optional<TDirEntry> RegularFileEntry(int dirFd, const std::string& statName,
-                                          const std::string& dir, const std::string& name) {
+                                          const std::string& dir, std::string_view name,
+                                          bool archive) {
   struct stat status;
   if (::fstatat(dirFd, statName.c_str(), &status, 0) != 0 || !S_ISREG(status.st_mode)) {
     return std::nullopt;
   }
-  return TDirEntry{name, IsReadOnly(status),
-                   ArchiveAttributeSet(IncludeTrailingSlash(dir) + name, status)};
+  std::string entryName(name);
+  const bool archiveSet =
+      !archive || ArchiveAttributeSet(IncludeTrailingSlash(dir) + entryName, status);
+  return TDirEntry{std::move(entryName), IsReadOnly(status), archiveSet};
 }
 
-// A mask without wildcards names one file: looked up directly instead of reading the directory.
-std::vector<TDirEntry> FindNamedFile(const std::string& dir, const std::string& name) {
-  if (name.empty() || IsHiddenName(name)) {
-    return {};
+bool EnterableDirectory(int dirFd, const char* name) {
+  struct stat status;
+  return ::fstatat(dirFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode) &&
+         (status.st_mode & S_IWUSR) != 0;
+}
+
+// Names alone are looked up directly instead of reading the directory.
+TDirListing FindNamedFiles(const std::string& dir, const TListRequest& request) {
+  TDirListing listing;
+  for (const std::string& name : request.Masks) {
+    if (name.empty() || IsHiddenName(name)) {
+      continue;
+    }
+    if (auto entry = RegularFileEntry(AT_FDCWD, IncludeTrailingSlash(dir) + name, dir, name,
+                                      request.Archive)) {
+      listing.Files.push_back(std::move(*entry));
+    }
   }
-  if (auto entry = RegularFileEntry(AT_FDCWD, IncludeTrailingSlash(dir) + name, dir, name)) {
-    return {std::move(*entry)};
+  return listing;
+}
+
+// The files of the directory entry `entry` that match, each with the index of its mask; the
+// file is looked at only once, and only when a mask matches.
+void AddMatchingFile(int dirFd, const dirent64& entry, const std::string& dir,
+                     const TListRequest& request,
+                     std::vector<std::pair<size_t, TDirEntry>>& found) {
+  const std::string_view name = entry.d_name;
+  std::optional<TDirEntry> file;
+  bool looked = false;
+  for (size_t mask = 0; mask < request.Masks.size(); ++mask) {
+    if (!MaskMatches(request.Masks[mask], name, request.NamesOnly)) {
+      continue;
+    }
+    if (!looked) {
+      file = RegularFileEntry(dirFd, entry.d_name, dir, name, request.Archive);
+      looked = true;
+    }
+    if (!file) {
+      return;
+    }
+    found.emplace_back(mask, *file);
   }
-  return {};
 }
 
 }  // namespace
 
-std::vector<TDirEntry> FindFiles(const std::string& dir, const std::string& mask) {
-  if (!HasWildcards(mask)) {
-    return FindNamedFile(dir, mask);
+TDirListing ListDirectory(const std::string& dir, const TListRequest& request) {
+  const bool namesAlone =
+      request.NamesOnly || std::none_of(request.Masks.begin(), request.Masks.end(),
+                                        [](const std::string& mask) { return HasWildcards(mask); });
+  if (namesAlone && !request.Directories) {
+    return FindNamedFiles(dir, request);
   }
-  std::vector<TDirEntry> entries;
-  const TDirHandle handle = OpenDirectory(dir);
-  if (!handle) {
-    return entries;
+  TDirListing listing;
+  TDirectoryReader reader(dir);
+  if (!reader.Valid()) {
+    return listing;
   }
-  while (const dirent* entry = ::readdir(handle.get())) {
-    const std::string name = entry->d_name;
-    if (IsHiddenName(name) || CannotBe(*entry, DT_REG) || !WildcardMatch(mask, name)) {
+  const int dirFd = reader.Fd();
+  std::vector<std::pair<size_t, TDirEntry>> found;
+  while (const dirent64* entry = reader.Next()) {
+    if (IsHiddenName(entry->d_name)) {
       continue;
     }
-    if (auto found = RegularFileEntry(::dirfd(handle.get()), name, dir, name)) {
-      entries.push_back(std::move(*found));
+    if (request.Directories && entry->d_type != DT_LNK && !CannotBe(*entry, DT_DIR) &&
+        EnterableDirectory(dirFd, entry->d_name)) {
+      listing.Directories.emplace_back(entry->d_name);
+    } else if (!CannotBe(*entry, DT_REG)) {
+      AddMatchingFile(dirFd, *entry, dir, request, found);
     }
   }
-  return entries;
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  listing.Files.reserve(found.size());
+  for (auto& [mask, file] : found) {
+    listing.Files.push_back(std::move(file));
+  }
+  return listing;
 }
 
-std::vector<std::string> FindEnterableDirectories(const std::string& dir) {
-  std::vector<std::string> names;
-  const TDirHandle handle = OpenDirectory(dir);
-  if (!handle) {
-    return names;
-  }
-  while (const dirent* entry = ::readdir(handle.get())) {
-    const std::string name = entry->d_name;
-    if (IsHiddenName(name) || entry->d_type == DT_LNK || CannotBe(*entry, DT_DIR)) {
-      continue;
-    }
-    struct stat status;
-    if (::fstatat(::dirfd(handle.get()), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISDIR(status.st_mode) && (status.st_mode & S_IWUSR) != 0) {
-      names.push_back(name);
-    }
-  }
-  return names;
+std::vector<TDirEntry> FindFiles(const std::string& dir, const std::string& mask) {
+  return ListDirectory(dir, {.Masks = {mask}, .Archive = true}).Files;
 }
 
 bool WildcardMatch(std::string_view mask, std::string_view name) {

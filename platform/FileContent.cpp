@@ -88,12 +88,16 @@ std::map<dev_t, std::string>& WrittenFileSystems() {
   return fileSystems;
 }
 
+void RememberFileSystem(dev_t device, const TFileLocation& location) {
+  const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
+  WrittenFileSystems().try_emplace(device,
+                                   location.DirectoryPath.empty() ? "." : location.DirectoryPath);
+}
+
 void RememberFileSystem(const TFileLocation& location) {
   struct stat status;
   if (SystemCalls().Fstat(location.Directory.Get(), &status) == 0) {
-    const std::lock_guard<std::mutex> guard(WrittenFileSystemsLock());
-    WrittenFileSystems().try_emplace(status.st_dev,
-                                     location.DirectoryPath.empty() ? "." : location.DirectoryPath);
+    RememberFileSystem(status.st_dev, location);
   }
 }
 
@@ -314,14 +318,15 @@ TFileError WriteNewFile(const TFileLocation& location, std::string_view data, mo
 
 // The name `path` in its folder, which is created with its parents when missing.
 std::optional<TFileLocation> MakeLocation(const std::string& path) {
+  if (std::optional<TFileLocation> location = LocateName(path); location || errno != ENOENT) {
+    return location;
+  }
   const std::string folder(ExtractFilePath(path));
-  if (!folder.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-      errno = error.value();
-      return std::nullopt;
-    }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    errno = error.value();
+    return std::nullopt;
   }
   return LocateName(path);
 }
@@ -400,7 +405,7 @@ TFileError WriteReadFile(const TReadFile& file, std::string_view data,
   }
   const TFileError result = Replace(file.Location, file.Status, data, options);
   if (result == TFileError::None) {
-    RememberFileSystem(file.Location);
+    RememberFileSystem(file.Status.st_dev, file.Location);  // a file lies on its folder's
   }
   return result;
 }

@@ -1,6 +1,10 @@
 #include "platform/ProgramFiles.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/FileAttributes.h"
@@ -8,7 +12,16 @@
 
 namespace quorvane {
 
+namespace {
+constexpr const char* kProgramFileVariable = "QUORVANE_PROGRAM_FILE";
+constexpr const char* kWindowProgramName = "quorvane-gui";
+}  // namespace
+
 std::string ProgramFilePath() {
+  if (const char* handedOver = std::getenv(kProgramFileVariable);
+      handedOver != nullptr && *handedOver != '\0') {
+    return handedOver;
+  }
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::string() : program.string();
@@ -16,6 +29,26 @@ std::string ProgramFilePath() {
 
 std::string ProgramDirectory() {
   return std::string(ExtractFilePath(ProgramFilePath()));
+}
+
+std::string WindowProgramPath() {
+  const std::string program = ProgramDirectory();
+  if (FileExists(program + kWindowProgramName)) {
+    return program + kWindowProgramName;
+  }
+  return (std::filesystem::path(program) / "../libexec" / kWindowProgramName)
+      .lexically_normal()
+      .string();
+}
+
+int ExecWindowProgram(char** argv) {
+  const std::string self = ProgramFilePath();
+  const std::string program = WindowProgramPath();
+  ::setenv(kProgramFileVariable, self.c_str(), 1);
+  ::execv(program.c_str(), argv);
+  const int error = errno;
+  ::unsetenv(kProgramFileVariable);
+  return error;
 }
 
 std::vector<std::string> DataDirectories() {

@@ -5,8 +5,18 @@
 
 namespace quorvane {
 
-// The absolute path of the running executable, symbolic links resolved; empty when unknown.
+// The absolute path of the program file, symbolic links resolved; empty when unknown. That is
+// the running executable, or, in the window program, the program that handed over to it.
 std::string ProgramFilePath();
+
+// The editor and the window roads of the batch live in a program of their own, so that a batch
+// in a terminal never loads the window libraries (they take most of its start-up time): beside
+// the program file (a build tree), else in ../libexec/ from there (an installation).
+std::string WindowProgramPath();
+
+// Replaces this process by the window program with the same arguments, telling it which program
+// file it stands for. Returns only on failure, with the errno.
+int ExecWindowProgram(char** argv);
 
 // The directory of the running executable, with a trailing "/"; empty when unknown.
 std::string ProgramDirectory();

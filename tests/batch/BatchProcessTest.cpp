@@ -218,6 +218,7 @@ TEST_F(BatchProcess, DirectoriesMeanTheirPagesAndOutputMirrorsTheTree) {
   ASSERT_TRUE(SetFileTime((site / "sub/d.htm").string(), old));
   Write(site / "out/stale.htm", kPage);  // an output folder inside the tree is no source
   fs::permissions(site / "b.html", fs::perms(0640));
+  fs::permissions(site / "c.shtml", fs::perms(0444));  // read-only: only its result is written
   Write(root / "victim.txt", "not a page");  // a link at an output name is replaced, not followed
   fs::create_symlink("../../victim.txt", site / "out/a.htm");
 
@@ -240,6 +241,7 @@ TEST_F(BatchProcess, DirectoriesMeanTheirPagesAndOutputMirrorsTheTree) {
   EXPECT_FALSE(fs::is_symlink(out / "a.htm"));
   EXPECT_EQ(Read(root / "victim.txt"), "not a page");
   EXPECT_EQ(fs::status(out / "b.html").permissions(), fs::perms(0640)) << "the source's mode";
+  EXPECT_EQ(fs::status(root / "site/c.shtml").permissions(), fs::perms(0444));
 
   // A mask mirrors the directory it names; a result that cannot be written fails the run.
   Write(root / "blocked/sub", "a file where a folder should be");

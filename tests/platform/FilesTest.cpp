@@ -158,16 +158,36 @@ TEST_F(FindFilesTest, ReportsReadOnlyEntriesAndReadsTheCurrentDirectoryForAnEmpt
   }
 }
 
-TEST(FindEnterableDirectories, EntersOnlyRealVisibleWritableDirectories) {
+TEST(ListDirectory, ReadsOnceForFilesOfEveryMaskAndTheDirectoriesTheWalkEnters) {
   TTempDir dir;
-  for (const char* name : {"sub", ".hidden", "readonly"}) {
+  for (const char* name : {"sub", ".hidden", "readonly", "d.htm"}) {
     ASSERT_EQ(::mkdir((dir / name).c_str(), 0755), 0);
   }
   ASSERT_EQ(::chmod((dir / "readonly").c_str(), 0555), 0);
   ASSERT_EQ(::symlink("sub", (dir / "link").c_str()), 0);
-  WriteBytes(dir / "file", "x");
-  EXPECT_EQ(FindEnterableDirectories(dir.Path()), std::vector<std::string>{"sub"});
-  EXPECT_TRUE(FindEnterableDirectories(dir / "missing").empty());
+  for (const char* name : {"b.html", "a.htm", "c.txt", "a*.htm"}) {
+    WriteBytes(dir / name, "x");
+  }
+  const TDirListing listing =
+      ListDirectory(dir.Path(), {.Masks = {"*.htm", "*.html", "a*"}, .Directories = true});
+  std::set<std::string> directories(listing.Directories.begin(), listing.Directories.end());
+  EXPECT_EQ(directories, (std::set<std::string>{"sub", "d.htm"}));
+  std::vector<std::string> files;
+  for (const TDirEntry& entry : listing.Files) {
+    files.push_back(entry.Name);
+  }
+  // Mask by mask, and a file once for each mask it matches.
+  ASSERT_EQ(files.size(), 5u);
+  EXPECT_EQ(std::set<std::string>(files.begin(), files.begin() + 2),
+            (std::set<std::string>{"a.htm", "a*.htm"}));
+  EXPECT_EQ(files[2], "b.html");
+  EXPECT_EQ(std::set<std::string>(files.begin() + 3, files.end()),
+            (std::set<std::string>{"a.htm", "a*.htm"}));
+  const TDirListing named = ListDirectory(dir.Path(), {.Masks = {"a*.htm"}, .NamesOnly = true});
+  ASSERT_EQ(named.Files.size(), 1u);
+  EXPECT_EQ(named.Files[0].Name, "a*.htm");
+  EXPECT_TRUE(named.Directories.empty());
+  EXPECT_TRUE(ListDirectory(dir / "missing", {.Masks = {"*"}, .Directories = true}).Files.empty());
 }
 
 // "?" is one character of a UTF-8 name, or one byte of a name that is no UTF-8.

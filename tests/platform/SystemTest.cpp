@@ -30,6 +30,13 @@ TEST(ProgramFiles, DataIsLookedForBesideTheProgramFirst) {
   EXPECT_EQ(FindDataFile("quorvane_platform_tests"),
             ProgramDirectory() + "quorvane_platform_tests");
   EXPECT_EQ(FindDataFile("Quorvane_xx.nls-missing"), "");
+
+  // The window program stands for the program file that handed over to it, data and all.
+  EXPECT_TRUE(WindowProgramPath().ends_with("/libexec/quorvane-gui")) << WindowProgramPath();
+  TScopedEnvironment environment;
+  environment.Set("QUORVANE_PROGRAM_FILE", "/opt/q/bin/quorvane");
+  EXPECT_EQ(ProgramFilePath(), "/opt/q/bin/quorvane");
+  EXPECT_EQ(DataDirectories()[1], "/opt/q/share/quorvane/");
 }
 
 // A terminal on standard error always chooses the console; this test's own output may be one.
