@@ -11,6 +11,7 @@ endif()
 
 set(expected
   bin/quorvane
+  libexec/quorvane-gui
   share/quorvane/Quorvane_en.nls
   share/quorvane/Quorvane_de.htm
   share/quorvane/STATE_DE.nls
