@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "lang/Language.h"
@@ -77,8 +78,17 @@ std::string_view TrimBlanks(std::string_view text) {
 // The entries of one language file, its country codes walked from the end of the list.
 void AddEntries(const std::string& dir, const std::string& languageFile,
                 std::vector<TLanguageEntry>& entries) {
-  const auto language = FindLanguageValue(languageFile, "LANGUAGE");
-  const auto countries = FindLanguageValue(languageFile, "COUNTRIES");
+  // Both values in one read of the file; as for a single value, the first entry of a key counts.
+  std::optional<std::string> language;
+  std::optional<std::string> countries;
+  ForEachLanguageEntry(languageFile, [&](const std::string& key, const std::string& value) {
+    if (!language && SameTextNoCase(key, "LANGUAGE")) {
+      language = value;
+    } else if (!countries && SameTextNoCase(key, "COUNTRIES")) {
+      countries = value;
+    }
+    return !language || !countries;
+  });
   if (!language || !countries) {
     return;
   }

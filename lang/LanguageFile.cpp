@@ -42,18 +42,6 @@ std::string_view StripComment(std::string_view content) {
   return content;
 }
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (!SameCharNoCase(a[i], b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -201,7 +189,7 @@ int ForEachLanguageEntry(
 std::optional<std::string> FindLanguageValue(const std::string& fileName, std::string_view key) {
   std::optional<std::string> found;
   ForEachLanguageEntry(fileName, [&](const std::string& entryKey, const std::string& value) {
-    if (!SameNoCase(entryKey, key)) {
+    if (!SameTextNoCase(entryKey, key)) {
       return true;
     }
     found = value;
