@@ -1,13 +1,12 @@
 // The progress window as a view of the progress model, headless, with real widgets; and the
 // batch road with a display as a process.
+#include "ui/ProgressWindow.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,17 +16,10 @@
 #include <functional>
 #include <thread>
 
-#include "../shell/ShellTestSupport.h"
 #include "batch/Document.h"
-#include "batch/Messages.h"
-#include "batch/ProgressModel.h"
 #include "batch/UiText.h"
-#include "lang/Language.h"
-#include "platform/ProgramFiles.h"
-#include "support/TextIds.h"
-#include "ui/DialogMessages.h"
+#include "platform/TestSupport.h"
 #include "ui/FileNameLabel.h"
-#include "ui/ProgressWindow.h"
 
 // Readable failure output for texts of widgets.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -42,20 +34,15 @@ constexpr uint8_t kAllParts =
 
 class ProgressWindow : public ::testing::Test {
  protected:
-  void SetUp() override {
-    form_ = InstallProgressWindow();
-    model().Reset();
-  }
-  void TearDown() override {
+  ProgressWindow() : form_(InstallProgressWindow()) { model().Reset(); }
+  ~ProgressWindow() override {
     model().Finish();
     model().SetClock(nullptr);
-    form_.reset();
   }
 
   static TProgressModel& model() { return ProgressForm(); }
   TProgressWindow& form() { return *form_; }
-  int Top(QWidget* control) { return control->geometry().top(); }
-  // Runs `action` once the event loop is entered next (inside a wait or a modal box).
+  // Runs `action` once the event loop is entered next (inside a wait).
   static void Later(std::function<void()> action) { QTimer::singleShot(0, std::move(action)); }
 
   std::unique_ptr<TProgressWindow> form_;
@@ -63,11 +50,11 @@ class ProgressWindow : public ::testing::Test {
 
 TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
   const int fullHeight = form().height();
-  const int buttonTop = Top(form().ButtonCancel);
+  const int buttonTop = form().ButtonCancel->geometry().top();
   const int nameHeight = form().LabelFilename->height();
   model().Start({}, "Job", TProgressModel::kAdditionalText | TProgressModel::kSubBar, true);
   EXPECT_FALSE(form().LabelFilename->isVisible());
-  EXPECT_EQ(Top(form().ButtonCancel), buttonTop - nameHeight);
+  EXPECT_EQ(form().ButtonCancel->geometry().top(), buttonTop - nameHeight);
   EXPECT_EQ(form().height(), fullHeight - nameHeight);
   model().Reset();
   EXPECT_TRUE(form().LabelFilename->isVisible());
@@ -99,21 +86,19 @@ TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
   EXPECT_EQ(form().ButtonCancel->text(), UiText(model().ButtonCaption()));
 }
 
-TEST_F(ProgressWindow, CancelAndTheCloseBoxOnlyRecordTheRequest) {
+TEST_F(ProgressWindow, CancelEscapeAndTheCloseBoxOnlyRecordTheRequest) {
   model().Start({}, "Job", kAllParts, true);
   form().ButtonCancel->click();
   EXPECT_TRUE(model().CancelRequest());
   EXPECT_FALSE(form().ButtonCancel->isEnabled());
-  EXPECT_FALSE(model().AdditionalText().empty());
   EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
-
   // Escape and the close box ask too, while the window stays for the worker to close.
-  model().Reset();
-  form().reject();
-  EXPECT_TRUE(model().CancelRequest());
-  model().Reset();
-  EXPECT_FALSE(form().close());
-  EXPECT_TRUE(model().CancelRequest());
+  for (const std::function<void()>& ask : std::vector<std::function<void()>>{
+           [this] { form().reject(); }, [this] { EXPECT_FALSE(form().close()); }}) {
+    model().Reset();
+    ask();
+    EXPECT_TRUE(model().CancelRequest());
+  }
   EXPECT_TRUE(form().isVisible());
 
   // Enter never stops the work, but closes the finished window.
@@ -135,7 +120,6 @@ TEST_F(ProgressWindow, CancelAndTheCloseBoxOnlyRecordTheRequest) {
 TEST_F(ProgressWindow, TheFinishedWindowStaysUntilClosedAndThenEndsTheWait) {
   model().Start({}, "Job", kAllParts, true);
   model().SetFinished();
-  EXPECT_TRUE(form().ButtonCancel->isEnabled());
   Later([this] { form().ButtonCancel->click(); });
   WaitUntilProgressWindowClosed();
   EXPECT_TRUE(model().CancelRequest());
@@ -188,10 +172,8 @@ void CloseWhenFinished(TProgressWindow& form) {
 
 // The editor road is the main window's test.
 TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
-  // Close ends the wait after the file long before the wait time is over.
   const test::TTempDir dir;
-  const std::string file = dir / "a.htm";
-  test::WriteBytes(file, "<p>  one  </p>");
+  const std::string file = dir.Write("a.htm", "<p>  one  </p>");
   TDocument batch;
   batch.Waittime = 20000;
   CloseWhenFinished(form());
@@ -201,95 +183,31 @@ TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
   EXPECT_LT(clock.elapsed(), 10000) << "the Close button ends the wait";
   EXPECT_EQ(test::ReadBytes(file), "<p>one</p>");
   EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
-  EXPECT_EQ(form().LabelAdditionalText->text(), UiText(model().AdditionalText()));
 }
 
-TEST(FileNameLabel, ALongPathLosesMiddleDirectoriesFirst) {
-  EXPECT_EQ(ShortPathCandidates("/home/user/web/site/index.htm"),
-            QStringList({"/home/.../web/site/index.htm", "/home/.../site/index.htm",
-                         "/home/.../index.htm", ".../index.htm"}));
-  EXPECT_TRUE(ShortPathCandidates("c.htm").isEmpty());
-
-  TFileNameLabel label;
-  const QString path = "/home/user/a-rather-long-directory/another-long-one/page.htm";
-  label.resize(label.fontMetrics().horizontalAdvance("/home/.../another-long-one/page.htm") + 4,
-               20);
-  label.SetPath(path);
-  label.show();
-  EXPECT_EQ(label.text(), "/home/.../another-long-one/page.htm");
-  label.resize(5000, 20);
-  EXPECT_EQ(label.text(), path);
-  label.SetDoShortPath(false);
-  label.resize(20, 20);
-  EXPECT_EQ(label.text(), path);
-}
-
-// Answers the next message box with the button whose text is `button`, remembering its text.
-void AnswerBox(const QString& button, QString* shown) {
-  QTimer::singleShot(0, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    *shown = box->text();
-    for (QAbstractButton* candidate : box->buttons()) {
-      if (candidate->text() == button) {
-        candidate->click();
-        return;
-      }
-    }
-    ADD_FAILURE() << "no button " << button.toStdString();
-    box->reject();
-  });
-}
-
-TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOnTheButtons) {
-  TDialogMessages messages;
-  QString shown;
-  const QString question = "Stop all jobs?";
-  for (const bool yes : {false, true}) {
-    AnswerBox(yes ? "&Yes" : "&No", &shown);
-    EXPECT_EQ(messages.AskYesNo(question, {}), yes);
-    EXPECT_EQ(shown, question);
-  }
-  for (const auto& [button, answer] : {std::pair{"&Cancel", IMessages::TAnswer::Cancel},
-                                       std::pair{"&No", IMessages::TAnswer::No}}) {
-    AnswerBox(button, &shown);
-    EXPECT_EQ(messages.AskYesNoCancel(question, {}), answer);
-  }
-  for (const auto& [button, choice] : {std::pair{"&Retry", IMessages::TErrorChoice::Retry},
-                                       std::pair{"&Ignore", IMessages::TErrorChoice::Ignore}}) {
-    AnswerBox(button, &shown);
-    EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}), choice);
-  }
-  // A German message: the program's Windows-1252 text converted, the name as it is written.
-  ASSERT_EQ(InitLanguage("", FindDataFile("Quorvane_de.nls")), 0);
-  AnswerBox("&OK", &shown);
-  messages.Error(NameMessage(textid::kFileWriteProtected, "\xC3\x9C\x62ung \xE6\x97\xA5.htm"));
-  EXPECT_EQ(shown, QString::fromUtf8("Datei Übung 日.htm ist schreibgeschützt."));
-  InitLanguage("", FindDataFile("Quorvane_en.nls"));
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the arrow cursor is given back";
-}
-
-// The batch with a display, as a process on the files of a temporary directory.
+// The batch with a display, as a process on two files of a temporary directory.
 class WindowBatch : public ::testing::Test {
  protected:
   void Start(int waitTime) {
-    test::WriteBytes(dir_ / "config/Brennik/Quorvane.conf",
-                    "[1]\n7\\Waittime=" + std::to_string(waitTime) + "\n");
+    dir_.Write("a.htm", "<p>  one   two  </p>\r\n");
+    dir_.Write("b.htm", "<p>  three  </p>");
+    dir_.Write("config/Brennik/Quorvane.conf",
+               "[1]\n7\\Waittime=" + std::to_string(waitTime) + "\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("QUORVANE_UI", "gui");
-    env.insert("XDG_CONFIG_HOME", Q(dir_ / "config"));
-    env.insert("XDG_RUNTIME_DIR", Q(dir_.Path()));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir_ / "config"));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir_.Path()));
     process_.setProcessEnvironment(env);
-    process_.setWorkingDirectory(Q(dir_.Path()));
+    process_.setWorkingDirectory(QString::fromStdString(dir_.Path()));
     clock_.start();
     process_.start(QUORVANE_BINARY, {"*.htm"});
     ASSERT_TRUE(process_.waitForStarted());
   }
-  static QString Q(const std::filesystem::path& path) { return QString::fromStdString(path); }
-  std::string Read(const char* name) const { return test::ReadBytes(dir_ / name); }
-  void Write(const char* name, const std::string& text) {
-    test::WriteBytes(dir_ / name, text);
+  // How many of the two files are compressed.
+  int Compressed() const {
+    return (test::ReadBytes(dir_ / "a.htm") == "<p>one two</p>") +
+           (test::ReadBytes(dir_ / "b.htm") == "<p>three</p>");
   }
 
   test::TTempDir dir_;
@@ -298,46 +216,29 @@ class WindowBatch : public ::testing::Test {
 };
 
 TEST_F(WindowBatch, CompressesTheFilesAndEndsAfterTheWaitTime) {
-  Write("a.htm", "<p>  one   two  </p>\r\n");
-  Write("b.htm", "<p>three</p>");
   Start(400);
   ASSERT_TRUE(process_.waitForFinished(20000)) << "the batch must end by itself";
   EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process_.exitCode(), 0);
   EXPECT_GE(clock_.elapsed(), 2 * 400) << "each finished file stays for the wait time";
-  EXPECT_EQ(Read("a.htm"), "<p>one two</p>");
-  EXPECT_EQ(Read("b.htm"), "<p>three</p>");
+  EXPECT_EQ(Compressed(), 2);
   EXPECT_TRUE(process_.readAllStandardOutput().isEmpty()) << "no terminal output on this road";
 }
 
 // Started from a terminal, Ctrl+C is the Cancel button here too: during the long wait after
 // the first file it ends the batch, and the other file stays as it was.
 TEST_F(WindowBatch, InterruptEndsTheBatchDuringTheWait) {
-  Write("a.htm", "<p>  one  </p>");
-  Write("b.htm", "<p>  two  </p>");
   Start(30000);
-  const auto compressed = [this] {
-    return Read("a.htm") == "<p>one</p>" || Read("b.htm") == "<p>two</p>";
-  };
-  while (!compressed() && clock_.elapsed() < 10000) {
+  while (Compressed() == 0 && clock_.elapsed() < 10000) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  ASSERT_TRUE(compressed());
+  ASSERT_EQ(Compressed(), 1);
   ::kill(static_cast<pid_t>(process_.processId()), SIGINT);
   ASSERT_TRUE(process_.waitForFinished(10000));
   EXPECT_EQ(process_.exitCode(), 130);
   EXPECT_LT(clock_.elapsed(), 15000);
-  EXPECT_EQ((Read("a.htm") == "<p>one</p>") + (Read("b.htm") == "<p>two</p>"), 1);
+  EXPECT_EQ(Compressed(), 1);
 }
 
 }  // namespace
 }  // namespace quorvane
-
-int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const quorvane::test::TTempDir home;
-  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
