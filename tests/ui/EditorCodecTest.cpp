@@ -1,13 +1,11 @@
-// A document loaded and saved gives back its bytes, whatever its encoding and line breaks.
+// A document loaded and saved gives back its bytes, whatever its encoding and line breaks, and
+// the editor's line breaks and soft breaks never reach them.
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTextBlock>
-#include <QTextCursor>
 
 #include "MainWindowFixture.h"
-#include "batch/ProgressModel.h"
 #include "editor/TextSearch.h"
-#include "platform/Files.h"
 #include "support/Pattern.h"
 #include "support/UnicodeText.h"
 #include "ui/EditorCodec.h"
@@ -52,37 +50,6 @@ TEST_F(MainWindowTest, LoadingAndSavingGivesBackTheSameBytes) {
   }
 }
 
-TEST_F(MainWindowTest, ShowsUtf8AsUtf8AndAnythingElseAsWindows1252) {
-  // A byte order mark of UTF-16 or UTF-32 counts only when the whole page decodes that way.
-  const std::tuple<std::string, TTextEncoding, QString> cases[] = {
-      {"s\xC3\xBC\xC3\x9F", TTextEncoding::Utf8, "süß"},
-      {"s\xFC\xDF \x80", TTextEncoding::Win1252, "süß €"},
-      {EncodeUnicode("\xC3\xBC", TUnicodeForm::Utf32Le), TTextEncoding::Utf32Le, "ü"},
-      {std::string("\xFF\xFE\0\0a\0b\0", 8), TTextEncoding::Utf16Le, QString::fromUtf8("\0ab", 3)},
-      {"\xFF\xFE\x61", TTextEncoding::Win1252, "ÿþa"},
-  };
-  for (const auto& [bytes, encoding, shown] : cases) {
-    SetText(bytes);
-    EXPECT_EQ(Edit().Encoding(), encoding) << shown.toStdString();
-    EXPECT_EQ(Edit().toPlainText(), shown);
-  }
-}
-
-TEST_F(MainWindowTest, Utf16DocumentsAreShownAsTextAndCompressedInTheirEncoding) {
-  form->SetProgressWaiter([] { ProgressForm().CloseRequested(); });
-  const std::string path = dir / "page.htm";
-  WriteBytes(path, EncodeUnicode("<p>  s\xC3\xBC\xC3\x9F  \xF0\x9F\x98\x80 </p>\r\n",
-                                 TUnicodeForm::Utf16Be));
-  Session().LoadFile(path);
-  EXPECT_EQ(Edit().Encoding(), TTextEncoding::Utf16Be);
-  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("<p>  süß  😀 </p>\n"));
-  Action("MainmenuFileCompress")->trigger();
-  EXPECT_EQ(Edit().toPlainText(), QString::fromUtf8("<p>süß 😀</p>"));
-  EXPECT_TRUE(Session().SaveFile(path));
-  EXPECT_EQ(ReadBytes(path),
-            EncodeUnicode("<p>s\xC3\xBC\xC3\x9F \xF0\x9F\x98\x80</p>", TUnicodeForm::Utf16Be));
-}
-
 // Edited lines keep their line breaks; a new line goes before the line end that was there and
 // takes the document's usual one, typed or pasted.
 TEST_F(MainWindowTest, NewLinesTakeTheDocumentsLineEnd) {
@@ -109,6 +76,14 @@ TEST_F(MainWindowTest, NewLinesTakeTheDocumentsLineEnd) {
   EXPECT_EQ(Text(), "ab\r\nc1\r\n2d\nef");
   Action("MainMenuEditUndo")->trigger();
   EXPECT_EQ(Text(), "ab\r\ncd\nef");
+
+  // Undoing an edit that joined lines gives back their line ends.
+  SetText("a\r\nb\nc\rd");
+  Edit().SetSelection(1, 3);  // from the end of "a" into "c"
+  QTest::keyClick(&Edit(), Qt::Key_Delete);
+  EXPECT_EQ(Text(), "ac\rd");
+  Action("MainMenuEditUndo")->trigger();
+  EXPECT_EQ(Text(), "a\r\nb\nc\rd");
 }
 
 TEST_F(MainWindowTest, CharactersWindows1252CannotHoldAreSavedAsCharacterReferences) {
@@ -159,20 +134,6 @@ TEST(EditorCodec, LongLinesAreShownInBlocksThatNoByteOfTheDocumentSees) {
   }
   EXPECT_GE(soft, 6u);
   EXPECT_FALSE(decoded.Text.contains(QChar::ReplacementCharacter));
-}
-
-TEST(EditorCodec, SoftBreakMapLeavesTheSoftBreaksOutOfTheRealText) {
-  // "ab|cd|e" with soft breaks at editor positions 2 and 5.
-  const TSoftBreakMap map({2, 5});
-  EXPECT_EQ(map.RealText(u"ab\u2029cd\u2029e"), "abcde");
-  EXPECT_EQ(map.RealText(u"d\u2029e", 4), "de");
-  for (int offset = 0; offset < 5; ++offset) {
-    EXPECT_EQ(map.TextOffset(map.EditorPosition(offset)), offset);
-  }
-  EXPECT_EQ(map.EditorPosition(2), 3);
-  EXPECT_EQ(map.EditorRange(1, 3), std::make_pair(1, 5));  // "bcd" without the break after it
-  EXPECT_EQ(map.EditorRange(2, 0), std::make_pair(3, 3));
-  EXPECT_EQ(map.TextOffset(7), 5);
 }
 
 TEST(EditorCodec, SoftBreaksStayOutOfSavingCopyingSearchingAndTheCaretsPlace) {
@@ -246,18 +207,6 @@ TEST(EditorCodec, SoftBreaksStayOutOfSavingCopyingSearchingAndTheCaretsPlace) {
   edit.paste();
   EXPECT_EQ(edit.DocumentBytes(), "x" + line + "\n" + line);
   EXPECT_GT(edit.document()->blockCount(), 6);
-}
-
-TEST(EditorCodec, UndoingAnEditThatJoinedLinesGivesBackTheirLineEnds) {
-  TSourceEdit edit;
-  edit.SetDocumentBytes("a\r\nb\nc\rd", false);
-  edit.SetSelection(1, 3);  // from the end of "a" into "c"
-  QTest::keyClick(&edit, Qt::Key_Delete);
-  EXPECT_EQ(edit.DocumentBytes(), "ac\rd");
-  edit.Undo();
-  EXPECT_EQ(edit.DocumentBytes(), "a\r\nb\nc\rd");
-  edit.Redo();
-  EXPECT_EQ(edit.DocumentBytes(), "ac\rd");
 }
 
 }  // namespace
