@@ -1,17 +1,14 @@
 // The settings dialogs on the main window's own menu commands.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
-#include <QUrl>
 
-#include "FakeMessages.h"
 #include "MainWindowFixture.h"
-#include "lang/Language.h"
-#include "platform/ProgramFiles.h"
-#include "platform/TestSupport.h"
 #include "ui/OptionsDialog.h"
 #include "ui/SettingsDialogCommands.h"
 #include "ui/TagListDialog.h"
@@ -58,21 +55,39 @@ TEST_F(SettingsCommands, TagListCommandEditsTheWindowsListOnlyOnOk) {
   EXPECT_TRUE(document.TagList.Equals(TTagsCommaList::Default()));
 }
 
-TEST_F(SettingsCommands, OptionsCommandKeepsTheUserDirectoryWhenSwitchedToAutomatic) {
+// OK stores the choice, keeping the user's directory when switched to automatic; Cancel
+// stores nothing, whatever was typed.
+TEST_F(SettingsCommands, OptionsCommandStoresTheChoiceOnlyOnOk) {
   TTempDir help;
   TDocument& document = Session().Document();
   document.HelpDirAuto = false;
   document.HelpDir = help.Path();
+  const bool strict = document.StrictPre;
   WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
     EXPECT_EQ(dialog.GetHelpDir(), help.Path());
     dialog.RadioButtonHTMLHelpDirAuto->click();
-    dialog.SpinEditWaittime->setValue(0);
+    dialog.SpinEditWaittime->setValue(2500);
+    dialog.CheckBoxProtectCodeElements->click();
     dialog.ButtonOk->click();
   });
   Action("MainmenuExtrasOptions")->trigger();
   EXPECT_TRUE(document.HelpDirAuto);
   EXPECT_EQ(document.HelpDir, help.Path());
-  EXPECT_EQ(document.Waittime, 0);
+  EXPECT_EQ(document.Waittime, 2500);
+  EXPECT_NE(document.StrictPre, strict);
+
+  // Opening on the automatic choice neither focuses nor switches to the directory field.
+  WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.GetHelpDirAuto());
+    EXPECT_NE(QApplication::focusWidget(), dialog.EditHTMLHelpDir);
+    dialog.SpinEditWaittime->setValue(100);
+    dialog.RadioButtonHTMLHelpDirUser->click();
+    dialog.ButtonCancel->click();
+  });
+  Action("MainmenuExtrasOptions")->trigger();
+  EXPECT_TRUE(document.HelpDirAuto);
+  EXPECT_EQ(document.Waittime, 2500);
 
   WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
     dialog.RadioButtonHTMLHelpDirUser->click();
