@@ -1,8 +1,7 @@
-// The first start's language check with the language dialog and its two messages.
+// The first start's language check and its two messages.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QListWidget>
 
 #include "FakeMessages.h"
 #include "batch/LanguageStartup.h"
@@ -13,7 +12,6 @@
 #include "platform/TestSupport.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
-#include "ui/LanguageDialog.h"
 
 namespace quorvane {
 namespace {
@@ -33,35 +31,19 @@ class LanguageStartup : public ::testing::Test {
   TWindowSettings window;
 };
 
-// No language files: the dialog offers only "(none)", which leaves both names empty; the load
-// fails and the program says so, then runs with its built-in texts.
-TEST_F(LanguageStartup, FirstStartWithoutLanguageFilesIsSpeechless) {
-  std::vector<std::string> lines;
-  StartLanguage(store, window, [&](std::string& country, std::string& language) {
-    language = dir / "Quorvane_de.nls";
-    return ChooseLanguage(country, language, kLanguagePrefix, nullptr,
-                          [&](TLanguageDialog& dialog) {
-                            dialog.FormShow();
-                            for (int row = 0; row < dialog.ListBox1->count(); ++row) {
-                              lines.push_back(ProgramText(dialog.ListBox1->item(row)->text()));
-                            }
-                            dialog.ListBox1->setCurrentRow(0);
-                            return int(QDialog::Accepted);
-                          });
-  });
-  EXPECT_EQ(lines, std::vector<std::string>{TLanguageDialog::kNoneChoice});
+// The language that cannot be loaded is reported, with the error number when files were chosen,
+// and the program runs with its built-in texts.
+TEST_F(LanguageStartup, AChosenLanguageThatCannotBeLoadedIsReported) {
+  StartLanguage(store, window, [](std::string&, std::string&) { return true; });
   EXPECT_EQ(window.LanguageFile + window.CountryFile, "");
-  EXPECT_EQ(messages->Errors, std::vector<std::string>{"I am speechless..."});
-}
-
-TEST_F(LanguageStartup, AChosenLanguageThatCannotBeLoadedIsReportedWithItsErrorNumber) {
   StartLanguage(store, window, [&](std::string& country, std::string& language) {
     country = dir.Write("STATE_DE.nls", "COUNTRY=Deutschland\n");
     language = dir / "Quorvane_de.nls";
     return true;
   });
   EXPECT_EQ(messages->Errors,
-            std::vector<std::string>{"Error 2 while opening national language support"});
+            (std::vector<std::string>{"I am speechless...",
+                                      "Error 2 while opening national language support"}));
 }
 
 // Stored files that moved are found again by name, with Qt's own texts in their language; stored
