@@ -27,7 +27,7 @@
 #include "ScreenshotSupport.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
-#include "platform/System.h"
+#include "platform/ProgramFiles.h"
 #include "ui/ChangesDialog.h"
 #include "ui/DialogMessages.h"
 #include "ui/FindReplaceDialog.h"
@@ -43,26 +43,11 @@ bool Save(QWidget* widget, const QString& path) {
   return screenshot::Save(widget->grab(), path);
 }
 
-// A dark palette as dark desktop themes give it.
+// A dark palette as dark desktop themes give it: light text on dark grey.
 QPalette DarkPalette() {
-  QPalette palette;
-  const QColor window(45, 45, 48);
-  const QColor base(30, 30, 30);
-  const QColor text(220, 220, 220);
-  palette.setColor(QPalette::Window, window);
-  palette.setColor(QPalette::WindowText, text);
-  palette.setColor(QPalette::Base, base);
-  palette.setColor(QPalette::AlternateBase, window);
-  palette.setColor(QPalette::Text, text);
-  palette.setColor(QPalette::Button, window);
-  palette.setColor(QPalette::ButtonText, text);
+  QPalette palette(QColor(45, 45, 48));
+  palette.setColor(QPalette::Base, QColor(30, 30, 30));
   palette.setColor(QPalette::Highlight, QColor(38, 79, 120));
-  palette.setColor(QPalette::HighlightedText, Qt::white);
-  palette.setColor(QPalette::ToolTipBase, base);
-  palette.setColor(QPalette::ToolTipText, text);
-  palette.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 110, 110));
-  palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(110, 110, 110));
-  palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(110, 110, 110));
   return palette;
 }
 
