@@ -1,6 +1,9 @@
-// Shows each settings dialog and the context-menu dialog with sample contents and saves a picture
-// of it:
+// Shows each settings dialog and the context-menu dialog with sample contents, and the progress
+// window after a real compression, and saves a picture of each:
 //   quorvane_dialog_screenshots OUTPUT_DIR   (under a display, e.g. xvfb-run -a)
+// Settings are kept in a temporary directory.
+#include <stdlib.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -8,10 +11,13 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <fstream>
 
 #include "ScreenshotSupport.h"
+#include "batch/Document.h"
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
@@ -23,6 +29,7 @@
 #include "ui/ExtensionDialog.h"
 #include "ui/LanguageDialog.h"
 #include "ui/OptionsDialog.h"
+#include "ui/ProgressWindow.h"
 #include "ui/TagItemDialog.h"
 #include "ui/TagListDialog.h"
 #include "ui/TagListView.h"
@@ -39,9 +46,37 @@ bool Save(QWidget& widget, const QString& path) {
   return saved;
 }
 
+// A page with the indentation and line breaks that hand-written HTML has.
+std::string SamplePage() {
+  std::string page =
+      "<!DOCTYPE html>\r\n<html>\r\n  <head>\r\n    <title>Chapter 1</title>\r\n"
+      "  </head>\r\n  <body>\r\n";
+  for (int i = 0; i < 200; ++i) {
+    page += "    <div class=\"section\">\r\n      <p>\r\n        Paragraph " + std::to_string(i) +
+            " of the introduction.\r\n      </p>\r\n    </div>\r\n";
+  }
+  return page + "  </body>\r\n</html>\r\n";
+}
+
+// The progress window after the compression of a page deep in a site.
+bool SaveProgressWindow(const QDir& work, const QString& path) {
+  const QString dir = work.filePath("website/manual/chapters");
+  QDir().mkpath(dir);
+  const std::string file = QDir(dir).filePath("introduction.htm").toStdString();
+  std::ofstream(file, std::ios::binary) << SamplePage();
+  std::unique_ptr<quorvane::TProgressWindow> window = quorvane::InstallProgressWindow();
+  quorvane::TDocument document;
+  document.Waittime = 0;
+  document.Compress(file, false);
+  quorvane::screenshot::Settle();
+  return quorvane::screenshot::Save(window->grab(), path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  QTemporaryDir work;
+  setenv("XDG_CONFIG_HOME", QDir(work.path()).filePath("config").toLocal8Bit().constData(), 1);
   QApplication application(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
@@ -83,5 +118,6 @@ int main(int argc, char** argv) {
   TContextMenuDialog contextMenu(chooser);
   contextMenu.SetCaptionText(ContextMenuCaption());
   ok &= Save(contextMenu, out.filePath("context-menu.png"));
+  ok &= SaveProgressWindow(QDir(work.path()), out.filePath("progress-window.png"));
   return ok ? 0 : 1;
 }
