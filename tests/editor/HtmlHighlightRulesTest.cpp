@@ -34,24 +34,19 @@ TEST(HtmlHighlightRules, ColoursTagsAttributesValuesEntitiesAndComments) {
             "ttttt.tttt.nnn.vvvvv.tt.ccccccccccccc..");
   // No tag, no entity: a lone "<", "&" or an unterminated reference.
   EXPECT_EQ(Kinds("a < b <3 & c &amp d &#; e"), QString(25, u'.'));
-  EXPECT_EQ(Kinds("<!DOCTYPE html>"), "ttttttttt.nnnnt");
-}
-
-TEST(HtmlHighlightRules, CarriesCommentsValuesAndTagsOverLines) {
+  // Comments, values and tags carry over lines; scanning without spans follows the same states.
   int state = THtmlHighlightRules::kTextState;
-  EXPECT_EQ(Kinds("x <!-- one", state), "..cccccccc");
-  EXPECT_EQ(Kinds("two --> <b", state), "ccccccc.tt");
-  EXPECT_EQ(Kinds("  class=\"a", state), "..nnnnn.vv");
-  EXPECT_EQ(Kinds("b\" >&lt;", state), "vv.teeee");
-  EXPECT_EQ(state, THtmlHighlightRules::kTextState);
-  // Scanning without spans follows the same states.
   int followed = THtmlHighlightRules::kTextState;
-  int coloured = THtmlHighlightRules::kTextState;
-  for (const char* line : {"x <!-- one", "two --> <b", "  class=\"a"}) {
+  const std::pair<const char*, const char*> lines[] = {{"x <!-- one", "..cccccccc"},
+                                                       {"two --> <b", "ccccccc.tt"},
+                                                       {"  class=\"a", "..nnnnn.vv"},
+                                                       {"b\" >&lt;", "vv.teeee"}};
+  for (const auto& [line, kinds] : lines) {
+    EXPECT_EQ(Kinds(line, state), kinds) << line;
     followed = THtmlHighlightRules::Scan(QString(line), followed, nullptr);
-    Kinds(line, coloured);
-    EXPECT_EQ(followed, coloured) << line;
+    EXPECT_EQ(followed, state) << line;
   }
+  EXPECT_EQ(state, THtmlHighlightRules::kTextState);
 }
 
 TEST(HtmlHighlightRules, MarksDirectivesAndDeletedBlocksAsTheCompressionFindsThem) {
@@ -63,11 +58,7 @@ TEST(HtmlHighlightRules, MarksDirectivesAndDeletedBlocksAsTheCompressionFindsThe
   int state = THtmlHighlightRules::kTextState;
   EXPECT_EQ(Kinds("a<!--DEL draft -->", state), ".xxxxxxxxxxxxxxxxx");
   EXPECT_EQ(Kinds("<p>still DEL--><p>", state), "xxxxxxxxxxxxxxxttt");
-  EXPECT_EQ(state, THtmlHighlightRules::kTextState);
-}
-
-TEST(HtmlHighlightRules, LeavesScriptAndStyleContentAlone) {
-  int state = THtmlHighlightRules::kTextState;
+  // Script and style content is left alone, but for deleted blocks.
   EXPECT_EQ(Kinds("<SCRIPT type=x>if (a<b && c) s='<p>';", state),
             "ttttttt.nnnn.vt......................");
   EXPECT_EQ(Kinds("<!--DEL y DEL--> t = \"&amp;\"</script><b>", state),
