@@ -1,4 +1,5 @@
-// The tag list and tag item dialogs, headless; the item dialog is answered by a script.
+// The tag list dialog's checks of new and edited tags, headless; the item dialog is answered by
+// a script. Storing the list on OK only is the settings commands' test.
 #include "ui/TagListDialog.h"
 
 #include <gtest/gtest.h>
@@ -52,14 +53,11 @@ class TagListDialog : public ::testing::Test {
     });
   }
 
-  void Load(const TTagsCommaList& list) {
-    form_.LoadTags(list);
-    form_.FormShow();
-  }
   void Load(const std::string& commaText) {
     TTagsCommaList list;
     list.SetCommaText(commaText);
-    Load(list);
+    form_.LoadTags(list);
+    form_.FormShow();
   }
   std::string CommaText() const { return form_.Tags().CommaText(); }
   void MakeCurrent(const std::string& name) {
@@ -73,40 +71,6 @@ class TagListDialog : public ::testing::Test {
   std::deque<TAnswer> answers_;
   std::vector<std::string> shownNames_;
 };
-
-TEST_F(TagListDialog, ResetIsEnabledExactlyWhileTheListDiffersFromTheDefault) {
-  Load(TTagsCommaList::Default());
-  EXPECT_EQ(form_.ListViewTags->RowCount(), 60);
-  EXPECT_FALSE(form_.ButtonReset->isEnabled());
-  MakeCurrent("TITLE");
-  answers_.push_back(Enter("TITLE", 0));
-  form_.ButtonEdit->click();
-  EXPECT_TRUE(form_.ButtonReset->isEnabled());
-  EXPECT_NE(CommaText().find("TITLE,0,TR"), std::string::npos);
-  form_.ButtonReset->click();
-  EXPECT_EQ(CommaText(), std::string(kDefaultTagListText));
-  EXPECT_FALSE(form_.ButtonReset->isEnabled());
-}
-
-// Edit needs one selected row, Delete any; several rows go without a question.
-TEST_F(TagListDialog, EnablingFollowsTheNumberOfSelectedRows) {
-  Load("A,0,B,0,C,0,D,0");
-  for (const auto& [rows, edit, remove] :
-       {std::tuple<std::vector<int>, bool, bool>{{}, false, false},
-        {{1}, true, true},
-        {{0, 1, 3}, false, true}}) {
-    form_.ListViewTags->clearSelection();
-    for (int row : rows) {
-      form_.ListViewTags->Row(row)->setSelected(true);
-    }
-    EXPECT_EQ(form_.ButtonEdit->isEnabled(), edit) << rows.size();
-    EXPECT_EQ(form_.PopupMenuTagListEdit->isEnabled(), edit) << rows.size();
-    EXPECT_EQ(form_.ButtonDelete->isEnabled(), remove) << rows.size();
-  }
-  form_.PopupMenuTagListDelete->trigger();
-  EXPECT_EQ(CommaText(), "C,0");
-  EXPECT_TRUE(messages_->Errors.empty());
-}
 
 TEST_F(TagListDialog, NewTagIsUpperCasedTrimmedAndRefusedWhenItExists) {
   Load("BR,0,P,0");
@@ -149,19 +113,6 @@ TEST_F(TagListDialog, EditingChangesOnlyWhatTheUserChanged) {
   form_.ButtonEdit->click();
   EXPECT_EQ(messages_->Errors.size(), 1u);
   EXPECT_EQ(CommaText(), "TD,2,TR,0");
-}
-
-TEST(TagItemDialog, CountAndOkButtonFollowTheInput) {
-  TTagItemDialog dialog;
-  EXPECT_EQ(dialog.GetCount(), 0u);
-  EXPECT_FALSE(dialog.SpinEdit1->isEnabled());
-  dialog.EditTagname->setText(" \t ");
-  EXPECT_FALSE(dialog.ButtonOk->isEnabled());
-  dialog.EditTagname->setText(" a ");
-  EXPECT_TRUE(dialog.ButtonOk->isEnabled());
-  dialog.SetCount(12);
-  EXPECT_TRUE(dialog.SpinEdit1->isEnabled());
-  EXPECT_EQ(dialog.GetCount(), 12u);
 }
 
 }  // namespace
