@@ -33,31 +33,25 @@ class TFakeMessages : public IMessages {
     Informations.push_back(text.toStdString());
   }
   TAnswer Ask(const QString& question, const QString&, bool withCancel) override {
-    const TAnswer answer = Take(question);
+    Questions.push_back(question.toStdString());
+    const TAnswer answer = Answers.empty() ? TAnswer::Cancel : Answers.front();
+    if (!Answers.empty()) {
+      Answers.pop_front();
+    }
     return withCancel || answer == TAnswer::Yes ? answer : TAnswer::No;
   }
   TErrorChoice AskAboutError(const QString& text, const QString& caption) override {
     Errors.push_back(text.toStdString());
     ErrorCaptions.push_back(caption.toStdString());
-    if (ErrorAnswers.empty()) {
-      return TErrorChoice::Abort;
+    const TErrorAnswer answer =
+        ErrorAnswers.empty() ? TErrorAnswer{TErrorChoice::Abort, {}} : ErrorAnswers.front();
+    if (!ErrorAnswers.empty()) {
+      ErrorAnswers.pop_front();
     }
-    const TErrorAnswer answer = ErrorAnswers.front();
-    ErrorAnswers.pop_front();
     if (answer.Before) {
       answer.Before();
     }
     return answer.Choice;
-  }
-
-  TAnswer Take(const QString& question) {
-    Questions.push_back(question.toStdString());
-    if (Answers.empty()) {
-      return TAnswer::Cancel;
-    }
-    const TAnswer answer = Answers.front();
-    Answers.pop_front();
-    return answer;
   }
 };
 

@@ -22,10 +22,7 @@ namespace quorvane::test {
 // records. Widgets and actions are found by their component names.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() {
-    environment.Set("XDG_CONFIG_HOME", config.Path());
-    CreateWindow();
-  }
+  MainWindowTest() { CreateWindow(); }
 
   void CreateWindow() {
     store = std::make_unique<TSettingsStore>("Quorvane");
@@ -58,8 +55,7 @@ class MainWindowTest : public ::testing::Test {
   void Type(const QString& text) { QTest::keyClicks(&Edit(), text); }
   void SetText(const std::string& bytes) { Edit().SetDocumentBytes(bytes, false); }
 
-  TTempDir config;
-  TScopedEnvironment environment;
+  TScopedConfigHome configHome;
   TMessagesScope messages;
   TTempDir dir;
   std::unique_ptr<TSettingsStore> store;
