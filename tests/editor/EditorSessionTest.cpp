@@ -205,8 +205,7 @@ TEST_F(EditorSession, RecentlyUsedFilesComeBackAfterARestartAndReopenOnlyWhenNee
 }
 
 TEST_F(EditorSession, TheReloadQuestionAnsweredNoIsNotAskedAgain) {
-  const std::string file = dir / "watched.htm";
-  WriteBytes(file, "first");
+  const std::string file = dir.Write("watched.htm", "first");
   ASSERT_TRUE(session->LoadFile(file));
   session->CheckReload();
   EXPECT_TRUE(messages.Questions.empty());
@@ -234,8 +233,7 @@ TEST_F(EditorSession, TheReloadQuestionAnsweredNoIsNotAskedAgain) {
 }
 
 TEST_F(EditorSession, APreviewFileLivesBesideTheDocumentUntilTheDocumentChanges) {
-  const std::string page = dir / "page.htm";
-  WriteBytes(page, "<p>saved</p>");
+  const std::string page = dir.Write("page.htm", "<p>saved</p>");
   std::filesystem::permissions(
       page, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   ASSERT_TRUE(session->LoadFile(page));

@@ -52,8 +52,7 @@ const std::vector<std::pair<const char*, std::string>> kDocuments = {
 TEST_F(MainWindowTest, LoadingAndSavingGivesBackTheSameBytes) {
   for (const auto& [name, bytes] : kDocuments) {
     SCOPED_TRACE(name);
-    const std::string path = dir / "in.htm";
-    WriteBytes(path, bytes);
+    const std::string path = dir.Write("in.htm", bytes);
     Session().LoadFile(path);
     EXPECT_FALSE(Session().Modified());
     const std::string saved = dir / "out.htm";
