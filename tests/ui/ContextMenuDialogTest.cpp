@@ -106,23 +106,6 @@ TEST_F(ContextMenuDialog, StartsWithTheRegisteredTypesAssignedAndMovesTypesBetwe
   EXPECT_EQ(avail->count() + assigned->count(), lines) << "the same lines at the next opening";
 }
 
-TEST_F(ContextMenuDialog, TheExtensionChooserSelectsTheTypeThatOwnsTheExtension) {
-  form_.show();
-  QListWidget* extensions = chooser_.ListBoxExts;
-  for (const auto& [extension, list, type] :
-       {std::tuple{"qvb", form_.ListBoxDoctypesAvail, kSample},
-        std::tuple{"qta", form_.ListBoxDoctypesAssigned, kTwinA}}) {
-    extensions->clearSelection();
-    WhileModal([this] { form_.ButtonSearchExtClick(); },
-               [this, extensions, extension] {
-                 EXPECT_FALSE(chooser_.ButtonOK->isEnabled()) << "nothing chosen yet";
-                 extensions->setCurrentItem(extensions->findItems(extension, Qt::MatchExactly)[0]);
-                 chooser_.ListBoxExtsDblClick();
-               });
-    EXPECT_EQ(form_.TypeOf(list->SelectedItem())->Name, type) << extension;
-  }
-}
-
 // The caption is stored trimmed, in the program's Windows-1252; a blank one disables OK.
 TEST_F(ContextMenuDialog, OkMovesTheVerbToTheChosenTypesAndCancelChangesNothing) {
   ClearEntries();

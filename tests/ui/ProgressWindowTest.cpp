@@ -48,19 +48,6 @@ class ProgressWindow : public ::testing::Test {
   std::unique_ptr<TProgressWindow> form_;
 };
 
-TEST_F(ProgressWindow, LeftOutPartsMoveTheRestUpAndResetBringsThemBack) {
-  const int fullHeight = form().height();
-  const int buttonTop = form().ButtonCancel->geometry().top();
-  const int nameHeight = form().LabelFilename->height();
-  model().Start({}, "Job", TProgressModel::kAdditionalText | TProgressModel::kSubBar, true);
-  EXPECT_FALSE(form().LabelFilename->isVisible());
-  EXPECT_EQ(form().ButtonCancel->geometry().top(), buttonTop - nameHeight);
-  EXPECT_EQ(form().height(), fullHeight - nameHeight);
-  model().Reset();
-  EXPECT_TRUE(form().LabelFilename->isVisible());
-  EXPECT_EQ(form().height(), fullHeight);
-}
-
 TEST_F(ProgressWindow, ShowsTheModelsTextsAndBars) {
   model().SetFileNameLabel("/tmp/\xC3\x9C\x62ung\xFF.htm");  // UTF-8 with a stray byte
   model().Start({}, "Auftr\xE4ge 1/2", kAllParts, true);
