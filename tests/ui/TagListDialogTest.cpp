@@ -72,6 +72,18 @@ class TagListDialog : public ::testing::Test {
   std::vector<std::string> shownNames_;
 };
 
+// Several rows are deleted at once, without a question; only one can be edited.
+TEST_F(TagListDialog, SelectedRowsAreDeletedAtOnce) {
+  Load("A,0,B,0,C,0,D,0");
+  for (int row : {0, 1, 3}) {
+    form_.ListViewTags->Row(row)->setSelected(true);
+  }
+  EXPECT_FALSE(form_.ButtonEdit->isEnabled());
+  form_.PopupMenuTagListDelete->trigger();
+  EXPECT_EQ(CommaText(), "C,0");
+  EXPECT_TRUE(messages_->Errors.empty());
+}
+
 TEST_F(TagListDialog, NewTagIsUpperCasedTrimmedAndRefusedWhenItExists) {
   Load("BR,0,P,0");
   answers_ = {Enter(" br\t", 0), kCancel};
