@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <functional>
 
 #include "lang/Language.h"
 #include "platform/ProgramFiles.h"
@@ -35,20 +36,20 @@ TEST(DialogMessages, BoxesShowTheTextAndReportTheButtonPressedWithAcceleratorsOn
   TDialogMessages messages;
   QString shown;
   const QString question = "Stop all jobs?";
-  for (const bool yes : {false, true}) {
-    AnswerBox(yes ? "&Yes" : "&No", &shown);
-    EXPECT_EQ(messages.AskYesNo(question, {}), yes);
+  using A = IMessages::TAnswer;
+  using C = IMessages::TErrorChoice;
+  const std::pair<const char*, std::function<bool()>> boxes[] = {
+      {"&No", [&] { return !messages.AskYesNo(question, {}); }},
+      {"&Yes", [&] { return messages.AskYesNo(question, {}); }},
+      {"&Cancel", [&] { return messages.AskYesNoCancel(question, {}) == A::Cancel; }},
+      {"&No", [&] { return messages.AskYesNoCancel(question, {}) == A::No; }},
+      {"&Retry", [&] { return messages.AskAbortRetryIgnore(question, {}) == C::Retry; }},
+      {"&Ignore", [&] { return messages.AskAbortRetryIgnore(question, {}) == C::Ignore; }},
+  };
+  for (const auto& [button, answered] : boxes) {
+    AnswerBox(button, &shown);
+    EXPECT_TRUE(answered()) << button;
     EXPECT_EQ(shown, question);
-  }
-  for (const auto& [button, answer] : {std::pair{"&Cancel", IMessages::TAnswer::Cancel},
-                                       std::pair{"&No", IMessages::TAnswer::No}}) {
-    AnswerBox(button, &shown);
-    EXPECT_EQ(messages.AskYesNoCancel(question, {}), answer);
-  }
-  for (const auto& [button, choice] : {std::pair{"&Retry", IMessages::TErrorChoice::Retry},
-                                       std::pair{"&Ignore", IMessages::TErrorChoice::Ignore}}) {
-    AnswerBox(button, &shown);
-    EXPECT_EQ(messages.AskAbortRetryIgnore(QString("Cannot write"), {}), choice);
   }
   // A German message: the program's Windows-1252 text converted, the name as it is written.
   ASSERT_EQ(InitLanguage("", FindDataFile("Quorvane_de.nls")), 0);
