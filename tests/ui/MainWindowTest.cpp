@@ -255,12 +255,31 @@ TEST_F(MainWindowTest, CompressionIsOneUndoStepOnTheDocumentsBytes) {
   EXPECT_EQ(ReadBytes(page), utf16("<p>s\xC3\xBC\xC3\x9F \xF0\x9F\x98\x80</p>"));
 }
 
-TEST_F(MainWindowTest, TheProgressWindowStaysUntilTheUserClosesIt) {
+// Chooses `path` in the save dialog as soon as it is open.
+void AnswerSaveDialog(const std::string& path) {
+  QTimer::singleShot(0, [path] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromStdString(path));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+// The progress window of a compression stays until the user closes it, and gives the keyboard
+// back to the editor; the keys of a Linux desktop reach their commands through the editor,
+// which takes some for itself.
+TEST_F(MainWindowSearch, TheProgressWindowAndTheDesktopKeysLeaveTheKeyboardToTheEditor) {
   const std::unique_ptr<TProgressWindow> progress = InstallProgressWindow();
   form->show();
-  form->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  Edit().setFocus();
+  const auto activate = [&] {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    Edit().setFocus();
+  };
+  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(&Edit(), k, modifiers);
+  };
+  activate();
   SetText("<p>  a  </p>");
   QTimer closer;
   closer.setInterval(5);
@@ -272,38 +291,14 @@ TEST_F(MainWindowTest, TheProgressWindowStaysUntilTheUserClosesIt) {
   closer.start();
   Action("MainmenuFileCompress")->trigger();
   closer.stop();
+  ProgressForm().SetView(nullptr);
   EXPECT_FALSE(progress->isVisible());
   EXPECT_TRUE(form->isEnabled());
   EXPECT_EQ(Text(), "<p>a</p>");
-  // The keyboard is the editor's again: typing goes on in the text.
   EXPECT_EQ(form->focusWidget(), &Edit());
-  ProgressForm().SetView(nullptr);
-}
 
-// Chooses `path` in the save dialog as soon as it is open.
-void AnswerSaveDialog(const std::string& path) {
-  QTimer::singleShot(0, [path] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(QString::fromStdString(path));
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
-}
-
-// The keys of a Linux desktop reach their commands through the editor, which takes some for
-// itself.
-TEST_F(MainWindowSearch, TheDesktopKeysReachTheirCommands) {
-  form->show();
-  const auto activate = [&] {
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    Edit().setFocus();
-  };
-  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
-    QTest::keyClick(&Edit(), k, modifiers);
-  };
-  activate();
   // Shift+F3 goes back from match to match.
+  activate();
   SetText("<td a><td b>");
   Dialog("FindDialog1")->SetFindText("<td*>");
   Edit().SetSelection(Edit().TextLength(), 0);
