@@ -1,13 +1,15 @@
-// Takes the documentation's pictures of the main window (with the light and a dark palette),
-// the find dialog and the view of a compression's changes, or with "de" those of a German
+// Takes the documentation's pictures: the main window (with the light and a dark palette), the
+// find dialog, the view of a compression's changes, each settings dialog, the context-menu
+// dialog and the progress window after a real compression; or with "de" those of a German
 // session (the main window with its file menu, the Open dialog, a message box):
-//   quorvane_editor_screenshots DOCUMENT OUTPUT_DIRECTORY [de]
+//   quorvane_screenshots DOCUMENT OUTPUT_DIRECTORY [de]
 // Runs on any display (xvfb-run for none), with settings in a temporary directory.
 #include <stdlib.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
@@ -18,29 +20,66 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 
-#include "ScreenshotSupport.h"
+#include "batch/Document.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "batch/UiText.h"
+#include "lang/Language.h"
 #include "platform/ProgramFiles.h"
+#include "shell/ContextMenu.h"
+#include "support/Paths.h"
+#include "support/TextIds.h"
+#include "support/Win1252.h"
 #include "ui/ChangesDialog.h"
+#include "ui/ContextMenuDialog.h"
 #include "ui/DialogMessages.h"
+#include "ui/ExtensionDialog.h"
 #include "ui/FindReplaceDialog.h"
+#include "ui/LanguageDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/OptionsDialog.h"
+#include "ui/ProgressWindow.h"
 #include "ui/SourceEdit.h"
+#include "ui/TagItemDialog.h"
+#include "ui/TagListDialog.h"
+#include "ui/TagListView.h"
 
 namespace {
 
 using namespace quorvane;
-using screenshot::Settle;
 
-bool Save(QWidget* widget, const QString& path) {
-  return screenshot::Save(widget->grab(), path);
+// Lets the windows lay themselves out and paint, popups and fonts included.
+void Settle() {
+  for (int i = 0; i < 20; ++i) {
+    QApplication::processEvents();
+    QThread::msleep(20);
+  }
+}
+
+// Saves `picture` as a PNG file and says so.
+bool Save(const QPixmap& picture, const QString& path) {
+  const bool saved = picture.save(path, "PNG");
+  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+  return saved;
+}
+
+// Shows `widget` on its own for its picture, then hides it again.
+bool SaveShown(QWidget& widget, const QString& path) {
+  widget.show();
+  widget.raise();
+  widget.activateWindow();
+  Settle();
+  const bool saved = Save(widget.grab(), path);
+  widget.hide();
+  return saved;
 }
 
 // A dark palette as dark desktop themes give it: light text on dark grey.
@@ -86,8 +125,8 @@ void Trigger(QWidget& window, const char* action) {
 // The screen where `widget` and the popups over it are, with a margin.
 bool SaveScreen(QWidget* widget, const QRect& area, const QString& path) {
   const QRect shown = area.adjusted(-8, -8, 8, 8);
-  return screenshot::Save(
-      widget->screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()), path);
+  return Save(widget->screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()),
+              path);
 }
 
 // Saves the next modal window that `open` shows, then closes it.
@@ -106,7 +145,7 @@ bool SaveModal(const std::function<void()>& open, const QString& path) {
 }
 
 // A German session on a copy of the document named as a German user names files.
-int GermanShots(const char* document, const QDir& out) {
+bool GermanShots(const char* document, const QDir& out) {
   QTemporaryDir site;
   const std::filesystem::path name = std::filesystem::path(site.path().toStdString()) /
                                      "\xC3\x9C"
@@ -137,31 +176,13 @@ int GermanShots(const char* document, const QDir& out) {
   edit.SetModified(false);
   boxes.SetParentWindow(nullptr);
   SetMessages(std::make_unique<TConsoleMessages>());
-  return ok ? 0 : 1;
+  return ok;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const bool german = argc == 4 && std::string(argv[3]) == "de";
-  if (argc != 3 && !german) {
-    std::fprintf(stderr, "usage: %s DOCUMENT OUTPUT_DIRECTORY [de]\n", argv[0]);
-    return 2;
-  }
-  QTemporaryDir config;
-  setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-  if (german) {
-    setenv("LANG", "de_DE.UTF-8", 1);  // the dates of the Open dialog too
-  }
-  QApplication application(argc, argv);
-  if (german) {
-    return GermanShots(argv[1], QDir(QDir(argv[2]).absolutePath()));
-  }
-  QApplication::setStyle(QStyleFactory::create("Fusion"));
-  const QDir out(argv[2]);
-
-  std::unique_ptr<TMainWindow> window = OpenWindow(argv[1]);
-  bool ok = Save(window.get(), out.filePath("main-window.png"));
+// The main window, the find dialog and a compression's changes, with the light and a dark palette.
+bool EditorShots(const char* document, const QDir& out) {
+  std::unique_ptr<TMainWindow> window = OpenWindow(document);
+  bool ok = Save(window->grab(), out.filePath("main-window.png"));
 
   TSourceEdit* edit = window->findChild<TSourceEdit*>("Edit");
   auto* find = window->findChild<TFindReplaceDialog*>("FindDialog1");
@@ -169,7 +190,7 @@ int main(int argc, char** argv) {
   find->SetFindText("<td*>");
   Trigger(*window, "MainMenuSearchSearch");
   Settle();
-  ok = Save(find, out.filePath("find-dialog.png")) && ok;
+  ok = Save(find->grab(), out.filePath("find-dialog.png")) && ok;
   find->close();
 
   // A compression, its summary in the status bar, and what it changed.
@@ -184,14 +205,97 @@ int main(int argc, char** argv) {
   view->setTextCursor(QTextCursor(added.block()));
   view->centerCursor();
   Settle();
-  ok = Save(changes, out.filePath("changes.png")) && ok;
+  ok = Save(changes->grab(), out.filePath("changes.png")) && ok;
   changes->close();
   edit->SetModified(false);
   window.reset();
 
+  const QPalette light = QApplication::palette();
   QApplication::setPalette(DarkPalette());
-  window = OpenWindow(argv[1]);
-  ok = Save(window.get(), out.filePath("main-window-dark.png")) && ok;
+  window = OpenWindow(document);
+  ok = Save(window->grab(), out.filePath("main-window-dark.png")) && ok;
   window->findChild<TSourceEdit*>("Edit")->SetModified(false);
+  QApplication::setPalette(light);
+  return ok;
+}
+
+// Each settings dialog and the context-menu dialog with sample contents.
+bool DialogShots(const QDir& out) {
+  const std::string languageFile = FindDataFile("Quorvane_en.nls");
+  InitLanguage(FindDataFile("STATE_GB.nls"), languageFile);
+  TTagListDialog tagList;
+  TTagsCommaList tags = TTagsCommaList::Default();
+  tags.Add("XMP", 3);
+  tagList.LoadTags(tags);
+  tagList.ListViewTags->Row(2)->setSelected(true);
+  bool ok = SaveShown(tagList, out.filePath("tag-list.png"));
+
+  TTagItemDialog& item = tagList.ItemDialog();
+  item.setWindowTitle(UiText(CapText(GetText(textid::kEditTagCaption))));
+  item.EditTagname->setText("TITLE");
+  item.SetCount(1);
+  ok = SaveShown(item, out.filePath("tag-item.png")) && ok;
+
+  TOptionsDialog options;
+  options.SetWaittime(1500);
+  options.SetHelpDirAuto(false);
+  options.SetHelpDir(std::string(ExtractFilePath(languageFile)));
+  ok = SaveShown(options, out.filePath("options.png")) && ok;
+
+  TLanguageDialog language;
+  language.SetPrefix(kLanguagePrefix);
+  language.SetCountryFile(FindDataFile("STATE_GB.nls"));
+  language.SetLanguageFile(languageFile);
+  ok = SaveShown(language, out.filePath("language.png")) && ok;
+
+  TExtensionDialog chooser;
+  TContextMenuDialog contextMenu(chooser);
+  contextMenu.SetCaptionText(ContextMenuCaption());
+  return SaveShown(contextMenu, out.filePath("context-menu.png")) && ok;
+}
+
+// The progress window after the compression of a page with the indentation and line breaks
+// that hand-written HTML has, deep in a site.
+bool ProgressShot(const QDir& work, const QString& path) {
+  std::string page = "<!DOCTYPE html>\r\n<html>\r\n  <body>\r\n";
+  for (int i = 0; i < 200; ++i) {
+    page += "    <div class=\"section\">\r\n      <p>\r\n        Paragraph " + std::to_string(i) +
+            " of the introduction.\r\n      </p>\r\n    </div>\r\n";
+  }
+  const QString dir = work.filePath("website/manual/chapters");
+  QDir().mkpath(dir);
+  const std::string file = QDir(dir).filePath("introduction.htm").toStdString();
+  std::ofstream(file, std::ios::binary) << page << "  </body>\r\n</html>\r\n";
+  std::unique_ptr<TProgressWindow> window = InstallProgressWindow();
+  TDocument document;
+  document.Waittime = 0;
+  document.Compress(file, false);
+  Settle();
+  return Save(window->grab(), path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool german = argc == 4 && std::string(argv[3]) == "de";
+  if (argc != 3 && !german) {
+    std::fprintf(stderr, "usage: %s DOCUMENT OUTPUT_DIRECTORY [de]\n", argv[0]);
+    return 2;
+  }
+  QTemporaryDir work;
+  setenv("XDG_CONFIG_HOME", QDir(work.path()).filePath("config").toLocal8Bit().constData(), 1);
+  if (german) {
+    setenv("LANG", "de_DE.UTF-8", 1);  // the dates of the Open dialog too
+  }
+  QApplication application(argc, argv);
+  const QDir out(QDir(argv[2]).absolutePath());
+  QDir().mkpath(out.path());
+  if (german) {
+    return GermanShots(argv[1], out) ? 0 : 1;
+  }
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  bool ok = EditorShots(argv[1], out);
+  ok = DialogShots(out) && ok;
+  ok = ProgressShot(QDir(work.path()), out.filePath("progress-window.png")) && ok;
   return ok ? 0 : 1;
 }
