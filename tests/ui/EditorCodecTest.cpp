@@ -62,7 +62,8 @@ TEST_F(MainWindowTest, LoadingAndSavingGivesBackTheSameBytes) {
 }
 
 // Edited lines keep their line breaks; a new line goes before the line end that was there and
-// takes the document's usual one, typed or pasted.
+// takes the document's usual one, typed or pasted; an undo gives back the line ends an edit
+// joined.
 TEST_F(MainWindowTest, NewLinesTakeTheDocumentsLineEnd) {
   SetText("one\r\ntwo\nthree");
   Edit().SetSelection(Edit().TextLength(), 0);
@@ -71,30 +72,33 @@ TEST_F(MainWindowTest, NewLinesTakeTheDocumentsLineEnd) {
   Edit().SetSelection(1, 0);
   Type("X");
   EXPECT_EQ(Text(), "oXne\r\ntwo\nthree\r\nfour");
-  SetText("a\nb");
-  Edit().SetSelection(3, 0);
-  QTest::keyClick(&Edit(), Qt::Key_Return);
-  EXPECT_EQ(Text(), "a\nb\n");
 
-  SetText("ab\r\ncd\nef");
-  Edit().SetSelection(4, 0);  // between c and d
-  QTest::keyClick(&Edit(), Qt::Key_Return);
-  EXPECT_EQ(Text(), "ab\r\nc\r\nd\nef");
-  SetText("ab\r\ncd\nef");
-  Edit().SetSelection(4, 0);
-  QGuiApplication::clipboard()->setText("1\n2");
-  Action("MainMenuEditPaste")->trigger();
-  EXPECT_EQ(Text(), "ab\r\nc1\r\n2d\nef");
-  Action("MainMenuEditUndo")->trigger();
-  EXPECT_EQ(Text(), "ab\r\ncd\nef");
-
-  // Undoing an edit that joined lines gives back their line ends.
-  SetText("a\r\nb\nc\rd");
-  Edit().SetSelection(1, 3);  // from the end of "a" into "c"
-  QTest::keyClick(&Edit(), Qt::Key_Delete);
-  EXPECT_EQ(Text(), "ac\rd");
-  Action("MainMenuEditUndo")->trigger();
-  EXPECT_EQ(Text(), "a\r\nb\nc\rd");
+  const auto key = [this](Qt::Key key) { return [this, key] { QTest::keyClick(&Edit(), key); }; };
+  const struct {
+    std::string Text;
+    int From;
+    int Length;
+    std::function<void()> Change;
+    std::string Changed;
+  } edits[] = {
+      {"a\nb", 3, 0, key(Qt::Key_Return), "a\nb\n"},
+      {"ab\r\ncd\nef", 4, 0, key(Qt::Key_Return), "ab\r\nc\r\nd\nef"},
+      {"ab\r\ncd\nef", 4, 0,
+       [this] {
+         QGuiApplication::clipboard()->setText("1\n2");
+         Action("MainMenuEditPaste")->trigger();
+       },
+       "ab\r\nc1\r\n2d\nef"},
+      {"a\r\nb\nc\rd", 1, 3, key(Qt::Key_Delete), "ac\rd"},
+  };
+  for (const auto& edit : edits) {
+    SetText(edit.Text);
+    Edit().SetSelection(edit.From, edit.Length);
+    edit.Change();
+    EXPECT_EQ(Text(), edit.Changed) << edit.Text;
+    Action("MainMenuEditUndo")->trigger();
+    EXPECT_EQ(Text(), edit.Text);
+  }
 }
 
 TEST_F(MainWindowTest, CharactersWindows1252CannotHoldAreSavedAsCharacterReferences) {

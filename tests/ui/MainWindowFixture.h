@@ -13,7 +13,6 @@
 #include "FakeMessages.h"
 #include "platform/TestSupport.h"
 #include "ui/MainWindow.h"
-#include "ui/MenuHistoryFiles.h"
 #include "ui/SourceEdit.h"
 
 namespace quorvane::test {
@@ -42,16 +41,6 @@ class MainWindowTest : public ::testing::Test {
     return action;
   }
   std::string Text() { return Edit().DocumentBytes(); }
-  // The recently used files as the file menu shows them.
-  QStringList RecentFiles() {
-    QStringList recent;
-    for (QAction* item : form->findChild<QMenu*>("MainmenuFile")->actions()) {
-      if (item->property(TMenuHistoryFiles::kPathProperty).isValid()) {
-        recent.append(item->text());
-      }
-    }
-    return recent;
-  }
   void Type(const QString& text) { QTest::keyClicks(&Edit(), text); }
   void SetText(const std::string& bytes) { Edit().SetDocumentBytes(bytes, false); }
 

@@ -88,15 +88,6 @@ TEST_F(SettingsCommands, OptionsCommandStoresTheChoiceOnlyOnOk) {
   Action("MainmenuExtrasOptions")->trigger();
   EXPECT_TRUE(document.HelpDirAuto);
   EXPECT_EQ(document.Waittime, 2500);
-
-  WhenShown<TOptionsDialog>(*form, [&](TOptionsDialog& dialog) {
-    dialog.RadioButtonHTMLHelpDirUser->click();
-    dialog.SetHelpDir(help.PathWithoutSlash());
-    dialog.ButtonOk->click();
-  });
-  Action("MainmenuExtrasOptions")->trigger();
-  EXPECT_FALSE(document.HelpDirAuto);
-  EXPECT_EQ(document.HelpDir, help.Path());
 }
 
 }  // namespace
