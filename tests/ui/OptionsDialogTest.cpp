@@ -42,13 +42,13 @@ struct TBrowseSession {
   }
 };
 
+// Typed or browsed, the user's help directory allows OK only when it exists.
 TEST(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
   const test::TTempDir dir;
   TOptionsDialog form;
   EXPECT_TRUE(form.GetHelpDirAuto());
   form.RadioButtonHTMLHelpDirUser->click();
   EXPECT_FALSE(form.ButtonOk->isEnabled());
-
   const std::pair<std::string, bool> dirs[] = {
       {dir / "missing", false}, {dir.Write("file.htm", "<p>"), false}, {dir.Path(), true}};
   for (const auto& [path, ok] : dirs) {
@@ -58,13 +58,10 @@ TEST(OptionsDialog, UserDirectoryAllowsOkOnlyWhenItExists) {
   form.SetHelpDir("");
   form.RadioButtonHTMLHelpDirAuto->click();
   EXPECT_TRUE(form.ButtonOk->isEnabled());
-}
 
-TEST(OptionsDialog, BrowseStartsAtTheFieldAndAllowsOkOnExistingDirectories) {
-  const test::TTempDir dir;
+  // The browser starts at the field's directory; a cancelled browse leaves the field.
   const std::string help = dir / "help";
   std::filesystem::create_directories(help);
-  TOptionsDialog form;
   TBrowseSession browse;
   browse.Visit = dir / "nowhere";
   form.SetHelpDirAuto(false);
@@ -73,7 +70,7 @@ TEST(OptionsDialog, BrowseStartsAtTheFieldAndAllowsOkOnExistingDirectories) {
   form.ButtonBrowseClick();
   EXPECT_EQ(browse.StartDirectory, help);
   EXPECT_FALSE(browse.OkOnVisit);
-  EXPECT_EQ(form.GetHelpDir(), help + "/");  // cancelled: the field stays
+  EXPECT_EQ(form.GetHelpDir(), help + "/");
 
   form.SetHelpDirAuto(true);
   browse.Visit = browse.Result = dir.PathWithoutSlash();
