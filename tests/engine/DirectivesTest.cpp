@@ -45,7 +45,7 @@ class Directives : public ::testing::Test {
   TFakeServices fake;
 };
 
-TEST_F(Directives, ReplacesIncludesRelativeToTheDocument) {
+TEST_F(Directives, ReplacesIncludesRelativeToTheDocumentAndReportsMissingAndRecursiveOnes) {
   fake.files.files["/site/a.htm"] = "new";
   const auto r = Expand(fake, "<#quorvane include='a.htm'>old</#quorvane>\n");
   EXPECT_EQ(r.text, "new\n");
@@ -56,11 +56,10 @@ TEST_F(Directives, ReplacesIncludesRelativeToTheDocument) {
   const auto plain = Expand(fake, "no directives <b>here</b>");
   EXPECT_FALSE(plain.modified);
   EXPECT_EQ(plain.text, "no directives <b>here</b>");
-}
 
-TEST_F(Directives, ReportsMissingAndRecursiveIncludesInTheDocument) {
-  EXPECT_EQ(Expand(fake, "<#quorvane include='a.htm'>old</#quorvane>\n").text,
-            "<#quorvane include='a.htm'>cannot open a.htm</#quorvane>\n");
+  // Missing and recursive includes are reported in the document.
+  EXPECT_EQ(Expand(fake, "<#quorvane include='b.htm'>old</#quorvane>\n").text,
+            "<#quorvane include='b.htm'>cannot open b.htm</#quorvane>\n");
 
   // The document includes itself under a relative name: one copy, and inside it the message.
   fake.files.files["/site/index.htm"] = "[<#quorvane include=\"index.htm\"></#quorvane> ]";
@@ -95,7 +94,7 @@ TEST_F(Directives, OddTagsAndAttributes) {
   EXPECT_TRUE(fake.files.requested.empty());
 }
 
-TEST_F(Directives, UnterminatedDirectivesStopThePass) {
+TEST_F(Directives, UnterminatedTooDeepOrCancelledDirectivesStopThePass) {
   EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o</#quorvane>").stop, TStopReason::Unterminated);
   EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o and no end").stop, TStopReason::Unterminated);
   // A nested directive that keeps its tags leaves the outer one without an end.
@@ -111,19 +110,17 @@ TEST_F(Directives, UnterminatedDirectivesStopThePass) {
                    "</#quorvane>x ")
                 .text,
             "Ax ");
-}
 
-TEST_F(Directives, NestingPastTheLimitStopsThePass) {
-  std::string text;
+  // Nesting past the limit.
+  std::string deep;
   for (int i = 0; i < 5000; ++i) {
-    text += "<#quorvane include='a'>";
+    deep += "<#quorvane include='a'>";
   }
-  text += "x";
+  deep += "x";
   for (int i = 0; i < 5000; ++i) {
-    text += "</#quorvane>";
+    deep += "</#quorvane>";
   }
-  text += ".";
-  EXPECT_EQ(Expand(fake, text).stop, TStopReason::TooDeep);
+  EXPECT_EQ(Expand(fake, deep + ".").stop, TStopReason::TooDeep);
 
   // A chain of includes: 100 deep is allowed, 101 stops.
   for (int i = 0; i < 101; ++i) {
@@ -134,14 +131,13 @@ TEST_F(Directives, NestingPastTheLimitStopsThePass) {
   EXPECT_EQ(Expand(fake, "<#quorvane include='d1'></#quorvane> ").text,
             "end" + std::string(100, ' '));
   EXPECT_EQ(Expand(fake, "<#quorvane include='d0'></#quorvane> ").stop, TStopReason::TooDeep);
-}
 
-TEST_F(Directives, ACancelStopsThePass) {
+  // A cancel leaves the text as it was.
   fake.progress.cancelAt = 0;
-  std::string text = "<#quorvane include='x'></#quorvane> .";
+  std::string cancelled = "<#quorvane include='x'></#quorvane> .";
   bool modified = false;
-  EXPECT_EQ(ExpandDirectives(text, kDoc, modified, fake.services), TStopReason::Cancelled);
-  EXPECT_EQ(text, "<#quorvane include='x'></#quorvane> .");
+  EXPECT_EQ(ExpandDirectives(cancelled, kDoc, modified, fake.services), TStopReason::Cancelled);
+  EXPECT_EQ(cancelled, "<#quorvane include='x'></#quorvane> .");
 }
 
 TEST_F(Directives, IncludesThatMultiplyStopAtTheSizeLimit) {
