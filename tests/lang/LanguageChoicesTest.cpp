@@ -60,8 +60,7 @@ TEST_F(LanguageChoicesTest, SkipsFilesThatDoNotQualify) {
   EXPECT_TRUE(FindLanguages(dir_.Path() + "missing", "Quorvane_").empty());
 }
 
-TEST_F(LanguageChoicesTest, SummaryNamesTheLanguagesSortedByFileName) {
-  EXPECT_EQ(LanguageSummary("", "Quorvane_").Found, false);
+TEST_F(LanguageChoicesTest, SummaryNamesTheLanguagesSortedByFileNameInAtMostOneHundredCharacters) {
   EXPECT_EQ(LanguageSummary("", "Quorvane_").Text, "");
   const TLanguageSummary none = LanguageSummary(dir_.Path(), "Quorvane_");
   EXPECT_FALSE(none.Found);
@@ -73,9 +72,8 @@ TEST_F(LanguageChoicesTest, SummaryNamesTheLanguagesSortedByFileName) {
   const TLanguageSummary some = LanguageSummary(dir_.Path(), "Quorvane_");
   EXPECT_TRUE(some.Found);
   EXPECT_EQ(some.Text, "Languages: Deutsch,\"English (UK)\"");
-}
 
-TEST_F(LanguageChoicesTest, SummaryIsCutAtOneHundredCharactersInTheLanguage) {
+  // In the language of the texts, and cut at one hundred characters.
   const std::string texts = dir_.Write("texts.nls", "7D8C3B71=sprachen\n6679002D=keine\n");
   ASSERT_EQ(InitLanguage("", texts), 0);
   EXPECT_EQ(LanguageSummary(dir_.Path(), "L_").Text, "Keine.");

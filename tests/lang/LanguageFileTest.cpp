@@ -53,15 +53,6 @@ TEST(LanguageValue, DecodesEscapesThenEntities) {
   EXPECT_EQ(DecodeLanguageValue("\\x:|\\T"), "\\x:|\\T");
 }
 
-TEST(LanguageKey, TextIdentifiersAreOneToEightHexDigits) {
-  EXPECT_EQ(ParseTextId("4560CF28"), 0x4560CF28u);
-  EXPECT_EQ(ParseTextId("ffffffff"), 0xFFFFFFFFu);
-  EXPECT_EQ(ParseTextId("a"), 0xAu);
-  for (const char* none : {"000000001", "", "12G4", "LANGUAGE"}) {
-    EXPECT_EQ(ParseTextId(none), std::nullopt) << none;
-  }
-}
-
 TEST(LanguageFile, FindsTheFirstValueOfAKeyWithoutRegardToCase) {
   test::TTempDir dir;
   const std::string file = dir.Write("Quorvane_xx.nls",

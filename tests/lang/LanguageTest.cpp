@@ -40,7 +40,8 @@ TEST_F(LanguageTest, LoadsDecodedTextsAndTheFirstDefinitionWins) {
                                           "1=second\n"
                                           "FFFFFFFF=last\n"
                                           "0=zero\n"
-                                          "123456789=too long\n");
+                                          "123456789=too long\n"
+                                          "12G4=no number\n");
   EXPECT_EQ(InitLanguage("", language), 0);
   EXPECT_TRUE(LanguageInitialised());
   EXPECT_TRUE(TextsInMemory());
@@ -50,6 +51,7 @@ TEST_F(LanguageTest, LoadsDecodedTextsAndTheFirstDefinitionWins) {
   EXPECT_EQ(GetText(0xFFFFFFFF), "last");
   EXPECT_EQ(GetText(0), "zero");
   EXPECT_EQ(GetText(0x23456789), "String 23456789 not found");
+  EXPECT_EQ(GetText(0x12), "String 00000012 not found");
   EXPECT_EQ(LanguageTexts().GetText(1), "\xC4nderung");
 }
 
