@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "support/CommaText.h"
-#include "support/HistoryList.h"
 #include "support/Paths.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
@@ -12,14 +11,12 @@
 namespace quorvane {
 namespace {
 
-TEST(Win1252, UpperCasingCoversAccentedLettersButNotDivisionSign) {
+TEST(Win1252, UpperCasingCoversAccentedLettersButNotDivisionSignAndCapTextOnlyTheFirst) {
   EXPECT_EQ(UpperCase("ab\xE4\xFE\xF7\x9A\x9C\x9E\xFF\xDF"), "AB\xC4\xDE\xF7\x8A\x8C\x8E\x9F\xDF");
   EXPECT_EQ(FindNoCase("xx<pRe>", "<PRE>", 0), 2u);
   EXPECT_EQ(FindNoCase("<\xE4", "<\xC4", 0), 0u);
   EXPECT_EQ(FindNoCase("abc", "C", 3), std::string_view::npos);
-}
-
-TEST(Win1252, CapTextUpperCasesFirstLetterOnly) {
+  // Texts are capitalised on their first letter only.
   EXPECT_EQ(CapText("\xE4rger", "..."), "\xC4rger...");
   EXPECT_EQ(CapText("\x9Ex", ""), "\x9Ex");  // not among the letters texts capitalise
   EXPECT_EQ(CapText("", "..."), "");
@@ -53,8 +50,6 @@ TEST(Paths, SplitsAtTheLastSlash) {
   EXPECT_EQ(ResolveAgainst("/web/", "x/y.htm"), "/web/x/y.htm");
   EXPECT_EQ(ResolveAgainst("/web/", "/abs.htm"), "/abs.htm");
   EXPECT_EQ(ResolveAgainst("", "rel.htm"), "rel.htm");
-  EXPECT_EQ(MissingText(0x14806D8C), "String 14806D8C not found");
-  EXPECT_EQ(ReplaceAll("%s and %s", "%s", "x"), "x and x");
 }
 
 TEST(ShownName, NamesKeepTheirCharactersWithControlsEscapedAndBadBytesReplaced) {
@@ -114,7 +109,7 @@ TEST(Pattern, TheTextRunningOutEndsTheMatchAndCaseCountsOnlyWhenAsked) {
   EXPECT_EQ(td->SearchBefore(row, 0, false), std::nullopt);
 }
 
-TEST(Pattern, SetsRangesAndNegation) {
+TEST(Pattern, SetsRangesNegationAndEscapes) {
   EXPECT_EQ(Find("[!0-9]", "12a"), (Found{2, 1}));
   EXPECT_EQ(Find("[]]", "ab]"), (Found{2, 1}));
   EXPECT_EQ(Find("[!]]", "]]x"), (Found{2, 1}));
@@ -133,22 +128,13 @@ TEST(Pattern, SetsRangesAndNegation) {
     EXPECT_EQ(Find("[\\q-z]", member, 0, true), (Found{0, 1})) << member;
   }
   EXPECT_EQ(Find("[\\q-z]", "r", 0, true), std::nullopt);
+  // Escapes as everywhere else; a backslash that starts none stands for itself.
+  EXPECT_EQ(Find("\\x:41", "xA"), (Found{1, 1}));
+  EXPECT_EQ(Find("\\300", "\x1E\x30"), (Found{0, 2}));  // code 30, then "0"
+  EXPECT_EQ(Find("\\*", "a\\*"), (Found{1, 2}));
+  EXPECT_EQ(Find("a\\", "a\\"), (Found{0, 2}));
   EXPECT_FALSE(TPattern::Compile("[abc").has_value());
   EXPECT_FALSE(TPattern::Compile("").has_value());
-}
-
-TEST(Pattern, Escapes) {
-  EXPECT_EQ(Find("\\t", "a\tb"), (Found{1, 1}));
-  EXPECT_EQ(Find("\\65", "xA"), (Found{1, 1}));
-  EXPECT_EQ(Find("\\x:41", "xA"), (Found{1, 1}));
-  EXPECT_EQ(Find("\\X:41", "xA"), (Found{1, 1}));
-  EXPECT_EQ(Find("\\o:101", "xA"), (Found{1, 1}));
-  EXPECT_EQ(Find("\\300", "\x1E\x30"), (Found{0, 2}));  // code 30, then "0"
-  EXPECT_EQ(Find("\\*", "a\\*"), (Found{1, 2}));        // no escape: both characters
-  EXPECT_EQ(Find("\\T", "\\T"), (Found{0, 2}));         // escape letters are case-sensitive
-  EXPECT_EQ(Find("\\x:", "\\x:"), (Found{0, 3}));
-  EXPECT_EQ(Find("a\\", "a\\"), (Found{0, 2}));
-  EXPECT_EQ(Find("\\\\", "\\"), (Found{0, 1}));
 }
 
 // Stars as plainly as they are defined: the shortest run after which the rest matches. A run of
@@ -211,20 +197,6 @@ TEST(Pattern, StarsNeedNoRecursionAndFindWhatTheDefinitionFinds) {
   }
   EXPECT_EQ(Find(deep, "xa" + std::string(130000, 'a')), (Found{0, 120001}));
   EXPECT_EQ(Find(deep + "b", std::string(200, 'a')), (Found{0, 200}));
-}
-
-TEST(HistoryList, NewestFirstAndAReopenedFileMovesToTheFront) {
-  THistoryList history;
-  for (const char* path : {"D", "C", "B", "A"}) {
-    history.Add(path);
-  }
-  history.Add("c");
-  EXPECT_EQ(history.Items(), (std::vector<std::string>{"C", "A", "B", "D"}));
-  for (int i = 0; i < 10; ++i) {
-    history.Add(std::to_string(i) + "f");
-  }
-  EXPECT_EQ(history.Items().size(), 8u);
-  EXPECT_EQ(history.Items().front(), "9f");
 }
 
 }  // namespace

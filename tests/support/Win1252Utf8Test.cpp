@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "support/Escapes.h"
 #include "support/Win1252.h"
 
 namespace quorvane {
@@ -38,12 +37,6 @@ TEST(Win1252Utf8, RejectsMalformedUtf8) {
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
   EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
   EXPECT_EQ(Utf8ToWin1252("a\xC4z\xE2\x82"), "a?z??");
-}
-
-TEST(Escapes, DecodeLeftToRight) {
-  EXPECT_EQ(DecodeEscapes("a\\tb\\\\t\\x:4A\\o:101\\d:66\\255\\256"), "a\tb\\tJAB\xFF\x19\x36");
-  EXPECT_EQ(DecodeEscapes("plain"), "plain");
-  EXPECT_EQ(DecodeEscapes("\\"), "\\");
 }
 
 }  // namespace
