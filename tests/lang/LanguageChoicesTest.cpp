@@ -13,7 +13,8 @@ class LanguageChoicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitLanguage("", "");
-    dir_.Write("STATE_DE.nls", "COUNTRY=Deutschland\n");
+    // The first value of a key in any letter case counts; the last line needs no line end.
+    dir_.Write("STATE_DE.nls", "# comment\r\ncountry=Deutschland\r\nCOUNTRY=Zweite");
     dir_.Write("STATE_AT.nls", "COUNTRY=\xD6sterreich\n");
   }
 
@@ -67,7 +68,7 @@ TEST_F(LanguageChoicesTest, SummaryNamesTheLanguagesSortedByFileNameInAtMostOneH
   EXPECT_EQ(none.Text, "No languages found.");
 
   dir_.Write("Quorvane_en.nls", "LANGUAGE=English (UK)\n");
-  dir_.Write("Quorvane_DE.nls", "LANGUAGE=Deutsch\n");
+  dir_.Write("Quorvane_DE.nls", "language=Deutsch\r\nLANGUAGE=Zweite\r\n");
   dir_.Write("Quorvane_fr.nls", "LANGUAGE=\n");
   const TLanguageSummary some = LanguageSummary(dir_.Path(), "Quorvane_");
   EXPECT_TRUE(some.Found);

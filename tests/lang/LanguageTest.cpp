@@ -21,12 +21,16 @@ class LanguageTest : public ::testing::Test {
   test::TTempDir dir_;
 };
 
+// What is no regular file counts as missing; a FIFO is never opened, which would block.
 TEST_F(LanguageTest, WithoutFilesLookupsFallBack) {
   EXPECT_EQ(InitLanguage("", ""), ENOENT);
   EXPECT_FALSE(LanguageInitialised());
   EXPECT_EQ(InitLanguage(dir_.Path() + "STATE_XX.nls", dir_.Path() + "Quorvane_xx.nls"), ENOENT);
   EXPECT_EQ(CurrentLanguageFile(), dir_.Path() + "Quorvane_xx.nls");
   EXPECT_EQ(CurrentCountryFile(), dir_.Path() + "STATE_XX.nls");
+  EXPECT_EQ(InitLanguage("", dir_.Path()), ENOENT);
+  ASSERT_EQ(mkfifo((dir_.Path() + "fifo.nls").c_str(), 0600), 0);
+  EXPECT_EQ(InitLanguage(dir_.Path() + "fifo.nls", dir_.Path() + "fifo.nls"), ENOENT);
   EXPECT_EQ(GetText(textid::kTagNameEmpty), "String 14806D8C not found");
   EXPECT_EQ(GetText(textid::kCancel, "Cancel"), "Cancel");
   EXPECT_EQ(LanguageTexts().GetText(0xA), "String 0000000A not found");
