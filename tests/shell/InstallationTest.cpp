@@ -43,7 +43,7 @@ class InstallationProcess : public ::testing::Test {
   }
 
   // Runs the program without a terminal, so that nobody is there to answer a question.
-  TRun Run(const fs::path& program, const QStringList& args) const {
+  TRun Run(const QStringList& args) const {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_DATA_HOME", QString::fromStdString(Data().string()));
@@ -55,11 +55,10 @@ class InstallationProcess : public ::testing::Test {
     env.insert("QUORVANE_UI", "console");
     process.setProcessEnvironment(env);
     process.setChildProcessModifier([] { ::setsid(); });
-    process.start(QString::fromStdString(program.string()), args);
+    process.start(QUORVANE_BINARY, args);
     process.waitForFinished(60000);
     return {process.exitCode(), process.readAllStandardError().toStdString()};
   }
-  TRun Run(const QStringList& args) const { return Run(QUORVANE_BINARY, args); }
 
   // Every file and directory below the data and configuration directories with its mode and
   // content.
