@@ -39,24 +39,5 @@ TEST(TagsCommaList, KeepsSortedOrderAndIgnoresNamesInAnotherCase) {
   EXPECT_EQ(TTagsCommaList::Default().CommaText(), kDefaultTagListText) << "sorted already";
 }
 
-TEST(TagsCommaList, EqualsIsCaseSensitiveAndLinesRoundTrip) {
-  TTagsCommaList upper;
-  upper.SetCommaText("P,0");
-  TTagsCommaList lower;
-  lower.SetCommaText("p,0");
-  EXPECT_FALSE(upper.Equals(lower));
-
-  std::vector<std::string> lines;
-  TTagsCommaList::Default().AssignTo(lines);
-  ASSERT_EQ(lines.size(), 60u);
-  EXPECT_EQ(lines[3], "BASE,1");
-  TTagsCommaList copy;
-  copy.Assign(lines);
-  EXPECT_TRUE(copy.Equals(TTagsCommaList::Default()));
-  copy.Assign({"X", "Y,3,4"});
-  EXPECT_EQ(copy.CommaText(), "X,0,Y,264");  // "3,4": (3 * 10 + 44 - 48) * 10 + 4
-  EXPECT_EQ(TagLineName("Y,3"), "Y");
-}
-
 }  // namespace
 }  // namespace quorvane

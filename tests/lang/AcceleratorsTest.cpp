@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "lang/Accelerators.h"
-#include "lang/Language.h"
 
 namespace quorvane {
 namespace {
@@ -30,20 +29,6 @@ TEST(Accelerators, ReplaceOldMarksAndKeepLiteralAmpersands) {
             (TCaptions{"&Open", "O&ptions", "&Tom && Jerry", "&&&x"}));
   EXPECT_EQ(Assigned({"x", "&&"}), (TCaptions{"&x", "&&"}));
   EXPECT_EQ(Assigned({"", "a&"}), (TCaptions{"", "&a"}));
-}
-
-TEST(MenuShortcutText, KeyNamesInTheLanguageOnlyOnceItIsLoaded) {
-  InitLanguage("", "");
-  EXPECT_EQ(MenuShortcutText("Ctrl+Shift+Del"), "Ctrl+Shift+Del");
-  ASSERT_EQ(InitLanguage("", QUORVANE_SOURCE_DIR "/data/Quorvane_de.nls"), 0);
-  EXPECT_EQ(MenuShortcutText("Ctrl+Shift+Del"), "Strg+Umschalt+Entf");
-  EXPECT_EQ(MenuShortcutText("Ctrl+Return, Ctrl+Enter"), "Strg+Eingabe, Strg+Eingabe");
-  EXPECT_EQ(MenuShortcutText("Ctrl++"), "Strg++");
-  EXPECT_EQ(MenuShortcutText("Alt+,, F9"), "Alt+,, F9");
-  EXPECT_EQ(MenuShortcutText("PgDown"), "Bild ab");
-  ASSERT_EQ(InitLanguage("", QUORVANE_SOURCE_DIR "/data/Quorvane_en.nls"), 0);
-  EXPECT_EQ(MenuShortcutText("Ctrl+Return"), "Ctrl+Enter");
-  InitLanguage("", "");
 }
 
 }  // namespace
