@@ -52,6 +52,8 @@ TEST_F(Directives, ReplacesIncludesRelativeToTheDocumentAndReportsMissingAndRecu
   EXPECT_TRUE(r.modified);
   EXPECT_FALSE(r.stopped);
   EXPECT_EQ(fake.files.requested.front(), "/site/a.htm");
+  fake.files.files["/other/b.htm"] = "B";
+  EXPECT_EQ(Expand(fake, "<#quorvane include='/other/b.htm'></#quorvane>.").text, "B.");
 
   const auto plain = Expand(fake, "no directives <b>here</b>");
   EXPECT_FALSE(plain.modified);

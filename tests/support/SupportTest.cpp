@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "support/CommaText.h"
-#include "support/Paths.h"
 #include "support/Pattern.h"
 #include "support/Rounding.h"
 #include "support/ShownName.h"
@@ -41,15 +40,6 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(13.5), 14);
   EXPECT_EQ(RoundHalfEven(26.6667), 27);
   EXPECT_EQ(RoundHalfEven(-2.5), -2);
-}
-
-TEST(Paths, SplitsAtTheLastSlash) {
-  EXPECT_EQ(ExtractFilePath("/web/a/b.htm"), "/web/a/");
-  EXPECT_EQ(ExtractFilePath("b.htm"), "");
-  EXPECT_EQ(ExtractFileName("/web/a/b.htm"), "b.htm");
-  EXPECT_EQ(ResolveAgainst("/web/", "x/y.htm"), "/web/x/y.htm");
-  EXPECT_EQ(ResolveAgainst("/web/", "/abs.htm"), "/abs.htm");
-  EXPECT_EQ(ResolveAgainst("", "rel.htm"), "rel.htm");
 }
 
 TEST(ShownName, NamesKeepTheirCharactersWithControlsEscapedAndBadBytesReplaced) {
