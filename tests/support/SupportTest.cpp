@@ -22,10 +22,9 @@ TEST(Win1252, UpperCasingCoversAccentedLettersButNotDivisionSignAndCapTextOnlyTh
   EXPECT_EQ(CapText("1 a", ":"), "1 a:");
 }
 
+// Empty items and blanks around items: the tag list's reading test.
 TEST(CommaText, SplitsLikeStoredListsWereAlwaysRead) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommaText("X,,Y,3"), (V{"X", "", "Y", "3"}));
-  EXPECT_EQ(SplitCommaText("a, 0 ,b,1"), (V{"a", "0", "b", "1"}));
   EXPECT_EQ(SplitCommaText("  a b,"), (V{"a", "b"}));
   EXPECT_EQ(SplitCommaText("\"a \"\"q\"\"\",x"), (V{"a \"q\"", "x"}));
   EXPECT_EQ(SplitCommaText("\"open,end"), (V{"open,end"}));
@@ -85,21 +84,11 @@ std::optional<Found> Find(std::string_view pattern, std::string_view text, size_
   return Found{match->Position, match->Length};
 }
 
-// Stars on every pattern of a few letters: the reference test below.
-TEST(Pattern, TheTextRunningOutEndsTheMatchAndCaseCountsOnlyWhenAsked) {
-  EXPECT_EQ(Find("<P*>", "a <p class=x"), (Found{2, 10}));
-  EXPECT_EQ(Find("<td*>", "<TD x>", 0, true), std::nullopt);
+// Stars on every pattern of a few letters: the reference test below; searching backwards: the
+// editor's search test.
+TEST(Pattern, SetsRangesNegationEscapesAndTheEndOfTheText) {
+  EXPECT_EQ(Find("<P*>", "a <p class=x"), (Found{2, 10}));  // the text running out ends a match
   EXPECT_EQ(Find("x", "x", 1), std::nullopt);
-  // Backwards: the last match that starts before the position, a leading literal in any case.
-  const auto td = TPattern::Compile("<td*>");
-  const std::string_view row = "<TD a><td b><td c>";
-  EXPECT_EQ(td->SearchBefore(row, 12, false)->Position, 6u);
-  EXPECT_EQ(td->SearchBefore(row, 12, false)->Length, 6u);
-  EXPECT_EQ(td->SearchBefore(row, 6, true), std::nullopt);
-  EXPECT_EQ(td->SearchBefore(row, 0, false), std::nullopt);
-}
-
-TEST(Pattern, SetsRangesNegationAndEscapes) {
   EXPECT_EQ(Find("[!0-9]", "12a"), (Found{2, 1}));
   EXPECT_EQ(Find("[]]", "ab]"), (Found{2, 1}));
   EXPECT_EQ(Find("[!]]", "]]x"), (Found{2, 1}));
