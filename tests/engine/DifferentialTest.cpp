@@ -119,15 +119,10 @@ class TDocumentGenerator {
         return marks[Pick(marks.size())];
       }
       case 11: {
-        static const std::vector<std::string> names = {"part.htm",
-                                                       "nested.htm",
-                                                       "missing.htm",
-                                                       "self.htm",
-                                                       "index.htm",
-                                                       "wrap.htm",
-                                                       "\xC3\x9C"
-                                                       "ber.htm",
-                                                       std::string("part.htm\0x", 10)};
+        // "\303\234ber.htm" is "Über.htm" in UTF-8.
+        static const std::vector<std::string> names = {
+            "part.htm",  "nested.htm", "missing.htm",     "self.htm",
+            "index.htm", "wrap.htm",   "\303\234ber.htm", std::string("part.htm\0x", 10)};
         std::string d = "<#quorvane include='" + names[Pick(names.size())] + "'" +
                         (Pick(12) == 0 ? " x=''" : "") + ">";
         if (Pick(3) > 0) {
@@ -168,9 +163,7 @@ void Includes(TFakeServices& fake) {
   fake.files.files["/site/wrap.htm"] =
       "<#quorvane include='part.htm'><#quorvane include='nested.htm'></#quorvane></#quorvane>"
       "<pre> w </pre>";
-  fake.files.files
-      ["/site/\xC3\x9C"
-       "ber.htm"] = "<script> \xC3\xBC </script>";
+  fake.files.files["/site/\303\234ber.htm"] = "<script> \xC3\xBC </script>";
   fake.texts.table[textid::kRecursiveInclude] =
       "rekursives Einf\xFC"
       "gen";
