@@ -2,7 +2,6 @@
 
 #include "support/CommaText.h"
 #include "support/Pattern.h"
-#include "support/Rounding.h"
 #include "support/ShownName.h"
 #include "support/TextFormat.h"
 #include "support/Win1252.h"
@@ -32,13 +31,6 @@ TEST(CommaText, SplitsLikeStoredListsWereAlwaysRead) {
   EXPECT_EQ(SplitCommaText(""), V{});
   EXPECT_EQ(JoinCommaText({"Deutsch", "English (UK)", "a\"b"}),
             "Deutsch,\"English (UK)\",\"a\"\"b\"");
-}
-
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-  EXPECT_EQ(RoundHalfEven(12.5), 12);
-  EXPECT_EQ(RoundHalfEven(13.5), 14);
-  EXPECT_EQ(RoundHalfEven(26.6667), 27);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
 }
 
 TEST(ShownName, NamesKeepTheirCharactersWithControlsEscapedAndBadBytesReplaced) {
