@@ -11,16 +11,14 @@ using testing::TFakeServices;
 struct Result {
   std::string text;
   TCompressionStats stats;
-  bool stopped;
   TStopReason stop;
 };
 
 Result Compress(TFakeServices& fake, std::string text,
                 TProtection protection = TProtection::Elements,
                 const TTagsCommaList& tags = TTagsCommaList::Default()) {
-  Result r{std::move(text), {}, false, TStopReason::None};
+  Result r{std::move(text), {}, TStopReason::None};
   r.stop = CompressText(r.text, "/site/index.htm", tags, protection, r.stats, fake.services);
-  r.stopped = r.stop != TStopReason::None;
   return r;
 }
 
@@ -31,7 +29,7 @@ TEST(CompressionPass, CompressesAWholeDocument) {
       "  <P>Hello   world</P>\r\n</BODY>\r\n</HTML>\r\n";
   ASSERT_EQ(page.size(), 100u);
   const Result r = Compress(fake, page);
-  EXPECT_FALSE(r.stopped);
+  EXPECT_EQ(r.stop, TStopReason::None);
   EXPECT_EQ(r.text, "<HTML><HEAD><TITLE>Test</TITLE></HEAD><BODY><P>Hello world</P></BODY></HTML>");
   EXPECT_EQ(r.stats.Percent, 24);
   EXPECT_EQ(r.stats.Saved, 24);
@@ -53,7 +51,7 @@ TEST(CompressionPass, LineBreaksTagEndingsAndMarkedBlocks) {
   cancelled.progress.cancelAt = 1;
   const Result kept =
       Compress(cancelled, "<pre>\r\n</pre>a\r\nb\r", TProtection::Elements, TTagsCommaList());
-  EXPECT_FALSE(kept.stopped);
+  EXPECT_EQ(kept.stop, TStopReason::None);
   EXPECT_EQ(kept.text, "<pre>\r\n</pre>a\rb");
   const Result turned =
       Compress(fake, "<pre>\r\n</pre>a\r\nb\r", TProtection::Elements, TTagsCommaList());
@@ -77,7 +75,7 @@ TEST(CompressionPass, ACancelAtAnyCheckPointLeavesTheTextUntouched) {
       "<#quorvane include='part.htm'></#quorvane>\r\n<html> <br /> <!--DEL x DEL-->"
       "<pre>  </pre> <body> <p> text </p> </body>";
   const Result full = Compress(counting, page);
-  ASSERT_FALSE(full.stopped);
+  ASSERT_EQ(full.stop, TStopReason::None);
   const int checkPoints = counting.progress.checkPoints;
   ASSERT_GT(checkPoints, 5);
   for (int k = 0; k < checkPoints; ++k) {

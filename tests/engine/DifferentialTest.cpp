@@ -164,9 +164,7 @@ void Includes(TFakeServices& fake) {
       "<#quorvane include='part.htm'><#quorvane include='nested.htm'></#quorvane></#quorvane>"
       "<pre> w </pre>";
   fake.files.files["/site/\303\234ber.htm"] = "<script> \xC3\xBC </script>";
-  fake.texts.table[textid::kRecursiveInclude] =
-      "rekursives Einf\xFC"
-      "gen";
+  fake.texts.table[textid::kRecursiveInclude] = "rekursives Einf\374gen";
   fake.texts.table[textid::kFileCannotBeOpened] = "%s fehlt";
 }
 

@@ -14,7 +14,6 @@ constexpr char kDoc[] = "/site/index.htm";
 
 struct Expanded {
   std::string text;
-  bool stopped;
   bool modified;
   TStopReason stop;
 };
@@ -28,10 +27,9 @@ Expanded Expand(TFakeServices& fake, std::string text, const std::string& fileNa
   literalFake.texts = fake.texts;
   const TStopReason literalStop =
       oracle::LiteralExpandDirectives(literal, fileName, literalModified, literalFake.services);
-  Expanded result{text, false, false, TStopReason::None};
+  Expanded result{text, false, TStopReason::None};
   result.stop = ExpandDirectives(result.text, fileName, result.modified, fake.services);
-  result.stopped = result.stop != TStopReason::None;
-  EXPECT_EQ(result.text, result.stopped ? text : literal);
+  EXPECT_EQ(result.text, result.stop != TStopReason::None ? text : literal);
   EXPECT_EQ(result.stop, literalStop);
   return result;
 }
@@ -50,7 +48,7 @@ TEST_F(Directives, ReplacesIncludesRelativeToTheDocumentAndReportsMissingAndRecu
   const auto r = Expand(fake, "<#quorvane include='a.htm'>old</#quorvane>\n");
   EXPECT_EQ(r.text, "new\n");
   EXPECT_TRUE(r.modified);
-  EXPECT_FALSE(r.stopped);
+  EXPECT_EQ(r.stop, TStopReason::None);
   EXPECT_EQ(fake.files.requested.front(), "/site/a.htm");
   fake.files.files["/other/b.htm"] = "B";
   EXPECT_EQ(Expand(fake, "<#quorvane include='/other/b.htm'></#quorvane>.").text, "B.");
@@ -100,10 +98,10 @@ TEST_F(Directives, UnterminatedTooDeepTooLargeOrCancelledExpansionsStopThePass) 
   EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o</#quorvane>").stop, TStopReason::Unterminated);
   EXPECT_EQ(Expand(fake, "<#quorvane include='x'>o and no end").stop, TStopReason::Unterminated);
   // A nested directive that keeps its tags leaves the outer one without an end.
-  EXPECT_TRUE(Expand(fake,
-                     "<#quorvane include='x'> <#quorvane include='no'></#quorvane> "
-                     "</#quorvane>.")
-                  .stopped);
+  EXPECT_EQ(
+      Expand(fake, "<#quorvane include='x'> <#quorvane include='no'></#quorvane> </#quorvane>.")
+          .stop,
+      TStopReason::Unterminated);
   // Nested and closed: the inner one is expanded first, then the outer.
   fake.files.files["/site/a"] = "A";
   fake.files.files["/site/b"] = "B";

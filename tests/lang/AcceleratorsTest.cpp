@@ -13,12 +13,8 @@ TCaptions Assigned(TCaptions captions) {
 }
 
 TEST(Accelerators, PreferFirstCharacterThenWordStartsThenAnyLater) {
-  EXPECT_EQ(Assigned({"Neu", "Nein",
-                      "\xD6"
-                      "ffnen Datei"}),
-            (TCaptions{"&Neu", "N&ein",
-                       "\xD6"
-                       "ffnen &Datei"}));
+  EXPECT_EQ(Assigned({"Neu", "Nein", "\326ffnen Datei"}),
+            (TCaptions{"&Neu", "N&ein", "\326ffnen &Datei"}));
   EXPECT_EQ(Assigned({"save", "Save as", "Search", "ss"}),
             (TCaptions{"&save", "Save &as", "S&earch", "ss"}));
   EXPECT_EQ(Assigned({"1 x", "x 1", "-"}), (TCaptions{"&1 x", "&x 1", "-"}));
