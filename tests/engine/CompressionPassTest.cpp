@@ -15,10 +15,10 @@ struct Result {
 };
 
 Result Compress(TFakeServices& fake, std::string text,
-                TProtection protection = TProtection::Elements,
                 const TTagsCommaList& tags = TTagsCommaList::Default()) {
   Result r{std::move(text), {}, TStopReason::None};
-  r.stop = CompressText(r.text, "/site/index.htm", tags, protection, r.stats, fake.services);
+  r.stop =
+      CompressText(r.text, "/site/index.htm", tags, TProtection::Elements, r.stats, fake.services);
   return r;
 }
 
@@ -49,12 +49,10 @@ TEST(CompressionPass, LineBreaksTagEndingsAndMarkedBlocks) {
   // tag definitions nothing later notices it.
   TFakeServices cancelled;
   cancelled.progress.cancelAt = 1;
-  const Result kept =
-      Compress(cancelled, "<pre>\r\n</pre>a\r\nb\r", TProtection::Elements, TTagsCommaList());
+  const Result kept = Compress(cancelled, "<pre>\r\n</pre>a\r\nb\r", TTagsCommaList());
   EXPECT_EQ(kept.stop, TStopReason::None);
   EXPECT_EQ(kept.text, "<pre>\r\n</pre>a\rb");
-  const Result turned =
-      Compress(fake, "<pre>\r\n</pre>a\r\nb\r", TProtection::Elements, TTagsCommaList());
+  const Result turned = Compress(fake, "<pre>\r\n</pre>a\r\nb\r", TTagsCommaList());
   EXPECT_EQ(turned.text, "<pre>\n</pre>a\nb");
   std::string text = "<br /><br  /><br/> / />";
   EXPECT_TRUE(ShortenTagEndings(text, fake.progress));
