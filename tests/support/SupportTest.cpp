@@ -64,16 +64,10 @@ struct Found {
 
 std::optional<Found> Find(std::string_view pattern, std::string_view text, size_t from = 0,
                           bool matchCase = false) {
-  auto compiled = TPattern::Compile(pattern);
+  const auto compiled = TPattern::Compile(pattern);
   EXPECT_TRUE(compiled.has_value()) << pattern;
-  if (!compiled) {
-    return std::nullopt;
-  }
-  auto match = compiled->Search(text, from, matchCase);
-  if (!match) {
-    return std::nullopt;
-  }
-  return Found{match->Position, match->Length};
+  const auto match = compiled ? compiled->Search(text, from, matchCase) : std::nullopt;
+  return match ? std::optional(Found{match->Position, match->Length}) : std::nullopt;
 }
 
 // Stars on every pattern of a few letters: the reference test below; searching backwards: the
