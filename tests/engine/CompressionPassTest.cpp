@@ -22,22 +22,13 @@ Result Compress(TFakeServices& fake, std::string text,
   return r;
 }
 
-TEST(CompressionPass, CompressesAWholeDocument) {
+// The share saved rounds halves to the even neighbour: one byte of eight is 12 percent.
+TEST(CompressionPass, StatisticsRoundHalvesToEven) {
   TFakeServices fake;
-  const std::string page =
-      "<HTML>\r\n<HEAD>\r\n  <TITLE> Test </TITLE>\r\n</HEAD>\r\n<BODY>\r\n"
-      "  <P>Hello   world</P>\r\n</BODY>\r\n</HTML>\r\n";
-  ASSERT_EQ(page.size(), 100u);
-  const Result r = Compress(fake, page);
-  EXPECT_EQ(r.stop, TStopReason::None);
-  EXPECT_EQ(r.text, "<HTML><HEAD><TITLE>Test</TITLE></HEAD><BODY><P>Hello world</P></BODY></HTML>");
-  EXPECT_EQ(r.stats.Percent, 24);
-  EXPECT_EQ(r.stats.Saved, 24);
-  EXPECT_TRUE(r.stats.Modified);
-  // The share saved rounds halves to the even neighbour: one byte of eight is 12 percent.
   const Result eight = Compress(fake, "ab  cdef");
   EXPECT_EQ(eight.stats.Percent, 12);
   EXPECT_EQ(eight.stats.Saved, 1);
+  EXPECT_TRUE(eight.stats.Modified);
   const Result empty = Compress(fake, "");
   EXPECT_EQ(empty.stats.Percent, 0);
   EXPECT_FALSE(empty.stats.Modified);

@@ -53,10 +53,6 @@ TEST_F(Directives, ReplacesIncludesRelativeToTheDocumentAndReportsMissingAndRecu
   fake.files.files["/other/b.htm"] = "B";
   EXPECT_EQ(Expand(fake, "<#quorvane include='/other/b.htm'></#quorvane>.").text, "B.");
 
-  const auto plain = Expand(fake, "no directives <b>here</b>");
-  EXPECT_FALSE(plain.modified);
-  EXPECT_EQ(plain.text, "no directives <b>here</b>");
-
   // Missing and recursive includes are reported in the document.
   EXPECT_EQ(Expand(fake, "<#quorvane include='b.htm'>old</#quorvane>\n").text,
             "<#quorvane include='b.htm'>cannot open b.htm</#quorvane>\n");
