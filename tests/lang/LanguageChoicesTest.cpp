@@ -30,12 +30,10 @@ class LanguageChoicesTest : public ::testing::Test {
 };
 
 TEST_F(LanguageChoicesTest, OffersEachCountryFromTheEndUpToAnEmptyCode) {
-  const std::string german = dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=de,AT\n");
-  const auto entries = FindLanguages(dir_.Path(), "Quorvane_");
-  ASSERT_EQ(Names(entries),
+  // Which files a choice names: the language dialog's tests.
+  dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=de,AT\n");
+  EXPECT_EQ(Names(FindLanguages(dir_.Path(), "Quorvane_")),
             (std::vector<std::string>{"Deutsch (\xD6sterreich)", "Deutsch (Deutschland)"}));
-  EXPECT_EQ(entries[1].CountryFile, dir_.Path() + "STATE_DE.nls");
-  EXPECT_EQ(entries[1].LanguageFile, german);
 
   dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=DE,,AT\n");
   EXPECT_EQ(Names(FindLanguages(dir_.Path(), "Quorvane_")),
@@ -62,7 +60,6 @@ TEST_F(LanguageChoicesTest, SkipsFilesThatDoNotQualify) {
 }
 
 TEST_F(LanguageChoicesTest, SummaryNamesTheLanguagesSortedByFileNameInAtMostOneHundredCharacters) {
-  EXPECT_EQ(LanguageSummary("", "Quorvane_").Text, "");
   const TLanguageSummary none = LanguageSummary(dir_.Path(), "Quorvane_");
   EXPECT_FALSE(none.Found);
   EXPECT_EQ(none.Text, "No languages found.");
