@@ -14,7 +14,7 @@
 #include <fstream>
 #include <thread>
 
-#include "TestFiles.h"
+#include "BatchTestSupport.h"
 #include "TestSupport.h"
 #include "platform/Files.h"
 #include "support/UnicodeText.h"
@@ -26,14 +26,10 @@ namespace fs = std::filesystem;
 
 using test::kCompressed;
 using test::kPage;
+using test::Q;
 using test::ReadBytes;
+using test::TRun;
 using test::WriteBytes;
-
-struct TRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
 
 class BatchProcess : public ::testing::Test {
  protected:
@@ -42,16 +38,7 @@ class BatchProcess : public ::testing::Test {
     fs::create_directories(site);
   }
 
-  QProcessEnvironment Environment() const {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", Q(root / "config"));
-    env.insert("XDG_STATE_HOME", Q(root / "state"));
-    env.insert("LANG", "C");
-    env.remove("LC_ALL");
-    env.remove("LC_MESSAGES");
-    env.insert("QUORVANE_UI", "console");
-    return env;
-  }
+  QProcessEnvironment Environment() const { return test::ProgramEnvironment(root); }
 
   // Starts the program in `site`; as root with `asNobody`, as the user nobody.
   void Start(QProcess& process, const QStringList& args, const QProcessEnvironment& env = {}) {
@@ -67,25 +54,15 @@ class BatchProcess : public ::testing::Test {
     process.start(QUORVANE_BINARY, args);
   }
 
-  // Runs the program with `input` on its standard input; a run that does not end in time is
-  // killed and gives the exit code -1.
+  // Runs the program with `input` on its standard input.
   TRun Run(const QStringList& args, const std::string& input = {},
            const QProcessEnvironment& env = {}) {
     QProcess process;
     Start(process, args, env);
     process.write(input.data(), static_cast<qint64>(input.size()));
     process.closeWriteChannel();
-    if (!process.waitForFinished(60000)) {
-      process.kill();
-      process.waitForFinished();
-      return {-1, {}, {}};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+    return test::Finish(process);
   }
-
-  static QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
 
   test::TTempDir temp;
   const fs::path root = temp.PathWithoutSlash();

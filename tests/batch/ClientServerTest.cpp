@@ -15,8 +15,8 @@
 #include <sstream>
 #include <thread>
 
+#include "BatchTestSupport.h"
 #include "PageGenerator.h"
-#include "TestFiles.h"
 #include "TestSupport.h"
 #include "batch/Document.h"
 
@@ -28,20 +28,16 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kChannelName[] = "{00000701-75E7-11D7-0266-00A024502A20}";
 
+using test::Finish;
 using test::kCompressed;
 using test::kPage;
-using test::Read;
-using test::Write;
+using test::Paths;
+using test::Q;
+using test::ReadBytes;
+using test::TRun;
+using test::WriteBytes;
 using namespace std::string_literals;
 using TSend = TJobChannel::TSendResult;
-
-std::vector<std::string> Paths(const TJob& job) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < job.Count(); ++i) {
-    paths.push_back(job.Path(i));
-  }
-  return paths;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -57,54 +53,28 @@ bool IsStatisticsLine(const std::string& line) {
   return line.find(": ") != std::string::npos && line.find(" % (") != std::string::npos;
 }
 
-struct TRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
 class ClientServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Short, so that the socket's path fits its address.
-    char pattern[] = "/tmp/qcs-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root = pattern;
-    site = root / "site";
-    runtime = root / "run";
     fs::create_directories(site);
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
-    channel = runtime / "quorvane" / kChannelName;
     SetWaittime(0);
   }
-  void TearDown() override { fs::remove_all(root); }
 
   void SetWaittime(int milliseconds) {
-    Write(root / "config/Brennik/Quorvane.conf",
-          "[1]\n7\\Waittime=" + std::to_string(milliseconds) + "\n");
+    WriteBytes(root / "config/Brennik/Quorvane.conf",
+               "[1]\n7\\Waittime=" + std::to_string(milliseconds) + "\n");
   }
 
   std::unique_ptr<QProcess> Start(const QStringList& args, const fs::path& directory) {
     auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", Q(root / "config"));
+    QProcessEnvironment env = test::ProgramEnvironment(root);
     env.insert("XDG_RUNTIME_DIR", Q(runtime));
-    env.insert("LANG", "C");
-    env.remove("LC_ALL");
-    env.remove("LC_MESSAGES");
-    env.insert("QUORVANE_UI", "console");
     process->setProcessEnvironment(env);
     process->setWorkingDirectory(Q(directory));
     process->start(QUORVANE_BINARY, args);
     return process;
-  }
-
-  static TRun Finish(QProcess& process) {
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
   }
 
   // Waits until an instance holds the channel.
@@ -119,21 +89,20 @@ class ClientServer : public ::testing::Test {
     return true;
   }
 
-  static QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
-
-  fs::path root;
-  fs::path site;
-  fs::path runtime;
-  fs::path channel;
+  test::TTempDir temp;
+  const fs::path root = temp.PathWithoutSlash();
+  const fs::path site = root / "site";
+  const fs::path runtime = root / "run";
+  const fs::path channel = runtime / "quorvane" / kChannelName;
 };
 
 // The clients name their files relative to their own directory; the server works elsewhere. A
 // name with a wildcard that a file manager passes with -l stays a name in the server too.
 TEST_F(ClientServer, LaterInstancesHandTheirJobsToTheWorkingOne) {
   SetWaittime(2000);  // the server waits this long for late jobs once its queue is done
-  Write(site / "big.htm", bench::GeneratePage(8u << 20, 7));
+  WriteBytes(site / "big.htm", bench::GeneratePage(8u << 20, 7));
   for (const char* name : {"small.htm", "sub/small.htm", "sub/star*.htm", "sub/star-other.htm"}) {
-    Write(site / name, kPage);
+    WriteBytes(site / name, kPage);
   }
   auto server = Start({"-s", "big.htm"}, site);
   ASSERT_TRUE(ChannelAppears());
@@ -157,16 +126,14 @@ TEST_F(ClientServer, LaterInstancesHandTheirJobsToTheWorkingOne) {
   EXPECT_EQ(lines[3], "Compress: Job 3/3");
   EXPECT_TRUE(lines[4].starts_with((site / "sub/star*.htm: ").string())) << lines[4];
   EXPECT_TRUE(lines[5].starts_with("3 files, ")) << lines[5];
-  EXPECT_EQ(Read(site / "sub/small.htm"), kCompressed);
-  EXPECT_EQ(Read(site / "sub/star*.htm"), kCompressed);
-  EXPECT_EQ(Read(site / "small.htm"), kPage) << "the server's own directory is not meant";
-  EXPECT_EQ(Read(site / "sub/star-other.htm"), kPage);
-  EXPECT_EQ(Read(site / "big.htm").find("\r\n"), std::string::npos);
+  EXPECT_EQ(ReadBytes(site / "sub/small.htm"), kCompressed);
+  EXPECT_EQ(ReadBytes(site / "sub/star*.htm"), kCompressed);
+  EXPECT_EQ(ReadBytes(site / "small.htm"), kPage) << "the server's own directory is not meant";
+  EXPECT_EQ(ReadBytes(site / "sub/star-other.htm"), kPage);
+  EXPECT_EQ(ReadBytes(site / "big.htm").find("\r\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(channel));
-}
 
-// How a dead server's socket is taken over is the channel's own test.
-TEST_F(ClientServer, AnEmptyJobEndsAtOnceAndLeavesNoSocket) {
+  // With nothing to do an instance ends at once, also when it takes the channel.
   const TRun empty = Finish(*Start({"-s"}, site));
   EXPECT_EQ(empty.exitCode, 0);
   EXPECT_EQ(empty.out + empty.err, "");
@@ -183,7 +150,7 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
     return site / std::to_string(i % 5) / (std::to_string(i) + ".htm");
   };
   for (int i = 0; i < kInstances; ++i) {
-    Write(fileOf(i), kPage);
+    WriteBytes(fileOf(i), kPage);
   }
   for (int i = 0; i < kInstances; ++i) {
     processes.push_back(Start({"-s", Q(fileOf(i).filename())}, fileOf(i).parent_path()));
@@ -212,7 +179,7 @@ TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
     EXPECT_EQ(count, 1) << name;
   }
   for (int i = 0; i < kInstances; ++i) {
-    EXPECT_EQ(Read(fileOf(i)), kCompressed) << fileOf(i);
+    EXPECT_EQ(ReadBytes(fileOf(i)), kCompressed) << fileOf(i);
   }
   EXPECT_FALSE(fs::exists(channel)) << "no socket file remains";
   EXPECT_TRUE(fs::is_empty(channel.parent_path()));

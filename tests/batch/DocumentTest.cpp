@@ -9,9 +9,9 @@
 #include <chrono>
 #include <thread>
 
+#include "BatchTestSupport.h"
 #include "FakeMessages.h"
 #include "FaultyCalls.h"
-#include "TestFiles.h"
 #include "TestSupport.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
@@ -117,7 +117,8 @@ TEST_F(DocumentFileRoad, AFileThatCannotBeWrittenIsNamedAndClaimsNoSavings) {
   }
 }
 
-// A file included by a later one is read once its own write is done, however long that takes.
+// A file included by a later one, under this name or another, is read once its own write is
+// done, however long that takes.
 TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
   class TSlowWriter : public TSystemCalls {
    public:
@@ -132,8 +133,9 @@ TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
     std::thread::id main_ = std::this_thread::get_id();
   } slowWriter;
   WriteBytes(dir_ / "a.htm", "<p>x   y</p>\r\n");
+  ASSERT_EQ(::symlink("a.htm", (dir_ / "link.htm").c_str()), 0);
   WriteBytes(dir_ / "b.htm",
-             "<PRE><#quorvane include=\"a.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
+             "<PRE><#quorvane include=\"link.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
   document_.WaitAfterFile = false;
   {
     const TSystemCallsOverride use(slowWriter);

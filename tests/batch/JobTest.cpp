@@ -5,10 +5,13 @@
 
 #include <random>
 
+#include "BatchTestSupport.h"
+
 namespace quorvane {
 namespace {
 
 using namespace std::string_literals;
+using test::Paths;
 
 std::string Int32(int32_t value) {
   std::string bytes;
@@ -20,14 +23,6 @@ std::string Int32(int32_t value) {
 
 std::string Record(const std::string& path) {
   return Int32(static_cast<int32_t>(path.size())) + path;
-}
-
-std::vector<std::string> Paths(const TJob& job) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < job.Count(); ++i) {
-    paths.push_back(job.Path(i));
-  }
-  return paths;
 }
 
 TEST(JobMessage, LayoutIsSwitchesCountAndLengthPrefixedPaths) {
@@ -100,14 +95,6 @@ TEST(JobMessage, HugeCountsCostOnlyWhatTheMessageHolds) {
   ASSERT_TRUE(job.LoadFromBuffer(withCount));
   EXPECT_EQ(job.Count(), 500000);
   EXPECT_EQ(job.SaveToBuffer(), withCount);
-}
-
-TEST(JobList, CountsJobsForTheCaption) {
-  JobList().Add(std::make_unique<TJob>());
-  JobList().Add(std::make_unique<TJob>());
-  JobList().Current = 1;
-  EXPECT_NE(JobCaption().find(": Job 2/2"), std::string::npos);
-  JobList().Clear();
 }
 
 // Random damage to valid messages and plain random bytes: every outcome is either a valid
