@@ -46,9 +46,9 @@ inline QProcessEnvironment ProgramEnvironment(const std::filesystem::path& root)
   return env;
 }
 
-// Waits for the run to end; one that does not end within two minutes is killed.
+// Waits for the run to end, if it has not yet; one that does not end within two minutes is killed.
 inline TRun Finish(QProcess& process) {
-  if (!process.waitForFinished(120000)) {
+  if (process.state() != QProcess::NotRunning && !process.waitForFinished(120000)) {
     process.kill();
     process.waitForFinished();
     return {-1, {}, {}};
