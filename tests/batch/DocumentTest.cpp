@@ -40,29 +40,6 @@ class TRecordedLines : public IProgressView {
   std::vector<std::string> Lines;
 };
 
-// Does `act` once, at the first look at the file's name after it was opened for reading: between
-// the batch's read of the file and its write.
-class TActBetweenReadAndWrite : public TFaultyCalls {
- public:
-  TActBetweenReadAndWrite(std::string name, std::function<void()> act)
-      : TFaultyCalls(TKind::Other, 0), name_(std::move(name)), act_(std::move(act)) {}
-  int OpenAt(int dirFd, const char* path, int flags, mode_t mode) override {
-    read_ = read_ || (path == name_ && (flags & O_ACCMODE) == O_RDONLY);
-    return TFaultyCalls::OpenAt(dirFd, path, flags, mode);
-  }
-  int FstatAt(int dirFd, const char* path, struct stat* status, int flags) override {
-    if (read_ && act_ && path == name_) {
-      std::exchange(act_, nullptr)();
-    }
-    return TFaultyCalls::FstatAt(dirFd, path, status, flags);
-  }
-
- private:
-  std::string name_;
-  std::function<void()> act_;
-  bool read_ = false;
-};
-
 class DocumentFileRoad : public testing::Test {
  protected:
   void SetUp() override {
@@ -95,13 +72,16 @@ TEST_F(DocumentFileRoad, AFileThatCannotBeWrittenIsNamedAndClaimsNoSavings) {
       messages_->Errors.clear();
       lines_.Lines.clear();
       document_.WaitAfterFile = !behind;
-      TFaultyCalls failingWrite(TFaultyCalls::TKind::Write, 1);
-      TActBetweenReadAndWrite swap("page.htm", [&] {
-        ::unlink(page_.c_str());
-        ::symlink("victim.txt", page_.c_str());
-      });
+      // The first write fails, or is where another program puts a link in the file's place.
+      TFaultyCalls calls(TFaultyCalls::TKind::Write, 1);
+      if (swapped) {
+        calls.Action = [&] {
+          ::unlink(page_.c_str());
+          ::symlink("victim.txt", page_.c_str());
+        };
+      }
       {
-        const TSystemCallsOverride use(swapped ? static_cast<TSystemCalls&>(swap) : failingWrite);
+        const TSystemCallsOverride use(calls);
         EXPECT_FALSE(document_.Compress(page_, false));
         document_.FinishPendingFile();
       }
