@@ -3,13 +3,11 @@
 #include "batch/ClientServer.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>

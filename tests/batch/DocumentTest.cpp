@@ -13,10 +13,8 @@
 #include "FakeMessages.h"
 #include "FaultyCalls.h"
 #include "TestSupport.h"
-#include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
-#include "support/Paths.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
