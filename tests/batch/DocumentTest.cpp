@@ -2,8 +2,6 @@
 #include "batch/Document.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -130,21 +128,8 @@ TEST_F(DocumentFileRoad, AWriteThatWasKilledIsUndoneFirstAndSaidSo) {
   WriteBytes(page_, kPage);
   const std::string link = dir_ / "link.htm";
   ASSERT_EQ(::link(page_.c_str(), link.c_str()), 0);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    TReadFile read;
-    std::string content;
-    ReadWholeFile(page_, content, read);
-    // Killed with the new content in place, before it is on disk: the journal stays.
-    TFaultyCalls calls(TFaultyCalls::TKind::Fsync, 3);
-    calls.Action = [] { ::raise(SIGKILL); };
-    const TSystemCallsOverride use(calls);
-    WriteReadFile(read, "NEW");
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status));
+  // Killed with the new content in place, before it is on disk: the journal stays.
+  ASSERT_TRUE(test::KilledWrite(page_, "NEW", TFaultyCalls::TKind::Fsync, 3));
   ASSERT_EQ(ReadBytes(page_), "NEW");
 
   EXPECT_FALSE(document_.Compress(link, false));

@@ -35,14 +35,6 @@ sockaddr_un AddressOf(const std::string& path) {
   return address;
 }
 
-// Leaves a socket file behind as a receiver killed outright would.
-void LeaveStaleSocket(const std::string& path) {
-  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
-  const sockaddr_un address = AddressOf(path);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  ::close(fd);
-}
-
 // Sends one byte with a descriptor attached, which the channel itself never does.
 void SendDescriptor(const std::string& path, int passed) {
   const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
@@ -72,7 +64,7 @@ size_t OpenDescriptors() {
 class JobChannel : public ::testing::Test {
  protected:
   void SetUp() override {
-    environment.Set("XDG_RUNTIME_DIR", dir.Path().substr(0, dir.Path().size() - 1));
+    environment.Set("XDG_RUNTIME_DIR", dir.PathWithoutSlash());
     path = TJobChannel::PathFor("{channel}");
     ASSERT_EQ(path, dir / "quorvane/{channel}");
   }
@@ -123,7 +115,14 @@ TEST_F(JobChannel, OneReceiverPerNameAndDeadOnesAreReplaced) {
   first.Close();
   EXPECT_FALSE(std::filesystem::exists(path)) << "the name goes with its receiver";
 
-  LeaveStaleSocket(path);
+  // A receiver killed outright leaves its socket file behind.
+  EXPECT_EQ(test::RunInChild([this] {
+              TJobChannel killed;
+              killed.Create(path);
+              ::_exit(0);
+            }),
+            0);
+  ASSERT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(second.Create(path), TCreate::Created);
   TJobChannel sender;
   ASSERT_TRUE(sender.Open(path));
