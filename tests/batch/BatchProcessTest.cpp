@@ -198,7 +198,8 @@ TEST_F(BatchProcess, EveryFailureIsReportedAndEndsWithCodeOne) {
   EXPECT_EQ(nothing.err.find("nomatch"), std::string::npos) << nothing.err;
 }
 
-// The marks of a run with -m belong to the sources, also where the results go elsewhere.
+// A directory means its pages; the output tree mirrors them with the sources' modes and dates,
+// replaces a link at an output name, and leaves the marks of -m with the sources.
 TEST_F(BatchProcess, DirectoriesMeanTheirPagesAndOutputMirrorsTheTree) {
   for (const char* file : {"a.htm", "b.html", "c.shtml", "sub/d.htm", ".hidden/e.htm"}) {
     WriteBytes(site / file, kPage);
