@@ -13,13 +13,6 @@ std::optional<std::string> Variable(const char* text) {
   return text == nullptr ? std::nullopt : std::optional<std::string>(text);
 }
 
-TEST(MemoryLoad, IsTheShareOfMemoryNotAvailable) {
-  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\nMemFree: 10 kB\nMemAvailable: 250 kB\n"), 75);
-  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\nMemAvailable: 0 kB\n"), 100);
-  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotal: 1000 kB\n"), 0) << "unreadable counts as 0";
-  EXPECT_EQ(MemoryLoadFromMeminfo("MemTotalX: 1000 kB\nMemAvailable: 10 kB\n"), 0);
-}
-
 TEST(ProgramFiles, DataIsLookedForBesideTheProgramFirst) {
   const std::vector<std::string> directories = DataDirectories();
   ASSERT_GE(directories.size(), 2u);
