@@ -6,14 +6,6 @@ namespace quorvane {
 namespace {
 
 // How stages, cancels and closes reach the window is the progress window's own test.
-TEST(ProgressModel, WithoutASubBarTheMainBarMoves) {
-  TProgressModel model;
-  model.Reset();
-  model.Start({}, "c", TProgressModel::kAdditionalText, true);
-  model.SetProgress(100);
-  EXPECT_EQ(model.MainPosition(), 100);
-}
-
 TEST(ProgressModel, SpinsAtMostEveryThreeHundredMilliseconds) {
   TProgressModel model;
   uint32_t now = 0xFFFFFF00;  // the tick count wraps around during the reports
