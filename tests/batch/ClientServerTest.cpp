@@ -120,6 +120,7 @@ TEST_F(ClientServer, LaterInstancesHandTheirJobsToTheWorkingOne) {
       }
     }
   }
+  EXPECT_NE(runs.back().out.find("Compress: Job 40/40\n"), std::string::npos) << runs.back().out;
   EXPECT_EQ(processed.size(), kInstances);
   for (const auto& [name, count] : processed) {
     EXPECT_EQ(count, 1) << name;
