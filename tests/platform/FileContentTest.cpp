@@ -235,17 +235,25 @@ class FaultInjection : public testing::Test {
     const char* Name;
     bool Editor;  // the editor's Save, durable; else the batch's write of the file it read
     bool HardLinked;
-    bool Anew;  // the batch's result put at a name of an output tree
+    bool Anew;   // the batch's result put at a name of an output tree
+    bool Fresh;  // at a name that nothing has yet
   };
-  static constexpr TRoad kRoads[] = {{"batch", false, false, false},
-                                     {"batch in place", false, true, false},
-                                     {"editor save", true, false, false},
-                                     {"editor save in place", true, true, false},
-                                     {"output tree", false, false, true}};
+  static constexpr TRoad kRoads[] = {{"batch", false, false, false, false},
+                                     {"batch in place", false, true, false, false},
+                                     {"editor save", true, false, false, false},
+                                     {"editor save in place", true, true, false, false},
+                                     {"output tree", false, false, true, false},
+                                     {"output tree, new name", false, false, true, true}};
+
+  // What the name holds before the write: nothing, for a fresh one.
+  static std::string Old(const TRoad& road) { return road.Fresh ? "" : kOld; }
 
   void Prepare(const TRoad& road) {
     ::unlink(link_.c_str());
     WriteBytes(file_, kOld);
+    if (road.Fresh) {
+      ::unlink(file_.c_str());
+    }
     if (road.HardLinked) {
       ASSERT_EQ(::link(file_.c_str(), link_.c_str()), 0);
     }
@@ -254,7 +262,7 @@ class FaultInjection : public testing::Test {
   TFileError Write(const TRoad& road, TFaultyCalls& calls) {
     TReadFile read;
     std::string content;
-    if (!road.Editor) {
+    if (!road.Editor && !road.Anew) {
       EXPECT_EQ(ReadWholeFile(file_, content, read).Error, TFileError::None);
     }
     TSystemCallsOverride use(calls);
@@ -266,9 +274,12 @@ class FaultInjection : public testing::Test {
   }
 
   void ExpectNoStrayFile(const TRoad& road) {
-    const std::vector<std::string> expected = road.HardLinked
-                                                  ? std::vector<std::string>{"data.htm", "link.htm"}
-                                                  : std::vector<std::string>{"data.htm"};
+    std::vector<std::string> expected = road.HardLinked
+                                            ? std::vector<std::string>{"data.htm", "link.htm"}
+                                            : std::vector<std::string>{"data.htm"};
+    if (road.Fresh && ReadBytes(file_).empty()) {
+      expected.clear();  // nothing was made
+    }
     EXPECT_EQ(EntryNames(dir_.Path()), expected);
     EXPECT_EQ(JournalNames(), std::vector<std::string>{});
     if (road.HardLinked) {
@@ -314,10 +325,14 @@ TEST_F(FaultInjection, EachFailingCallLeavesOldOrNewAndIsReported) {
           if (!JournalNames().empty()) {
             EXPECT_EQ(RestoreFromJournal(file_).Status, TJournalRestore::TStatus::Restored);
           }
-          EXPECT_EQ(ReadBytes(file_), kOld);
+          EXPECT_EQ(ReadBytes(file_), Old(road));
         }
         const std::string content = ReadBytes(file_);
-        EXPECT_TRUE(content == kOld || content == kNew) << content;
+        EXPECT_TRUE(content == Old(road) || content == kNew) << content;
+        // A new name appears only with all of its content, as far as the closing tells.
+        if (road.Fresh && result != TFileError::None) {
+          EXPECT_EQ(content, "");
+        }
         // Success only with the new content: a failed journal goes elsewhere, but a close that
         // may have lost data is never passed over.
         if (result == TFileError::None) {
