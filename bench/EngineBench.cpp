@@ -457,11 +457,25 @@ int WriteGenerated(const fs::path& dir, int count) {
   return 0;
 }
 
+// The engine alone on one generated page, for a profiler: prints the best wall and processor
+// times.
+int RunOnePage(size_t size, int runs) {
+  const TPreparedTags prepared(TTagsCommaList::Default());
+  const std::string page = bench::GeneratePage(size, 7);
+  TCompressionStats stats;
+  const TTimes t = TimeEngine(page, runs, prepared, TProtection::Elements, stats);
+  const double mb = page.size() / kMb;
+  std::printf("%s: %.1f MB/s wall, %.1f MB/s cpu\n", SizeName(size).c_str(), mb / t.Wall,
+              mb / t.Cpu);
+  return 0;
+}
+
 constexpr char kUsage[] =
     "usage: quorvane-bench [--quick | --include-tree]\n"
     "       quorvane-bench --corpus DIR [--out OUTDIR] [--strict-pre] [--literal]\n"
     "       quorvane-bench --check [--corpus DIR]   (without DIR: generated pages)\n"
-    "       quorvane-bench --generate DIR [COUNT]\n";
+    "       quorvane-bench --generate DIR [COUNT]\n"
+    "       quorvane-bench --page SIZE [RUNS]   (the engine alone on one page)\n";
 
 }  // namespace
 
@@ -491,6 +505,9 @@ int main(int argc, char** argv) {
       return MeasurePeak(std::stoul(argv[++i]));
     } else if (arg == "--measure-tree-peak" && i + 1 < argc) {
       return MeasureTreePeak(std::string(argv[++i]) == "compress");
+    } else if (arg == "--page" && i + 1 < argc) {
+      const size_t size = std::stoul(argv[++i]);
+      return RunOnePage(size, i + 1 < argc ? std::atoi(argv[++i]) : 30);
     } else if (arg == "--include-tree") {
       return ReportIncludeTree();
     } else if (arg == "--quick") {

@@ -234,6 +234,15 @@ class TTrigramFinder {
         follows_[count_++] = {static_cast<char>(second | 0x20), static_cast<char>(third | 0x20)};
       }
     }
+#if QUORVANE_SSE2_SCAN
+    // The bytes looked for, ready in every lane, so that no block has to spread them out again.
+    // Unused places repeat the first pair, so that every block compares all four the same way.
+    for (size_t i = 0; i < kPairs; ++i) {
+      const std::pair<char, char> pair = follows_[i < count_ ? i : 0];
+      wantedSecond_[i] = _mm_set1_epi8(pair.first);
+      wantedThird_[i] = _mm_set1_epi8(pair.second);
+    }
+#endif
   }
 
   // The first place at or after `from`; npos when there is none.
@@ -262,10 +271,9 @@ class TTrigramFinder {
         const __m128i third =
             _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 2)), bit);
         __m128i pairs = _mm_setzero_si128();
-        for (size_t i = 0; i < count_; ++i) {
-          pairs = _mm_or_si128(
-              pairs, _mm_and_si128(_mm_cmpeq_epi8(second, _mm_set1_epi8(follows_[i].first)),
-                                   _mm_cmpeq_epi8(third, _mm_set1_epi8(follows_[i].second))));
+        for (size_t i = 0; i < kPairs; ++i) {
+          pairs = _mm_or_si128(pairs, _mm_and_si128(_mm_cmpeq_epi8(second, wantedSecond_[i]),
+                                                    _mm_cmpeq_epi8(third, wantedThird_[i])));
         }
         places[k] = _mm_and_si128(
             pairs, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), first));
@@ -294,6 +302,11 @@ class TTrigramFinder {
   char first_;
   std::array<std::pair<char, char>, 4> follows_{};
   size_t count_ = 0;
+#if QUORVANE_SSE2_SCAN
+  static constexpr size_t kPairs = 4;
+  __m128i wantedSecond_[kPairs] = {};
+  __m128i wantedThird_[kPairs] = {};
+#endif
 };
 
 // Moves buffer[from, from + n) down to buffer[to] (to <= from) and returns to + n. With 16

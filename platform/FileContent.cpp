@@ -179,6 +179,15 @@ TFileError FillAndCommit(TTemporaryFile& temporary, const TFileLocation& locatio
   if (options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0) {
     return ErrorFromErrno(errno);
   }
+  // A file for a name that nothing has yet takes it at once: no temporary name, no rename.
+  if (expected == nullptr) {
+    if (const int linked = temporary.LinkIfFree(location.Name); linked == 0) {
+      return options.Flush && FlushDirectory(location.Directory.Get()) != 0 ? ErrorFromErrno(errno)
+                                                                            : TFileError::None;
+    } else if (linked != EEXIST) {
+      return ErrorFromErrno(linked);
+    }
+  }
   if (const int closed = temporary.CloseNamed(); closed != 0) {
     return ErrorFromErrno(closed);
   }

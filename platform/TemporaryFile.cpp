@@ -332,6 +332,31 @@ int TTemporaryFile::LinkAs(std::string_view name) {
   return 0;
 }
 
+int TTemporaryFile::LinkIfFree(std::string_view name) {
+  if (!unnamed_) {
+    return EEXIST;
+  }
+  const std::string target(name);
+  if (SystemCalls().LinkAt(AT_FDCWD, ProcPath(file_.Get()).c_str(), directory_.Get(),
+                           target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    const int error = errno;
+    if (error != EEXIST) {
+      Discard();
+    }
+    return error;
+  }
+  unnamed_ = false;
+  if (!file_.Close()) {
+    // What was written may be lost: the name goes again, as the file would have without one.
+    const int error = errno;
+    SystemCalls().UnlinkAt(directory_.Get(), target.c_str(), 0);
+    Discard();
+    return error;
+  }
+  Discard();
+  return 0;
+}
+
 int TTemporaryFile::Commit(const std::string& target, bool flushDirectory) {
   if (const int error = CloseNamed(); error != 0) {
     return error;

@@ -38,6 +38,11 @@ class TTemporaryFile {
   // Gives the file the name `name`, which must be free (EEXIST otherwise), drops its temporary
   // name and closes it. 0 or the errno (the file is then removed).
   int LinkAs(std::string_view name);
+  // Gives a file without a name the name `name` when no entry has it, and closes it: 0 then.
+  // EEXIST, with nothing changed, when the name is taken or the file has a name already; any
+  // other errno when it failed (the file is then removed, and the name too when only the close
+  // failed).
+  int LinkIfFree(std::string_view name);
   // CloseNamed and RenameOver the name of `target`; with `flushDirectory` the rename itself is
   // made durable too. 0 or the errno of the failure.
   int Commit(const std::string& target, bool flushDirectory);

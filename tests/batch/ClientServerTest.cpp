@@ -3,20 +3,17 @@
 #include "batch/ClientServer.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <sstream>
 #include <thread>
 
-#include "PageGenerator.h"
-#include "TestFiles.h"
+#include "BatchTestSupport.h"
 #include "TestSupport.h"
 #include "batch/Document.h"
 
@@ -24,24 +21,19 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr char kChannelName[] = "{00000701-75E7-11D7-0266-00A024502A20}";
 
+using test::Finish;
 using test::kCompressed;
 using test::kPage;
-using test::Read;
-using test::Write;
+using test::Paths;
+using test::Q;
+using test::ReadBytes;
+using test::TRun;
+using test::WriteBytes;
 using namespace std::string_literals;
 using TSend = TJobChannel::TSendResult;
-
-std::vector<std::string> Paths(const TJob& job) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < job.Count(); ++i) {
-    paths.push_back(job.Path(i));
-  }
-  return paths;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -57,165 +49,94 @@ bool IsStatisticsLine(const std::string& line) {
   return line.find(": ") != std::string::npos && line.find(" % (") != std::string::npos;
 }
 
-struct TRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
 class ClientServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Short, so that the socket's path fits its address.
-    char pattern[] = "/tmp/qcs-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root = pattern;
-    site = root / "site";
-    runtime = root / "run";
     fs::create_directories(site);
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
-    channel = runtime / "quorvane" / kChannelName;
     SetWaittime(0);
   }
-  void TearDown() override { fs::remove_all(root); }
 
   void SetWaittime(int milliseconds) {
-    Write(root / "config/Brennik/Quorvane.conf",
-          "[1]\n7\\Waittime=" + std::to_string(milliseconds) + "\n");
+    WriteBytes(root / "config/Brennik/Quorvane.conf",
+               "[1]\n7\\Waittime=" + std::to_string(milliseconds) + "\n");
   }
 
   std::unique_ptr<QProcess> Start(const QStringList& args, const fs::path& directory) {
     auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", Q(root / "config"));
+    QProcessEnvironment env = test::ProgramEnvironment(root);
     env.insert("XDG_RUNTIME_DIR", Q(runtime));
-    env.insert("LANG", "C");
-    env.remove("LC_ALL");
-    env.remove("LC_MESSAGES");
-    env.insert("QUORVANE_UI", "console");
     process->setProcessEnvironment(env);
     process->setWorkingDirectory(Q(directory));
     process->start(QUORVANE_BINARY, args);
     return process;
   }
 
-  static TRun Finish(QProcess& process) {
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-  }
-
-  // Waits until an instance holds the channel.
-  bool ChannelAppears() const {
-    const auto deadline = Clock::now() + std::chrono::seconds(30);
-    while (!fs::exists(channel)) {
-      if (Clock::now() > deadline) {
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-  }
-
-  static QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
-
-  fs::path root;
-  fs::path site;
-  fs::path runtime;
-  fs::path channel;
+  test::TTempDir temp;
+  const fs::path root = temp.PathWithoutSlash();
+  const fs::path site = root / "site";
+  const fs::path runtime = root / "run";
+  const fs::path channel = runtime / "quorvane" / kChannelName;
 };
 
-// The clients name their files relative to their own directory; the server works elsewhere. A
-// name with a wildcard that a file manager passes with -l stays a name in the server too.
+// Forty instances at once, as a file manager starts them for forty selected files, in five
+// directories: one does all the work, each file named relative to the directory of the instance
+// that was given it (a name with a wildcard passed with -l stays a name), and the others end at
+// once, long before it.
 TEST_F(ClientServer, LaterInstancesHandTheirJobsToTheWorkingOne) {
-  SetWaittime(2000);  // the server waits this long for late jobs once its queue is done
-  Write(site / "big.htm", bench::GeneratePage(8u << 20, 7));
-  for (const char* name : {"small.htm", "sub/small.htm", "sub/star*.htm", "sub/star-other.htm"}) {
-    Write(site / name, kPage);
+  SetWaittime(3000);  // the worker waits this long for late jobs once its queue is done
+  constexpr size_t kInstances = 40;
+  auto fileOf = [this](size_t i) {
+    return site / std::to_string(i % 5) / (i == 0 ? "star*.htm" : std::to_string(i) + ".htm");
+  };
+  WriteBytes(site / "0/star-other.htm", kPage);
+  std::vector<std::unique_ptr<QProcess>> processes;
+  for (size_t i = 0; i < kInstances; ++i) {
+    WriteBytes(fileOf(i), kPage);
   }
-  auto server = Start({"-s", "big.htm"}, site);
-  ASSERT_TRUE(ChannelAppears());
-  const auto start = Clock::now();
-  const TRun client = Finish(*Start({"-s", "small.htm"}, site / "sub"));
-  const auto clientTime = Clock::now() - start;
-  EXPECT_FALSE(server->waitForFinished(0)) << "the client ended first";
-  const TRun literalClient = Finish(*Start({"-s", "-l", "star*.htm"}, site / "sub"));
-  const TRun serverRun = Finish(*server);
+  for (size_t i = 0; i < kInstances; ++i) {
+    const QString name = Q(fileOf(i).filename());
+    processes.push_back(Start(i == 0 ? QStringList{"-s", "-l", name} : QStringList{"-s", name},
+                              fileOf(i).parent_path()));
+  }
+  std::vector<TRun> runs;  // in the order the instances end
+  while (runs.size() < kInstances) {
+    for (auto& process : processes) {
+      if (process && process->waitForFinished(5)) {
+        runs.push_back(Finish(*process));
+        process.reset();
+      }
+    }
+  }
+  std::map<std::string, int> processed;  // file name -> statistics lines naming it
+  for (size_t i = 0; i < kInstances; ++i) {
+    EXPECT_EQ(runs[i].exitCode, 0) << runs[i].err;
+    EXPECT_EQ(runs[i].err, "");
+    EXPECT_EQ(runs[i].out.empty(), i + 1 < kInstances) << "only the last to end did work";
+    for (const std::string& line : Lines(runs[i].out)) {
+      if (IsStatisticsLine(line)) {
+        ++processed[fs::path(line.substr(0, line.find(": "))).filename().string()];
+      }
+    }
+  }
+  EXPECT_NE(runs.back().out.find("Compress: Job 40/40\n"), std::string::npos) << runs.back().out;
+  EXPECT_EQ(processed.size(), kInstances);
+  for (const auto& [name, count] : processed) {
+    EXPECT_EQ(count, 1) << name;
+  }
+  for (size_t i = 0; i < kInstances; ++i) {
+    EXPECT_EQ(ReadBytes(fileOf(i)), kCompressed) << fileOf(i);
+  }
+  EXPECT_EQ(ReadBytes(site / "0/star-other.htm"), kPage);
+  EXPECT_FALSE(fs::exists(channel)) << "no socket file remains";
+  EXPECT_TRUE(fs::is_empty(channel.parent_path()));
 
-  EXPECT_EQ(client.exitCode, 0);
-  EXPECT_EQ(client.out + client.err + literalClient.out + literalClient.err, "")
-      << "the clients did no work";
-  EXPECT_LT(clientTime, std::chrono::seconds(5));
-  EXPECT_EQ(serverRun.exitCode, 0) << serverRun.err;
-  const std::vector<std::string> lines = Lines(serverRun.out);
-  ASSERT_EQ(lines.size(), 6u) << serverRun.out;
-  EXPECT_TRUE(lines[0].starts_with("big.htm: ")) << lines[0];
-  EXPECT_TRUE(lines[1].starts_with("Compress: Job 2/")) << lines[1];
-  EXPECT_EQ(lines[2], (site / "sub/small.htm").string() + ": 27 % (16 Characters)");
-  EXPECT_EQ(lines[3], "Compress: Job 3/3");
-  EXPECT_TRUE(lines[4].starts_with((site / "sub/star*.htm: ").string())) << lines[4];
-  EXPECT_TRUE(lines[5].starts_with("3 files, ")) << lines[5];
-  EXPECT_EQ(Read(site / "sub/small.htm"), kCompressed);
-  EXPECT_EQ(Read(site / "sub/star*.htm"), kCompressed);
-  EXPECT_EQ(Read(site / "small.htm"), kPage) << "the server's own directory is not meant";
-  EXPECT_EQ(Read(site / "sub/star-other.htm"), kPage);
-  EXPECT_EQ(Read(site / "big.htm").find("\r\n"), std::string::npos);
-  EXPECT_FALSE(fs::exists(channel));
-}
-
-// How a dead server's socket is taken over is the channel's own test.
-TEST_F(ClientServer, AnEmptyJobEndsAtOnceAndLeavesNoSocket) {
+  // With nothing to do an instance ends at once, also when it takes the channel.
   const TRun empty = Finish(*Start({"-s"}, site));
   EXPECT_EQ(empty.exitCode, 0);
   EXPECT_EQ(empty.out + empty.err, "");
   EXPECT_FALSE(fs::exists(channel));
-}
-
-// Forty instances at once, as a file manager starts them for forty selected files.
-TEST_F(ClientServer, StressFortyInstancesAtOnceOneDoesAllTheWork) {
-  SetWaittime(3000);
-  constexpr int kInstances = 40;
-  std::vector<std::unique_ptr<QProcess>> processes;
-  // Five directories, so that the instances do not share one current directory.
-  auto fileOf = [this](int i) {
-    return site / std::to_string(i % 5) / (std::to_string(i) + ".htm");
-  };
-  for (int i = 0; i < kInstances; ++i) {
-    Write(fileOf(i), kPage);
-  }
-  for (int i = 0; i < kInstances; ++i) {
-    processes.push_back(Start({"-s", Q(fileOf(i).filename())}, fileOf(i).parent_path()));
-  }
-  std::map<std::string, int> processed;  // file name -> statistics lines naming it
-  int workers = 0;
-  for (auto& process : processes) {
-    const TRun run = Finish(*process);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    int files = 0;
-    for (const std::string& line : Lines(run.out)) {
-      if (IsStatisticsLine(line)) {
-        ++files;
-        ++processed[fs::path(line.substr(0, line.find(": "))).filename().string()];
-      }
-    }
-    workers += files > 0;
-    if (files > 0) {
-      EXPECT_EQ(files, kInstances) << run.out;
-    }
-  }
-  EXPECT_EQ(workers, 1) << "exactly one instance did the work";
-  EXPECT_EQ(processed.size(), size_t{kInstances});
-  for (const auto& [name, count] : processed) {
-    EXPECT_EQ(count, 1) << name;
-  }
-  for (int i = 0; i < kInstances; ++i) {
-    EXPECT_EQ(Read(fileOf(i)), kCompressed) << fileOf(i);
-  }
-  EXPECT_FALSE(fs::exists(channel)) << "no socket file remains";
-  EXPECT_TRUE(fs::is_empty(channel.parent_path()));
 }
 
 // A job list that reads a real channel in a temporary runtime directory.
@@ -248,7 +169,7 @@ class ServerChannel : public ::testing::Test {
   TJobChannel sender;
 };
 
-TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
+TEST_F(ServerChannel, MessagesBecomeJobsAnEmptyOneEndsAReadAndTheLastReadTakesAll) {
   Listen(list);
   for (const std::string& message :
        {JobMessage("/x/a.htm"), "\x01\x01\x00\x00\x05"s, JobMessage("/x/a.htm"),
@@ -265,19 +186,17 @@ TEST_F(ServerChannel, WaitingMessagesBecomeJobsAndAnEmptyOneEndsTheReading) {
   list.ReadJobChannel();  // the empty message did not stay in the way
   ASSERT_EQ(list.Count(), 4);
   EXPECT_EQ(Paths(list.Items(3)), std::vector<std::string>{"/x/c.htm"});
-}
 
-TEST_F(ServerChannel, TheLastReadTakesEverySentJobAndThenNoMore) {
-  Listen(list);
+  // The last read takes every job sent, also behind an empty message, and then no more.
   ASSERT_EQ(sender.Send(JobMessage("/x/a.htm")), TSend::Sent);
   ASSERT_EQ(sender.Send(""), TSend::Sent);
   ASSERT_EQ(sender.Send(JobMessage("/x/b.htm")), TSend::Sent);
   EXPECT_TRUE(TakeLastJobs(list, 0));
-  EXPECT_EQ(list.Count(), 2) << "also the job behind the empty message";
+  EXPECT_EQ(list.Count(), 6);
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(sender.Send(JobMessage("/x/late.htm")), TSend::ReceiverGone);
   EXPECT_FALSE(TakeLastJobs(list, 1000)) << "no waiting once stopped";
-  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Count(), 6);
 }
 
 // The compression run and its wait after a file take jobs in, with nothing else reading.

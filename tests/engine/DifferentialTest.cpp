@@ -43,9 +43,9 @@ class TDocumentGenerator {
       }
       default: {
         static const std::vector<std::string> names = {
-            "P",   "PA", "TD", "B",   "!",    "",      "/x",     "A*", "H[1-3]", "T?",
-            "a b", "x<", "y>", "\\t", "\xE9", "\xC9T", "SCRIPT", "LI", "I",
-            "BLOCKQUOTE", "NOSCRIPTSANDMORETEXT"};
+            "P",    "PA",     "TD",     "B",   "!",  "",           "/x",
+            "A*",   "H[1-3]", "T?",     "a b", "x<", "y>",         "\\t",
+            "\xE9", "\xC9T",  "SCRIPT", "LI",  "I",  "BLOCKQUOTE", "NOSCRIPTSANDMORETEXT"};
         TTagsCommaList list;
         const int count = 1 + Pick(5);
         for (int i = 0; i < count; ++i) {
@@ -119,15 +119,10 @@ class TDocumentGenerator {
         return marks[Pick(marks.size())];
       }
       case 11: {
-        static const std::vector<std::string> names = {"part.htm",
-                                                       "nested.htm",
-                                                       "missing.htm",
-                                                       "self.htm",
-                                                       "index.htm",
-                                                       "wrap.htm",
-                                                       "\xC3\x9C"
-                                                       "ber.htm",
-                                                       std::string("part.htm\0x", 10)};
+        // "\303\234ber.htm" is "Über.htm" in UTF-8.
+        static const std::vector<std::string> names = {
+            "part.htm",  "nested.htm", "missing.htm",     "self.htm",
+            "index.htm", "wrap.htm",   "\303\234ber.htm", std::string("part.htm\0x", 10)};
         std::string d = "<#quorvane include='" + names[Pick(names.size())] + "'" +
                         (Pick(12) == 0 ? " x=''" : "") + ">";
         if (Pick(3) > 0) {
@@ -168,13 +163,29 @@ void Includes(TFakeServices& fake) {
   fake.files.files["/site/wrap.htm"] =
       "<#quorvane include='part.htm'><#quorvane include='nested.htm'></#quorvane></#quorvane>"
       "<pre> w </pre>";
-  fake.files.files
-      ["/site/\xC3\x9C"
-       "ber.htm"] = "<script> \xC3\xBC </script>";
-  fake.texts.table[textid::kRecursiveInclude] =
-      "rekursives Einf\xFC"
-      "gen";
+  fake.files.files["/site/\303\234ber.htm"] = "<script> \xC3\xBC </script>";
+  fake.texts.table[textid::kRecursiveInclude] = "rekursives Einf\374gen";
   fake.texts.table[textid::kFileCannotBeOpened] = "%s fehlt";
+}
+
+struct TOutcome {
+  std::string text;
+  TCompressionStats stats;
+  TStopReason stop;
+};
+
+// The document compressed by the engine, or by the literal algorithm, with the include files
+// above.
+TOutcome Compress(bool literal, const std::string& doc, const TTagsCommaList& tags,
+                  TProtection protection) {
+  TFakeServices fake;
+  Includes(fake);
+  TOutcome r{doc, {}, TStopReason::None};
+  r.stop = literal
+               ? oracle::LiteralCompressText(r.text, "/site/index.htm", tags, protection, r.stats,
+                                             fake.services)
+               : CompressText(r.text, "/site/index.htm", tags, protection, r.stats, fake.services);
+  return r;
 }
 
 TEST(Differential, EngineMatchesTheLiteralAlgorithm) {
@@ -187,45 +198,36 @@ TEST(Differential, EngineMatchesTheLiteralAlgorithm) {
     const TTagsCommaList tags = generator.TagList();
     const std::string doc = generator.Document(static_cast<int>(5 + seed % 120));
     const TProtection protection = seed % 2 == 0 ? TProtection::Elements : TProtection::StrictPre;
-
-    TFakeServices fast;
-    Includes(fast);
-    std::string fastText = doc;
-    TCompressionStats fastStats;
-    const TStopReason fastStop =
-        CompressText(fastText, "/site/index.htm", tags, protection, fastStats, fast.services);
-
-    TFakeServices literal;
-    Includes(literal);
-    std::string literalText = doc;
-    TCompressionStats literalStats;
-    const TStopReason literalStop = oracle::LiteralCompressText(
-        literalText, "/site/index.htm", tags, protection, literalStats, literal.services);
-
-    ASSERT_EQ(fastStop, literalStop) << "seed " << seed;
-    if (fastStop != TStopReason::None) {
-      ASSERT_EQ(fastText, doc) << "seed " << seed;
+    const TOutcome fast = Compress(false, doc, tags, protection);
+    const TOutcome literal = Compress(true, doc, tags, protection);
+    ASSERT_EQ(fast.stop, literal.stop) << "seed " << seed;
+    if (fast.stop != TStopReason::None) {
+      ASSERT_EQ(fast.text, doc) << "seed " << seed;
       continue;
     }
     ++compared;
-    ASSERT_EQ(fastText, literalText)
+    ASSERT_EQ(fast.text, literal.text)
         << "seed " << seed << "\ntags " << tags.CommaText() << "\ndocument\n"
         << doc;
-    ASSERT_EQ(fastStats.Modified, literalStats.Modified) << "seed " << seed;
-    ASSERT_EQ(fastStats.Percent, literalStats.Percent) << "seed " << seed;
-    ASSERT_EQ(fastStats.Saved, literalStats.Saved) << "seed " << seed;
+    ASSERT_EQ(fast.stats.Modified, literal.stats.Modified) << "seed " << seed;
+    ASSERT_EQ(fast.stats.Percent, literal.stats.Percent) << "seed " << seed;
+    ASSERT_EQ(fast.stats.Saved, literal.stats.Saved) << "seed " << seed;
   }
   EXPECT_GT(compared, static_cast<int>(seeds / 4));
 }
 
-
 // The pieces that the scans find, each to be placed at every offset of a block.
 const std::vector<std::string>& BoundaryPieces() {
   static const std::vector<std::string> pieces = {
-      "  ",        " \r\n\t ", "\r",          "\r\n",    " />",      "<br />",
-      "<!--DEL",   "DEL-->",    "<!--DEL x DEL-->", "<p> a </p>", "</td> ", " <TD>",
-      "<PRE>",     "</pre>",    "<pre> a  b </PRE> ", "<script >  x  </SCRIPT\n>",
-      "<style>",   "</Style>",  "<textarea\t>", "\f<!DOCTYPE html>\v"};
+      // white space and line breaks
+      "  ", " \r\n\t ", "\r", "\r\n",
+      // tag endings and marked blocks
+      " />", "<br />", "<!--DEL", "DEL-->", "<!--DEL x DEL-->",
+      // listed and closing tags
+      "<p> a </p>", "</td> ", " <TD>", "\f<!DOCTYPE html>\v",
+      // protected elements
+      "<PRE>", "</pre>", "<pre> a  b </PRE> ", "<script >  x  </SCRIPT\n>", "<style>", "</Style>",
+      "<textarea\t>"};
   return pieces;
 }
 
@@ -246,19 +248,11 @@ TEST(Differential, EventsOnBlockBoundariesAndAtTheEnd) {
   const TTagsCommaList tags = TTagsCommaList::Default();
   ForEachPlacement([&](const std::string& doc) {
     for (const TProtection protection : {TProtection::Elements, TProtection::StrictPre}) {
-      TFakeServices fast;
-      std::string fastText = doc;
-      TCompressionStats fastStats;
-      ASSERT_EQ(CompressText(fastText, "/site/index.htm", tags, protection, fastStats,
-                             fast.services),
-                TStopReason::None);
-      TFakeServices literal;
-      std::string literalText = doc;
-      TCompressionStats literalStats;
-      oracle::LiteralCompressText(literalText, "/site/index.htm", tags, protection, literalStats,
-                                  literal.services);
-      ASSERT_EQ(fastText, literalText) << doc;
-      ASSERT_EQ(fastStats.Modified, literalStats.Modified) << doc;
+      const TOutcome fast = Compress(false, doc, tags, protection);
+      ASSERT_EQ(fast.stop, TStopReason::None);
+      const TOutcome literal = Compress(true, doc, tags, protection);
+      ASSERT_EQ(fast.text, literal.text) << doc;
+      ASSERT_EQ(fast.stats.Modified, literal.stats.Modified) << doc;
     }
   });
 }
@@ -267,8 +261,8 @@ TEST(Differential, EventsOnBlockBoundariesAndAtTheEnd) {
 class TGuardedText {
  public:
   TGuardedText() : page_(static_cast<size_t>(sysconf(_SC_PAGESIZE))) {
-    void* memory = mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                        -1, 0);
+    void* memory =
+        mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     base_ = static_cast<char*>(memory);
     mprotect(base_ + page_, page_, PROT_NONE);
   }

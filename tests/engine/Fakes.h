@@ -8,34 +8,14 @@
 
 namespace quorvane::testing {
 
-// Records what the engine reports and cancels at a chosen report.
-class TRecordingProgress : public IProgress {
+// Counts the engine's reports and polls, and cancels from a chosen one on.
+class TRecordingProgress : public TNullProgress {
  public:
-  struct Stage {
-    std::string name;
-    uint8_t weight;
-  };
-  std::vector<Stage> stages;
-  std::vector<std::string> texts;
-  std::vector<int> subProgress;
-  int stage = 0;
   int checkPoints = 0;  // reports and polls that could cancel
   int cancelAt = -1;    // the check point (0-based) from which on a cancel is requested
 
-  int AddStage(const std::string& name, uint8_t weight) override {
-    stages.push_back({name, weight});
-    return static_cast<int>(stages.size()) - 1;
-  }
-  int NextStage() override { return ++stage; }
-  uint8_t StageWeight(int index) const override { return stages.at(index).weight; }
-  void SetStageWeight(int index, uint8_t weight) override { stages.at(index).weight = weight; }
-  void SetAdditionalText(const std::string& text) override { texts.push_back(text); }
-  bool SetSubProgress(int8_t percent) override {
-    subProgress.push_back(percent);
-    return Check();
-  }
+  bool SetSubProgress(int8_t) override { return Check(); }
   bool CancelRequested() override { return Check(); }
-  void CheckJobChannel() override {}
 
  private:
   bool Check() {

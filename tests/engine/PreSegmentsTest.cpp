@@ -5,59 +5,52 @@
 namespace quorvane {
 namespace {
 
-struct Seg {
-  std::string text;
-  bool isProtected;
-  bool operator==(const Seg&) const = default;
-};
-
-std::vector<Seg> SplitToVector(std::string_view text,
-                               TProtection protection = TProtection::StrictPre) {
-  TStringListPreSegments segments;
-  segments.Split(text, protection);
-  std::vector<Seg> result;
-  for (int i = 0; i < segments.Count(); ++i) {
-    result.push_back({segments.Segment(i), segments.IsProtected(i)});
+// The text with each protected segment in brackets; the segments must cover it in order.
+std::string Marked(std::string_view text, TProtection protection) {
+  std::string marked;
+  size_t end = 0;
+  for (const TSegmentBounds& b : FindProtectedSegments(text, protection)) {
+    EXPECT_EQ(b.Begin, end) << text;
+    const std::string segment(text.substr(b.Begin, b.End - b.Begin));
+    marked += b.Protected ? "[" + segment + "]" : segment;
+    end = b.End;
   }
-  EXPECT_EQ(segments.Join(), text);
-  return result;
+  EXPECT_EQ(end, text.size()) << text;
+  return marked;
 }
 
-TEST(PreSegments, SplitsAtPreBlocks) {
-  using V = std::vector<Seg>;
-  EXPECT_EQ(SplitToVector(""), (V{{"", false}}));
-  EXPECT_EQ(SplitToVector("a<pre>x  y</PRE>b"),
-            (V{{"a", false}, {"<pre>x  y</PRE>", true}, {"b", false}}));
-  EXPECT_EQ(SplitToVector("<PRE>x</PRE>"), (V{{"<PRE>x</PRE>", true}}));
-  EXPECT_EQ(SplitToVector("<PRE class=x>a"), (V{{"<PRE class=x>a", false}}));
-  EXPECT_EQ(SplitToVector("a<PRE>b"), (V{{"a", false}, {"<PRE>b", true}}));
-  EXPECT_EQ(SplitToVector("<PRE>a<PRE>b</PRE>c</PRE>"),
-            (V{{"<PRE>a<PRE>b</PRE>", true}, {"c</PRE>", false}}));
-}
-
-TEST(PreSegments, ProtectsCodeTextAreasScriptsAndStylesWithTheirAttributes) {
-  using V = std::vector<Seg>;
-  const auto elements = [](std::string_view text) {
-    return SplitToVector(text, TProtection::Elements);
+TEST(PreSegments, ProtectExactlyWhatEachRuleNames) {
+  constexpr TProtection kStrict = TProtection::StrictPre;
+  constexpr TProtection kElements = TProtection::Elements;
+  const struct {
+    TProtection protection;
+    const char* text;
+    const char* marked;
+  } cases[] = {
+      // Only "<PRE>" itself, to the first "</PRE>" after it or to the end.
+      {kStrict, "", ""},
+      {kStrict, "a<pre>x  y</PRE>b", "a[<pre>x  y</PRE>]b"},
+      {kStrict, "<PRE class=x>a", "<PRE class=x>a"},
+      {kStrict, "a<PRE>b", "a[<PRE>b]"},
+      {kStrict, "<PRE>a<PRE>b</PRE>c</PRE>", "[<PRE>a<PRE>b</PRE>]c</PRE>"},
+      // The four elements with their attributes, in any letter case and tag white space; the
+      // closing tag names the same element, and nothing inside opens another one.
+      {kElements, "a<pre class=\"x\">  b  </pre >c", "a[<pre class=\"x\">  b  </pre >]c"},
+      {kElements, "<SCRIPT type=x>if (a)\n  b;</style></Script\t\r\n>c",
+       "[<SCRIPT type=x>if (a)\n  b;</style></Script\t\r\n>]c"},
+      {kElements, "<textarea><pre> x </pre></textarea><p>",
+       "[<textarea><pre> x </pre></textarea>]<p>"},
+      {kElements, "<Style/> a", "[<Style/> a]"},
+      {kElements, "<script>a</script\v>b", "[<script>a</script\v>b]"},
+      // Longer names, a vertical tab, or nothing after the name open nothing.
+      {kElements, "<prefix> a </prefix>", "<prefix> a </prefix>"},
+      {kElements, "<scripts> a", "<scripts> a"},
+      {kElements, "<pre\v> a", "<pre\v> a"},
+      {kElements, "a <pre", "a <pre"},
   };
-  EXPECT_EQ(elements("a<pre class=\"x\">  b  </pre >c"),
-            (V{{"a", false}, {"<pre class=\"x\">  b  </pre >", true}, {"c", false}}));
-  EXPECT_EQ(SplitToVector("<pre class=x>  b  </pre>", TProtection::StrictPre),
-            (V{{"<pre class=x>  b  </pre>", false}}));
-  // Any letter case and tag white space; the closing tag names the same element.
-  EXPECT_EQ(elements("<SCRIPT type=x>if (a)\n  b;</style></Script\t\r\n>c"),
-            (V{{"<SCRIPT type=x>if (a)\n  b;</style></Script\t\r\n>", true}, {"c", false}}));
-  // Nothing inside a protected element opens another one.
-  EXPECT_EQ(elements("<textarea><pre> x </pre></textarea><p>"),
-            (V{{"<textarea><pre> x </pre></textarea>", true}, {"<p>", false}}));
-  EXPECT_EQ(elements("<pre>a<pre>b</pre>c</pre>"),
-            (V{{"<pre>a<pre>b</pre>", true}, {"c</pre>", false}}));
-  EXPECT_EQ(elements("<Style/> a"), (V{{"<Style/> a", true}}));  // to the end of the text
-  // Longer names, a vertical tab, or nothing after the name open nothing.
-  for (const char* text : {"<prefix> a </prefix>", "<scripts> a", "<pre\v> a", "a <pre"}) {
-    EXPECT_EQ(elements(text), (V{{text, false}})) << text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(Marked(c.text, c.protection), c.marked) << c.text;
   }
-  EXPECT_EQ(elements("<script>a</script\v>b"), (V{{"<script>a</script\v>b", true}}));
 }
 
 }  // namespace

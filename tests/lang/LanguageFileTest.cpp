@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 
 #include "lang/LanguageFile.h"
 #include "platform/TestSupport.h"
@@ -46,43 +43,9 @@ TEST(LanguageValue, DecodesEscapesThenEntities) {
   // An escape may produce an entity, which is then decoded.
   EXPECT_EQ(DecodeLanguageValue("\\38ouml;"), "\xF6");
   EXPECT_EQ(DecodeLanguageValue("\\300|\\X:fff|\\o:777|\\D:65|\\q|end\\"),
-            "\x1E"
-            "0|\xFF"
-            "f|?7|A|\\q|end\\");
+            "\0360|\377f|?7|A|\\q|end\\");
   EXPECT_EQ(DecodeLanguageValue("\\\\n \\e \\a\\b\\f\\n\\r\\v"), "\\n \\ \a\b\f\n\r\v");
   EXPECT_EQ(DecodeLanguageValue("\\x:|\\T"), "\\x:|\\T");
-}
-
-TEST(LanguageKey, TextIdentifiersAreOneToEightHexDigits) {
-  EXPECT_EQ(ParseTextId("4560CF28"), 0x4560CF28u);
-  EXPECT_EQ(ParseTextId("ffffffff"), 0xFFFFFFFFu);
-  EXPECT_EQ(ParseTextId("a"), 0xAu);
-  for (const char* none : {"000000001", "", "12G4", "LANGUAGE"}) {
-    EXPECT_EQ(ParseTextId(none), std::nullopt) << none;
-  }
-}
-
-TEST(LanguageFile, FindsTheFirstValueOfAKeyWithoutRegardToCase) {
-  test::TTempDir dir;
-  const std::string file = dir.Write("Quorvane_xx.nls",
-                                     "# comment\r\nlanguage= Deutsch\r\nLANGUAGE=Zweite\r\nx=\r\n"
-                                     "COUNTRIES=DE,AT");
-  EXPECT_EQ(ReadLanguageValue(file, "LANGUAGE"), " Deutsch");
-  EXPECT_EQ(ReadLanguageValue(file, "Countries"), "DE,AT");  // last line without line end
-  EXPECT_EQ(FindLanguageValue(file, "X"), "");
-  EXPECT_EQ(FindLanguageValue(file, "COUNTRY"), std::nullopt);
-  EXPECT_EQ(ReadLanguageValue(dir.Path() + "missing.nls", "LANGUAGE"), "");
-}
-
-TEST(LanguageFile, ReportsWhyAFileCannotBeRead) {
-  test::TTempDir dir;
-  auto visitNothing = [](const std::string&, const std::string&) { return true; };
-  EXPECT_EQ(ForEachLanguageEntry("", visitNothing), ENOENT);
-  EXPECT_EQ(ForEachLanguageEntry(dir.Path() + "missing.nls", visitNothing), ENOENT);
-  // What is no regular file counts as missing; a FIFO is never opened, which would block.
-  EXPECT_EQ(ForEachLanguageEntry(dir.Path(), visitNothing), ENOENT);
-  ASSERT_EQ(mkfifo((dir.Path() + "fifo.nls").c_str(), 0600), 0);
-  EXPECT_EQ(ForEachLanguageEntry(dir.Path() + "fifo.nls", visitNothing), ENOENT);
 }
 
 TEST(LanguageFile, ReadsLongLinesAcrossReadBuffers) {

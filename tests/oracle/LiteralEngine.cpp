@@ -15,18 +15,20 @@ namespace quorvane::oracle {
 
 namespace {
 
-bool Ws(char c) {
-  return IsWhiteSpace(c);
+// Positions here are 0-based; otherwise each routine follows its description step by step.
+bool HoldsAt(const std::string& s, size_t p, const std::string& what, bool matchCase) {
+  if (p + what.size() > s.size())
+    return false;
+  for (size_t k = 0; k < what.size(); ++k) {
+    if (matchCase ? s[p + k] != what[k] : UpperChar(s[p + k]) != UpperChar(what[k]))
+      return false;
+  }
+  return true;
 }
 
-// Positions here are 0-based; otherwise each routine follows its description step by step.
 size_t FindLiteral(const std::string& s, const std::string& what, size_t from, bool matchCase) {
   for (size_t p = from; p + what.size() <= s.size(); ++p) {
-    bool ok = true;
-    for (size_t k = 0; k < what.size() && ok; ++k) {
-      ok = matchCase ? s[p + k] == what[k] : UpperChar(s[p + k]) == UpperChar(what[k]);
-    }
-    if (ok) {
+    if (HoldsAt(s, p, what, matchCase)) {
       return p;
     }
   }
@@ -66,7 +68,7 @@ uint32_t Trim(std::string& s, bool& changed, const std::string& search, bool bef
     ++count;
     if (before) {
       size_t j = p;
-      while (j > 0 && Ws(s[j - 1])) {
+      while (j > 0 && IsWhiteSpace(s[j - 1])) {
         --j;
       }
       if (j < p) {
@@ -78,7 +80,7 @@ uint32_t Trim(std::string& s, bool& changed, const std::string& search, bool bef
     p += len;
     if (!before) {
       size_t j = p;
-      while (j < s.size() && Ws(s[j])) {
+      while (j < s.size() && IsWhiteSpace(s[j])) {
         ++j;
       }
       if (j > p) {
@@ -96,11 +98,11 @@ uint32_t Trim(std::string& s, bool& changed, const std::string& search, bool bef
 }  // namespace
 
 bool LiteralCompactSegment(std::string& s, bool& changed, const TTagsCommaList& tags) {
-  while (!s.empty() && Ws(s[0])) {
+  while (!s.empty() && IsWhiteSpace(s[0])) {
     s.erase(0, 1);
     changed = true;
   }
-  while (!s.empty() && Ws(s.back())) {
+  while (!s.empty() && IsWhiteSpace(s.back())) {
     s.pop_back();
     changed = true;
   }
@@ -108,11 +110,11 @@ bool LiteralCompactSegment(std::string& s, bool& changed, const TTagsCommaList& 
   std::string buffer(s.size(), '\0');
   size_t k = 0;
   for (size_t i = 0; i < s.size(); ++k) {
-    if (Ws(s[i])) {
+    if (IsWhiteSpace(s[i])) {
       buffer[k] = s[i];
       bool lb = IsLineBreak(s[i]);
       ++i;
-      while (i < s.size() && Ws(s[i])) {
+      while (i < s.size() && IsWhiteSpace(s[i])) {
         if (!lb && IsLineBreak(s[i])) {
           buffer[k] = '\n';
           lb = true;
@@ -166,24 +168,6 @@ std::string EncodedName(const Expansion& e, const std::string& name) {
   return Win1252ToUtf8(converted) == name ? converted : name;
 }
 
-bool SameAsciiNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z')
-      x -= 32;
-    if (y >= 'a' && y <= 'z')
-      y -= 32;
-    if (x != y) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Returns 1 for a closing tag, 0 for an opening one, -1 for none.
 int IsDirectiveAt(const std::string& t, size_t q) {
   const size_t L = t.size();
@@ -205,7 +189,7 @@ int IsDirectiveAt(const std::string& t, size_t q) {
   const size_t r = n + 8;
   if (r + 1 >= L)
     return -1;
-  if (Ws(t[r]) || (t[r] == '>' && closing == 1))
+  if (IsWhiteSpace(t[r]) || (t[r] == '>' && closing == 1))
     return closing;
   return -1;
 }
@@ -221,7 +205,7 @@ int FindNext(const std::string& t, size_t& p) {
 }
 
 bool ParseAttr(const std::string& t, size_t& p, std::string& name, std::string& value) {
-  while (p < t.size() && Ws(t[p]))
+  while (p < t.size() && IsWhiteSpace(t[p]))
     ++p;
   if (p >= t.size())
     return false;
@@ -247,7 +231,7 @@ bool ParseAttr(const std::string& t, size_t& p, std::string& name, std::string& 
   if (p >= t.size())
     return false;
   value = t.substr(vs, p - 1 - vs);
-  while (p < t.size() && Ws(t[p]))
+  while (p < t.size() && IsWhiteSpace(t[p]))
     ++p;
   return true;
 }
@@ -257,7 +241,7 @@ using Attrs = std::vector<std::pair<std::string, std::string>>;
 bool ParseAttrs(const std::string& t, size_t& p, Attrs& attrs) {
   p += 11;
   while (p < t.size() && t[p] != '>') {
-    while (p < t.size() && Ws(t[p]))
+    while (p < t.size() && IsWhiteSpace(t[p]))
       ++p;
     if (p >= t.size())
       return false;
@@ -389,16 +373,6 @@ bool Process(Expansion& e, std::string& t, size_t p, int depth) {
   return false;
 }
 
-bool UpperAt(const std::string& t, size_t p, const std::string& upper) {
-  if (p + upper.size() > t.size())
-    return false;
-  for (size_t k = 0; k < upper.size(); ++k) {
-    if (UpperChar(t[p + k]) != upper[k])
-      return false;
-  }
-  return true;
-}
-
 bool TagSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -418,14 +392,14 @@ bool NextProtected(const std::string& t, size_t from, TProtection protection, si
   for (size_t b = from; b < t.size(); ++b) {
     for (const std::string name : {"PRE", "TEXTAREA", "SCRIPT", "STYLE"}) {
       const size_t after = b + 1 + name.size();
-      if (t[b] != '<' || !UpperAt(t, b + 1, name) || after >= t.size())
+      if (t[b] != '<' || !HoldsAt(t, b + 1, name, false) || after >= t.size())
         continue;
       if (t[after] != '>' && t[after] != '/' && !TagSpace(t[after]))
         continue;
       begin = b;
       end = t.size();
       for (size_t c = after; c + 1 < t.size(); ++c) {
-        if (t[c] == '<' && t[c + 1] == '/' && UpperAt(t, c + 2, name)) {
+        if (t[c] == '<' && t[c + 1] == '/' && HoldsAt(t, c + 2, name, false)) {
           size_t d = c + 2 + name.size();
           while (d < t.size() && TagSpace(t[d]))
             ++d;

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <functional>
 #include <set>
+#include <string>
 
+#include "platform/Files.h"
 #include "platform/SystemCalls.h"
 
 namespace quorvane::test {
@@ -117,5 +124,27 @@ class TFaultyCalls : public TSystemCalls {
   bool harmlessClose_ = false;
   std::set<int> written_;
 };
+
+// Reads `file` and writes `content` over it in a child process that the system-call seam kills
+// at the Nth call of `kind`, as SIGKILL or a power cut would. Returns true when the child was
+// killed, false when the write ran through first.
+inline bool KilledWrite(const std::string& file, const std::string& content,
+                        TFaultyCalls::TKind kind, int killAt, bool noUnnamedFiles = false) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TReadFile read;
+    std::string old;
+    ReadWholeFile(file, old, read);
+    TFaultyCalls calls(kind, killAt);
+    calls.NoUnnamedFiles = noUnnamedFiles;
+    calls.Action = [] { ::raise(SIGKILL); };
+    const TSystemCallsOverride use(calls);
+    ::_exit(WriteReadFile(read, content) == TFileError::None ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+  return WIFSIGNALED(status);
+}
 
 }  // namespace quorvane::test

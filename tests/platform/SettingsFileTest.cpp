@@ -1,8 +1,6 @@
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <climits>
-#include <set>
 
 #include "TestSupport.h"
 #include "platform/SettingsFile.h"
@@ -30,17 +28,13 @@ class SettingsFileTest : public testing::Test {
   test::TScopedEnvironment environment_;
 };
 
-TEST_F(SettingsFileTest, StoreKeysMapToAFilePerApplicationAndGroups) {
-  EXPECT_EQ(TSettingsFile::GroupForKey("\\Software\\Brennik\\Quorvane\\1\\7"), "1/7");
+// Stored keys as earlier versions spelled them, and the folder without a usable XDG_CONFIG_HOME.
+TEST_F(SettingsFileTest, StoreKeysInAnySpellingMapToGroupsAndTheFolderFallsBackToHome) {
   EXPECT_EQ(TSettingsFile::GroupForKey("Software/Brennik/Quorvane/1/7/History Files\\"),
             "1/7/History Files");
   EXPECT_EQ(TSettingsFile::GroupForKey("\\software\\BRENNIK\\Quorvane\\1\\7\\Font"), "1/7/Font");
   EXPECT_EQ(TSettingsFile::GroupForKey("\\Software\\Brennik\\Quorvane"), "");
   EXPECT_EQ(TSettingsFile::GroupForKey("\\Software\\Other\\x"), "Software/Other/x");
-  EXPECT_EQ(TSettingsFile::FileForKey("\\Software\\Brennik\\Quorvane\\1\\7"), ProgramFile());
-  EXPECT_EQ(TSettingsFile::FileForKey("\\Software\\Brennik\\Tool\\2"), VendorDir() + "/Tool.conf");
-  EXPECT_EQ(TSettingsFile::FileForKey("\\Software\\Other\\x"), "");
-  EXPECT_EQ(TSettingsFile().FilePath(), ProgramFile());
 
   environment_.Set("HOME", dir_ / "home");
   for (const std::optional<std::string>& unusable : {std::optional<std::string>(), {"relative"}}) {
@@ -50,25 +44,14 @@ TEST_F(SettingsFileTest, StoreKeysMapToAFilePerApplicationAndGroups) {
 }
 
 TEST_F(SettingsFileTest, StringsAndIntegersComeBackExactly) {
-  std::string allBytes;
+  std::vector<std::string> strings = {
+      "  blanks around  ", "@ByteArray(x)",       "@Variant(y)", "/home/j\303\266rg/a.htm",
+      "Schlie\337en",      "\357\273\277bom",     "%41%",        "",
+      "[1]\nkey=value",    "a,b;c=d\"e\\f\ng\r\n"};
+  strings.emplace_back(256, '\0');
   for (int c = 0; c < 256; ++c) {
-    allBytes += static_cast<char>(c);
+    strings.back()[c] = static_cast<char>(c);  // every byte value
   }
-  const std::vector<std::string> strings = {
-      allBytes,
-      "a,b;c=d\"e\\f\ng\r\n",
-      "  blanks around  ",
-      "@ByteArray(x)",
-      "@Variant(y)",
-      "/home/j\xC3\xB6rg/a.htm",
-      "Schlie\xDF"
-      "en",
-      "",
-      "\xEF\xBB\xBF"
-      "bom",
-      "[1]\nkey=value",
-      "%41%",
-  };
   const std::vector<int32_t> integers = {INT32_MIN, -1, 0, 1000, INT32_MAX};
   {
     TSettingsFile settings;
@@ -91,28 +74,6 @@ TEST_F(SettingsFileTest, StringsAndIntegersComeBackExactly) {
   EXPECT_EQ(settings.ReadString("1/7", "Missing"), std::nullopt);
 }
 
-TEST_F(SettingsFileTest, AValueThatIsNoIntegerCountsAsAbsentWithOneWarning) {
-  TSettingsFile settings;
-  const std::vector<std::string> bad = {"abc", "99999999999", "12x", "", "1.5"};
-  for (size_t i = 0; i < bad.size(); ++i) {
-    settings.WriteString("1/7", Numbered("V", i), bad[i]);
-  }
-  settings.WriteString("1/7", "Padded", " 42 ");
-  for (size_t i = 0; i < bad.size(); ++i) {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(settings.ReadInteger("1/7", Numbered("V", i)), std::nullopt);
-    const std::string warning = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
-    EXPECT_NE(warning.find(ProgramFile()), std::string::npos) << warning;
-    EXPECT_NE(warning.find("[1/7]"), std::string::npos) << warning;
-    EXPECT_NE(warning.find(Numbered("V", i)), std::string::npos) << warning;
-  }
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(settings.ReadInteger("1/7", "Padded"), 42);
-  EXPECT_EQ(settings.ReadInteger("1/7", "Missing"), std::nullopt);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
-
 TEST_F(SettingsFileTest, KeysValuesAndTheirNamesakes) {
   TSettingsFile settings;
   settings.WriteString("1/7/History Files", "Default", "8");
@@ -122,9 +83,6 @@ TEST_F(SettingsFileTest, KeysValuesAndTheirNamesakes) {
   EXPECT_TRUE(settings.KeyExists("1/7/History Files"));
   EXPECT_FALSE(settings.KeyExists("1/7/Font"));
   EXPECT_TRUE(settings.ValueExists("1/7/History Files", "Default"));
-  const auto names = settings.ValueNames("1/7/History Files");
-  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
-            (std::set<std::string>{"0", "1", "Default"}));
 
   // A value and a subkey of the same name are two things.
   settings.WriteString("1/7", "Font", "value");
@@ -142,7 +100,9 @@ TEST_F(SettingsFileTest, KeysValuesAndTheirNamesakes) {
   EXPECT_FALSE(settings.ValueExists("1/7/History Files", "0"));
 }
 
-TEST_F(SettingsFileTest, ADamagedFileGivesDefaultsAndAWarningAndCanBeWrittenAgain) {
+// A value that is no integer counts as absent with one warning that names it; a file that is
+// damaged gives defaults and one warning, and can be written again.
+TEST_F(SettingsFileTest, BadValuesAndADamagedFileGiveDefaultsWithAWarning) {
   std::filesystem::create_directories(VendorDir());
   using namespace std::string_literals;
   WriteBytes(ProgramFile(),
@@ -152,15 +112,27 @@ TEST_F(SettingsFileTest, ADamagedFileGivesDefaultsAndAWarningAndCanBeWrittenAgai
     TSettingsFile settings;
     const std::string warning = testing::internal::GetCapturedStderr();
     EXPECT_NE(warning.find(ProgramFile() + ": cannot be read"), std::string::npos) << warning;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(settings.ReadInteger("1/7", "Waittime"), std::nullopt);
-    EXPECT_EQ(settings.ReadString("1/7", "BreakTags"), std::nullopt);
-    testing::internal::GetCapturedStderr();
+    const std::vector<std::string> bad = {"abc", "99999999999", "12x", "", "1.5"};
+    for (size_t i = 0; i < bad.size(); ++i) {
+      settings.WriteString("1/7", Numbered("V", i), bad[i]);
+      testing::internal::CaptureStderr();
+      EXPECT_EQ(settings.ReadInteger("1/7", Numbered("V", i)), std::nullopt);
+      const std::string warning = testing::internal::GetCapturedStderr();
+      EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1) << warning;
+      for (const std::string& named : {ProgramFile(), std::string("[1/7]"), Numbered("V", i)}) {
+        EXPECT_NE(warning.find(named), std::string::npos) << warning;
+      }
+    }
+    settings.WriteString("1/7", "Padded", " 42 ");
     settings.WriteInteger("1/7", "Waittime", 500);
     EXPECT_TRUE(settings.Sync());
   }
   testing::internal::CaptureStderr();
-  EXPECT_EQ(TSettingsFile().ReadInteger("1/7", "Waittime"), 500);
+  const TSettingsFile settings;
+  EXPECT_EQ(settings.ReadInteger("1/7", "Waittime"), 500);
+  EXPECT_EQ(settings.ReadInteger("1/7", "Padded"), 42);
+  EXPECT_EQ(settings.ReadInteger("1/7", "Missing"), std::nullopt);
+  EXPECT_EQ(settings.ReadString("1/7", "BreakTags"), std::nullopt);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
@@ -210,9 +182,6 @@ TEST_F(SettingsFileTest, SyncReportsAFileThatCannotBeWritten) {
       testing::internal::GetCapturedStderr();
     }
   });
-  if (result == test::kCannotDropPrivileges) {
-    GTEST_SKIP() << "cannot drop root privileges";
-  }
   EXPECT_EQ(result, 0);
 }
 

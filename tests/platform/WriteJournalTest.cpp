@@ -1,7 +1,5 @@
 #include "platform/WriteJournal.h"
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +15,7 @@ namespace {
 
 using test::EntryNames;
 using test::JournalNames;
+using test::KilledWrite;
 using test::ReadBytes;
 using test::TFaultyCalls;
 using test::TTempDir;
@@ -24,26 +23,6 @@ using test::WriteBytes;
 
 constexpr const char* kOld = "old content of the page";
 constexpr const char* kNew = "the new content, a little longer";
-
-// Reads `file` and writes it anew in a child process that the system-call seam kills at the
-// given call. Returns true when the child was killed, false when the write ran through first.
-bool KilledWrite(const std::string& file, TFaultyCalls::TKind kind, int killAt, bool named) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    TReadFile read;
-    std::string content;
-    ReadWholeFile(file, content, read);
-    TFaultyCalls calls(kind, killAt);
-    calls.NoUnnamedFiles = named;
-    calls.Action = [] { ::raise(SIGKILL); };
-    const TSystemCallsOverride use(calls);
-    ::_exit(WriteReadFile(read, kNew) == TFileError::None ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
-  return WIFSIGNALED(status);
-}
 
 // A writer killed at each system call of its write in turn (every call, N = 1, 2, ... until
 // the write runs through) leaves the file old or new once the next run has put back what a
@@ -70,7 +49,7 @@ TEST(WriteJournal, AWriteKilledAtAnyCallLeavesOldOrNewAndTheNextRunRestoresIt) {
       if (variant.HardLinked) {
         ASSERT_EQ(::link(file.c_str(), (dir / "link.htm").c_str()), 0);
       }
-      if (!KilledWrite(file, TFaultyCalls::TKind::Any, killAt, variant.Named)) {
+      if (!KilledWrite(file, kNew, TFaultyCalls::TKind::Any, killAt, variant.Named)) {
         EXPECT_EQ(ReadBytes(file), kNew);
         break;
       }
@@ -112,7 +91,7 @@ TEST(WriteJournal, OnlyTheUsersOwnJournalIsPutBackAndItBlocksAnotherWrite) {
   WriteBytes(file, kOld);
   ASSERT_EQ(::link(file.c_str(), (dir / "link.htm").c_str()), 0);
   // Killed at its third write: the journal's two are done, the file's own has not begun.
-  ASSERT_TRUE(KilledWrite(file, TFaultyCalls::TKind::Write, 3, false));
+  ASSERT_TRUE(KilledWrite(file, kNew, TFaultyCalls::TKind::Write, 3));
   const std::vector<std::string> journals = JournalNames();
   ASSERT_EQ(journals.size(), 1u);
   const std::string journal =

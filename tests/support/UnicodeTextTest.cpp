@@ -65,9 +65,7 @@ TEST(UnicodeText, TheFourByteLittleEndianMarkIsUtf32OnlyWhenThePageDecodesSo) {
   EXPECT_EQ(MarkedUnicodeForm(utf16), TUnicodeForm::Utf16Le);
   EXPECT_EQ(DecodeUnicode(utf16, TUnicodeForm::Utf16Le), std::string("\0ab", 3));
   EXPECT_EQ(MarkedUnicodeForm(Hex("FF FE  00 00  61 00")), TUnicodeForm::Utf16Le);
-}
-
-TEST(UnicodeText, OnlyTheFourMarksNameAForm) {
+  // Only the four marks name a form.
   for (const char* hex : {"", "3C 68 74", "EF BB BF 3C", "FF", "FE", "00 00 FE", "FF FF 00 00"}) {
     EXPECT_EQ(MarkedUnicodeForm(Hex(hex)), TUnicodeForm::None) << hex;
   }
