@@ -179,27 +179,33 @@ TEST_F(EditorSession, AFileThatCannotBeReadLeavesTheDocumentAsItWas) {
   EXPECT_EQ(messages.Errors.size(), 2u);
 }
 
-// The order and the limit are the history list's; here what the session adds to it.
-TEST_F(EditorSession, RecentlyUsedFilesComeBackAfterARestartAndReopenOnlyWhenNeeded) {
+TEST_F(EditorSession, RecentlyUsedFilesKeepTheirOrderAndLimitAcrossARestart) {
   std::vector<std::string> files;
-  for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
-    files.push_back(dir.Write(name, "x"));
+  for (int i = 0; i < 10; ++i) {
+    files.push_back(dir.Write("f" + std::to_string(i) + ".htm", "x"));
     ASSERT_TRUE(session->LoadFile(files.back()));
   }
-  view.FileNames = {files[0]};
+  const auto history = [this] { return session->Settings().History.Items(); };
+  ASSERT_EQ(history().size(), 8u);
+  EXPECT_EQ(history()[0], files[9]);
+  EXPECT_EQ(history()[7], files[2]);
+  // Opening the third entry moves it to the front; the list stays newest first.
+  view.FileNames = {files[7]};
   ASSERT_TRUE(session->Open());
-  const std::vector<std::string> before = session->Settings().History.Items();
-  EXPECT_EQ(before, (std::vector<std::string>{files[0], files[2], files[1]}));
+  EXPECT_EQ(history()[0], files[7]);
+  EXPECT_EQ(history()[1], files[9]);
+  EXPECT_EQ(history()[2], files[8]);
+  const std::vector<std::string> before = history();
   Restart();
-  EXPECT_EQ(session->Settings().History.Items(), before);
+  EXPECT_EQ(history(), before);
 
   // The file that is loaded and not modified is not loaded again; a modified one asks first.
-  ASSERT_TRUE(session->LoadFile(files[2]));
-  EXPECT_FALSE(session->OpenRecent(files[2]));
+  ASSERT_TRUE(session->LoadFile(files[7]));
+  EXPECT_FALSE(session->OpenRecent(files[7]));
   EXPECT_TRUE(messages.Questions.empty());
   Type("typed");
   messages.Answers = {A::No};
-  EXPECT_TRUE(session->OpenRecent(files[2]));
+  EXPECT_TRUE(session->OpenRecent(files[7]));
   EXPECT_EQ(messages.Questions.size(), 1u);
   EXPECT_EQ(view.Bytes, "x");
 }

@@ -8,8 +8,20 @@ namespace {
 
 using TPlan = std::vector<TTextRange>;
 
-// Finding and case are the pattern's and the find dialog's tests; here only what Replace All
-// plans.
+// Finding itself is the pattern's; here only what the search adds to it.
+TEST(TextSearch, FindsWithTheChosenCaseAndTakesASelectionAsAMatchOnlyWhenExact) {
+  const auto search = TTextSearch::Compile("<td*>", false);
+  ASSERT_TRUE(search);
+  EXPECT_EQ(search->FindNext("<TD a> <td b>", 1), (TTextRange{7, 6}));
+  EXPECT_EQ(search->FindPrevious("<TD a> <td b>", 7), (TTextRange{0, 6}));
+  EXPECT_FALSE(TTextSearch::Compile("<td*>", true)->FindNext("<TD a>", 0));
+  EXPECT_FALSE(TTextSearch::Compile("[abc", false));
+  EXPECT_TRUE(search->IsMatch("x<td a>", {1, 6}));
+  EXPECT_FALSE(search->IsMatch("x<td a>", {1, 4}));
+  EXPECT_FALSE(search->IsMatch("x<td a>", {0, 7}));
+  EXPECT_FALSE(TTextSearch::Compile("*", false)->IsMatch("ab", {0, 0}));
+}
+
 TEST(TextSearch, ReplaceAllPlansOnTheOriginalTextAndAlwaysEnds) {
   // The replacement "ba" of "a" is never searched again: three replacements, not endless.
   EXPECT_EQ(TTextSearch::Compile("a", false)->PlanReplaceAll("aaa", 0),

@@ -26,7 +26,7 @@ class LanguageDialog : public ::testing::Test {
     dir_.Write("STATE_DE.nls", "COUNTRY=Deutschland\n");
     dir_.Write("STATE_AT.nls", "COUNTRY=\xD6sterreich\n");
     dir_.Write("STATE_GB.nls", "COUNTRY=United Kingdom\n");
-    dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=DE,AT\n");
+    dir_.Write("Quorvane_de.nls", "LANGUAGE=Deutsch\nCOUNTRIES=de,AT\n");
     dir_.Write("Quorvane_en.nls", "LANGUAGE=English\nCOUNTRIES=GB\n");
   }
 
@@ -82,13 +82,14 @@ TEST_F(LanguageDialog, OffersEveryCountryOfEachLanguageSortedAndSelectsTheCurren
   }));
   EXPECT_EQ(language_, dir_ / "Quorvane_de.nls");
 
+  // A country code in any case names its file in capitals.
   EXPECT_TRUE(Choose([](TLanguageDialog& dialog) {
-    dialog.ListBox1->setCurrentRow(2);
+    dialog.ListBox1->setCurrentRow(0);
     dialog.ListBox1DblClick();
     return dialog.result();
   }));
-  EXPECT_EQ(country_, dir_ / "STATE_GB.nls");
-  EXPECT_EQ(language_, dir_ / "Quorvane_en.nls");
+  EXPECT_EQ(country_, dir_ / "STATE_DE.nls");
+  EXPECT_EQ(language_, dir_ / "Quorvane_de.nls");
 }
 
 TEST_F(LanguageDialog, AnotherDirectoryListsItsChoicesAndOneWithoutLanguagesOnlyNone) {
