@@ -16,6 +16,7 @@
 #include <functional>
 #include <thread>
 
+#include "batch/BatchTestSupport.h"
 #include "batch/Document.h"
 #include "batch/UiText.h"
 #include "platform/TestSupport.h"
@@ -172,29 +173,28 @@ TEST_F(ProgressWindow, ABatchFileEndsWhenTheFinishedWindowIsClosed) {
   EXPECT_TRUE(form().isVisible()) << "the batch keeps the window for its next file";
 }
 
-// The batch with a display, as a process on two files of a temporary directory.
+// The batch with a display, as a process on two pages of a temporary directory.
 class WindowBatch : public ::testing::Test {
  protected:
   void Start(int waitTime) {
-    dir_.Write("a.htm", "<p>  one   two  </p>\r\n");
-    dir_.Write("b.htm", "<p>  three  </p>");
+    dir_.Write("a.htm", test::kPage);
+    dir_.Write("b.htm", test::kPage);
     dir_.Write("config/Brennik/Quorvane.conf",
                "[1]\n7\\Waittime=" + std::to_string(waitTime) + "\n");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = test::ProgramEnvironment(dir_.Path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("QUORVANE_UI", "gui");
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir_ / "config"));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir_.Path()));
+    env.insert("XDG_RUNTIME_DIR", test::Q(dir_.Path()));
     process_.setProcessEnvironment(env);
-    process_.setWorkingDirectory(QString::fromStdString(dir_.Path()));
+    process_.setWorkingDirectory(test::Q(dir_.Path()));
     clock_.start();
     process_.start(QUORVANE_BINARY, {"*.htm"});
     ASSERT_TRUE(process_.waitForStarted());
   }
-  // How many of the two files are compressed.
+  // How many of the two pages are compressed.
   int Compressed() const {
-    return (test::ReadBytes(dir_ / "a.htm") == "<p>one two</p>") +
-           (test::ReadBytes(dir_ / "b.htm") == "<p>three</p>");
+    return (test::ReadBytes(dir_ / "a.htm") == test::kCompressed) +
+           (test::ReadBytes(dir_ / "b.htm") == test::kCompressed);
   }
 
   test::TTempDir dir_;
