@@ -11,8 +11,6 @@
 #include "batch/UiText.h"
 #include "lang/Language.h"
 #include "platform/TestSupport.h"
-#include "support/TextIds.h"
-#include "support/Win1252.h"
 #include "ui/DirectoryDialog.h"
 
 namespace quorvane {
