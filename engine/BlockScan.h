@@ -240,6 +240,20 @@ inline bool HasAvx2() {
 }
 #endif
 
+// Where a search for `first` with `last` `distance` bytes on may start looking at blocks from
+// `from` on: the blocks before it hold no such pair.
+inline size_t SkipToPairs(const char* data, size_t from, size_t size, char first, char last,
+                          size_t distance) {
+#if QUORVANE_AVX2_SCAN
+  if (HasAvx2()) {
+    return SkipBlocksWithoutPairs(data, from, size, first, last, distance);
+  }
+#else
+  (void)data, (void)size, (void)first, (void)last, (void)distance;
+#endif
+  return from;
+}
+
 // The first position at or after `from` where `needle` (two bytes or more, its first and last
 // not zero) stands in `text`; npos when there is none.
 inline size_t Find(std::string_view text, std::string_view needle, size_t from) {
@@ -250,11 +264,7 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   const char* const data = text.data();
   const char* const end = data + text.size();
   const size_t last = text.size() - m;  // the last position where the needle fits
-#if QUORVANE_AVX2_SCAN
-  if (HasAvx2()) {
-    from = SkipBlocksWithoutPairs(data, from, text.size(), needle.front(), needle.back(), m - 1);
-  }
-#endif
+  from = SkipToPairs(data, from, text.size(), needle.front(), needle.back(), m - 1);
   for (size_t base = from; base <= last; base += kBlockSize) {
     uint64_t candidates = PairsAt(data + base, end, needle.front(), needle.back(), m - 1);
     for (; candidates != 0; candidates &= candidates - 1) {

@@ -67,24 +67,66 @@ bool CompactSegments(std::string& text, const TPreparedTags& tags, TProtection p
 
 }  // namespace
 
+namespace {
+
+// The " />" endings of a text in order. The candidates of the block last looked at are kept, so
+// that a text full of endings is looked at once; the text must stay as it is from the position
+// asked for on.
+class TEndingFinder {
+ public:
+  explicit TEndingFinder(std::string_view text) : text_(text) {}
+
+  // The first ending at or after `from`; the text's size when there is none.
+  size_t Next(size_t from) {
+    const size_t size = text_.size();
+    while (true) {
+      if (from - base_ < scan::kBlockSize) {
+        for (uint64_t rest = candidates_ & (~uint64_t{0} << (from - base_)); rest != 0;
+             rest &= rest - 1) {
+          const size_t at = base_ + scan::LowestBit(rest);
+          if (text_[at + 1] == '/') {
+            return at;
+          }
+        }
+        from = base_ + scan::kBlockSize;
+      }
+      if (from >= size || size - from < 3) {
+        return size;
+      }
+      base_ = scan::SkipToPairs(text_.data(), from, size, ' ', '>', 2);
+      candidates_ = scan::PairsAt(text_.data() + base_, text_.data() + size, ' ', '>', 2);
+      from = base_;
+    }
+  }
+
+ private:
+  std::string_view text_;
+  size_t base_ = 0 - scan::kBlockSize;  // no block yet
+  uint64_t candidates_ = 0;             // " ?>" places of the block at base_
+};
+
+}  // namespace
+
 bool ShortenTagEndings(std::string& text, IProgress& progress) {
-  constexpr std::string_view kEnding = " />";
-  size_t at = scan::Find(text, kEnding, 0);
+  constexpr size_t kEndingSize = 3;  // " />"
+  const size_t size = text.size();
+  TEndingFinder endings(text);
+  size_t at = endings.Next(0);
   size_t w = 0;
   size_t in = 0;
   bool stopped = false;
-  const bool any = at != std::string::npos;
-  while (at != std::string::npos) {
-    w = scan::MoveDown(text.data(), w, in, at - in, text.size());
+  const bool any = at < size;
+  while (at < size) {
+    w = scan::MoveDown(text.data(), w, in, at - in, size);
     text[w++] = '>';
-    in = at + kEnding.size();
+    in = at + kEndingSize;
     if (progress.CancelRequested()) {
       stopped = true;
       break;
     }
-    at = scan::Find(text, kEnding, in);
+    at = endings.Next(in);
   }
-  w = scan::MoveDown(text.data(), w, in, text.size() - in, text.size());
+  w = scan::MoveDown(text.data(), w, in, size - in, size);
   text.resize(w);
   return any && !stopped;
 }
