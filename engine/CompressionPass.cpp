@@ -1,6 +1,7 @@
 #include "engine/CompressionPass.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string_view>
 #include <vector>
@@ -105,59 +106,110 @@ class TEndingFinder {
   uint64_t candidates_ = 0;             // " ?>" places of the block at base_
 };
 
+// " />" endings become ">" and marked blocks go in one move of the text. The blocks are those
+// of the text as the endings leave it: every "<!--DEL" stands there as it stands here, and a
+// "DEL-->" there is one here or a "DEL--" before an ending that is shortened. From a block's
+// opening on, the text is written out as if it stayed, so that its close need not be known
+// ahead; when the close turns up, the output goes back to where the block began.
+class TEndingsAndBlocks {
+ public:
+  // Without `progress` no ending is shortened; without `blocks` no block is deleted.
+  TEndingsAndBlocks(std::string& text, IProgress* progress, bool blocks, bool lineBreaksPending)
+      : text_(text),
+        buffer_(text.data()),
+        size_(text.size()),
+        progress_(progress),
+        lineBreaksPending_(lineBreaksPending),
+        endings_(text),
+        open_(blocks ? scan::Find(text_, kOpen, 0) : kNone) {}
+
+  // Whether an ending was shortened with no cancel request, or a block deleted.
+  bool Run() {
+    size_t ending = progress_ != nullptr ? endings_.Next(0) : size_;
+    while (true) {
+      if (!pending_ && open_ < ending) {
+        BeginBlock();
+      } else if (pending_ && plainClose_ < ending) {
+        EndBlock(plainClose_ + kClose.size());
+      } else if (ending < size_) {
+        // Read before the move below, which may write over the bytes before the ending.
+        const bool closes = pending_ &&
+                            ending >= std::max(in_, open_ + kOpen.size()) + kCloseHead.size() &&
+                            std::memcmp(buffer_ + ending - kCloseHead.size(), kCloseHead.data(),
+                                        kCloseHead.size()) == 0;
+        out_ = scan::MoveDown(buffer_, out_, in_, ending - in_, size_);
+        buffer_[out_++] = '>';
+        in_ = ending + kEndingSize;
+        shortened_ = true;
+        const bool cancel = progress_->CancelRequested();
+        if (closes) {
+          EndBlock(in_);
+        }
+        stopped_ = stopped_ || cancel;
+        ending = cancel ? size_ : endings_.Next(in_);
+      } else {
+        break;
+      }
+    }
+    out_ = scan::MoveDown(buffer_, out_, in_, size_ - in_, size_);
+    text_.resize(out_);
+    return (shortened_ && !stopped_) || deleted_;
+  }
+
+ private:
+  static constexpr size_t kEndingSize = 3;  // " />"
+  static constexpr std::string_view kOpen = "<!--DEL";
+  static constexpr std::string_view kClose = "DEL-->";
+  static constexpr std::string_view kCloseHead = "DEL--";  // a close with an ending after it
+  static constexpr size_t kNone = std::string::npos;
+
+  void BeginBlock() {
+    out_ = scan::MoveDown(buffer_, out_, in_, open_ - in_, size_);
+    in_ = open_;
+    openOut_ = out_;
+    pending_ = true;
+    plainClose_ = scan::Find(text_, kClose, open_ + kOpen.size());
+  }
+  // The pending block ends before `end`: the output goes back to where it began.
+  void EndBlock(size_t end) {
+    out_ = openOut_;
+    // Carriage returns right before the block each stand alone; as line feeds already they
+    // cannot pair with a line feed after it.
+    for (size_t k = out_; lineBreaksPending_ && k > 0 && buffer_[k - 1] == '\r'; --k) {
+      buffer_[k - 1] = '\n';
+    }
+    in_ = end;
+    pending_ = false;
+    deleted_ = true;
+    open_ = scan::Find(text_, kOpen, in_);
+  }
+
+  std::string& text_;
+  char* const buffer_;
+  const size_t size_;
+  IProgress* const progress_;
+  const bool lineBreaksPending_;
+  TEndingFinder endings_;
+  // The input from `in_` on is as it was; the output ends at `out_`.
+  size_t in_ = 0;
+  size_t out_ = 0;
+  size_t open_;                // the next block's opening, or the pending block's
+  bool pending_ = false;       // a block has begun and its close has not turned up yet
+  size_t openOut_ = 0;         // where the pending block begins in the output
+  size_t plainClose_ = kNone;  // the first "DEL-->" that can close the pending block
+  bool shortened_ = false;
+  bool stopped_ = false;
+  bool deleted_ = false;
+};
+
 }  // namespace
 
 bool ShortenTagEndings(std::string& text, IProgress& progress) {
-  constexpr size_t kEndingSize = 3;  // " />"
-  const size_t size = text.size();
-  TEndingFinder endings(text);
-  size_t at = endings.Next(0);
-  size_t w = 0;
-  size_t in = 0;
-  bool stopped = false;
-  const bool any = at < size;
-  while (at < size) {
-    w = scan::MoveDown(text.data(), w, in, at - in, size);
-    text[w++] = '>';
-    in = at + kEndingSize;
-    if (progress.CancelRequested()) {
-      stopped = true;
-      break;
-    }
-    at = endings.Next(in);
-  }
-  w = scan::MoveDown(text.data(), w, in, size - in, size);
-  text.resize(w);
-  return any && !stopped;
+  return TEndingsAndBlocks(text, &progress, false, false).Run();
 }
 
 bool DeleteMarkedBlocks(std::string& text, bool lineBreaksPending) {
-  constexpr std::string_view kOpen = "<!--DEL";
-  constexpr std::string_view kClose = "DEL-->";
-  size_t w = 0;
-  size_t in = 0;
-  bool deleted = false;
-  while (true) {
-    const size_t open = scan::Find(text, kOpen, in);
-    if (open == std::string::npos) {
-      break;
-    }
-    const size_t close = scan::Find(text, kClose, open + kOpen.size());
-    if (close == std::string::npos) {
-      break;  // no later block can be closed either
-    }
-    w = scan::MoveDown(text.data(), w, in, open - in, text.size());
-    // Carriage returns right before the block each stand alone; as line feeds already they
-    // cannot pair with a line feed after it.
-    for (size_t k = w; lineBreaksPending && k > 0 && text[k - 1] == '\r'; --k) {
-      text[k - 1] = '\n';
-    }
-    in = close + kClose.size();
-    deleted = true;
-  }
-  w = scan::MoveDown(text.data(), w, in, text.size() - in, text.size());
-  text.resize(w);
-  return deleted;
+  return TEndingsAndBlocks(text, nullptr, true, lineBreaksPending).Run();
 }
 
 TStopReason CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
@@ -197,13 +249,12 @@ TStopReason CompressText(std::string& text, const std::string& fileName, const T
       !work.empty() &&
       !progress.SetSubProgress(static_cast<int8_t>(RoundHalfEven(100.0 / work.size())));
 
+  // The endings and the marked blocks go in one move of the text.
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageTagEndings));
-  modified = ShortenTagEndings(work, progress) || modified;
-
+  modified = TEndingsAndBlocks(work, &progress, true, lineBreaks).Run() || modified;
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageMarkedBlocks));
-  modified = DeleteMarkedBlocks(work, lineBreaks) || modified;
 
   progress.NextStage();
   if (CompactSegments(work, tags, protection, lineBreaks, lastStage, modified, services)) {

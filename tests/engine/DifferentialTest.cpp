@@ -114,8 +114,9 @@ class TDocumentGenerator {
         return pre[Pick(pre.size())];
       }
       case 10: {
-        static const std::vector<std::string> marks = {"<!--DEL", "DEL-->", "<!--del",
-                                                       "<!--",    "-->",    "<!DOCTYPE html>"};
+        // "DEL--" before a " />" closes a block once the ending is shortened.
+        static const std::vector<std::string> marks = {
+            "<!--DEL", "DEL-->", "<!--del", "<!--", "-->", "DEL--", "<!DOCTYPE html>"};
         return marks[Pick(marks.size())];
       }
       case 11: {
@@ -222,7 +223,7 @@ const std::vector<std::string>& BoundaryPieces() {
       // white space and line breaks
       "  ", " \r\n\t ", "\r", "\r\n",
       // tag endings and marked blocks
-      " />", "<br />", "<!--DEL", "DEL-->", "<!--DEL x DEL-->",
+      " />", "<br />", "<!--DEL", "DEL-->", "<!--DEL x DEL-->", "<!--DEL x DEL-- />",
       // listed and closing tags
       "<p> a </p>", "</td> ", " <TD>", "\f<!DOCTYPE html>\v",
       // protected elements
