@@ -113,19 +113,21 @@ class TEndingFinder {
 // ahead; when the close turns up, the output goes back to where the block began.
 class TEndingsAndBlocks {
  public:
-  // Without `progress` no ending is shortened; without `blocks` no block is deleted.
-  TEndingsAndBlocks(std::string& text, IProgress* progress, bool blocks, bool lineBreaksPending)
+  // With `lineBreaksPending` the line breaks are still to be turned: carriage returns right
+  // before a block become line feeds, so that none pairs with a line feed after the block.
+  TEndingsAndBlocks(std::string& text, IProgress& progress, bool lineBreaksPending)
       : text_(text),
         buffer_(text.data()),
         size_(text.size()),
         progress_(progress),
         lineBreaksPending_(lineBreaksPending),
         endings_(text),
-        open_(blocks ? scan::Find(text_, kOpen, 0) : kNone) {}
+        open_(scan::Find(text_, kOpen, 0)) {}
 
-  // Whether an ending was shortened with no cancel request, or a block deleted.
+  // Whether an ending was shortened with no cancel request, or a block deleted. A cancel
+  // request, polled after each ending, ends the shortening; the blocks still go.
   bool Run() {
-    size_t ending = progress_ != nullptr ? endings_.Next(0) : size_;
+    size_t ending = endings_.Next(0);
     while (true) {
       if (!pending_ && open_ < ending) {
         BeginBlock();
@@ -141,7 +143,7 @@ class TEndingsAndBlocks {
         buffer_[out_++] = '>';
         in_ = ending + kEndingSize;
         shortened_ = true;
-        const bool cancel = progress_->CancelRequested();
+        const bool cancel = progress_.CancelRequested();
         if (closes) {
           EndBlock(in_);
         }
@@ -187,7 +189,7 @@ class TEndingsAndBlocks {
   std::string& text_;
   char* const buffer_;
   const size_t size_;
-  IProgress* const progress_;
+  IProgress& progress_;
   const bool lineBreaksPending_;
   TEndingFinder endings_;
   // The input from `in_` on is as it was; the output ends at `out_`.
@@ -203,14 +205,6 @@ class TEndingsAndBlocks {
 };
 
 }  // namespace
-
-bool ShortenTagEndings(std::string& text, IProgress& progress) {
-  return TEndingsAndBlocks(text, &progress, false, false).Run();
-}
-
-bool DeleteMarkedBlocks(std::string& text, bool lineBreaksPending) {
-  return TEndingsAndBlocks(text, nullptr, true, lineBreaksPending).Run();
-}
 
 TStopReason CompressText(std::string& text, const std::string& fileName, const TTagsCommaList& tags,
                          TProtection protection, TCompressionStats& stats,
@@ -252,7 +246,7 @@ TStopReason CompressText(std::string& text, const std::string& fileName, const T
   // The endings and the marked blocks go in one move of the text.
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageTagEndings));
-  modified = TEndingsAndBlocks(work, &progress, true, lineBreaks).Run() || modified;
+  modified = TEndingsAndBlocks(work, progress, lineBreaks).Run() || modified;
   progress.NextStage();
   progress.SetAdditionalText(StageName(services, textid::kStageMarkedBlocks));
 

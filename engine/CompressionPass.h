@@ -33,14 +33,4 @@ TStopReason CompressText(std::string& text, const std::string& fileName, const T
                          TProtection protection, TCompressionStats& stats,
                          TEngineServices& services);
 
-// Steps of the pass, each returning whether it changed the text (the line breaks are in
-// engine/LineBreaks.h).
-// " />" becomes ">"; a cancel request between replacements ends the replacing and counts as no
-// change.
-bool ShortenTagEndings(std::string& text, IProgress& progress);
-// Deletes every "<!--DEL" ... "DEL-->" block, markers included. With `lineBreaksPending` the
-// text's line breaks are still to be turned: carriage returns right before a block become line
-// feeds, so that none pairs with a line feed after the block.
-bool DeleteMarkedBlocks(std::string& text, bool lineBreaksPending = false);
-
 }  // namespace quorvane

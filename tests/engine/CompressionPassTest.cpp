@@ -34,7 +34,7 @@ TEST(CompressionPass, StatisticsRoundHalvesToEven) {
   EXPECT_FALSE(empty.stats.Modified);
 }
 
-TEST(CompressionPass, LineBreaksTagEndingsAndMarkedBlocks) {
+TEST(CompressionPass, ACancelAtTheFirstLineBreakReportLeavesThemAsTheyAre) {
   TFakeServices fake;
   // A cancel at the line-break step's first report leaves the line breaks as they are; with no
   // tag definitions nothing later notices it.
@@ -45,16 +45,6 @@ TEST(CompressionPass, LineBreaksTagEndingsAndMarkedBlocks) {
   EXPECT_EQ(kept.text, "<pre>\r\n</pre>a\rb");
   const Result turned = Compress(fake, "<pre>\r\n</pre>a\r\nb\r", TTagsCommaList());
   EXPECT_EQ(turned.text, "<pre>\n</pre>a\nb");
-  std::string text = "<br /><br  /><br/> / />";
-  EXPECT_TRUE(ShortenTagEndings(text, fake.progress));
-  EXPECT_EQ(text, "<br><br ><br/> />");  // the inserted ">" never starts a new match
-
-  text = "x<!--DEL a DEL-->y<!--DEL b DEL-->z<!--DEL-->";
-  EXPECT_TRUE(DeleteMarkedBlocks(text));
-  EXPECT_EQ(text, "xyz<!--DEL-->");
-  text = "<!--DEL<!--DELDEL-->DEL--><!--del x del-->";
-  EXPECT_TRUE(DeleteMarkedBlocks(text));
-  EXPECT_EQ(text, "DEL--><!--del x del-->");
 }
 
 TEST(CompressionPass, ACancelAtAnyCheckPointLeavesTheTextUntouched) {
