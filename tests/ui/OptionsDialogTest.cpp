@@ -103,15 +103,5 @@ TEST(DirectoryDialog, BrowsesWithTheCallersCheck) {
   EXPECT_EQ(chooser.GetDir(), dir / "good");
 }
 
-TEST(FolderBrowser, RefusesOkWhereTheCallerDisabledIt) {
-  TFolderBrowser browser(nullptr, "Title", BIF_RETURNONLYFSDIRS, {});
-  browser.EnableOk(false);
-  browser.accept();
-  EXPECT_EQ(browser.result(), QDialog::Rejected);
-  browser.EnableOk(true);
-  browser.accept();
-  EXPECT_EQ(browser.result(), QDialog::Accepted);
-}
-
 }  // namespace
 }  // namespace quorvane
