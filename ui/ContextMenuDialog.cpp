@@ -4,12 +4,10 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -51,7 +49,7 @@ QWidget* ListPanel(QWidget* parent, QLabel* label, QListWidget* list, QPushButto
 }  // namespace
 
 TContextMenuDialog::TContextMenuDialog(TExtensionDialog& chooser, QWidget* parent)
-    : QDialog(parent), chooser_(chooser) {
+    : TFormDialog(parent), chooser_(chooser) {
   setObjectName("FormContextmenu");
   CreateComponents();
   ApplyTexts();
@@ -246,20 +244,6 @@ std::string TContextMenuDialog::GetCaptionText() const {
 const TFileTypeItem* TContextMenuDialog::TypeOf(const QListWidgetItem* item) const {
   const int index = TDoctypeListBox::TypeIndexOf(item);
   return index >= 0 && static_cast<size_t>(index) < types_.size() ? &types_[index] : nullptr;
-}
-
-void TContextMenuDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!event->spontaneous()) {
-    FormShow();
-  }
-}
-
-void TContextMenuDialog::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    FormHide();
-  }
-  QDialog::hideEvent(event);
 }
 
 void TContextMenuDialog::FormShow() {

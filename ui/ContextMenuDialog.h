@@ -3,18 +3,16 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
 #include "shell/FileTypes.h"
+#include "ui/FormDialog.h"
 
 class QAction;
-class QHideEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPushButton;
-class QShowEvent;
 class QSplitter;
 
 namespace quorvane {
@@ -25,7 +23,7 @@ class TExtensionDialog;
 // The context-menu dialog: which document types carry the program's verb, and its caption.
 // The lists are read anew each time it is shown; the choice is in ChosenClasses once it
 // closed. Applying the choice is the caller's (EditContextMenu).
-class TContextMenuDialog : public QDialog {
+class TContextMenuDialog : public TFormDialog {
   Q_OBJECT
 
  public:
@@ -43,8 +41,8 @@ class TContextMenuDialog : public QDialog {
   // The document type of a line of either list.
   const TFileTypeItem* TypeOf(const QListWidgetItem* item) const;
 
-  void FormShow();
-  void FormHide();
+  void FormShow() override;
+  void FormHide() override;
   void CheckButtons();
   void ListBoxDoctypesClick(QListWidget* list);
   void ListBoxDoctypesDblClick(QListWidget* list);
@@ -82,10 +80,6 @@ class TContextMenuDialog : public QDialog {
  signals:
   // The help button: the main window opens the help topic of `helpContext`.
   void HelpRequested(int helpContext);
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   void CreateComponents();

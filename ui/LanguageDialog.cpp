@@ -2,12 +2,10 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 #include <memory>
 
@@ -50,7 +48,7 @@ std::string DialogText(uint32_t id, const char* builtIn) {
 
 }  // namespace
 
-TLanguageDialog::TLanguageDialog(QWidget* parent) : QDialog(parent) {
+TLanguageDialog::TLanguageDialog(QWidget* parent) : TFormDialog(parent) {
   setObjectName("DLGLanguage");
   CreateComponents();
   ApplyTexts();
@@ -241,20 +239,6 @@ void TLanguageDialog::ButtonChangeClick() {
   }
   EditDir->setText(PathText(chooser.GetDir()));
   FillList();
-}
-
-void TLanguageDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!event->spontaneous()) {
-    FormShow();
-  }
-}
-
-void TLanguageDialog::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    FormHide();
-  }
-  QDialog::hideEvent(event);
 }
 
 void TLanguageDialog::FormShow() {

@@ -1,26 +1,24 @@
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "batch/LanguageStartup.h"
 #include "lang/LanguageChoices.h"
+#include "ui/FormDialog.h"
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QHideEvent;
-class QShowEvent;
 
 namespace quorvane {
 
 class TDirectoryDialog;
 
 // The language dialog: the language-and-country choices of one directory of language files.
-class TLanguageDialog : public QDialog {
+class TLanguageDialog : public TFormDialog {
   Q_OBJECT
 
  public:
@@ -51,8 +49,8 @@ class TLanguageDialog : public QDialog {
   void ListBox1Click();
   void ListBox1DblClick();
   void ButtonChangeClick();
-  void FormShow();
-  void FormHide();
+  void FormShow() override;
+  void FormHide() override;
 
   QLabel* Label1;
   QListWidget* ListBox1;
@@ -61,10 +59,6 @@ class TLanguageDialog : public QDialog {
   QPushButton* ButtonOk;
   QPushButton* ButtonCancel;
   QPushButton* ButtonChange;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   void CreateComponents();

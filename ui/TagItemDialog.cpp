@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <limits>
@@ -21,7 +20,7 @@
 
 namespace quorvane {
 
-TTagItemDialog::TTagItemDialog(QWidget* parent) : QDialog(parent) {
+TTagItemDialog::TTagItemDialog(QWidget* parent) : TFormDialog(parent) {
   setObjectName("FormTagItem");
   CreateComponents();
   ApplyTexts();
@@ -140,13 +139,6 @@ void TTagItemDialog::CheckButtons() {
 
 void TTagItemDialog::CheckBoxTreatallClick() {
   SetCount(CheckBoxTreatall->isChecked() ? 0 : static_cast<uint32_t>(SpinEdit1->value()));
-}
-
-void TTagItemDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!event->spontaneous()) {
-    FormShow();
-  }
 }
 
 void TTagItemDialog::FormShow() {

@@ -1,20 +1,20 @@
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
+
+#include "ui/FormDialog.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QShowEvent;
 class QSpinBox;
 
 namespace quorvane {
 
 // The tag item dialog: the name of one tag definition and how many of its occurrences are
 // treated (the box "treat all" stands for 0).
-class TTagItemDialog : public QDialog {
+class TTagItemDialog : public TFormDialog {
   Q_OBJECT
 
  public:
@@ -29,7 +29,7 @@ class TTagItemDialog : public QDialog {
   void ResetItemDialog();
   void CheckButtons();
   void CheckBoxTreatallClick();
-  void FormShow();
+  void FormShow() override;
 
   QLabel* Label1;
   QLineEdit* EditTagname;
@@ -42,9 +42,6 @@ class TTagItemDialog : public QDialog {
 
  signals:
   void HelpRequested(int helpContext);
-
- protected:
-  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateComponents();

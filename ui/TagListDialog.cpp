@@ -3,12 +3,10 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 #include <vector>
 
@@ -35,7 +33,7 @@ QPushButton* PlacedButton(QWidget* panel, const char* caption, int left, int top
 
 }  // namespace
 
-TTagListDialog::TTagListDialog(QWidget* parent) : QDialog(parent) {
+TTagListDialog::TTagListDialog(QWidget* parent) : TFormDialog(parent) {
   setObjectName("Formtaglist");
   CreateComponents();
   ApplyTexts();
@@ -370,20 +368,6 @@ void TTagListDialog::ListViewTagsColumnClick(int column) {
                             : TTagListView::CountAscending;
   }
   ListViewTags->Sort();
-}
-
-void TTagListDialog::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!event->spontaneous()) {
-    FormShow();
-  }
-}
-
-void TTagListDialog::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) {
-    FormHide();
-  }
-  QDialog::hideEvent(event);
 }
 
 void TTagListDialog::FormShow() {

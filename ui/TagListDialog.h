@@ -5,15 +5,13 @@
 #include <memory>
 #include <string>
 
-#include <QDialog>
 #include "engine/TagsCommaList.h"
+#include "ui/FormDialog.h"
 
 class QAction;
-class QHideEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QShowEvent;
 class QTreeWidgetItem;
 
 namespace quorvane {
@@ -24,7 +22,7 @@ class TTagListView;
 // The tag list dialog: the tag definitions around which white space is removed, with their
 // counts. The user adds, edits, deletes, sorts and goes back to the built-in list; the caller
 // fills the list view and takes it back after OK (EditTagList).
-class TTagListDialog : public QDialog {
+class TTagListDialog : public TFormDialog {
   Q_OBJECT
 
  public:
@@ -59,8 +57,8 @@ class TTagListDialog : public QDialog {
   void ButtonDeleteClick();
   void ButtonResetClick();
   void ListViewTagsColumnClick(int column);
-  void FormShow();
-  void FormHide();
+  void FormShow() override;
+  void FormHide() override;
 
   QLabel* LabelListBoxTags;
   TTagListView* ListViewTags;
@@ -84,10 +82,6 @@ class TTagListDialog : public QDialog {
  signals:
   // The help buttons of both dialogs: the main window opens the help topic of `helpContext`.
   void HelpRequested(int helpContext);
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   void CreateComponents();
