@@ -1,7 +1,14 @@
 #include "batch/FileFinisher.h"
 
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
+
+#include <chrono>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace quorvane {
 
@@ -15,6 +22,23 @@ TFileError FinishToTarget(const TFinishedFile& file) {
     ClearArchiveAttribute(file.File.File.Get());
   }
   return error;
+}
+
+// How long a waiting thread looks for the other's answer before it sleeps: a few small files'
+// time. Only where another processor runs the other thread meanwhile.
+std::chrono::microseconds SpinTime() {
+  static const std::chrono::microseconds time = [] {
+    cpu_set_t set;
+    const bool several = sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 1;
+    return std::chrono::microseconds(several ? 300 : 0);
+  }();
+  return time;
+}
+
+void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_pause();
+#endif
 }
 
 }  // namespace
@@ -40,8 +64,9 @@ TFileFinisher::~TFileFinisher() {
     {
       const std::lock_guard<std::mutex> guard(lock_);
       stopping_ = true;
+      workReady_.store(true, std::memory_order_release);
+      Notify();
     }
-    changed_.notify_all();
     thread_.join();
   }
 }
@@ -65,9 +90,11 @@ void TFileFinisher::Start(TFinishedFile file) {
     const std::lock_guard<std::mutex> guard(lock_);
     work_ = std::move(file);
     result_.reset();
+    resultReady_.store(false, std::memory_order_relaxed);
     spent.swap(spent_);
+    workReady_.store(true, std::memory_order_release);
+    Notify();
   }
-  changed_.notify_all();
   // The last file is let go here, while the next one is written: closing a file that was
   // replaced frees its old content, which takes the file system a while.
 }
@@ -89,7 +116,7 @@ std::optional<TFinishResult> TFileFinisher::Wait() {
     return std::nullopt;
   }
   std::unique_lock<std::mutex> guard(lock_);
-  changed_.wait(guard, [this] { return result_.has_value(); });
+  WaitUntil(guard, resultReady_, [this] { return result_.has_value(); });
   TFinishResult result{std::move(*pending_), std::move(pendingWritten_), *result_};
   result_.reset();
   guard.unlock();
@@ -98,21 +125,48 @@ std::optional<TFinishResult> TFileFinisher::Wait() {
   return result;
 }
 
+template <typename TReady>
+void TFileFinisher::WaitUntil(std::unique_lock<std::mutex>& guard, const std::atomic<bool>& hint,
+                              TReady ready) {
+  if (ready()) {
+    return;
+  }
+  if (const auto spin = SpinTime(); spin.count() > 0) {
+    guard.unlock();
+    const auto until = std::chrono::steady_clock::now() + spin;
+    while (!hint.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until) {
+      Pause();
+    }
+    guard.lock();
+  }
+  ++sleepers_;
+  changed_.wait(guard, ready);
+  --sleepers_;
+}
+
+void TFileFinisher::Notify() {
+  if (sleepers_ > 0) {
+    changed_.notify_all();
+  }
+}
+
 void TFileFinisher::Work() {
   std::unique_lock<std::mutex> guard(lock_);
   for (;;) {
-    changed_.wait(guard, [this] { return stopping_ || work_.has_value(); });
+    WaitUntil(guard, workReady_, [this] { return stopping_ || work_.has_value(); });
     if (!work_) {
       return;
     }
     TFinishedFile file = std::move(*work_);
     work_.reset();
+    workReady_.store(stopping_, std::memory_order_relaxed);
     guard.unlock();
     const TFileError error = FinishFile(file);
     guard.lock();
     result_ = error;
     spent_ = std::move(file);
-    changed_.notify_all();
+    resultReady_.store(true, std::memory_order_release);
+    Notify();
   }
 }
 

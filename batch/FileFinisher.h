@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -54,8 +55,21 @@ class TFileFinisher {
  private:
   void Work();
 
+  // Waits with the lock held until `ready()`: first, on a machine with more than one
+  // processor, by looking at `hint` for a short while without the lock, as long as a small
+  // file takes the other thread; then asleep. Being put to sleep and woken costs more than
+  // writing a small file on a virtual machine.
+  template <typename TReady>
+  void WaitUntil(std::unique_lock<std::mutex>& guard, const std::atomic<bool>& hint,
+                 TReady ready);
+  // Wakes the other thread, if it sleeps; with the lock held.
+  void Notify();
+
   std::mutex lock_;
   std::condition_variable changed_;
+  int sleepers_ = 0;                    // threads asleep on `changed_`
+  std::atomic<bool> workReady_{false};  // what the thread waits for is there: work or stop
+  std::atomic<bool> resultReady_{false};
   std::optional<TFinishedFile> work_;   // waiting for the thread
   std::optional<TFileError> result_;    // written by the thread
   std::optional<TFinishedFile> spent_;  // the file it is done with, for the next Start
