@@ -85,18 +85,12 @@ void TFileFinisher::Start(TFinishedFile file) {
     thread_ = std::thread(&TFileFinisher::Work, this);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   }
-  std::optional<TFinishedFile> spent;
-  {
-    const std::lock_guard<std::mutex> guard(lock_);
-    work_ = std::move(file);
-    result_.reset();
-    resultReady_.store(false, std::memory_order_relaxed);
-    spent.swap(spent_);
-    workReady_.store(true, std::memory_order_release);
-    Notify();
-  }
-  // The last file is let go here, while the next one is written: closing a file that was
-  // replaced frees its old content, which takes the file system a while.
+  const std::lock_guard<std::mutex> guard(lock_);
+  work_ = std::move(file);
+  result_.reset();
+  resultReady_.store(false, std::memory_order_relaxed);
+  workReady_.store(true, std::memory_order_release);
+  Notify();
 }
 
 bool TFileFinisher::PendingIs(const std::string& name) const {
@@ -151,22 +145,27 @@ void TFileFinisher::Notify() {
 }
 
 void TFileFinisher::Work() {
-  std::unique_lock<std::mutex> guard(lock_);
   for (;;) {
-    WaitUntil(guard, workReady_, [this] { return stopping_ || work_.has_value(); });
-    if (!work_) {
-      return;
+    std::optional<TFinishedFile> file;
+    {
+      std::unique_lock<std::mutex> guard(lock_);
+      WaitUntil(guard, workReady_, [this] { return stopping_ || work_.has_value(); });
+      if (!work_) {
+        return;
+      }
+      file.swap(work_);
+      workReady_.store(stopping_, std::memory_order_relaxed);
     }
-    TFinishedFile file = std::move(*work_);
-    work_.reset();
-    workReady_.store(stopping_, std::memory_order_relaxed);
-    guard.unlock();
-    const TFileError error = FinishFile(file);
-    guard.lock();
-    result_ = error;
-    spent_ = std::move(file);
-    resultReady_.store(true, std::memory_order_release);
-    Notify();
+    const TFileError error = FinishFile(*file);
+    {
+      const std::lock_guard<std::mutex> guard(lock_);
+      result_ = error;
+      resultReady_.store(true, std::memory_order_release);
+      Notify();
+    }
+    // The file is let go only now, while the main thread reads and compresses the next one:
+    // closing a file that was replaced frees its old content, which takes the file system a
+    // while.
   }
 }
 

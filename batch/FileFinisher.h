@@ -72,7 +72,6 @@ class TFileFinisher {
   std::atomic<bool> resultReady_{false};
   std::optional<TFinishedFile> work_;   // waiting for the thread
   std::optional<TFileError> result_;    // written by the thread
-  std::optional<TFinishedFile> spent_;  // the file it is done with, for the next Start
   std::optional<std::string> pending_;  // the name of the file in hand
   std::string pendingWritten_;          // and the file written for it
   std::optional<TFileId> pendingId_;
