@@ -252,7 +252,8 @@ bool TDocument::Compress(const std::string& fileName, bool keepDate) {
 bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   // Never read a file while it is being written, and keep the lines of one job under its
   // caption.
-  if (finisher_.PendingIs(fileName) || (finisher_.Pending() && JobCaption() != pendingCaption_)) {
+  if (finisher_.PendingIs(fileName) ||
+      (!pendingReports_.empty() && JobCaption() != pendingReports_.back().Caption)) {
     FinishPendingFile();
   }
   StartProgress(fileName, {});
@@ -284,15 +285,21 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   } else if (stats.Modified || (!failed && !OutputFile.empty())) {
     finished.Text = std::move(text);
   }
-  FinishPendingFile();  // the file before this one is reported first
   if (!WaitAfterFile && finished.Text) {
-    // Written while the next file is compressed; its statistics come once it is written.
+    // Written while the next files are compressed; its statistics come once it is written,
+    // after those of the files before it. A few files are kept in hand, and a few megabytes.
+    constexpr size_t kFilesInHand = 4;
+    constexpr size_t kBytesInHand = size_t{16} << 20;
+    while (finisher_.Pending() &&
+           (finisher_.OldestDone() || finisher_.PendingCount() >= kFilesInHand ||
+            finisher_.PendingBytes() + finished.Text->size() > kBytesInHand)) {
+      ReportOldestFile();
+    }
     progress.SetFinished();
-    pendingStatistics_ = StatisticsLine(stats);
-    pendingCaption_ = JobCaption();
-    pendingSizes_ = sizes;
+    pendingReports_.push_back({StatisticsLine(stats), JobCaption(), sizes});
     finisher_.Start(std::move(finished));
   } else {
+    FinishPendingFile();  // the files before this one are reported first
     if (!failed) {
       if (const TFileError error = FinishFile(finished); error != TFileError::None) {
         Messages().Error(WriteFailureMessage(error, finished.Written()));
@@ -313,18 +320,25 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
 }
 
 void TDocument::FinishPendingFile() {
+  while (ReportOldestFile()) {
+  }
+}
+
+bool TDocument::ReportOldestFile() {
   const std::optional<TFinishResult> done = finisher_.Wait();
   if (!done) {
-    return;
+    return false;
   }
-  std::string statistics = std::move(pendingStatistics_);
+  TPendingReport report = std::move(pendingReports_.front());
+  pendingReports_.pop_front();
   if (done->Error != TFileError::None) {
     Messages().Error(WriteFailureMessage(done->Error, done->Written));
-    statistics = StatisticsLine({});
+    report.Statistics = StatisticsLine({});
   } else {
-    Totals.Add(pendingSizes_);
+    Totals.Add(report.Sizes);
   }
-  ProgressForm().ReportFileDone(done->Name, statistics);
+  ProgressForm().ReportFileDone(done->Name, report.Statistics);
+  return true;
 }
 
 void TDocument::WaitAfterFinishedFile() {

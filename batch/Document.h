@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -85,8 +86,9 @@ class TDocument {
   bool CompressPage(std::string& page, const std::string& fileName, TCompressionStats& stats);
   // A poll for long loops: true when the user asked to cancel.
   bool CancelRequested();
-  // Without a wait after each file, a file's write runs while the next one is compressed; this
-  // waits for the last one and reports it: its failure, then its statistics.
+  // Without a wait after each file, files are written while the next ones are compressed;
+  // this waits for those still in hand and reports them in order: each one's failure, then its
+  // statistics.
   void FinishPendingFile();
 
  private:
@@ -94,15 +96,20 @@ class TDocument {
   bool CompressEditor(const std::string& fileName);
   void StartProgress(const std::string& fileName, const TWindowHandle& owner);
   void WaitAfterFinishedFile();
+  // Reports the oldest file in hand once it is written; false when none was in hand.
+  bool ReportOldestFile();
 
   IEditorHost* host_ = nullptr;
   std::unique_ptr<TPreparedTags> preparedTags_;  // for TagList as it was when last used
   std::string fileName_;
   bool modified_ = false;
   TFileFinisher finisher_;
-  std::string pendingStatistics_;  // of the file in the finisher's hand
-  std::string pendingCaption_;     // the caption it was compressed under
-  TFileSizes pendingSizes_;        // its sizes
+  struct TPendingReport {
+    std::string Statistics;
+    std::string Caption;  // the caption the file was compressed under
+    TFileSizes Sizes;
+  };
+  std::deque<TPendingReport> pendingReports_;  // of the files in the finisher's hand, in order
 };
 
 // The sizes that `stats` of a run with the result of `result` bytes count.

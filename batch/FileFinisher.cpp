@@ -59,7 +59,8 @@ TFileError FinishFile(const TFinishedFile& file) {
 }
 
 TFileFinisher::~TFileFinisher() {
-  Wait();
+  while (Wait()) {
+  }
   if (thread_.joinable()) {
     {
       const std::lock_guard<std::mutex> guard(lock_);
@@ -72,9 +73,10 @@ TFileFinisher::~TFileFinisher() {
 }
 
 void TFileFinisher::Start(TFinishedFile file) {
-  pendingId_ = TFileId{file.File.Status.st_dev, file.File.Status.st_ino};
-  pending_ = file.Name;
-  pendingWritten_ = file.Written();
+  const size_t bytes = file.Text ? file.Text->size() : 0;
+  pending_.push_back(TPending{file.Name, file.Written(),
+                              TFileId{file.File.Status.st_dev, file.File.Status.st_ino}, bytes});
+  pendingBytes_ += bytes;
   if (!thread_.joinable()) {
     // Interrupts stay with the main thread, which decides what a Ctrl+C means.
     sigset_t set;
@@ -86,36 +88,49 @@ void TFileFinisher::Start(TFinishedFile file) {
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   }
   const std::lock_guard<std::mutex> guard(lock_);
-  work_ = std::move(file);
-  result_.reset();
-  resultReady_.store(false, std::memory_order_relaxed);
+  work_.push_back(std::move(file));
   workReady_.store(true, std::memory_order_release);
   Notify();
 }
 
 bool TFileFinisher::PendingIs(const std::string& name) const {
-  if (!pending_) {
+  if (pending_.empty()) {
     return false;
   }
-  if (*pending_ == name) {
-    return true;
+  for (const TPending& file : pending_) {
+    if (file.Name == name) {
+      return true;
+    }
   }
   // Another name of the same file (a link): it must not be read while it is being written.
   const std::optional<TFileId> id = FileIdentity(name);
-  return !id || !pendingId_ || *id == *pendingId_;
+  if (!id) {
+    return true;
+  }
+  for (const TPending& file : pending_) {
+    if (*id == file.Id) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::optional<TFinishResult> TFileFinisher::Wait() {
-  if (!pending_) {
+  if (pending_.empty()) {
     return std::nullopt;
   }
-  std::unique_lock<std::mutex> guard(lock_);
-  WaitUntil(guard, resultReady_, [this] { return result_.has_value(); });
-  TFinishResult result{std::move(*pending_), std::move(pendingWritten_), *result_};
-  result_.reset();
-  guard.unlock();
-  pending_.reset();
-  pendingId_.reset();
+  TFileError error;
+  {
+    std::unique_lock<std::mutex> guard(lock_);
+    WaitUntil(guard, resultReady_, [this] { return !results_.empty(); });
+    error = results_.front();
+    results_.pop_front();
+    resultReady_.store(!results_.empty(), std::memory_order_release);
+  }
+  TPending& oldest = pending_.front();
+  TFinishResult result{std::move(oldest.Name), std::move(oldest.Written), error};
+  pendingBytes_ -= oldest.Bytes;
+  pending_.pop_front();
   return result;
 }
 
@@ -149,17 +164,18 @@ void TFileFinisher::Work() {
     std::optional<TFinishedFile> file;
     {
       std::unique_lock<std::mutex> guard(lock_);
-      WaitUntil(guard, workReady_, [this] { return stopping_ || work_.has_value(); });
-      if (!work_) {
+      WaitUntil(guard, workReady_, [this] { return stopping_ || !work_.empty(); });
+      if (work_.empty()) {
         return;
       }
-      file.swap(work_);
-      workReady_.store(stopping_, std::memory_order_relaxed);
+      file.emplace(std::move(work_.front()));
+      work_.pop_front();
+      workReady_.store(stopping_ || !work_.empty(), std::memory_order_relaxed);
     }
     const TFileError error = FinishFile(*file);
     {
       const std::lock_guard<std::mutex> guard(lock_);
-      result_ = error;
+      results_.push_back(error);
       resultReady_.store(true, std::memory_order_release);
       Notify();
     }

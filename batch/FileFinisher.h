@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,8 +36,10 @@ struct TFinishResult {
   TFileError Error;
 };
 
-// Finishes compressed files on a second thread, so that the next file is read and compressed
-// while the file system stores the last one. One file is in hand at a time.
+// Finishes compressed files on a second thread, in the order they are handed over, so that
+// the next files are read and compressed while the file system stores the last ones. A few
+// files may be in hand: pages of different sizes then do not keep either thread waiting for
+// the other.
 class TFileFinisher {
  public:
   TFileFinisher() = default;
@@ -44,15 +47,27 @@ class TFileFinisher {
   TFileFinisher(const TFileFinisher&) = delete;
   TFileFinisher& operator=(const TFileFinisher&) = delete;
 
-  // Starts finishing `file`. The file handed over before must have been waited for.
+  // Starts finishing `file` after the files in hand.
   void Start(TFinishedFile file);
-  // Whether a file is in hand, and which one.
-  bool Pending() const { return pending_.has_value(); }
+  // Whether a file is in hand; how many, with how many bytes of new content; whether `name`
+  // is one of them.
+  bool Pending() const { return !pending_.empty(); }
+  size_t PendingCount() const { return pending_.size(); }
+  size_t PendingBytes() const { return pendingBytes_; }
   bool PendingIs(const std::string& name) const;
-  // Waits for the file in hand and gives its result; nothing when no file was in hand.
+  // Whether the oldest file in hand is done, so that Wait would not wait.
+  bool OldestDone() const { return resultReady_.load(std::memory_order_acquire); }
+  // Waits for the oldest file in hand and gives its result; nothing when no file was in hand.
   std::optional<TFinishResult> Wait();
 
  private:
+  struct TPending {
+    std::string Name;
+    std::string Written;  // the file written for it
+    TFileId Id;
+    size_t Bytes;
+  };
+
   void Work();
 
   // Waits with the lock held until `ready()`: first, on a machine with more than one
@@ -60,22 +75,20 @@ class TFileFinisher {
   // file takes the other thread; then asleep. Being put to sleep and woken costs more than
   // writing a small file on a virtual machine.
   template <typename TReady>
-  void WaitUntil(std::unique_lock<std::mutex>& guard, const std::atomic<bool>& hint,
-                 TReady ready);
+  void WaitUntil(std::unique_lock<std::mutex>& guard, const std::atomic<bool>& hint, TReady ready);
   // Wakes the other thread, if it sleeps; with the lock held.
   void Notify();
 
   std::mutex lock_;
   std::condition_variable changed_;
-  int sleepers_ = 0;                    // threads asleep on `changed_`
-  std::atomic<bool> workReady_{false};  // what the thread waits for is there: work or stop
-  std::atomic<bool> resultReady_{false};
-  std::optional<TFinishedFile> work_;   // waiting for the thread
-  std::optional<TFileError> result_;    // written by the thread
-  std::optional<std::string> pending_;  // the name of the file in hand
-  std::string pendingWritten_;          // and the file written for it
-  std::optional<TFileId> pendingId_;
+  int sleepers_ = 0;                      // threads asleep on `changed_`
+  std::atomic<bool> workReady_{false};    // what the thread waits for is there: work or stop
+  std::atomic<bool> resultReady_{false};  // a result is there
+  std::deque<TFinishedFile> work_;        // waiting for the thread
+  std::deque<TFileError> results_;        // written by the thread, oldest first
   bool stopping_ = false;
+  std::deque<TPending> pending_;  // the files in hand, oldest first; the main thread's own
+  size_t pendingBytes_ = 0;
   std::thread thread_;
 };
 

@@ -3,8 +3,8 @@
 // flushed to disk as the batch tool flushes what it wrote) and, for a run that finds nothing
 // to do, find DIR -type f | wc -l. Also the peak memory of the tool on one large page.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <linux/magic.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>

@@ -124,6 +124,44 @@ TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
   EXPECT_EQ(lines_.Lines.size(), 2u);
 }
 
+// Files queue up behind a slow write and are still written and reported in the order they
+// came, a failed one among them.
+TEST_F(DocumentFileRoad, FilesWrittenBehindTheOthersAreReportedInTheirOrder) {
+  class TSlowFirstWrite : public TSystemCalls {
+   public:
+    int RenameAt(int fromDir, const char* from, int toDir, const char* to) override {
+      if (std::string_view(to) == "p0.htm") {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      return std::string_view(to) == "p3.htm" ? (errno = EIO, -1)
+                                              : TSystemCalls::RenameAt(fromDir, from, toDir, to);
+    }
+  } slowWriter;
+  const auto pageName = [this](int i) {
+    return dir_ / std::string("p").append(1, char('0' + i)) + ".htm";
+  };
+  document_.WaitAfterFile = false;
+  {
+    const TSystemCallsOverride use(slowWriter);
+    for (int i = 0; i < 7; ++i) {
+      const std::string page = pageName(i);
+      WriteBytes(page, "<p>a" + std::string(i + 2, ' ') + "b</p>");  // i + 1 bytes to save
+      document_.Compress(page, false);
+    }
+    document_.FinishPendingFile();
+  }
+  ASSERT_EQ(lines_.Lines.size(), 7u);
+  for (int i = 0; i < 7; ++i) {
+    const std::string page = pageName(i);
+    const std::string saved = i == 3 ? StatisticsLine({}) : "% (" + std::to_string(i + 1) + " ";
+    EXPECT_EQ(lines_.Lines[i].rfind(page + ": ", 0), 0u) << lines_.Lines[i];
+    EXPECT_NE(lines_.Lines[i].find(saved), std::string::npos) << lines_.Lines[i];
+    EXPECT_EQ(ReadBytes(page), i == 3 ? "<p>a     b</p>" : "<p>a b</p>");
+  }
+  ASSERT_EQ(messages_->Errors.size(), 1u);
+  EXPECT_NE(messages_->Errors[0].find("p3.htm"), std::string::npos);
+}
+
 TEST_F(DocumentFileRoad, AWriteThatWasKilledIsUndoneFirstAndSaidSo) {
   WriteBytes(page_, kPage);
   const std::string link = dir_ / "link.htm";
