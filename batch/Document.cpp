@@ -290,9 +290,16 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
     // after those of the files before it. A few files are kept in hand, and a few megabytes.
     constexpr size_t kFilesInHand = 4;
     constexpr size_t kBytesInHand = size_t{16} << 20;
-    while (finisher_.Pending() &&
-           (finisher_.OldestDone() || finisher_.PendingCount() >= kFilesInHand ||
-            finisher_.PendingBytes() + finished.Text->size() > kBytesInHand)) {
+    const auto handFull = [this, &finished] {
+      return finisher_.PendingCount() >= kFilesInHand ||
+             finisher_.PendingBytes() + finished.Text->size() > kBytesInHand;
+    };
+    // When the file system is what the batch waits for, this thread makes the new file before
+    // it would wait, which on some file systems costs as much as writing it.
+    if (finisher_.Pending() && !finisher_.OldestDone() && handFull() && finished.Target.empty()) {
+      finished.Replacement = MakeReplacement(finished.File);
+    }
+    while (finisher_.Pending() && (finisher_.OldestDone() || handFull())) {
       ReportOldestFile();
     }
     progress.SetFinished();

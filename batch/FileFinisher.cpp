@@ -48,8 +48,9 @@ TFileError FinishFile(const TFinishedFile& file) {
     return FinishToTarget(file);
   }
   if (file.Text) {
-    return WriteReadFile(file.File, *file.Text,
-                         {.Time = file.Stamp, .MarkArchived = file.MarkDone});
+    return WriteReadFile(
+        file.File, *file.Text,
+        {.Time = file.Stamp, .MarkArchived = file.MarkDone, .Replacement = file.Replacement.get()});
   }
   // Unchanged, so untouched: its date is still its own.
   if (file.MarkDone && file.File.File.Valid()) {

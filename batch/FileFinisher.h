@@ -3,12 +3,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "platform/Files.h"
+#include "platform/TemporaryFile.h"
 
 namespace quorvane {
 
@@ -21,6 +23,8 @@ struct TFinishedFile {
   bool MarkDone = false;            // clear the archive attribute once the file is done
   // Where the content goes instead of over the file ("": in place); Text is then always set.
   std::string Target;
+  // The new file for an in-place write, when it was made before the file was handed over.
+  std::unique_ptr<TTemporaryFile> Replacement;
 
   // The name of the file that is written.
   const std::string& Written() const { return Target.empty() ? Name : Target; }

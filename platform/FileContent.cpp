@@ -244,14 +244,19 @@ TFileError WriteInPlace(const TFileLocation& location, int fd, bool readable,
   return ErrorFromErrno(error);
 }
 
+// Only the process may see the new file until it has the original's owner and permissions.
+constexpr mode_t kBesideMode = S_IRUSR | S_IWUSR;
+
 // Writes `data` into a new file beside the original that takes on the original's attributes,
 // then renames it over the original, if the name still names it. Nothing when this is
 // impossible here and the caller should write in place instead.
 std::optional<TFileError> WriteBeside(const TFileLocation& location, int originalFd,
                                       const struct stat& original, std::string_view data,
                                       const TWriteOptions& options) {
-  TTemporaryFile temporary;
-  const int error = temporary.Create(location.Directory.Get(), location.Name, S_IRUSR | S_IWUSR);
+  TTemporaryFile own;
+  const bool made = options.Replacement != nullptr && options.Replacement->IsOpen();
+  TTemporaryFile& temporary = made ? *options.Replacement : own;
+  const int error = made ? 0 : own.Create(location.Directory.Get(), location.Name, kBesideMode);
   if (error == EACCES || error == EPERM) {
     return std::nullopt;
   }
@@ -417,6 +422,19 @@ TFileError WriteReadFile(const TReadFile& file, std::string_view data,
     RememberFileSystem(file.Status.st_dev, file.Location);  // a file lies on its folder's
   }
   return result;
+}
+
+std::unique_ptr<TTemporaryFile> MakeReplacement(const TReadFile& file) {
+  if (!file.Location.Directory.Valid() || !S_ISREG(file.Status.st_mode) ||
+      file.Status.st_nlink > 1) {
+    return nullptr;
+  }
+  auto temporary = std::make_unique<TTemporaryFile>();
+  if (temporary->CreateUnnamed(file.Location.Directory.Get(), file.Location.Name, kBesideMode) !=
+      0) {
+    return nullptr;
+  }
+  return temporary;
 }
 
 void SyncWrittenFileSystems() {

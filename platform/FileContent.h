@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@
 #include "platform/FileLocation.h"
 
 namespace quorvane {
+
+class TTemporaryFile;
 
 enum class TFileError {
   None,
@@ -47,6 +50,9 @@ struct TWriteOptions {
   bool Flush = false;  // make the new content durable before it replaces the old
   std::optional<TFileTime> Time = std::nullopt;  // the modification time the new content gets
   bool MarkArchived = false;                     // clear the archive attribute of the new content
+  // The new file for WriteReadFile, made ahead by MakeReplacement; used when the file is
+  // replaced, else discarded.
+  TTemporaryFile* Replacement = nullptr;
 };
 
 // Replaces the content of `path` (creating the file when it does not exist) so that the file is
@@ -65,6 +71,10 @@ TFileError WriteFileReplacing(const std::string& path, std::string_view data,
 // creates a file.
 TFileError WriteReadFile(const TReadFile& file, std::string_view data,
                          const TWriteOptions& options = {});
+
+// Makes the new file that WriteReadFile would write for `file`, so that another thread can do
+// this part of the work; nothing where that file would not be made the usual way.
+std::unique_ptr<TTemporaryFile> MakeReplacement(const TReadFile& file);
 
 // Puts a new file with `data` at `path`, always either what the name held before or the new
 // content: a temporary file in the folder of `path` (created with its parents when missing),

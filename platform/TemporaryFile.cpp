@@ -216,7 +216,7 @@ TTemporaryFile::~TTemporaryFile() {
   Discard();
 }
 
-int TTemporaryFile::Create(int dirFd, std::string_view targetName, mode_t mode) {
+int TTemporaryFile::CreateUnnamed(int dirFd, std::string_view targetName, mode_t mode) {
   Discard();
   directory_.Reset(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
   if (!directory_.Valid()) {
@@ -224,19 +224,27 @@ int TTemporaryFile::Create(int dirFd, std::string_view targetName, mode_t mode) 
   }
   RemoveStaleTemporaryFiles(directory_.Get());
   targetName_ = targetName;
-  constexpr int kFlags = O_NOCTTY | O_CLOEXEC;
-  if (ProcFileSystemAvailable()) {
-    const int fd = SystemCalls().OpenAt(directory_.Get(), ".", O_TMPFILE | O_RDWR | kFlags, mode);
-    if (fd >= 0) {
-      file_.Reset(fd);
-      unnamed_ = true;
-      return 0;
-    }
-    // Only a file system without unnamed files is a reason to try a named one.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-      return errno;
-    }
+  if (!ProcFileSystemAvailable()) {
+    return EOPNOTSUPP;  // it could never be given a name
   }
+  const int fd =
+      SystemCalls().OpenAt(directory_.Get(), ".", O_TMPFILE | O_RDWR | O_NOCTTY | O_CLOEXEC, mode);
+  if (fd < 0) {
+    return errno;
+  }
+  file_.Reset(fd);
+  unnamed_ = true;
+  return 0;
+}
+
+int TTemporaryFile::Create(int dirFd, std::string_view targetName, mode_t mode) {
+  // Only a file system without unnamed files is a reason to try a named one.
+  const int error = CreateUnnamed(dirFd, targetName, mode);
+  if (error == 0 || !directory_.Valid() ||
+      (error != EOPNOTSUPP && error != EISDIR && error != EINVAL && error != ENOENT)) {
+    return error;
+  }
+  constexpr int kFlags = O_NOCTTY | O_CLOEXEC;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = TemporaryName(targetName);
     TInterruptsBlocked blocked;

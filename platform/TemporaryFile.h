@@ -27,8 +27,14 @@ class TTemporaryFile {
   int Create(int dirFd, std::string_view targetName, mode_t mode);
   // The same in the folder of the path `target`.
   int Create(const std::string& target, mode_t mode);
+  // Creates only a file without a name: an error, with nothing made, where the file system has
+  // none or without /proc. Such a file needs no clean-up after a signal, so one thread may make
+  // it while another writes a named one.
+  int CreateUnnamed(int dirFd, std::string_view targetName, mode_t mode);
 
   int Fd() const { return file_.Get(); }
+  // Whether the file was made and is not yet committed or discarded.
+  bool IsOpen() const { return file_.Valid(); }
 
   // Gives the file its temporary name, when it has none yet, and closes it. 0 or the errno.
   int CloseNamed();

@@ -2,6 +2,7 @@
 #include "batch/Document.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -146,6 +147,7 @@ TEST_F(DocumentFileRoad, FilesWrittenBehindTheOthersAreReportedInTheirOrder) {
     for (int i = 0; i < 7; ++i) {
       const std::string page = pageName(i);
       WriteBytes(page, "<p>a" + std::string(i + 2, ' ') + "b</p>");  // i + 1 bytes to save
+      ::chmod(page.c_str(), 0604);  // the new files of the later ones are made ahead
       document_.Compress(page, false);
     }
     document_.FinishPendingFile();
@@ -157,6 +159,8 @@ TEST_F(DocumentFileRoad, FilesWrittenBehindTheOthersAreReportedInTheirOrder) {
     EXPECT_EQ(lines_.Lines[i].rfind(page + ": ", 0), 0u) << lines_.Lines[i];
     EXPECT_NE(lines_.Lines[i].find(saved), std::string::npos) << lines_.Lines[i];
     EXPECT_EQ(ReadBytes(page), i == 3 ? "<p>a     b</p>" : "<p>a b</p>");
+    struct stat status {};
+    EXPECT_TRUE(::stat(page.c_str(), &status) == 0 && (status.st_mode & 07777) == 0604) << page;
   }
   ASSERT_EQ(messages_->Errors.size(), 1u);
   EXPECT_NE(messages_->Errors[0].find("p3.htm"), std::string::npos);
