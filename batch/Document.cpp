@@ -1,6 +1,7 @@
 #include "batch/Document.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -107,12 +108,21 @@ std::string WriteFailureMessage(TFileError error, const std::string& file) {
 }
 
 // Reads the file whole, after putting back what an interrupted write of an earlier run left
-// half-done in it; false after the message, with `text` empty.
-bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& read) {
+// half-done in it; false after the message, with `text` empty. `written(status)` finishes the
+// writes in hand of the file that `status` describes (of every file: nullptr, for one that
+// could not be read) and says whether there were any; the file is then read again.
+bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& read,
+                      const std::function<bool(const struct stat*)>& written) {
   if (ReadWholeFile(file, text, read).Error != TFileError::None) {
+    if (written(nullptr)) {
+      return ReadDocumentFile(file, text, read, written);
+    }
     text.clear();
     ShowErrorMessage(textid::kFileCannotBeOpened, file);
     return false;
+  }
+  if (written(&read.Status)) {
+    return ReadDocumentFile(file, text, read, written);
   }
   const TJournalRestore restore = RestoreFromJournal(read.Location, read.Status);
   switch (restore.Status) {
@@ -123,7 +133,7 @@ bool ReadDocumentFile(const std::string& file, std::string& text, TReadFile& rea
           NameMessage(textid::kFileRestored, file,
                       "file %s was put back to its content from before an interrupted write."),
           "Quorvane");
-      return ReadDocumentFile(file, text, read);
+      return ReadDocumentFile(file, text, read, written);
     case TJournalRestore::TStatus::Failed:
       break;
   }
@@ -250,10 +260,8 @@ bool TDocument::Compress(const std::string& fileName, bool keepDate) {
 }
 
 bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
-  // Never read a file while it is being written, and keep the lines of one job under its
-  // caption.
-  if (finisher_.PendingIs(fileName) ||
-      (!pendingReports_.empty() && JobCaption() != pendingReports_.back().Caption)) {
+  // Keep the lines of one job under its caption.
+  if (!pendingReports_.empty() && JobCaption() != pendingReports_.back().Caption) {
     FinishPendingFile();
   }
   StartProgress(fileName, {});
@@ -263,7 +271,17 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   finished.Name = fileName;
   finished.MarkDone = MarkFilesDone;
   finished.Target = OutputFile;
-  bool failed = !ReadDocumentFile(fileName, text, finished.File);
+  // A file in hand is read once it is written, whatever name it was reached by; asking the
+  // file that was read for its identity costs nothing more.
+  const auto written = [this](const struct stat* status) {
+    if (!finisher_.Pending() ||
+        (status != nullptr && !finisher_.PendingHas({status->st_dev, status->st_ino}))) {
+      return false;
+    }
+    FinishPendingFile();
+    return true;
+  };
+  bool failed = !ReadDocumentFile(fileName, text, finished.File, written);
   if (!failed) {
     CheckJobChannel();
     // The date can only be given back to a file that may be written; a result elsewhere

@@ -4,6 +4,7 @@
 #include <sched.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -105,15 +106,12 @@ bool TFileFinisher::PendingIs(const std::string& name) const {
   }
   // Another name of the same file (a link): it must not be read while it is being written.
   const std::optional<TFileId> id = FileIdentity(name);
-  if (!id) {
-    return true;
-  }
-  for (const TPending& file : pending_) {
-    if (*id == file.Id) {
-      return true;
-    }
-  }
-  return false;
+  return !id || PendingHas(*id);
+}
+
+bool TFileFinisher::PendingHas(const TFileId& id) const {
+  return std::any_of(pending_.begin(), pending_.end(),
+                     [&id](const TPending& file) { return file.Id == id; });
 }
 
 std::optional<TFinishResult> TFileFinisher::Wait() {

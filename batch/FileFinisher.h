@@ -59,6 +59,8 @@ class TFileFinisher {
   size_t PendingCount() const { return pending_.size(); }
   size_t PendingBytes() const { return pendingBytes_; }
   bool PendingIs(const std::string& name) const;
+  // Whether the file `id` is one of them.
+  bool PendingHas(const TFileId& id) const;
   // Whether the oldest file in hand is done, so that Wait would not wait.
   bool OldestDone() const { return resultReady_.load(std::memory_order_acquire); }
   // Waits for the oldest file in hand and gives its result; nothing when no file was in hand.

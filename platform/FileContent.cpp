@@ -360,17 +360,25 @@ TReadResult ReadWholeFile(const std::string& path, std::string& content) {
 TReadResult ReadWholeFile(const std::string& path, std::string& content, TReadFile& file) {
   content.clear();
   file = TReadFile();
-  std::optional<TFileLocation> location = LocateFile(path);
-  if (!location) {
-    return ReadFailure(errno);
+  // Most names are no link: their folder is opened at once, and a link shows when the file is
+  // opened without following it.
+  int error = 0;
+  for (const auto locate : {LocateName, LocateFile}) {
+    std::optional<TFileLocation> location = locate(path);
+    if (!location) {
+      return ReadFailure(errno);
+    }
+    file.Location = std::move(*location);
+    file.File.Reset(SystemCalls().OpenAt(file.Location.Directory.Get(), file.Location.Name.c_str(),
+                                         O_RDONLY | O_NOFOLLOW | kOpenFlags, 0));
+    if (file.File.Valid()) {
+      return ReadOpenedFile(file.File.Get(), content, file.Status);
+    }
+    if (error = errno; error != ELOOP) {
+      break;
+    }
   }
-  file.Location = std::move(*location);
-  file.File.Reset(SystemCalls().OpenAt(file.Location.Directory.Get(), file.Location.Name.c_str(),
-                                       O_RDONLY | O_NOFOLLOW | kOpenFlags, 0));
-  if (!file.File.Valid()) {
-    return ReadFailure(errno);
-  }
-  return ReadOpenedFile(file.File.Get(), content, file.Status);
+  return ReadFailure(error);
 }
 
 TFileError WriteFileReplacing(const std::string& path, std::string_view data,

@@ -94,9 +94,9 @@ TEST_F(DocumentFileRoad, AFileThatCannotBeWrittenIsNamedAndClaimsNoSavings) {
   }
 }
 
-// A file included by a later one, under this name or another, is read once its own write is
-// done, however long that takes.
-TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
+// A file compressed again or included by a later one, under this name or another, is read once
+// its own write is done, however long that takes.
+TEST_F(DocumentFileRoad, AFileStillBeingWrittenIsReadWithItsNewContent) {
   class TSlowWriter : public TSystemCalls {
    public:
     int RenameAt(int fromDir, const char* from, int toDir, const char* to) override {
@@ -117,12 +117,14 @@ TEST_F(DocumentFileRoad, AnIncludeOfAFileStillBeingWrittenReadsItsNewContent) {
   {
     const TSystemCallsOverride use(slowWriter);
     document_.Compress(dir_ / "a.htm", false);
+    document_.Compress(dir_ / "link.htm", false);
     document_.Compress(dir_ / "b.htm", false);
     document_.FinishPendingFile();
   }
   EXPECT_EQ(ReadBytes(dir_ / "b.htm"), "<PRE><p>x y</p></PRE><p>b</p>");
   EXPECT_EQ(messages_->Errors, std::vector<std::string>{});
-  EXPECT_EQ(lines_.Lines.size(), 2u);
+  ASSERT_EQ(lines_.Lines.size(), 3u);
+  EXPECT_EQ(lines_.Lines[1], dir_ / "link.htm" + ": " + StatisticsLine({}));  // nothing left
 }
 
 // Files queue up behind a slow write and are still written and reported in the order they
