@@ -253,11 +253,9 @@ void RunRound(const std::string& program, const fs::path& source, const fs::path
   Settle();
   ReadTree(source);
   best.Copy.Keep(Run({"cp", "-r", source.string(), path("copy")}));
-  Run({"sync"});
-  ReadTree(source);
+  Run({"sync"});  // the source stays in memory from here on: each next step reads it at once
   best.FlushedCopy.Keep(Shell("cp -r \"$0\" \"$1\" && sync -f \"$1\"", source, path("flushed")));
   Run({"sync"});
-  ReadTree(source);
   best.Mirror.Keep(Run({program, "-r", "-o", path("mirror"), source.string()}));
   Run({"cp", "-r", source.string(), path("rewrite")});
   Run({"cp", "-r", source.string(), path("batch")});
