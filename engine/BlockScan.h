@@ -277,6 +277,69 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   return std::string_view::npos;
 }
 
+// What markup a block holds, bit k for its byte k: white space as TBlock::WhiteSpace has it,
+// line breaks ("\r" and "\n"), "<" and ">".
+struct TMarkupMasks {
+  uint64_t Space;
+  uint64_t LineBreak;
+  uint64_t Opening;
+  uint64_t Closing;
+};
+
+inline TMarkupMasks ClassifyMarkup(const TBlock& block) {
+  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('<'), block.Equal('>')};
+}
+
+#if QUORVANE_AVX2_SCAN
+// The bytes of `v` whose high bit is set.
+[[gnu::target("avx2")]] inline uint64_t WideBits(__m256i v) {
+  return uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))};
+}
+
+// ClassifyMarkup for `count` whole blocks from `p` on, 32 bytes a step.
+[[gnu::target("avx2")]] inline void ClassifyMarkupWide(const char* p, size_t count,
+                                                       TMarkupMasks* masks) {
+  const __m256i space = _mm256_set1_epi8(' ');
+  const __m256i tab = _mm256_set1_epi8('\t');
+  const __m256i span = _mm256_set1_epi8('\r' - '\t');
+  const __m256i carriageReturn = _mm256_set1_epi8('\r');
+  const __m256i lineFeed = _mm256_set1_epi8('\n');
+  const __m256i opening = _mm256_set1_epi8('<');
+  const __m256i closing = _mm256_set1_epi8('>');
+  for (size_t b = 0; b < count; ++b) {
+    TMarkupMasks m{};
+    for (int half = 0; half < 2; ++half) {
+      const __m256i v =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + kBlockSize * b + 32 * half));
+      const __m256i fromTab = _mm256_sub_epi8(v, tab);
+      const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(fromTab, span), fromTab);
+      const int shift = 32 * half;
+      m.Space |= WideBits(_mm256_or_si256(control, _mm256_cmpeq_epi8(v, space))) << shift;
+      m.LineBreak |= WideBits(_mm256_or_si256(_mm256_cmpeq_epi8(v, carriageReturn),
+                                              _mm256_cmpeq_epi8(v, lineFeed)))
+                     << shift;
+      m.Opening |= WideBits(_mm256_cmpeq_epi8(v, opening)) << shift;
+      m.Closing |= WideBits(_mm256_cmpeq_epi8(v, closing)) << shift;
+    }
+    masks[b] = m;
+  }
+}
+#endif
+
+// ClassifyMarkup for `count` whole blocks from `p` on.
+inline void ClassifyMarkupBlocks(const char* p, size_t count, TMarkupMasks* masks) {
+#if QUORVANE_AVX2_SCAN
+  if (HasAvx2()) {
+    ClassifyMarkupWide(p, count, masks);
+    return;
+  }
+#endif
+  for (size_t b = 0; b < count; ++b) {
+    const char* const at = p + kBlockSize * b;
+    masks[b] = ClassifyMarkup(TBlock(at, at + kBlockSize));
+  }
+}
+
 // The places where the byte `first` is followed by one of up to four pairs of bytes: "<" and
 // the first two letters of a tag name, say. The pairs compare as EqualLetter does, so ASCII
 // letters match in either case and a few other bytes slip through: the caller checks each

@@ -176,21 +176,49 @@ int HighestBit(uint64_t mask) {
   return 63 - __builtin_clzll(mask);
 }
 
-// What one block of a segment holds, bit k for its byte k; bytes past the segment hold none.
-struct TBlockMasks {
-  uint64_t Space;
-  uint64_t LineBreak;
-  uint64_t Opening;  // "<"
-  uint64_t Closing;  // ">"
-  // Bytes that no tag name holds, so that a tag head ends at them: white space and angle
-  // brackets. Other control characters end heads too, but a key that runs past them still
-  // says the same.
-  uint64_t HeadEnd() const { return Space | Opening | Closing; }
-};
+// What one block of a segment holds; bytes past the segment hold none.
+using TBlockMasks = scan::TMarkupMasks;
 
-TBlockMasks Classify(const scan::TBlock& block) {
-  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('<'), block.Equal('>')};
+// Bytes that no tag name holds, so that a tag head ends at them: white space and angle
+// brackets. Other control characters end heads too, but a key that runs past them still says
+// the same.
+uint64_t HeadEnd(const TBlockMasks& masks) {
+  return masks.Space | masks.Opening | masks.Closing;
 }
+
+// The masks of a segment's blocks, classified a batch of blocks at a time ahead of the walk,
+// which changes no byte past the block it is in.
+class TMaskBatches {
+ public:
+  explicit TMaskBatches(std::string_view s) : s_(s) {}
+
+  const TBlockMasks& At(size_t base) {
+    if (base - batchBase_ >= batchBytes_) [[unlikely]] {
+      Fill(base);
+    }
+    return masks_[(base - batchBase_) / scan::kBlockSize];
+  }
+
+ private:
+  static constexpr size_t kBatch = 16;
+
+  void Fill(size_t base) {
+    batchBase_ = base;
+    const size_t whole = std::min((s_.size() - base) / scan::kBlockSize, kBatch);
+    if (whole == 0) {
+      masks_[0] = scan::ClassifyMarkup(scan::TBlock(s_.data() + base, s_.data() + s_.size()));
+      batchBytes_ = scan::kBlockSize;
+      return;
+    }
+    scan::ClassifyMarkupBlocks(s_.data() + base, whole, masks_.data());
+    batchBytes_ = whole * scan::kBlockSize;
+  }
+
+  std::string_view s_;
+  size_t batchBase_ = 0;
+  size_t batchBytes_ = 0;  // none yet
+  std::array<TBlockMasks, kBatch> masks_;
+};
 
 // The part of the segment still to be written out, in the buffer it shares with the output:
 // the output never gets ahead of the input. Input from `In` on is not written out yet; it is
@@ -376,12 +404,13 @@ class TSegmentCompactor::TStreaming {
   void TreatLimitedOpening(uint32_t node, bool& deleteBefore);
   [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
   void AtClosingTag(std::string_view s, size_t from);
-  bool WalkKnownTags(std::string_view s, size_t base, const TBlockMasks& masks,
-                     uint64_t& deleteBefore, uint64_t& asked);
+  [[gnu::always_inline]] bool WalkKnownTags(std::string_view s, size_t base,
+                                            const TBlockMasks& masks, uint64_t& deleteBefore,
+                                            uint64_t& asked);
   void WalkTags(std::string_view s, size_t base, const TBlockMasks& masks, uint64_t& deleteBefore,
                 uint64_t& asked);
   uint64_t Gone(const TBlockMasks& masks, uint64_t last, uint64_t deleteBefore, uint64_t asked);
-  void WriteRunValues(char* block, const TBlockMasks& masks, uint64_t kept);
+  [[gnu::always_inline]] void WriteRunValues(char* block, const TBlockMasks& masks, uint64_t kept);
 
   static constexpr size_t kReportInterval = size_t{1} << 20;
 
@@ -533,14 +562,14 @@ bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
 // The same for a block whose every "<" starts a known head: their outcomes do not depend on
 // the order, so the ">" asked for follow from the masks. Returns false, having changed
 // nothing, for any other block.
-bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
-                                                  const TBlockMasks& masks, uint64_t& deleteBefore,
-                                                  uint64_t& asked) {
+inline bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
+                                                         const TBlockMasks& masks,
+                                                         uint64_t& deleteBefore, uint64_t& asked) {
   // Every key of the block lies within the text, as far on as sixteen bytes past its end.
   if (!heads_ || s.size() - base <= scan::kBlockSize + TTagHeads::kKeyBytes) {
     return false;
   }
-  const uint64_t endsAfter = masks.HeadEnd() >> 1;  // bit k: byte k + 1 ends a head
+  const uint64_t endsAfter = HeadEnd(masks) >> 1;  // bit k: byte k + 1 ends a head
   uint64_t before = 0;
   uint64_t askers = 0;
   for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
@@ -620,8 +649,8 @@ uint64_t TSegmentCompactor::TStreaming::Gone(const TBlockMasks& masks, uint64_t 
 // Writes the collapsed value into the kept last byte of each run that needs one: the run's
 // first byte, or a line feed when the run holds a line break but does not start with one
 // (carriage returns turn into line feeds, too, when the line breaks are still to be turned).
-void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMasks& masks,
-                                                   uint64_t kept) {
+inline void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMasks& masks,
+                                                          uint64_t kept) {
   const uint64_t starts = masks.Space & ~((masks.Space << 1) | spaceBefore_);
   const uint64_t longRuns = masks.Space & ((masks.Space << 1) | spaceBefore_);
   // A line break alone takes a value too while line breaks are turned: a carriage return
@@ -680,6 +709,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   }
   TInPlaceOutput output{buffer, end, first, out};
   bool lastKeptSpace = false;  // the byte before the block: white space that stays so far
+  TMaskBatches batches(s);
   size_t nextReport = begin + kReportInterval;
   for (size_t base = first; base < end; base += scan::kBlockSize) {
     if (base >= nextReport) {
@@ -692,7 +722,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
         return true;
       }
     }
-    const TBlockMasks masks = Classify(scan::TBlock(s.data() + base, s.data() + end));
+    const TBlockMasks& masks = batches.At(base);
     const bool lastBlock = end - base <= scan::kBlockSize;
     const uint64_t nextSpace = !lastBlock && IsWhiteSpace(s[base + scan::kBlockSize]);
     // The last byte of each run; at the end of the segment a run goes altogether.
