@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -502,6 +503,45 @@ inline size_t MoveDown(char* buffer, size_t to, size_t from, size_t n, size_t li
   std::memmove(buffer + to, buffer + from, n);
   return to + n;
 }
+
+#if QUORVANE_AVX2_SCAN
+// For each pattern of eight bits, the places of its set bits in order, one byte each: a byte
+// shuffle that gathers the bytes of an 8-byte group that the bits keep.
+inline constexpr auto kKeepShuffles = [] {
+  std::array<uint64_t, 256> shuffles{};
+  for (size_t bits = 0; bits < shuffles.size(); ++bits) {
+    int kept = 0;
+    for (int k = 0; k < 8; ++k) {
+      if ((bits >> k) & 1) {
+        shuffles[bits] |= uint64_t(k) << (8 * kept++);
+      }
+    }
+  }
+  return shuffles;
+}();
+inline constexpr auto kKeepCounts = [] {
+  std::array<uint8_t, 256> counts{};
+  for (size_t bits = 0; bits < counts.size(); ++bits) {
+    counts[bits] = static_cast<uint8_t>(std::popcount(bits));
+  }
+  return counts;
+}();
+
+// Writes the bytes of the block at buffer[from] whose bit in `keep` is set to buffer[to] on
+// (to <= from) and returns the end of what it wrote, eight bytes a step and without a branch.
+// It writes up to seven bytes past that end, never past the block.
+[[gnu::target("avx2")]] inline size_t KeepBytesWide(char* buffer, size_t to, size_t from,
+                                                    uint64_t keep) {
+  for (size_t group = 0; group < kBlockSize; group += 8) {
+    const auto bits = static_cast<uint8_t>(keep >> group);
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(buffer + from + group));
+    const __m128i shuffle = _mm_cvtsi64_si128(static_cast<long long>(kKeepShuffles[bits]));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(buffer + to), _mm_shuffle_epi8(bytes, shuffle));
+    to += kKeepCounts[bits];
+  }
+  return to;
+}
+#endif
 
 // MoveDown for a caller that knows that a block's size or more lies between the two and that a
 // block can be read from `from`: one block is copied without a test.

@@ -710,6 +710,9 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   TInPlaceOutput output{buffer, end, first, out};
   bool lastKeptSpace = false;  // the byte before the block: white space that stays so far
   TMaskBatches batches(s);
+#if QUORVANE_AVX2_SCAN
+  const bool wide = scan::HasAvx2();
+#endif
   size_t nextReport = begin + kReportInterval;
   for (size_t base = first; base < end; base += scan::kBlockSize) {
     if (base >= nextReport) {
@@ -739,6 +742,14 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     const uint64_t gone = Gone(masks, last, deleteBefore, asked) | trailing;
     WriteRunValues(buffer + base, masks, last & ~gone);
     lastKeptSpace = ((last & ~gone) >> 63) != 0;
+#if QUORVANE_AVX2_SCAN
+    if (wide && !lastBlock) {
+      // Every block is written out as it is done, so nothing waits to be written from before it.
+      output.Out = scan::KeepBytesWide(buffer, output.Out, base, ~gone);
+      output.In = base + scan::kBlockSize;
+      continue;
+    }
+#endif
     if (output.RoomFor(base)) {
       WriteKept<true>(output, base, gone);
     } else {
