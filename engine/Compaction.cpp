@@ -187,16 +187,19 @@ uint64_t HeadEnd(const TBlockMasks& masks) {
 }
 
 // The masks of a segment's blocks, classified a batch of blocks at a time ahead of the walk,
-// which changes no byte past the block it is in.
+// which changes no byte past the block it is in. The block after the one asked for is
+// classified too, where there is one.
 class TMaskBatches {
  public:
   explicit TMaskBatches(std::string_view s) : s_(s) {}
 
-  const TBlockMasks& At(size_t base) {
+  // The masks of the block at `base`, followed by those of the next block when it lies within
+  // the text.
+  const TBlockMasks* At(size_t base) {
     if (base - batchBase_ >= batchBytes_) [[unlikely]] {
       Fill(base);
     }
-    return masks_[(base - batchBase_) / scan::kBlockSize];
+    return &masks_[(base - batchBase_) / scan::kBlockSize];
   }
 
  private:
@@ -204,20 +207,21 @@ class TMaskBatches {
 
   void Fill(size_t base) {
     batchBase_ = base;
-    const size_t whole = std::min((s_.size() - base) / scan::kBlockSize, kBatch);
-    if (whole == 0) {
-      masks_[0] = scan::ClassifyMarkup(scan::TBlock(s_.data() + base, s_.data() + s_.size()));
-      batchBytes_ = scan::kBlockSize;
-      return;
-    }
+    const size_t rest = s_.size() - base;
+    const size_t whole = std::min(rest / scan::kBlockSize, kBatch + 1);
     scan::ClassifyMarkupBlocks(s_.data() + base, whole, masks_.data());
-    batchBytes_ = whole * scan::kBlockSize;
+    const size_t blocks = std::min((rest + scan::kBlockSize - 1) / scan::kBlockSize, kBatch + 1);
+    if (whole < blocks) {
+      const char* const tail = s_.data() + base + whole * scan::kBlockSize;
+      masks_[whole] = scan::ClassifyMarkup(scan::TBlock(tail, s_.data() + s_.size()));
+    }
+    batchBytes_ = std::min(blocks, kBatch) * scan::kBlockSize;
   }
 
   std::string_view s_;
   size_t batchBase_ = 0;
   size_t batchBytes_ = 0;  // none yet
-  std::array<TBlockMasks, kBatch> masks_;
+  std::array<TBlockMasks, kBatch + 1> masks_;
 };
 
 // The part of the segment still to be written out, in the buffer it shares with the output:
@@ -405,7 +409,7 @@ class TSegmentCompactor::TStreaming {
   [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
   void AtClosingTag(std::string_view s, size_t from);
   [[gnu::always_inline]] bool WalkKnownTags(std::string_view s, size_t base,
-                                            const TBlockMasks& masks, uint64_t& deleteBefore,
+                                            const TBlockMasks* masks, uint64_t& deleteBefore,
                                             uint64_t& asked);
   void WalkTags(std::string_view s, size_t base, const TBlockMasks& masks, uint64_t& deleteBefore,
                 uint64_t& asked);
@@ -563,19 +567,22 @@ bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
 // the order, so the ">" asked for follow from the masks. Returns false, having changed
 // nothing, for any other block.
 inline bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
-                                                         const TBlockMasks& masks,
+                                                         const TBlockMasks* masks,
                                                          uint64_t& deleteBefore, uint64_t& asked) {
   // Every key of the block lies within the text, as far on as sixteen bytes past its end.
   if (!heads_ || s.size() - base <= scan::kBlockSize + TTagHeads::kKeyBytes) {
     return false;
   }
-  const uint64_t endsAfter = HeadEnd(masks) >> 1;  // bit k: byte k + 1 ends a head
+  // The ends of heads from the byte after the block's first on, with the next block's.
+  const uint64_t ends = HeadEnd(masks[0]) >> 1;
+  const uint64_t nextEnds = HeadEnd(masks[1]);
   uint64_t before = 0;
   uint64_t askers = 0;
-  for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
+  for (uint64_t openings = masks[0].Opening; openings != 0; openings &= openings - 1) {
     const int at = scan::LowestBit(openings);
+    const uint64_t endsAfter = (ends >> at) | (nextEnds << (63 - at));
     const TTagHeads::TOutcome* known =
-        heads_->Find(TTagHeads::KeyBefore(s.data() + base + at + 1, endsAfter >> at));
+        heads_->Find(TTagHeads::KeyBefore(s.data() + base + at + 1, endsAfter));
     if (known == nullptr) {
       return false;
     }
@@ -586,11 +593,11 @@ inline bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, siz
   // The first ">" after a "<" that asks is asked for: a carry set off at each such "<" (and
   // at the block's start while a ">" is still awaited) runs up to the next ">", and out of
   // the block when there is none.
-  const uint64_t notClosing = ~masks.Closing;
+  const uint64_t notClosing = ~masks[0].Closing;
   uint64_t sum = 0;
   const bool awaited = __builtin_add_overflow(notClosing, askers, &sum) |
                        __builtin_add_overflow(sum, uint64_t{deleteAfterNextGt_}, &sum);
-  asked = sum & masks.Closing;
+  asked = sum & masks[0].Closing;
   deleteAfterNextGt_ = awaited;
   gtCount_ += asked != 0;  // the pattern searches resume there; no limit looks in between
   deleteBefore = before;
@@ -725,7 +732,8 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
         return true;
       }
     }
-    const TBlockMasks& masks = batches.At(base);
+    const TBlockMasks* const blockMasks = batches.At(base);
+    const TBlockMasks& masks = blockMasks[0];
     const bool lastBlock = end - base <= scan::kBlockSize;
     const uint64_t nextSpace = !lastBlock && IsWhiteSpace(s[base + scan::kBlockSize]);
     // The last byte of each run; at the end of the segment a run goes altogether.
@@ -733,7 +741,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     const uint64_t trailing = lastBlock ? last & (uint64_t{1} << (end - base - 1)) : 0;
     uint64_t deleteBefore = 0;
     uint64_t asked = 0;
-    if (!WalkKnownTags(s, base, masks, deleteBefore, asked)) {
+    if (!WalkKnownTags(s, base, blockMasks, deleteBefore, asked)) {
       WalkTags(s, base, masks, deleteBefore, asked);
     }
     if ((deleteBefore & 1) != 0 && lastKeptSpace) {
