@@ -67,15 +67,14 @@ class TBlock {
     const __m128i bit = _mm_set1_epi8(0x20);
     return Map([&](__m128i v) { return _mm_cmpeq_epi8(_mm_or_si128(v, bit), lower); });
   }
-  // Space, tab, line feed, vertical tab, form feed and carriage return (9 to 13).
-  uint64_t WhiteSpace() const {
-    const __m128i space = _mm_set1_epi8(' ');
+  // The white space other than the space: tab, line feed, vertical tab, form feed and
+  // carriage return (9 to 13).
+  uint64_t OtherWhiteSpace() const {
     const __m128i tab = _mm_set1_epi8('\t');
     const __m128i span = _mm_set1_epi8('\r' - '\t');
     return Map([&](__m128i v) {
       const __m128i fromTab = _mm_sub_epi8(v, tab);
-      const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, span), fromTab);
-      return _mm_or_si128(control, _mm_cmpeq_epi8(v, space));
+      return _mm_cmpeq_epi8(_mm_min_epu8(fromTab, span), fromTab);
     });
   }
 
@@ -104,8 +103,8 @@ class TBlock {
   uint64_t EqualLetter(char letter) const {
     return Map([letter](char b) { return (b | 0x20) == (letter | 0x20); });
   }
-  uint64_t WhiteSpace() const {
-    return Map([](char b) { return b == ' ' || (b >= '\t' && b <= '\r'); });
+  uint64_t OtherWhiteSpace() const {
+    return Map([](char b) { return b >= '\t' && b <= '\r'; });
   }
 
  private:
@@ -278,17 +277,21 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   return std::string_view::npos;
 }
 
-// What markup a block holds, bit k for its byte k: white space as TBlock::WhiteSpace has it,
-// line breaks ("\r" and "\n"), "<" and ">".
+// What markup a block holds, bit k for its byte k: white space (the space and the bytes that
+// TBlock::OtherWhiteSpace finds), and apart the white space other than the space, line breaks
+// ("\r" and "\n"), "<" and ">".
 struct TMarkupMasks {
   uint64_t Space;
+  uint64_t OtherSpace;  // the white space other than the space character
   uint64_t LineBreak;
   uint64_t Opening;
   uint64_t Closing;
 };
 
 inline TMarkupMasks ClassifyMarkup(const TBlock& block) {
-  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('<'), block.Equal('>')};
+  const uint64_t other = block.OtherWhiteSpace();
+  return {other | block.Equal(' '), other, block.EqualEither('\r', '\n'), block.Equal('<'),
+          block.Equal('>')};
 }
 
 #if QUORVANE_AVX2_SCAN
@@ -316,6 +319,7 @@ inline TMarkupMasks ClassifyMarkup(const TBlock& block) {
       const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(fromTab, span), fromTab);
       const int shift = 32 * half;
       m.Space |= WideBits(_mm256_or_si256(control, _mm256_cmpeq_epi8(v, space))) << shift;
+      m.OtherSpace |= WideBits(control) << shift;
       m.LineBreak |= WideBits(_mm256_or_si256(_mm256_cmpeq_epi8(v, carriageReturn),
                                               _mm256_cmpeq_epi8(v, lineFeed)))
                      << shift;

@@ -433,15 +433,16 @@ class TSegmentCompactor::TStreaming {
   // begins is new when it has moved since the definition's last match began.
   uint64_t gtCount_ = 0;
   bool deleteAfterNextGt_ = false;
-  // What a block hands on to the next: a ">" asked for as its last byte, the run after such a
-  // ">" going on, white space as its last byte, and the first byte and line breaks so far of
-  // the run it ends inside.
   // Outcomes of tag heads; none when a name holds a byte that could end a head.
   std::unique_ptr<TTagHeads> heads_;
   bool limitedSeen_ = false;  // a walk met a definition with a limit: its outcome may change
+  // What a block hands on to the next: a ">" asked for as its last byte, the run after such a
+  // ">" going on, white space as its last byte, and whether so far the run it ends inside
+  // holds white space other than spaces, its first byte and its line breaks.
   uint64_t afterGtCarry_ = 0;
   uint64_t runCarry_ = 0;
   uint64_t spaceBefore_ = 0;
+  uint64_t otherSpaceBefore_ = 0;
   char runFirst_ = ' ';
   bool runHasLineBreak_ = false;
   // A value written differs from the byte it took the place of: a carriage return that stays
@@ -660,9 +661,16 @@ inline void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBl
                                                           uint64_t kept) {
   const uint64_t starts = masks.Space & ~((masks.Space << 1) | spaceBefore_);
   const uint64_t longRuns = masks.Space & ((masks.Space << 1) | spaceBefore_);
+  // A run of spaces alone keeps the value it has. The runs that hold other white space do
+  // from the first such byte on: a carry set off there (and at the block's start while the
+  // run that goes on into it holds some) runs up through the rest of the run.
+  const uint64_t sum = masks.Space + masks.OtherSpace + otherSpaceBefore_;
+  const uint64_t notBlank =
+      ((sum ^ masks.Space ^ masks.OtherSpace) | masks.OtherSpace) & masks.Space;
+  otherSpaceBefore_ = notBlank >> 63;
   // A line break alone takes a value too while line breaks are turned: a carriage return
   // becomes a line feed.
-  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.LineBreak : 0));
+  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.LineBreak : 0)) & notBlank;
   for (; needValue != 0; needValue &= needValue - 1) {
     const uint64_t lastBit = needValue & (0 - needValue);
     const uint64_t startsBefore = starts & UpTo(lastBit);
@@ -706,6 +714,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   afterGtCarry_ = 0;
   runCarry_ = 0;
   spaceBefore_ = 0;
+  otherSpaceBefore_ = 0;
   valueChanged_ = false;
   IProgress& progress = services_.Progress;
   progress.SetAdditionalText(collapsingText_);
