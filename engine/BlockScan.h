@@ -536,12 +536,21 @@ inline constexpr auto kKeepCounts = [] {
 // It writes up to seven bytes past that end, never past the block.
 [[gnu::target("avx2")]] inline size_t KeepBytesWide(char* buffer, size_t to, size_t from,
                                                     uint64_t keep) {
-  for (size_t group = 0; group < kBlockSize; group += 8) {
-    const auto bits = static_cast<uint8_t>(keep >> group);
-    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(buffer + from + group));
-    const __m128i shuffle = _mm_cvtsi64_si128(static_cast<long long>(kKeepShuffles[bits]));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(buffer + to), _mm_shuffle_epi8(bytes, shuffle));
-    to += kKeepCounts[bits];
+  // Sixteen bytes a step: each half gathered by one shuffle, the second half written on where
+  // the first one's kept bytes end.
+  const __m128i secondHalf = _mm_set_epi64x(0x0808080808080808, 0);
+  for (size_t group = 0; group < kBlockSize; group += 16) {
+    const auto low = static_cast<uint8_t>(keep >> group);
+    const auto high = static_cast<uint8_t>(keep >> (group + 8));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + group));
+    const __m128i shuffle = _mm_add_epi8(_mm_set_epi64x(static_cast<long long>(kKeepShuffles[high]),
+                                                        static_cast<long long>(kKeepShuffles[low])),
+                                         secondHalf);
+    const __m128i kept = _mm_shuffle_epi8(bytes, shuffle);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(buffer + to), kept);
+    to += kKeepCounts[low];
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(buffer + to), _mm_unpackhi_epi64(kept, kept));
+    to += kKeepCounts[high];
   }
   return to;
 }
