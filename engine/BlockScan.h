@@ -277,15 +277,13 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   return std::string_view::npos;
 }
 
-// What markup a block holds, bit k for its byte k: white space (the space and the bytes that
-// TBlock::OtherWhiteSpace finds), and apart the white space other than the space, line breaks
-// ("\r" and "\n"), "<" and ">".
+// What markup a block holds, bit k for its byte k.
 struct TMarkupMasks {
-  uint64_t Space;
-  uint64_t OtherSpace;  // the white space other than the space character
-  uint64_t LineBreak;
-  uint64_t Opening;
-  uint64_t Closing;
+  uint64_t Space;       // the space and the white space of TBlock::OtherWhiteSpace
+  uint64_t OtherSpace;  // the white space other than the space
+  uint64_t LineBreak;   // "\r" and "\n"
+  uint64_t Opening;     // "<"
+  uint64_t Closing;     // ">"
 };
 
 inline TMarkupMasks ClassifyMarkup(const TBlock& block) {
@@ -532,8 +530,8 @@ inline constexpr auto kKeepCounts = [] {
 }();
 
 // Writes the bytes of the block at buffer[from] whose bit in `keep` is set to buffer[to] on
-// (to <= from) and returns the end of what it wrote, eight bytes a step and without a branch.
-// It writes up to seven bytes past that end, never past the block.
+// (to <= from) and returns the end of what it wrote, without a branch. It writes up to seven
+// bytes past that end, never past the block.
 [[gnu::target("avx2")]] inline size_t KeepBytesWide(char* buffer, size_t to, size_t from,
                                                     uint64_t keep) {
   // Sixteen bytes a step: each half gathered by one shuffle, the second half written on where
