@@ -11,6 +11,7 @@
 #include "batch/Job.h"
 #include "batch/Messages.h"
 #include "batch/ProgressModel.h"
+#include "engine/Directives.h"
 #include "lang/Language.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -207,14 +208,17 @@ bool TDocument::CompressText(std::string& text, const std::string& fileName,
     }
   });
   TEngineServices services{progress, LanguageTexts(), files};
-  if (!preparedTags_ || !preparedTags_->Tags().Equals(TagList)) {
-    preparedTags_ = std::make_unique<TPreparedTags>(TagList);
-  }
-  const TStopReason stop = quorvane::CompressText(
-      text, fileName, *preparedTags_, StrictPre ? TProtection::StrictPre : TProtection::Elements,
-      stats, services);
+  const TStopReason stop =
+      quorvane::CompressText(text, fileName, *PreparedTags(), Protection(), stats, services);
   ReportStoppedPass(stop, fileName);
   return stop != TStopReason::None;
+}
+
+const std::shared_ptr<const TPreparedTags>& TDocument::PreparedTags() {
+  if (!preparedTags_ || !preparedTags_->Tags().Equals(TagList)) {
+    preparedTags_ = std::make_shared<const TPreparedTags>(TagList);
+  }
+  return preparedTags_;
 }
 
 bool TDocument::CompressPage(std::string& page, const std::string& fileName,
@@ -291,6 +295,12 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
       finished.Stamp = TFileTime{modified.tv_sec, modified.tv_nsec};
     }
   }
+  if (!failed && CanCompressAside(text)) {
+    finished.Text = std::move(text);
+    finished.Compress = TCompressionAside{PreparedTags(), Protection()};
+    HandOver(std::move(finished), {{}, JobCaption(), {}});
+    return false;
+  }
   TCompressionStats stats;
   if (CompressPage(text, fileName, stats)) {
     return true;
@@ -305,24 +315,8 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   }
   if (!WaitAfterFile && finished.Text) {
     // Written while the next files are compressed; its statistics come once it is written,
-    // after those of the files before it. A few files are kept in hand, and a few megabytes.
-    constexpr size_t kFilesInHand = 4;
-    constexpr size_t kBytesInHand = size_t{16} << 20;
-    const auto handFull = [this, &finished] {
-      return finisher_.PendingCount() >= kFilesInHand ||
-             finisher_.PendingBytes() + finished.Text->size() > kBytesInHand;
-    };
-    // When the file system is what the batch waits for, this thread makes the new file before
-    // it would wait, which on some file systems costs as much as writing it.
-    if (finisher_.Pending() && !finisher_.OldestDone() && handFull() && finished.Target.empty()) {
-      finished.Replacement = MakeReplacement(finished.File);
-    }
-    while (finisher_.Pending() && (finisher_.OldestDone() || handFull())) {
-      ReportOldestFile();
-    }
-    progress.SetFinished();
-    pendingReports_.push_back({StatisticsLine(stats), JobCaption(), sizes});
-    finisher_.Start(std::move(finished));
+    // after those of the files before it.
+    HandOver(std::move(finished), {StatisticsLine(stats), JobCaption(), sizes});
   } else {
     FinishPendingFile();  // the files before this one are reported first
     if (!failed) {
@@ -344,6 +338,34 @@ bool TDocument::CompressFile(const std::string& fileName, bool keepDate) {
   return false;
 }
 
+bool TDocument::CanCompressAside(const std::string& text) const {
+  // Larger pages are compressed here, where their progress is shown.
+  constexpr size_t kLargestAside = size_t{4} << 20;
+  return !WaitAfterFile && finisher_.Idle() && text.size() <= kLargestAside &&
+         MarkedUnicodeForm(text) == TUnicodeForm::None && !MayHoldDirectives(text);
+}
+
+void TDocument::HandOver(TFinishedFile file, TPendingReport report) {
+  // A few files are kept in hand, and a few megabytes.
+  constexpr size_t kFilesInHand = 4;
+  constexpr size_t kBytesInHand = size_t{16} << 20;
+  const auto handFull = [this, &file] {
+    return finisher_.PendingCount() >= kFilesInHand ||
+           finisher_.PendingBytes() + file.Text->size() > kBytesInHand;
+  };
+  // When the file system is what the batch waits for, this thread makes the new file before
+  // it would wait, which on some file systems costs as much as writing it.
+  if (finisher_.Pending() && !finisher_.OldestDone() && handFull() && file.Target.empty()) {
+    file.Replacement = MakeReplacement(file.File);
+  }
+  while (finisher_.Pending() && (finisher_.OldestDone() || handFull())) {
+    ReportOldestFile();
+  }
+  ProgressForm().SetFinished();
+  pendingReports_.push_back(std::move(report));
+  finisher_.Start(std::move(file));
+}
+
 void TDocument::FinishPendingFile() {
   while (ReportOldestFile()) {
   }
@@ -356,6 +378,16 @@ bool TDocument::ReportOldestFile() {
   }
   TPendingReport report = std::move(pendingReports_.front());
   pendingReports_.pop_front();
+  if (done->Discarded) {
+    return true;  // as a file whose compression was cancelled: no statistics
+  }
+  if (const std::optional<TCompressedAside>& aside = done->Compressed) {
+    report.Statistics = StatisticsLine(aside->Stats);
+    report.Sizes = SizesOf(aside->Stats, aside->Size);
+    if (aside->Stats.Modified) {
+      SetModified(true);
+    }
+  }
   if (done->Error != TFileError::None) {
     Messages().Error(WriteFailureMessage(done->Error, done->Written));
     report.Statistics = StatisticsLine({});

@@ -92,7 +92,20 @@ class TDocument {
   void FinishPendingFile();
 
  private:
+  // What is shown for a file in the finisher's hand once it is written; for a page that the
+  // finisher compresses, the statistics come with its result.
+  struct TPendingReport {
+    std::string Statistics;
+    std::string Caption;  // the caption the file was compressed under
+    TFileSizes Sizes;
+  };
+
   bool CompressFile(const std::string& fileName, bool keepDate);
+  // Whether the finisher compresses the page `text` itself: it has nothing else to do, and the
+  // page needs nothing of this thread (no includes, no other encoding, no progress to show).
+  bool CanCompressAside(const std::string& text) const;
+  // Hands `file` to the finisher, once there is room; `report` is shown when it is written.
+  void HandOver(TFinishedFile file, TPendingReport report);
   bool CompressEditor(const std::string& fileName);
   void StartProgress(const std::string& fileName, const TWindowHandle& owner);
   void WaitAfterFinishedFile();
@@ -100,15 +113,16 @@ class TDocument {
   bool ReportOldestFile();
 
   IEditorHost* host_ = nullptr;
-  std::unique_ptr<TPreparedTags> preparedTags_;  // for TagList as it was when last used
+  const std::shared_ptr<const TPreparedTags>& PreparedTags();
+  TProtection Protection() const {
+    return StrictPre ? TProtection::StrictPre : TProtection::Elements;
+  }
+
+  // For TagList as it was when last used; shared with the finisher while it compresses.
+  std::shared_ptr<const TPreparedTags> preparedTags_;
   std::string fileName_;
   bool modified_ = false;
   TFileFinisher finisher_;
-  struct TPendingReport {
-    std::string Statistics;
-    std::string Caption;  // the caption the file was compressed under
-    TFileSizes Sizes;
-  };
   std::deque<TPendingReport> pendingReports_;  // of the files in the finisher's hand, in order
 };
 

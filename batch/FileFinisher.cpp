@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <chrono>
 
+#include "engine/Texts.h"
+#include "platform/InterruptWatch.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -40,6 +43,40 @@ void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
   _mm_pause();
 #endif
+}
+
+// The engine's services for a page compressed on the finisher's thread: a cancel request is a
+// signal's, nothing is shown, and no file is included (the page holds no directive).
+class TAsideProgress : public TNullProgress {
+ public:
+  bool SetSubProgress(int8_t) override { return TInterruptWatch::Requested(); }
+  bool CancelRequested() override { return TInterruptWatch::Requested(); }
+};
+
+class TNoIncludes : public IIncludeFiles {
+ public:
+  TResult Load(const std::string&, size_t, std::string&) override { return TResult::Missing; }
+};
+
+// Compresses the page of `file` in place; false, with the page left as it was read, when a
+// cancel request came before the page could be written.
+bool CompressAside(TFinishedFile& file, TCompressedAside& result) {
+  TAsideProgress progress;
+  TBuiltinTexts texts;
+  TNoIncludes includes;
+  TEngineServices services{progress, texts, includes};
+  std::string& text = *file.Text;
+  const TCompressionAside& how = *file.Compress;
+  if (CompressText(text, file.Name, *how.Tags, how.Protection, result.Stats, services) !=
+          TStopReason::None ||
+      TInterruptWatch::Requested()) {
+    return false;
+  }
+  result.Size = text.size();
+  if (!result.Stats.Modified && file.Target.empty()) {
+    file.Text.reset();  // unchanged, so untouched
+  }
+  return true;
 }
 
 }  // namespace
@@ -79,6 +116,7 @@ void TFileFinisher::Start(TFinishedFile file) {
   pending_.push_back(TPending{file.Name, file.Written(),
                               TFileId{file.File.Status.st_dev, file.File.Status.st_ino}, bytes});
   pendingBytes_ += bytes;
+  unfinished_.fetch_add(1, std::memory_order_relaxed);
   if (!thread_.joinable()) {
     // Interrupts stay with the main thread, which decides what a Ctrl+C means.
     sigset_t set;
@@ -118,16 +156,17 @@ std::optional<TFinishResult> TFileFinisher::Wait() {
   if (pending_.empty()) {
     return std::nullopt;
   }
-  TFileError error;
+  TFinishResult result;
   {
     std::unique_lock<std::mutex> guard(lock_);
     WaitUntil(guard, resultReady_, [this] { return !results_.empty(); });
-    error = results_.front();
+    result = std::move(results_.front());
     results_.pop_front();
     resultReady_.store(!results_.empty(), std::memory_order_release);
   }
   TPending& oldest = pending_.front();
-  TFinishResult result{std::move(oldest.Name), std::move(oldest.Written), error};
+  result.Name = std::move(oldest.Name);
+  result.Written = std::move(oldest.Written);
   pendingBytes_ -= oldest.Bytes;
   pending_.pop_front();
   return result;
@@ -171,16 +210,23 @@ void TFileFinisher::Work() {
       work_.pop_front();
       workReady_.store(stopping_ || !work_.empty(), std::memory_order_relaxed);
     }
-    const TFileError error = FinishFile(*file);
+    TFinishResult result;
+    if (file->Compress) {
+      result.Discarded = !CompressAside(*file, result.Compressed.emplace());
+    }
+    if (!result.Discarded) {
+      result.Error = FinishFile(*file);
+      if (file->Text && file->Target.empty()) {
+        result.Replaced = std::move(file->File);
+      }
+    }
     {
       const std::lock_guard<std::mutex> guard(lock_);
-      results_.push_back(error);
+      results_.push_back(std::move(result));
       resultReady_.store(true, std::memory_order_release);
+      unfinished_.fetch_sub(1, std::memory_order_release);
       Notify();
     }
-    // The file is let go only now, while the main thread reads and compresses the next one:
-    // closing a file that was replaced frees its old content, which takes the file system a
-    // while.
   }
 }
 

@@ -9,12 +9,28 @@
 #include <string>
 #include <thread>
 
+#include "engine/Compaction.h"
+#include "engine/CompressionPass.h"
 #include "platform/Files.h"
 #include "platform/TemporaryFile.h"
 
 namespace quorvane {
 
-// What is left to do for a compressed file once its new text is known.
+// How a page that reads no other file is compressed on the finisher's thread, before it is
+// written.
+struct TCompressionAside {
+  std::shared_ptr<const TPreparedTags> Tags;
+  TProtection Protection = TProtection::Elements;
+};
+
+// What a page compressed on the finisher's thread became.
+struct TCompressedAside {
+  TCompressionStats Stats;
+  size_t Size = 0;  // of the result
+};
+
+// What is left to do for a compressed file once its new text is known, or for a read page
+// that is still to be compressed.
 struct TFinishedFile {
   std::string Name;
   TReadFile File;                   // the file as it was read
@@ -25,6 +41,9 @@ struct TFinishedFile {
   std::string Target;
   // The new file for an in-place write, when it was made before the file was handed over.
   std::unique_ptr<TTemporaryFile> Replacement;
+  // Set when Text is the page as it was read, still to be compressed. It is written only when
+  // the compression changed it or goes to a target, and not at all after a cancel request.
+  std::optional<TCompressionAside> Compress;
 
   // The name of the file that is written.
   const std::string& Written() const { return Target.empty() ? Name : Target; }
@@ -37,7 +56,12 @@ TFileError FinishFile(const TFinishedFile& file);
 struct TFinishResult {
   std::string Name;
   std::string Written;  // the file that was written: Name, or its target
-  TFileError Error;
+  TFileError Error = TFileError::None;
+  std::optional<TCompressedAside> Compressed;  // for a page compressed by the finisher
+  bool Discarded = false;                      // such a page, left as it was after a cancel request
+  // A file written in place, still open: whoever takes the result closes it, which frees its
+  // old content and takes the file system a while.
+  TReadFile Replaced;
 };
 
 // Finishes compressed files on a second thread, in the order they are handed over, so that
@@ -63,6 +87,8 @@ class TFileFinisher {
   bool PendingHas(const TFileId& id) const;
   // Whether the oldest file in hand is done, so that Wait would not wait.
   bool OldestDone() const { return resultReady_.load(std::memory_order_acquire); }
+  // Whether every file in hand is done: the thread has nothing to do.
+  bool Idle() const { return unfinished_.load(std::memory_order_acquire) == 0; }
   // Waits for the oldest file in hand and gives its result; nothing when no file was in hand.
   std::optional<TFinishResult> Wait();
 
@@ -91,7 +117,8 @@ class TFileFinisher {
   std::atomic<bool> workReady_{false};    // what the thread waits for is there: work or stop
   std::atomic<bool> resultReady_{false};  // a result is there
   std::deque<TFinishedFile> work_;        // waiting for the thread
-  std::deque<TFileError> results_;        // written by the thread, oldest first
+  std::deque<TFinishResult> results_;     // written by the thread, oldest first
+  std::atomic<size_t> unfinished_{0};     // files handed over and not done yet
   bool stopping_ = false;
   std::deque<TPending> pending_;  // the files in hand, oldest first; the main thread's own
   size_t pendingBytes_ = 0;

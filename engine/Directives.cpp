@@ -1,6 +1,7 @@
 #include "engine/Directives.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -426,6 +427,22 @@ TStopReason ExpandDirectives(std::string& text, const std::string& fileName, boo
     text = std::move(expanded);
   }
   return stop;
+}
+
+bool MayHoldDirectives(std::string_view text) {
+  // Every directive tag begins "<#" or "</#"; "#" is the rarer byte to look for.
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  for (const char* h = begin; h < end; ++h) {
+    h = static_cast<const char*>(std::memchr(h, '#', static_cast<size_t>(end - h)));
+    if (h == nullptr) {
+      return false;
+    }
+    if ((h - begin >= 1 && h[-1] == '<') || (h - begin >= 2 && h[-1] == '/' && h[-2] == '<')) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace quorvane

@@ -28,4 +28,8 @@ TStopReason ExpandDirectives(std::string_view text, std::string& expanded,
                              const std::string& fileName, bool& modified,
                              TEngineServices& services);
 
+// Whether `text` may hold a directive tag. When it does not, expanding it reads no file,
+// reports nothing and leaves it as it is.
+bool MayHoldDirectives(std::string_view text);
+
 }  // namespace quorvane

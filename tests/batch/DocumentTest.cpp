@@ -2,6 +2,7 @@
 #include "batch/Document.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "TestSupport.h"
 #include "batch/ProgressModel.h"
 #include "lang/Language.h"
+#include "platform/InterruptWatch.h"
 #include "support/TextIds.h"
 #include "support/Win1252.h"
 
@@ -211,9 +213,7 @@ TEST_F(DocumentFileRoad, ACancelledRunWritesNoFileAndKeepsTheEditorText) {
   const std::string page = "<p>  a  </p>\r\n<br />  <!--DEL x DEL--> <b> b </b>";
   WriteBytes(page_, page);
   ProgressForm().SetView(&canceller);
-  document_.WaitAfterFile = false;
   EXPECT_TRUE(document_.Compress(page_, false));
-  document_.FinishPendingFile();
   EXPECT_EQ(ReadBytes(page_), page);
 
   editor.Text = page;
@@ -222,6 +222,20 @@ TEST_F(DocumentFileRoad, ACancelledRunWritesNoFileAndKeepsTheEditorText) {
   EXPECT_EQ(editor.Replaced, 0);
   EXPECT_FALSE(document_.GetModified());
   document_.SetEditorHost(nullptr);
+
+  // In a terminal the file finisher compresses such a page itself; a Ctrl+C before it is
+  // written leaves it as it was, with no statistics.
+  ProgressForm().SetView(&lines_);
+  document_.WaitAfterFile = false;
+  {
+    const TInterruptWatch watch;
+    ::raise(SIGINT);
+    EXPECT_FALSE(document_.Compress(page_, false));
+    document_.FinishPendingFile();
+    TInterruptWatch::Reset();
+  }
+  EXPECT_EQ(ReadBytes(page_), page);
+  EXPECT_EQ(lines_.Lines, std::vector<std::string>{});
 }
 
 }  // namespace

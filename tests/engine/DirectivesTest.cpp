@@ -88,6 +88,11 @@ TEST_F(Directives, OddTagsAndAttributes) {
   EXPECT_EQ(Expand(fake, "<#quorvane include='x' name=\"n\">c</#quorvane>.").text,
             "<#quorvane include='x' name=\"n\">error: unknown attribute: \"name\"</#quorvane>.");
   EXPECT_TRUE(fake.files.requested.empty());
+
+  // Only a text without "<#" and "</#" is known to hold none.
+  EXPECT_TRUE(MayHoldDirectives(notDirectives));
+  EXPECT_TRUE(MayHoldDirectives("# </#quorvane>"));
+  EXPECT_FALSE(MayHoldDirectives("#<a href='#x'># /# <b>#"));
 }
 
 TEST_F(Directives, UnterminatedTooDeepTooLargeOrCancelledExpansionsStopThePass) {
