@@ -206,8 +206,8 @@ TEST(Differential, EngineMatchesTheLiteralAlgorithm) {
     // Every eighth document runs over several kilobytes: the compaction classifies its blocks
     // a kilobyte at a time.
     const bool longer = seed % 8 == 0;
-    const std::string doc = generator.Document(
-        static_cast<int>(longer ? 300 + seed % 700 : 5 + seed % 120), !longer);
+    const std::string doc =
+        generator.Document(static_cast<int>(longer ? 300 + seed % 700 : 5 + seed % 120), !longer);
     const TProtection protection = seed % 2 == 0 ? TProtection::Elements : TProtection::StrictPre;
     const TOutcome fast = Compress(false, doc, tags, protection);
     const TOutcome literal = Compress(true, doc, tags, protection);
