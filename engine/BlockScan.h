@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -66,15 +67,14 @@ class TBlock {
     const __m128i bit = _mm_set1_epi8(0x20);
     return Map([&](__m128i v) { return _mm_cmpeq_epi8(_mm_or_si128(v, bit), lower); });
   }
-  // Space, tab, line feed, vertical tab, form feed and carriage return (9 to 13).
-  uint64_t WhiteSpace() const {
-    const __m128i space = _mm_set1_epi8(' ');
+  // The white space other than the space: tab, line feed, vertical tab, form feed and
+  // carriage return (9 to 13).
+  uint64_t OtherWhiteSpace() const {
     const __m128i tab = _mm_set1_epi8('\t');
     const __m128i span = _mm_set1_epi8('\r' - '\t');
     return Map([&](__m128i v) {
       const __m128i fromTab = _mm_sub_epi8(v, tab);
-      const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, span), fromTab);
-      return _mm_or_si128(control, _mm_cmpeq_epi8(v, space));
+      return _mm_cmpeq_epi8(_mm_min_epu8(fromTab, span), fromTab);
     });
   }
 
@@ -103,8 +103,8 @@ class TBlock {
   uint64_t EqualLetter(char letter) const {
     return Map([letter](char b) { return (b | 0x20) == (letter | 0x20); });
   }
-  uint64_t WhiteSpace() const {
-    return Map([](char b) { return b == ' ' || (b >= '\t' && b <= '\r'); });
+  uint64_t OtherWhiteSpace() const {
+    return Map([](char b) { return b >= '\t' && b <= '\r'; });
   }
 
  private:
@@ -277,6 +277,72 @@ inline size_t Find(std::string_view text, std::string_view needle, size_t from) 
   return std::string_view::npos;
 }
 
+// What markup a block holds, bit k for its byte k.
+struct TMarkupMasks {
+  uint64_t Space;       // the space and the white space of TBlock::OtherWhiteSpace
+  uint64_t OtherSpace;  // the white space other than the space
+  uint64_t LineBreak;   // "\r" and "\n"
+  uint64_t Opening;     // "<"
+  uint64_t Closing;     // ">"
+};
+
+inline TMarkupMasks ClassifyMarkup(const TBlock& block) {
+  const uint64_t other = block.OtherWhiteSpace();
+  return {other | block.Equal(' '), other, block.EqualEither('\r', '\n'), block.Equal('<'),
+          block.Equal('>')};
+}
+
+#if QUORVANE_AVX2_SCAN
+// The bytes of `v` whose high bit is set.
+[[gnu::target("avx2")]] inline uint64_t WideBits(__m256i v) {
+  return uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(v))};
+}
+
+// ClassifyMarkup for `count` whole blocks from `p` on, 32 bytes a step.
+[[gnu::target("avx2")]] inline void ClassifyMarkupWide(const char* p, size_t count,
+                                                       TMarkupMasks* masks) {
+  const __m256i space = _mm256_set1_epi8(' ');
+  const __m256i tab = _mm256_set1_epi8('\t');
+  const __m256i span = _mm256_set1_epi8('\r' - '\t');
+  const __m256i carriageReturn = _mm256_set1_epi8('\r');
+  const __m256i lineFeed = _mm256_set1_epi8('\n');
+  const __m256i opening = _mm256_set1_epi8('<');
+  const __m256i closing = _mm256_set1_epi8('>');
+  for (size_t b = 0; b < count; ++b) {
+    TMarkupMasks m{};
+    for (int half = 0; half < 2; ++half) {
+      const __m256i v =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + kBlockSize * b + 32 * half));
+      const __m256i fromTab = _mm256_sub_epi8(v, tab);
+      const __m256i control = _mm256_cmpeq_epi8(_mm256_min_epu8(fromTab, span), fromTab);
+      const int shift = 32 * half;
+      m.Space |= WideBits(_mm256_or_si256(control, _mm256_cmpeq_epi8(v, space))) << shift;
+      m.OtherSpace |= WideBits(control) << shift;
+      m.LineBreak |= WideBits(_mm256_or_si256(_mm256_cmpeq_epi8(v, carriageReturn),
+                                              _mm256_cmpeq_epi8(v, lineFeed)))
+                     << shift;
+      m.Opening |= WideBits(_mm256_cmpeq_epi8(v, opening)) << shift;
+      m.Closing |= WideBits(_mm256_cmpeq_epi8(v, closing)) << shift;
+    }
+    masks[b] = m;
+  }
+}
+#endif
+
+// ClassifyMarkup for `count` whole blocks from `p` on.
+inline void ClassifyMarkupBlocks(const char* p, size_t count, TMarkupMasks* masks) {
+#if QUORVANE_AVX2_SCAN
+  if (HasAvx2()) {
+    ClassifyMarkupWide(p, count, masks);
+    return;
+  }
+#endif
+  for (size_t b = 0; b < count; ++b) {
+    const char* const at = p + kBlockSize * b;
+    masks[b] = ClassifyMarkup(TBlock(at, at + kBlockSize));
+  }
+}
+
 // The places where the byte `first` is followed by one of up to four pairs of bytes: "<" and
 // the first two letters of a tag name, say. The pairs compare as EqualLetter does, so ASCII
 // letters match in either case and a few other bytes slip through: the caller checks each
@@ -439,6 +505,54 @@ inline size_t MoveDown(char* buffer, size_t to, size_t from, size_t n, size_t li
   std::memmove(buffer + to, buffer + from, n);
   return to + n;
 }
+
+#if QUORVANE_AVX2_SCAN
+// For each pattern of eight bits, the places of its set bits in order, one byte each: a byte
+// shuffle that gathers the bytes of an 8-byte group that the bits keep.
+inline constexpr auto kKeepShuffles = [] {
+  std::array<uint64_t, 256> shuffles{};
+  for (size_t bits = 0; bits < shuffles.size(); ++bits) {
+    int kept = 0;
+    for (int k = 0; k < 8; ++k) {
+      if ((bits >> k) & 1) {
+        shuffles[bits] |= uint64_t(k) << (8 * kept++);
+      }
+    }
+  }
+  return shuffles;
+}();
+inline constexpr auto kKeepCounts = [] {
+  std::array<uint8_t, 256> counts{};
+  for (size_t bits = 0; bits < counts.size(); ++bits) {
+    counts[bits] = static_cast<uint8_t>(std::popcount(bits));
+  }
+  return counts;
+}();
+
+// Writes the bytes of the block at buffer[from] whose bit in `keep` is set to buffer[to] on
+// (to <= from) and returns the end of what it wrote, without a branch. It writes up to seven
+// bytes past that end, never past the block.
+[[gnu::target("avx2")]] inline size_t KeepBytesWide(char* buffer, size_t to, size_t from,
+                                                    uint64_t keep) {
+  // Sixteen bytes a step: each half gathered by one shuffle, the second half written on where
+  // the first one's kept bytes end.
+  const __m128i secondHalf = _mm_set_epi64x(0x0808080808080808, 0);
+  for (size_t group = 0; group < kBlockSize; group += 16) {
+    const auto low = static_cast<uint8_t>(keep >> group);
+    const auto high = static_cast<uint8_t>(keep >> (group + 8));
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + from + group));
+    const __m128i shuffle = _mm_add_epi8(_mm_set_epi64x(static_cast<long long>(kKeepShuffles[high]),
+                                                        static_cast<long long>(kKeepShuffles[low])),
+                                         secondHalf);
+    const __m128i kept = _mm_shuffle_epi8(bytes, shuffle);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(buffer + to), kept);
+    to += kKeepCounts[low];
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(buffer + to), _mm_unpackhi_epi64(kept, kept));
+    to += kKeepCounts[high];
+  }
+  return to;
+}
+#endif
 
 // MoveDown for a caller that knows that a block's size or more lies between the two and that a
 // block can be read from `from`: one block is copied without a test.

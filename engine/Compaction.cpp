@@ -176,21 +176,53 @@ int HighestBit(uint64_t mask) {
   return 63 - __builtin_clzll(mask);
 }
 
-// What one block of a segment holds, bit k for its byte k; bytes past the segment hold none.
-struct TBlockMasks {
-  uint64_t Space;
-  uint64_t LineBreak;
-  uint64_t Opening;  // "<"
-  uint64_t Closing;  // ">"
-  // Bytes that no tag name holds, so that a tag head ends at them: white space and angle
-  // brackets. Other control characters end heads too, but a key that runs past them still
-  // says the same.
-  uint64_t HeadEnd() const { return Space | Opening | Closing; }
-};
+// What one block of a segment holds; bytes past the segment hold none.
+using TBlockMasks = scan::TMarkupMasks;
 
-TBlockMasks Classify(const scan::TBlock& block) {
-  return {block.WhiteSpace(), block.EqualEither('\r', '\n'), block.Equal('<'), block.Equal('>')};
+// Bytes that no tag name holds, so that a tag head ends at them: white space and angle
+// brackets. Other control characters end heads too, but a key that runs past them still says
+// the same.
+uint64_t HeadEnd(const TBlockMasks& masks) {
+  return masks.Space | masks.Opening | masks.Closing;
 }
+
+// The masks of a segment's blocks, classified a batch of blocks at a time ahead of the walk,
+// which changes no byte past the block it is in. The block after the one asked for is
+// classified too, where there is one.
+class TMaskBatches {
+ public:
+  explicit TMaskBatches(std::string_view s) : s_(s) {}
+
+  // The masks of the block at `base`, followed by those of the next block when it lies within
+  // the text.
+  const TBlockMasks* At(size_t base) {
+    if (base - batchBase_ >= batchBytes_) [[unlikely]] {
+      Fill(base);
+    }
+    return &masks_[(base - batchBase_) / scan::kBlockSize];
+  }
+
+ private:
+  static constexpr size_t kBatch = 16;
+
+  void Fill(size_t base) {
+    batchBase_ = base;
+    const size_t rest = s_.size() - base;
+    const size_t whole = std::min(rest / scan::kBlockSize, kBatch + 1);
+    scan::ClassifyMarkupBlocks(s_.data() + base, whole, masks_.data());
+    const size_t blocks = std::min((rest + scan::kBlockSize - 1) / scan::kBlockSize, kBatch + 1);
+    if (whole < blocks) {
+      const char* const tail = s_.data() + base + whole * scan::kBlockSize;
+      masks_[whole] = scan::ClassifyMarkup(scan::TBlock(tail, s_.data() + s_.size()));
+    }
+    batchBytes_ = std::min(blocks, kBatch) * scan::kBlockSize;
+  }
+
+  std::string_view s_;
+  size_t batchBase_ = 0;
+  size_t batchBytes_ = 0;  // none yet
+  std::array<TBlockMasks, kBatch + 1> masks_;
+};
 
 // The part of the segment still to be written out, in the buffer it shares with the output:
 // the output never gets ahead of the input. Input from `In` on is not written out yet; it is
@@ -376,12 +408,13 @@ class TSegmentCompactor::TStreaming {
   void TreatLimitedOpening(uint32_t node, bool& deleteBefore);
   [[gnu::always_inline]] void AtOpeningBracket(std::string_view s, size_t i, bool& deleteBefore);
   void AtClosingTag(std::string_view s, size_t from);
-  bool WalkKnownTags(std::string_view s, size_t base, const TBlockMasks& masks,
-                     uint64_t& deleteBefore, uint64_t& asked);
+  [[gnu::always_inline]] bool WalkKnownTags(std::string_view s, size_t base,
+                                            const TBlockMasks* masks, uint64_t& deleteBefore,
+                                            uint64_t& asked);
   void WalkTags(std::string_view s, size_t base, const TBlockMasks& masks, uint64_t& deleteBefore,
                 uint64_t& asked);
   uint64_t Gone(const TBlockMasks& masks, uint64_t last, uint64_t deleteBefore, uint64_t asked);
-  void WriteRunValues(char* block, const TBlockMasks& masks, uint64_t kept);
+  [[gnu::always_inline]] void WriteRunValues(char* block, const TBlockMasks& masks, uint64_t kept);
 
   static constexpr size_t kReportInterval = size_t{1} << 20;
 
@@ -400,15 +433,16 @@ class TSegmentCompactor::TStreaming {
   // begins is new when it has moved since the definition's last match began.
   uint64_t gtCount_ = 0;
   bool deleteAfterNextGt_ = false;
-  // What a block hands on to the next: a ">" asked for as its last byte, the run after such a
-  // ">" going on, white space as its last byte, and the first byte and line breaks so far of
-  // the run it ends inside.
   // Outcomes of tag heads; none when a name holds a byte that could end a head.
   std::unique_ptr<TTagHeads> heads_;
   bool limitedSeen_ = false;  // a walk met a definition with a limit: its outcome may change
+  // What a block hands on to the next: a ">" asked for as its last byte, the run after such a
+  // ">" going on, white space as its last byte, and whether so far the run it ends inside
+  // holds white space other than spaces, its first byte and its line breaks.
   uint64_t afterGtCarry_ = 0;
   uint64_t runCarry_ = 0;
   uint64_t spaceBefore_ = 0;
+  uint64_t otherSpaceBefore_ = 0;
   char runFirst_ = ' ';
   bool runHasLineBreak_ = false;
   // A value written differs from the byte it took the place of: a carriage return that stays
@@ -533,20 +567,23 @@ bool TSegmentCompactor::TStreaming::DecideByWalk(std::string_view s, size_t i,
 // The same for a block whose every "<" starts a known head: their outcomes do not depend on
 // the order, so the ">" asked for follow from the masks. Returns false, having changed
 // nothing, for any other block.
-bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
-                                                  const TBlockMasks& masks, uint64_t& deleteBefore,
-                                                  uint64_t& asked) {
+inline bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t base,
+                                                         const TBlockMasks* masks,
+                                                         uint64_t& deleteBefore, uint64_t& asked) {
   // Every key of the block lies within the text, as far on as sixteen bytes past its end.
   if (!heads_ || s.size() - base <= scan::kBlockSize + TTagHeads::kKeyBytes) {
     return false;
   }
-  const uint64_t endsAfter = masks.HeadEnd() >> 1;  // bit k: byte k + 1 ends a head
+  // The ends of heads from the byte after the block's first on, with the next block's.
+  const uint64_t ends = HeadEnd(masks[0]) >> 1;
+  const uint64_t nextEnds = HeadEnd(masks[1]);
   uint64_t before = 0;
   uint64_t askers = 0;
-  for (uint64_t openings = masks.Opening; openings != 0; openings &= openings - 1) {
+  for (uint64_t openings = masks[0].Opening; openings != 0; openings &= openings - 1) {
     const int at = scan::LowestBit(openings);
+    const uint64_t endsAfter = (ends >> at) | (nextEnds << (63 - at));
     const TTagHeads::TOutcome* known =
-        heads_->Find(TTagHeads::KeyBefore(s.data() + base + at + 1, endsAfter >> at));
+        heads_->Find(TTagHeads::KeyBefore(s.data() + base + at + 1, endsAfter));
     if (known == nullptr) {
       return false;
     }
@@ -557,11 +594,11 @@ bool TSegmentCompactor::TStreaming::WalkKnownTags(std::string_view s, size_t bas
   // The first ">" after a "<" that asks is asked for: a carry set off at each such "<" (and
   // at the block's start while a ">" is still awaited) runs up to the next ">", and out of
   // the block when there is none.
-  const uint64_t notClosing = ~masks.Closing;
+  const uint64_t notClosing = ~masks[0].Closing;
   uint64_t sum = 0;
   const bool awaited = __builtin_add_overflow(notClosing, askers, &sum) |
                        __builtin_add_overflow(sum, uint64_t{deleteAfterNextGt_}, &sum);
-  asked = sum & masks.Closing;
+  asked = sum & masks[0].Closing;
   deleteAfterNextGt_ = awaited;
   gtCount_ += asked != 0;  // the pattern searches resume there; no limit looks in between
   deleteBefore = before;
@@ -620,13 +657,20 @@ uint64_t TSegmentCompactor::TStreaming::Gone(const TBlockMasks& masks, uint64_t 
 // Writes the collapsed value into the kept last byte of each run that needs one: the run's
 // first byte, or a line feed when the run holds a line break but does not start with one
 // (carriage returns turn into line feeds, too, when the line breaks are still to be turned).
-void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMasks& masks,
-                                                   uint64_t kept) {
+inline void TSegmentCompactor::TStreaming::WriteRunValues(char* block, const TBlockMasks& masks,
+                                                          uint64_t kept) {
   const uint64_t starts = masks.Space & ~((masks.Space << 1) | spaceBefore_);
   const uint64_t longRuns = masks.Space & ((masks.Space << 1) | spaceBefore_);
+  // A run of spaces alone keeps the value it has. The runs that hold other white space do
+  // from the first such byte on: a carry set off there (and at the block's start while the
+  // run that goes on into it holds some) runs up through the rest of the run.
+  const uint64_t sum = masks.Space + masks.OtherSpace + otherSpaceBefore_;
+  const uint64_t notBlank =
+      ((sum ^ masks.Space ^ masks.OtherSpace) | masks.OtherSpace) & masks.Space;
+  otherSpaceBefore_ = notBlank >> 63;
   // A line break alone takes a value too while line breaks are turned: a carriage return
   // becomes a line feed.
-  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.LineBreak : 0));
+  uint64_t needValue = kept & (longRuns | (lineBreaks_ ? masks.LineBreak : 0)) & notBlank;
   for (; needValue != 0; needValue &= needValue - 1) {
     const uint64_t lastBit = needValue & (0 - needValue);
     const uint64_t startsBefore = starts & UpTo(lastBit);
@@ -670,6 +714,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   afterGtCarry_ = 0;
   runCarry_ = 0;
   spaceBefore_ = 0;
+  otherSpaceBefore_ = 0;
   valueChanged_ = false;
   IProgress& progress = services_.Progress;
   progress.SetAdditionalText(collapsingText_);
@@ -680,6 +725,10 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
   }
   TInPlaceOutput output{buffer, end, first, out};
   bool lastKeptSpace = false;  // the byte before the block: white space that stays so far
+  TMaskBatches batches(s);
+#if QUORVANE_AVX2_SCAN
+  const bool wide = scan::HasAvx2();
+#endif
   size_t nextReport = begin + kReportInterval;
   for (size_t base = first; base < end; base += scan::kBlockSize) {
     if (base >= nextReport) {
@@ -692,7 +741,8 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
         return true;
       }
     }
-    const TBlockMasks masks = Classify(scan::TBlock(s.data() + base, s.data() + end));
+    const TBlockMasks* const blockMasks = batches.At(base);
+    const TBlockMasks& masks = blockMasks[0];
     const bool lastBlock = end - base <= scan::kBlockSize;
     const uint64_t nextSpace = !lastBlock && IsWhiteSpace(s[base + scan::kBlockSize]);
     // The last byte of each run; at the end of the segment a run goes altogether.
@@ -700,7 +750,7 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     const uint64_t trailing = lastBlock ? last & (uint64_t{1} << (end - base - 1)) : 0;
     uint64_t deleteBefore = 0;
     uint64_t asked = 0;
-    if (!WalkKnownTags(s, base, masks, deleteBefore, asked)) {
+    if (!WalkKnownTags(s, base, blockMasks, deleteBefore, asked)) {
       WalkTags(s, base, masks, deleteBefore, asked);
     }
     if ((deleteBefore & 1) != 0 && lastKeptSpace) {
@@ -709,6 +759,14 @@ bool TSegmentCompactor::TStreaming::Run(char* buffer, size_t begin, size_t end, 
     const uint64_t gone = Gone(masks, last, deleteBefore, asked) | trailing;
     WriteRunValues(buffer + base, masks, last & ~gone);
     lastKeptSpace = ((last & ~gone) >> 63) != 0;
+#if QUORVANE_AVX2_SCAN
+    if (wide && !lastBlock) {
+      // Every block is written out as it is done, so nothing waits to be written from before it.
+      output.Out = scan::KeepBytesWide(buffer, output.Out, base, ~gone);
+      output.In = base + scan::kBlockSize;
+      continue;
+    }
+#endif
     if (output.RoomFor(base)) {
       WriteKept<true>(output, base, gone);
     } else {
