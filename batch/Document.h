@@ -100,6 +100,10 @@ class TDocument {
     TFileSizes Sizes;
   };
 
+  const std::shared_ptr<const TPreparedTags>& PreparedTags();
+  TProtection Protection() const {
+    return StrictPre ? TProtection::StrictPre : TProtection::Elements;
+  }
   bool CompressFile(const std::string& fileName, bool keepDate);
   // Whether the finisher compresses the page `text` itself: it has nothing else to do, and the
   // page needs nothing of this thread (no includes, no other encoding, no progress to show).
@@ -113,11 +117,6 @@ class TDocument {
   bool ReportOldestFile();
 
   IEditorHost* host_ = nullptr;
-  const std::shared_ptr<const TPreparedTags>& PreparedTags();
-  TProtection Protection() const {
-    return StrictPre ? TProtection::StrictPre : TProtection::Elements;
-  }
-
   // For TagList as it was when last used; shared with the finisher while it compresses.
   std::shared_ptr<const TPreparedTags> preparedTags_;
   std::string fileName_;

@@ -79,7 +79,8 @@ std::optional<TDirEntry> RegularFileEntry(int dirFd, const std::string& statName
   }
   std::string entryName(name);
   const bool archiveSet =
-      !archive || ArchiveAttributeSet(IncludeTrailingSlash(dir) + entryName, status);
+      !archive ||
+      ArchiveAttributeSet(dirFd, statName.c_str(), IncludeTrailingSlash(dir) + entryName, status);
   return TDirEntry{std::move(entryName), IsReadOnly(status), archiveSet};
 }
 

@@ -46,7 +46,10 @@ bool IsHiddenName(std::string_view name);
 // last cleared, which stores both in the extended attribute user.quorvane.archived. Where the
 // file system has no user extended attributes it always counts as set.
 bool ArchiveAttributeSet(const std::string& path);
-bool ArchiveAttributeSet(const std::string& path, const struct stat& status);
+// The same for the file `name` in the folder `dirFd`, whose status is known; `path` names the
+// same file, for kernels that cannot look an attribute up in a folder.
+bool ArchiveAttributeSet(int dirFd, const char* name, const std::string& path,
+                         const struct stat& status);
 // Does nothing, silently, where the file system has no user extended attributes.
 void ClearArchiveAttribute(const std::string& path);
 // The same for an open file.
