@@ -353,11 +353,10 @@ void TDocument::HandOver(TFinishedFile file, TPendingReport report) {
     return finisher_.PendingCount() >= kFilesInHand ||
            finisher_.PendingBytes() + file.Text->size() > kBytesInHand;
   };
-  // When the file system is what the batch waits for, this thread makes and fills the new file
-  // before it would wait: the finisher then only puts it in place.
-  if (finisher_.Pending() && !finisher_.OldestDone() && handFull() && file.Target.empty() &&
-      !file.Compress) {
-    file.Replacement = MakeReplacement(file.File, *file.Text, WriteOptions(file));
+  // When the file system is what the batch waits for, this thread makes the new file before
+  // it would wait, which on some file systems costs as much as writing it.
+  if (finisher_.Pending() && !finisher_.OldestDone() && handFull() && file.Target.empty()) {
+    file.Replacement = MakeReplacement(file.File);
   }
   while (finisher_.Pending() && (finisher_.OldestDone() || handFull())) {
     ReportOldestFile();

@@ -81,19 +81,14 @@ bool CompressAside(TFinishedFile& file, TCompressedAside& result) {
 
 }  // namespace
 
-TWriteOptions WriteOptions(const TFinishedFile& file) {
-  return {.Time = file.Stamp,
-          .MarkArchived = file.MarkDone,
-          .Replacement = file.Replacement.get(),
-          .ReplacementFilled = file.Replacement != nullptr};
-}
-
 TFileError FinishFile(const TFinishedFile& file) {
   if (!file.Target.empty()) {
     return FinishToTarget(file);
   }
   if (file.Text) {
-    return WriteReadFile(file.File, *file.Text, WriteOptions(file));
+    return WriteReadFile(
+        file.File, *file.Text,
+        {.Time = file.Stamp, .MarkArchived = file.MarkDone, .Replacement = file.Replacement.get()});
   }
   // Unchanged, so untouched: its date is still its own.
   if (file.MarkDone && file.File.File.Valid()) {

@@ -39,8 +39,7 @@ struct TFinishedFile {
   bool MarkDone = false;            // clear the archive attribute once the file is done
   // Where the content goes instead of over the file ("": in place); Text is then always set.
   std::string Target;
-  // The new file for an in-place write, when it was made and filled with Text before the file
-  // was handed over.
+  // The new file for an in-place write, when it was made before the file was handed over.
   std::unique_ptr<TTemporaryFile> Replacement;
   // Set when Text is the page as it was read, still to be compressed. It is written only when
   // the compression changed it or goes to a target, and not at all after a cancel request.
@@ -53,8 +52,6 @@ struct TFinishedFile {
 // Writes, dates and marks one file, the very file that was read (or, with a target, writes the
 // target and marks the file); the write's error.
 TFileError FinishFile(const TFinishedFile& file);
-// How the new content of `file` is written.
-TWriteOptions WriteOptions(const TFinishedFile& file);
 
 struct TFinishResult {
   std::string Name;

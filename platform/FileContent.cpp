@@ -167,19 +167,18 @@ bool StillNames(const TFileLocation& location, const struct stat& expected) {
          S_ISREG(now.st_mode) && SameFile(now, expected);
 }
 
-// Writes `data` into the temporary file with the date and mark `options` ask for; the error.
-int Fill(TTemporaryFile& temporary, std::string_view data, const TWriteOptions& options) {
+// Writes `data` into the temporary file and renames it over the name, provided the name still
+// names the file `expected` describes, when there is one.
+TFileError FillAndCommit(TTemporaryFile& temporary, const TFileLocation& location,
+                         std::string_view data, const TWriteOptions& options,
+                         const struct stat* expected) {
   if (!WriteAllAt(temporary.Fd(), data, 0)) {
-    return errno;
+    return ErrorFromErrno(errno);
   }
   SetTimeAndMark(temporary.Fd(), options);
-  return options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0 ? errno : 0;
-}
-
-// Renames the filled temporary file over the name, provided the name still names the file
-// `expected` describes, when there is one.
-TFileError Commit(TTemporaryFile& temporary, const TFileLocation& location,
-                  const TWriteOptions& options, const struct stat* expected) {
+  if (options.Flush && SystemCalls().Fsync(temporary.Fd()) != 0) {
+    return ErrorFromErrno(errno);
+  }
   // A file for a name that nothing has yet takes it at once: no temporary name, no rename.
   if (expected == nullptr) {
     if (const int linked = temporary.LinkIfFree(location.Name); linked == 0) {
@@ -202,15 +201,6 @@ TFileError Commit(TTemporaryFile& temporary, const TFileLocation& location,
     return ErrorFromErrno(errno);
   }
   return TFileError::None;
-}
-
-TFileError FillAndCommit(TTemporaryFile& temporary, const TFileLocation& location,
-                         std::string_view data, const TWriteOptions& options,
-                         const struct stat* expected) {
-  if (const int error = Fill(temporary, data, options); error != 0) {
-    return ErrorFromErrno(error);
-  }
-  return Commit(temporary, location, options, expected);
 }
 
 // Rewrites an open file's content where it lies. Its old content goes into a journal first and
@@ -257,17 +247,6 @@ TFileError WriteInPlace(const TFileLocation& location, int fd, bool readable,
 // Only the process may see the new file until it has the original's owner and permissions.
 constexpr mode_t kBesideMode = S_IRUSR | S_IWUSR;
 
-// Gives the new file beside the original the original's owner, extended attributes and
-// permissions; false when its owner cannot be kept.
-bool TakeOnAttributes(int fd, int originalFd, const struct stat& original) {
-  if (!KeepOwnership(fd, original)) {
-    return false;
-  }
-  CopyExtendedAttributes(originalFd, fd);
-  // After the ownership: changing the owner clears set-user-ID and set-group-ID bits.
-  return SystemCalls().Fchmod(fd, original.st_mode & 07777) == 0;
-}
-
 // Writes `data` into a new file beside the original that takes on the original's attributes,
 // then renames it over the original, if the name still names it. Nothing when this is
 // impossible here and the caller should write in place instead.
@@ -284,10 +263,12 @@ std::optional<TFileError> WriteBeside(const TFileLocation& location, int origina
   if (error != 0) {
     return ErrorFromErrno(error);
   }
-  if (made && options.ReplacementFilled) {
-    return Commit(temporary, location, options, &original);
+  if (!KeepOwnership(temporary.Fd(), original)) {
+    return std::nullopt;
   }
-  if (!TakeOnAttributes(temporary.Fd(), originalFd, original)) {
+  CopyExtendedAttributes(originalFd, temporary.Fd());
+  // After the ownership: changing the owner clears set-user-ID and set-group-ID bits.
+  if (SystemCalls().Fchmod(temporary.Fd(), original.st_mode & 07777) != 0) {
     return std::nullopt;
   }
   return FillAndCommit(temporary, location, data, options, &original);
@@ -451,17 +432,14 @@ TFileError WriteReadFile(const TReadFile& file, std::string_view data,
   return result;
 }
 
-std::unique_ptr<TTemporaryFile> MakeReplacement(const TReadFile& file, std::string_view data,
-                                                const TWriteOptions& options) {
-  if (!file.Location.Directory.Valid() || !file.File.Valid() || !S_ISREG(file.Status.st_mode) ||
+std::unique_ptr<TTemporaryFile> MakeReplacement(const TReadFile& file) {
+  if (!file.Location.Directory.Valid() || !S_ISREG(file.Status.st_mode) ||
       file.Status.st_nlink > 1) {
     return nullptr;
   }
   auto temporary = std::make_unique<TTemporaryFile>();
   if (temporary->CreateUnnamed(file.Location.Directory.Get(), file.Location.Name, kBesideMode) !=
-          0 ||
-      !TakeOnAttributes(temporary->Fd(), file.File.Get(), file.Status) ||
-      Fill(*temporary, data, options) != 0) {
+      0) {
     return nullptr;
   }
   return temporary;

@@ -53,9 +53,6 @@ struct TWriteOptions {
   // The new file for WriteReadFile, made ahead by MakeReplacement; used when the file is
   // replaced, else discarded.
   TTemporaryFile* Replacement = nullptr;
-  // The replacement already holds the data, the original's owner, extended attributes and
-  // permissions, and the date and mark these options ask for.
-  bool ReplacementFilled = false;
 };
 
 // Replaces the content of `path` (creating the file when it does not exist) so that the file is
@@ -75,12 +72,9 @@ TFileError WriteFileReplacing(const std::string& path, std::string_view data,
 TFileError WriteReadFile(const TReadFile& file, std::string_view data,
                          const TWriteOptions& options = {});
 
-// Makes and fills the new file that WriteReadFile would write for `file` with `data` and
-// `options`, so that another thread can do this part of the work; nothing where that file
-// would not be made the usual way, or could not be filled. WriteReadFile then only puts it in
-// the original's place (with ReplacementFilled set).
-std::unique_ptr<TTemporaryFile> MakeReplacement(const TReadFile& file, std::string_view data,
-                                                const TWriteOptions& options);
+// Makes the new file that WriteReadFile would write for `file`, so that another thread can do
+// this part of the work; nothing where that file would not be made the usual way.
+std::unique_ptr<TTemporaryFile> MakeReplacement(const TReadFile& file);
 
 // Puts a new file with `data` at `path`, always either what the name held before or the new
 // content: a temporary file in the folder of `path` (created with its parents when missing),
