@@ -216,9 +216,6 @@ void TFileFinisher::Work() {
     }
     if (!result.Discarded) {
       result.Error = FinishFile(*file);
-      if (file->Text && file->Target.empty()) {
-        result.Replaced = std::move(file->File);
-      }
     }
     {
       const std::lock_guard<std::mutex> guard(lock_);
@@ -227,6 +224,9 @@ void TFileFinisher::Work() {
       unfinished_.fetch_sub(1, std::memory_order_release);
       Notify();
     }
+    // The file is let go only now, while the main thread reads and compresses the next one:
+    // closing a file that was replaced frees its old content, which takes the file system a
+    // while.
   }
 }
 

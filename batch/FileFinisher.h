@@ -59,9 +59,6 @@ struct TFinishResult {
   TFileError Error = TFileError::None;
   std::optional<TCompressedAside> Compressed;  // for a page compressed by the finisher
   bool Discarded = false;                      // such a page, left as it was after a cancel request
-  // A file written in place, still open: whoever takes the result closes it, which frees its
-  // old content and takes the file system a while.
-  TReadFile Replaced;
 };
 
 // Finishes compressed files on a second thread, in the order they are handed over, so that
