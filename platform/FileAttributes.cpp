@@ -22,7 +22,8 @@ std::string ArchiveStamp(const struct stat& status) {
 }
 
 // The archive attribute of the file `name` in the folder `dirFd` into `value`: its size, or -1
-// with errno (ENOSYS where the kernel has no getxattrat). Looked up from the folder, the name
+// with errno (ENOSYS where the kernel has no getxattrat, or a sandbox refuses it with EPERM,
+// which no lookup of a user attribute gives otherwise). Looked up from the folder, the name
 // costs one step instead of a whole path.
 ssize_t GetAttributeAt(int dirFd, const char* name, std::array<char, 64>& value) {
 #if defined(__linux__) && (defined(__x86_64__) || defined(__aarch64__))
@@ -36,7 +37,7 @@ ssize_t GetAttributeAt(int dirFd, const char* name, std::array<char, 64>& value)
   if (!missing.load(std::memory_order_relaxed)) {
     const long size =
         ::syscall(kGetXattrAt, dirFd, name, 0, kArchivedAttribute, &args, sizeof args);
-    if (size >= 0 || errno != ENOSYS) {
+    if (size >= 0 || (errno != ENOSYS && errno != EPERM)) {
       return size;
     }
     missing.store(true, std::memory_order_relaxed);
