@@ -58,25 +58,26 @@ class TNoIncludes : public IIncludeFiles {
   TResult Load(const std::string&, size_t, std::string&) override { return TResult::Missing; }
 };
 
-// Compresses the page of `file` in place; false, with the page left as it was read, when a
+// Compresses the page of `file` in place; nothing, with the page left as it was read, when a
 // cancel request came before the page could be written.
-bool CompressAside(TFinishedFile& file, TCompressedAside& result) {
+std::optional<TCompressedAside> CompressAside(TFinishedFile& file) {
   TAsideProgress progress;
   TBuiltinTexts texts;
   TNoIncludes includes;
   TEngineServices services{progress, texts, includes};
   std::string& text = *file.Text;
   const TCompressionAside& how = *file.Compress;
+  TCompressedAside result;
   if (CompressText(text, file.Name, *how.Tags, how.Protection, result.Stats, services) !=
           TStopReason::None ||
       TInterruptWatch::Requested()) {
-    return false;
+    return std::nullopt;
   }
   result.Size = text.size();
   if (!result.Stats.Modified && file.Target.empty()) {
     file.Text.reset();  // unchanged, so untouched
   }
-  return true;
+  return result;
 }
 
 }  // namespace
@@ -212,7 +213,8 @@ void TFileFinisher::Work() {
     }
     TFinishResult result;
     if (file->Compress) {
-      result.Discarded = !CompressAside(*file, result.Compressed.emplace());
+      result.Compressed = CompressAside(*file);
+      result.Discarded = !result.Compressed;
     }
     if (!result.Discarded) {
       result.Error = FinishFile(*file);
