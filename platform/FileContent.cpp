@@ -337,12 +337,16 @@ std::optional<TFileLocation> MakeLocation(const std::string& path) {
   }
   const std::string folder(ExtractFilePath(path));
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  const bool made = std::filesystem::create_directories(folder, error);
   if (error) {
     errno = error.value();
     return std::nullopt;
   }
-  return LocateName(path);
+  std::optional<TFileLocation> location = LocateName(path);
+  if (location && made) {
+    NoteFolderMade(location->Directory.Get());
+  }
+  return location;
 }
 
 }  // namespace

@@ -188,9 +188,9 @@ bool CreatorGone(const TCreator& creator) {
   return ::kill(creator.Pid, 0) != 0 && errno == ESRCH;
 }
 
-// The folders already cleared by this process, by device and inode (a forked child is a
-// process of its own).
-bool FirstVisit(int dirFd) {
+// Counts the folder among those this process has cleared, by device and inode (a forked child
+// is a process of its own); false when it was counted already.
+bool CountCleared(int dirFd) {
   static std::mutex lock;
   static std::set<std::tuple<pid_t, dev_t, ino_t>> visited;
   struct stat status;
@@ -208,6 +208,23 @@ bool ProcFileSystemAvailable() {
 
 std::string ProcPath(int fd) {
   return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Gives the unnamed file `fd` the name `name` in `dirFd`; 0 or -1 with errno. Linux lets the
+// process that opened the file name it through its descriptor since 6.10; before, that needed
+// a privilege (it says ENOENT), and the way through /proc is taken from then on.
+int LinkUnnamed(int fd, int dirFd, const char* name) {
+  static std::atomic<bool> direct{true};
+  if (direct.load(std::memory_order_relaxed)) {
+    if (SystemCalls().LinkAt(fd, "", dirFd, name, AT_EMPTY_PATH) == 0) {
+      return 0;
+    }
+    if (errno != ENOENT) {
+      return -1;
+    }
+    direct.store(false, std::memory_order_relaxed);
+  }
+  return SystemCalls().LinkAt(AT_FDCWD, ProcPath(fd).c_str(), dirFd, name, AT_SYMLINK_FOLLOW);
 }
 
 }  // namespace
@@ -279,12 +296,10 @@ int TTemporaryFile::GiveName() {
   if (!unnamed_) {
     return 0;
   }
-  const std::string source = ProcPath(file_.Get());
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = TemporaryName(targetName_);
     TInterruptsBlocked blocked;
-    if (SystemCalls().LinkAt(AT_FDCWD, source.c_str(), directory_.Get(), name.c_str(),
-                             AT_SYMLINK_FOLLOW) == 0) {
+    if (LinkUnnamed(file_.Get(), directory_.Get(), name.c_str()) == 0) {
       RegisterPending(directory_.Get(), name);
       name_ = std::move(name);
       unnamed_ = false;
@@ -326,8 +341,7 @@ int TTemporaryFile::RenameOver(std::string_view targetName) {
 int TTemporaryFile::LinkAs(std::string_view name) {
   const std::string target(name);
   const int linked = unnamed_
-                         ? SystemCalls().LinkAt(AT_FDCWD, ProcPath(file_.Get()).c_str(),
-                                                directory_.Get(), target.c_str(), AT_SYMLINK_FOLLOW)
+                         ? LinkUnnamed(file_.Get(), directory_.Get(), target.c_str())
                          : SystemCalls().LinkAt(directory_.Get(), name_.c_str(), directory_.Get(),
                                                 target.c_str(), 0);
   if (linked != 0) {
@@ -345,8 +359,7 @@ int TTemporaryFile::LinkIfFree(std::string_view name) {
     return EEXIST;
   }
   const std::string target(name);
-  if (SystemCalls().LinkAt(AT_FDCWD, ProcPath(file_.Get()).c_str(), directory_.Get(),
-                           target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+  if (LinkUnnamed(file_.Get(), directory_.Get(), target.c_str()) != 0) {
     const int error = errno;
     if (error != EEXIST) {
       Discard();
@@ -393,7 +406,7 @@ void RemovePendingTemporaryFile() {
 }
 
 void RemoveStaleTemporaryFiles(int dirFd) {
-  if (!FirstVisit(dirFd)) {
+  if (!CountCleared(dirFd)) {
     return;
   }
   const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -414,6 +427,10 @@ void RemoveStaleTemporaryFiles(int dirFd) {
     }
   }
   ::closedir(dir);
+}
+
+void NoteFolderMade(int dirFd) {
+  CountCleared(dirFd);
 }
 
 bool IsTemporaryFileName(std::string_view name) {

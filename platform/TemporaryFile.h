@@ -72,6 +72,9 @@ void RemovePendingTemporaryFile();
 // once per folder and process; TTemporaryFile::Create calls it.
 void RemoveStaleTemporaryFiles(int dirFd);
 
+// Tells that this process has just made the folder `dirFd`: it holds nothing to remove.
+void NoteFolderMade(int dirFd);
+
 // Whether `name` is one that TTemporaryFile gives.
 bool IsTemporaryFileName(std::string_view name);
 

@@ -164,6 +164,39 @@ TEST(WriteFileReplacing, WritesInPlaceWhereNoTemporaryFileCanBeMadeAndFailsClean
   }
 }
 
+// A kernel that lets only a privileged process name an unnamed file through its descriptor
+// (before Linux 6.10): the files are named through /proc instead, after one refusal.
+TEST(WriteFileAnew, NamesItsFilesThroughProcWhereTheDescriptorMayNotBeLinked) {
+  class TOldKernel : public TSystemCalls {
+   public:
+    int LinkAt(int fromDir, const char* from, int toDir, const char* to, int flags) override {
+      if ((flags & AT_EMPTY_PATH) != 0) {
+        ++Refused;
+        errno = ENOENT;
+        return -1;
+      }
+      return TSystemCalls::LinkAt(fromDir, from, toDir, to, flags);
+    }
+    int Refused = 0;
+  } calls;
+  TTempDir dir;
+  WriteBytes(dir / "old.htm", "old");
+  TReadFile read;
+  std::string content;
+  ASSERT_EQ(ReadWholeFile(dir / "old.htm", content, read).Error, TFileError::None);
+  {
+    TSystemCallsOverride use(calls);
+    EXPECT_EQ(WriteFileAnew(dir / "out/a.htm", "first", 0644), TFileError::None);
+    EXPECT_EQ(WriteFileAnew(dir / "out/b.htm", "second", 0644), TFileError::None);
+    EXPECT_EQ(WriteReadFile(read, "replaced"), TFileError::None);
+  }
+  EXPECT_EQ(calls.Refused, 1);
+  EXPECT_EQ(ReadBytes(dir / "out/a.htm"), "first");
+  EXPECT_EQ(ReadBytes(dir / "out/b.htm"), "second");
+  EXPECT_EQ(ReadBytes(dir / "old.htm"), "replaced");
+  EXPECT_EQ(EntryNames(dir.Path()), (std::vector<std::string>{"old.htm", "out"}));
+}
+
 // What another program may do to a file between its read and its write: each time the name no
 // longer names the file read, nothing is written, nothing is created and no link is followed.
 TEST(WriteReadFile, WritesNothingUnlessTheNameStillNamesTheFileRead) {
