@@ -212,19 +212,25 @@ std::string ProcPath(int fd) {
 
 // Gives the unnamed file `fd` the name `name` in `dirFd`; 0 or -1 with errno. Linux lets the
 // process that opened the file name it through its descriptor since 6.10; before, that needed
-// a privilege (it says ENOENT), and the way through /proc is taken from then on.
+// a privilege (it says ENOENT), and once the way through /proc worked instead it is taken from
+// then on. An ENOENT that /proc gives too (the folder was removed) changes nothing.
 int LinkUnnamed(int fd, int dirFd, const char* name) {
   static std::atomic<bool> direct{true};
-  if (direct.load(std::memory_order_relaxed)) {
+  const bool tryDirect = direct.load(std::memory_order_relaxed);
+  if (tryDirect) {
     if (SystemCalls().LinkAt(fd, "", dirFd, name, AT_EMPTY_PATH) == 0) {
       return 0;
     }
     if (errno != ENOENT) {
       return -1;
     }
+  }
+  const int linked =
+      SystemCalls().LinkAt(AT_FDCWD, ProcPath(fd).c_str(), dirFd, name, AT_SYMLINK_FOLLOW);
+  if (linked == 0 && tryDirect) {
     direct.store(false, std::memory_order_relaxed);
   }
-  return SystemCalls().LinkAt(AT_FDCWD, ProcPath(fd).c_str(), dirFd, name, AT_SYMLINK_FOLLOW);
+  return linked;
 }
 
 }  // namespace
